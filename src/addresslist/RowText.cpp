@@ -1,0 +1,95 @@
+#include "addresslist/RowText.h"
+
+namespace RowText {
+
+namespace {
+bool isBlank(QChar c) { return c.unicode() >= 1 && c.unicode() <= 0x20; }
+
+bool needsQuotes(const QString& cell)
+{
+    for (QChar c : cell)
+        if (c.unicode() <= 0x20 || c == u'"' || c == u',')
+            return true;
+    return false;
+}
+} // namespace
+
+QString write(const QStringList& cells)
+{
+    if (cells.size() == 1 && cells.front().isEmpty())
+        return QStringLiteral("\"\"");
+    QString out;
+    for (qsizetype i = 0; i < cells.size(); ++i) {
+        if (i > 0)
+            out += u',';
+        const QString& cell = cells[i];
+        if (needsQuotes(cell)) {
+            out += u'"';
+            for (QChar c : cell) {
+                if (c == u'"')
+                    out += u'"';
+                out += c;
+            }
+            out += u'"';
+        } else {
+            out += cell;
+        }
+    }
+    return out;
+}
+
+QStringList read(QStringView text, bool spaceSplits)
+{
+    QStringList cells;
+    const qsizetype n = text.size();
+    qsizetype p = 0;
+    auto skipBlanks = [&] {
+        while (p < n && isBlank(text[p]))
+            ++p;
+    };
+    skipBlanks();
+    while (p < n) {
+        QString cell;
+        if (text[p] == u'"') {
+            ++p;
+            while (p < n) {
+                if (text[p] == u'"') {
+                    if (p + 1 < n && text[p + 1] == u'"') {
+                        cell += u'"';
+                        p += 2;
+                        continue;
+                    }
+                    ++p;
+                    break;
+                }
+                cell += text[p++];
+            }
+        } else if (spaceSplits) {
+            const qsizetype start = p;
+            while (p < n && text[p].unicode() > 0x20 && text[p] != u',')
+                ++p;
+            cell = text.mid(start, p - start).toString();
+        } else {
+            const qsizetype start = p;
+            while (p < n && text[p] != u',')
+                ++p;
+            qsizetype end = p;
+            while (end > start && text[end - 1].unicode() <= 0x20)
+                --end;
+            cell = text.mid(start, end - start).toString();
+        }
+        cells.append(cell);
+        skipBlanks();
+        if (p < n && text[p] == u',') {
+            ++p;
+            if (p >= n) {
+                cells.append(QString());
+                break;
+            }
+            skipBlanks();
+        }
+    }
+    return cells;
+}
+
+} // namespace RowText

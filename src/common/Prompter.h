@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+// Every question and notice to the user goes through one Prompter: the application gives the
+// real one (message boxes and file dialogs), tests give a scripted one.
+class Prompter
+{
+public:
+    virtual ~Prompter() = default;
+
+    // Information box with an OK button.
+    virtual void showMessage(const QString& text) = 0;
+    // The application's error box for a failure that ended a command.
+    virtual void showError(const QString& text) = 0;
+    // OK/Cancel question; true for OK. An empty caption means the application title.
+    virtual bool confirm(const QString& text, const QString& caption = QString()) = 0;
+    // Open and save dialogs. `filter` is in the "Caption|*.A;*.B|Caption|*.C" form; the
+    // patterns match in any letter case. An empty result means the user cancelled. The save
+    // dialog asks before replacing an existing file.
+    virtual QString openFileName(const QString& filter, const QString& defaultSuffix,
+                                 const QString& title = QString()) = 0;
+    virtual QString saveFileName(const QString& filter, const QString& defaultSuffix,
+                                 const QString& title = QString()) = 0;
+};
