@@ -3,7 +3,10 @@
 namespace RowText {
 
 namespace {
-bool isBlank(QChar c) { return c.unicode() >= 1 && c.unicode() <= 0x20; }
+bool isBlank(QChar c)
+{
+    return c.unicode() >= 1 && c.unicode() <= 0x20;
+}
 
 bool needsQuotes(const QString& cell)
 {

@@ -40,14 +40,22 @@ Converter openCp932()
 char16_t windowsLookAlike(char16_t c)
 {
     switch (c) {
-    case 0x301C: return 0xFF5E; // WAVE DASH -> FULLWIDTH TILDE (0x8160)
-    case 0x2014: return 0x2015; // EM DASH -> HORIZONTAL BAR (0x815C)
-    case 0x2016: return 0x2225; // DOUBLE VERTICAL LINE -> PARALLEL TO (0x8161)
-    case 0x2212: return 0xFF0D; // MINUS SIGN -> FULLWIDTH HYPHEN-MINUS (0x817C)
-    case 0x00A2: return 0xFFE0; // CENT SIGN (0x8191)
-    case 0x00A3: return 0xFFE1; // POUND SIGN (0x8192)
-    case 0x00AC: return 0xFFE2; // NOT SIGN (0x81CA)
-    default: return c;
+    case 0x301C:
+        return 0xFF5E; // WAVE DASH -> FULLWIDTH TILDE (0x8160)
+    case 0x2014:
+        return 0x2015; // EM DASH -> HORIZONTAL BAR (0x815C)
+    case 0x2016:
+        return 0x2225; // DOUBLE VERTICAL LINE -> PARALLEL TO (0x8161)
+    case 0x2212:
+        return 0xFF0D; // MINUS SIGN -> FULLWIDTH HYPHEN-MINUS (0x817C)
+    case 0x00A2:
+        return 0xFFE0; // CENT SIGN (0x8191)
+    case 0x00A3:
+        return 0xFFE1; // POUND SIGN (0x8192)
+    case 0x00AC:
+        return 0xFFE2; // NOT SIGN (0x81CA)
+    default:
+        return c;
     }
 }
 

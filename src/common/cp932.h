@@ -19,6 +19,9 @@ QString toUnicode(QByteArrayView bytes);
 QString decodeCodePage(QByteArrayView bytes, int codePage);
 
 // Number of bytes of the code page 932 form.
-inline qsizetype byteLength(QStringView text) { return fromUnicode(text).size(); }
+inline qsizetype byteLength(QStringView text)
+{
+    return fromUnicode(text).size();
+}
 
 } // namespace cp932

@@ -30,7 +30,8 @@ void tst_cp932::roundTrip_data()
     QTest::newRow("IBM extension small roman one")
         << QByteArray("\xFA\x40") << QString(QChar(0x2170));
     QTest::newRow("halfwidth katakana") << QByteArray("\xB1") << QString(QChar(0xFF71));
-    QTest::newRow("kanji and ascii") << QByteArray("\x88\xB6\x90\xE6" "A1")
+    QTest::newRow("kanji and ascii") << QByteArray("\x88\xB6\x90\xE6"
+                                                   "A1")
                                      << QString::fromUtf8("宛先A1");
     QTest::newRow("ideographic space") << QByteArray("\x81\x40") << QString(QChar(0x3000));
 }
@@ -80,8 +81,8 @@ void tst_cp932::otherCodePages_data()
     QTest::newRow("1252 euro") << 1252 << QByteArray("\x80") << QString::fromUtf8("€");
     QTest::newRow("1251 cyrillic") << 1251 << QByteArray("\xC0") << QString::fromUtf8("А");
     QTest::newRow("932") << 932 << QByteArray("\x88\xB6") << QString::fromUtf8("宛");
-    QTest::newRow("unknown falls back to 932") << 4242 << QByteArray("\x88\xB6")
-                                               << QString::fromUtf8("宛");
+    QTest::newRow("unknown falls back to 932")
+        << 4242 << QByteArray("\x88\xB6") << QString::fromUtf8("宛");
 }
 
 void tst_cp932::otherCodePages()

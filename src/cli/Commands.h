@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QStringList>
+
+// One function per command of tayori-cli; each returns the process exit status.
+int runCellsCommand(const QStringList& args);
