@@ -1,0 +1,179 @@
+#include "addresslist/AddressBook.h"
+
+#include "addresslist/RowText.h"
+#include "addresslist/TXBiff.h"
+#include "common/FieldText.h"
+#include "common/cp932.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+const QString OneSpace = QStringLiteral(" ");
+} // namespace
+
+AddressBook::AddressBook(QObject* parent) : QObject(parent) {}
+
+AddressSheet& AddressBook::sheet(int slot)
+{
+    return m_sheets[size_t(qBound(1, slot, SheetSlots) - 1)];
+}
+
+const AddressSheet& AddressBook::sheet(int slot) const
+{
+    return m_sheets[size_t(qBound(1, slot, SheetSlots) - 1)];
+}
+
+void AddressBook::setTabCaptions(const QStringList& tabs)
+{
+    m_tabs = tabs;
+    Q_EMIT tabsChanged();
+}
+
+bool AddressBook::IsLockedFile(const QString& path)
+{
+    if (!QFileInfo::exists(path))
+        return false;
+    QFile file(path);
+    return !file.open(QIODevice::ReadOnly);
+}
+
+AddressBook::LoadResult AddressBook::LoadWorkbook(const QString& path)
+{
+    if (IsLockedFile(path))
+        return LoadResult::Locked;
+
+    m_sheetCount = 1;
+    QStringList tabs;
+    for (int i = 1; i <= SheetSlots; ++i)
+        tabs << QStringLiteral("Sheet%1").arg(i);
+    setTabCaptions(tabs);
+
+    m_grid.beginUpdate();
+    for (int r = 0; r < 32; ++r)
+        m_grid.clearRow(r);
+    m_grid.endUpdate();
+    for (AddressSheet& s : m_sheets)
+        s.clear();
+
+    TXBiff reader;
+    reader.OnProgress = [this](int percent) { Q_EMIT progress(percent); };
+    reader.OnReadCell = [this](int sheetNo, int row, int col, int, const QString& data, bool&) {
+        XBiff1ReadCell(sheetNo, row, col, data);
+    };
+    reader.OnReadColW = [this](int sheetNo, int col, int width) {
+        XBiff1ReadColW(sheetNo, col, width);
+    };
+    reader.OnReadSheetName = [this](const QString& name) { XBiff1ReadSheetName(name); };
+    try {
+        reader.LoadFromFile(path);
+    } catch (...) {
+        flushPendingRow();
+        Q_EMIT tabsChanged();
+        throw;
+    }
+    flushPendingRow();
+
+    m_currentDataFile = path;
+    ShowSheet(1);
+
+    // A workbook without sheet names (a bare BIFF2-4 worksheet) still has its one sheet.
+    int keep = m_sheetCount - 1;
+    if (keep == 0 && !m_sheets[0].rows.isEmpty())
+        keep = 1;
+    if (m_sheetCount <= SheetSlots)
+        m_tabs = m_tabs.mid(0, keep);
+    Q_EMIT tabsChanged();
+    return LoadResult::Loaded;
+}
+
+void AddressBook::XBiff1ReadSheetName(const QString& name)
+{
+    if (m_sheetCount <= MaxSheets) {
+        if (m_sheetCount - 1 < m_tabs.size())
+            m_tabs[m_sheetCount - 1] = name;
+        ++m_sheetCount;
+    }
+}
+
+void AddressBook::XBiff1ReadCell(int sheetNo, int row, int col, const QString& text)
+{
+    if (row > MaxRows - 1 || col > MaxColumns - 1 || sheetNo > MaxSheets || sheetNo < 1 ||
+        row < 0 || col < 0)
+        return;
+    if (m_sheetCount < sheetNo)
+        m_sheetCount = sheetNo;
+    AddressSheet& s = m_sheets[size_t(sheetNo - 1)];
+    s.highestColumn = qMax(s.highestColumn, col);
+
+    const qsizetype n = s.rows.size();
+    if (row >= n - 1)
+        for (qsizetype i = 0; i < row - n + 2; ++i)
+            s.rows.append(OneSpace);
+
+    if (sheetNo != m_pendingSheet || row != m_pendingRow) {
+        flushPendingRow();
+        m_pendingSheet = sheetNo;
+        m_pendingRow = row;
+        m_pendingCells = RowText::read(s.rows[row]);
+    }
+    const qsizetype m = m_pendingCells.size();
+    if (col >= m - 1)
+        for (qsizetype i = 0; i < col - m + 2; ++i)
+            m_pendingCells.append(OneSpace);
+    m_pendingCells[col] = text;
+}
+
+void AddressBook::flushPendingRow()
+{
+    if (m_pendingRow >= 0) {
+        m_sheets[size_t(m_pendingSheet - 1)].rows[m_pendingRow] = RowText::write(m_pendingCells);
+        m_pendingRow = -1;
+        m_pendingSheet = 0;
+        m_pendingCells.clear();
+    }
+}
+
+void AddressBook::XBiff1ReadColW(int sheetNo, int col, int width)
+{
+    if (sheetNo >= 1 && sheetNo <= SheetSlots && col >= 0 && col < MaxColumns)
+        m_sheets[size_t(sheetNo - 1)].columnWidths[size_t(col)] = width / 32;
+}
+
+void AddressBook::ShowSheet(int slot)
+{
+    flushPendingRow();
+    const AddressSheet& s = sheet(slot);
+    m_grid.beginUpdate();
+    m_grid.setColumnCount(MaxColumns + 1);
+    m_grid.setRowCount(MaxRows);
+    for (int r = 0; r < MaxRows; ++r)
+        m_grid.clearRow(r);
+    m_grid.setColumnWidth(0, 30);
+    for (int c = 0; c < MaxColumns; ++c)
+        m_grid.setColumnWidth(c + 1, s.columnWidths[size_t(c)]);
+    m_grid.setColumnCount(qMax(s.highestColumn + 2, MinGridColumns));
+
+    for (int r = 0; r < s.rows.size() && r < MaxRows; ++r) {
+        if (r == 0) {
+            // Header cells show the name before a "|" note.
+            const QByteArray header = cp932::fromUnicode(s.rows[0]);
+            QString text = QStringLiteral(" ,");
+            for (int i = 1; i <= MaxColumns; ++i) {
+                QByteArray field = NthField(header, i).field;
+                const qsizetype bar = field.indexOf('|');
+                if (bar >= 0)
+                    field.truncate(bar);
+                text += cp932::toUnicode(field) + u',';
+            }
+            m_grid.setRowText(0, text);
+        } else {
+            m_grid.setRowText(r, QString::number(r) + u',' + s.rows[r]);
+        }
+    }
+    const int rows = qBound(MinGridRows, int(s.rows.size()), MaxRows);
+    m_grid.setRowCount(rows);
+    for (int r = int(qMin<qsizetype>(s.rows.size(), rows)); r < rows; ++r)
+        m_grid.clearRow(r);
+    m_grid.endUpdate();
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "addresslist/AddressGrid.h"
+#include "addresslist/AddressSheet.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include <array>
+
+// The loaded address list of a session: the sixteen sheet slots of a workbook, the tab
+// captions, the grid that shows one sheet, and the current data file. No widgets: the main
+// window shows it, tayori-cli prints it.
+class AddressBook : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int SheetSlots = 16;
+    static constexpr int MaxSheets = 15; // slot 16 is never filled from a workbook
+    static constexpr int MaxRows = 500;
+    static constexpr int MaxColumns = 32;
+    static constexpr int MinGridRows = 32;
+    static constexpr int MinGridColumns = 16;
+
+    explicit AddressBook(QObject* parent = nullptr);
+
+    AddressGrid& grid() { return m_grid; }
+    const AddressGrid& grid() const { return m_grid; }
+    // Slots are numbered 1 to 16.
+    AddressSheet& sheet(int slot);
+    const AddressSheet& sheet(int slot) const;
+    int sheetCount() const { return m_sheetCount; }
+    void setSheetCount(int count) { m_sheetCount = count; }
+    QStringList tabCaptions() const { return m_tabs; }
+    void setTabCaptions(const QStringList& tabs);
+    QString currentDataFile() const { return m_currentDataFile; }
+    void setCurrentDataFile(const QString& path) { m_currentDataFile = path; }
+
+    // A file that exists but that this program cannot open for reading (held by another
+    // program, no permission). Read-only files are loaded like any other.
+    static bool IsLockedFile(const QString& path);
+
+    enum class LoadResult
+    {
+        Loaded,
+        Locked
+    };
+    // Reads a workbook into the sheets and shows sheet 1. Throws XBiffError when the reader
+    // fails; the sheets then keep what was read and the tabs keep the names read so far,
+    // while the current data file stays as it was.
+    LoadResult LoadWorkbook(const QString& path);
+
+    // Draws sheet slot 1..16 into the grid.
+    void ShowSheet(int slot);
+
+    // The reader's events.
+    void XBiff1ReadCell(int sheetNo, int row, int col, const QString& text);
+    void XBiff1ReadColW(int sheetNo, int col, int width);
+    void XBiff1ReadSheetName(const QString& name);
+
+Q_SIGNALS:
+    void progress(int percent);
+    void tabsChanged();
+
+private:
+    void flushPendingRow();
+
+    std::array<AddressSheet, SheetSlots> m_sheets;
+    AddressGrid m_grid;
+    QStringList m_tabs{QStringLiteral("Sheet1")};
+    int m_sheetCount = 1;
+    QString m_currentDataFile;
+
+    // Consecutive cells of one row are gathered before the row text is written again.
+    int m_pendingSheet = 0;
+    int m_pendingRow = -1;
+    QStringList m_pendingCells;
+};

@@ -1,0 +1,122 @@
+#include "addresslist/AddressGrid.h"
+
+#include "addresslist/RowText.h"
+
+AddressGrid::AddressGrid(QObject* parent) : QObject(parent)
+{
+    m_widths.assign(InitialColumns, DefaultColumnWidth);
+    setRowCount(InitialRows);
+}
+
+void AddressGrid::setRowCount(int rows)
+{
+    rows = qMax(rows, 0);
+    const QStringList empty(m_columns, QString());
+    m_cells.resize(size_t(rows), empty);
+    changed(-1, -1);
+}
+
+void AddressGrid::setColumnCount(int columns)
+{
+    columns = qMax(columns, 1);
+    if (columns == m_columns)
+        return;
+    for (QStringList& row : m_cells)
+        row.resize(columns);
+    m_widths.resize(size_t(columns), DefaultColumnWidth);
+    m_columns = columns;
+    changed(-1, -1);
+}
+
+QString AddressGrid::cell(int column, int row) const
+{
+    if (row < 0 || row >= rowCount() || column < 0 || column >= m_columns)
+        return QString();
+    return m_cells[size_t(row)][column];
+}
+
+void AddressGrid::setCell(int column, int row, const QString& text)
+{
+    if (row < 0 || row >= rowCount() || column < 0 || column >= m_columns)
+        return;
+    m_cells[size_t(row)][column] = text;
+    changed(column, row);
+}
+
+QString AddressGrid::rowText(int row) const
+{
+    if (row < 0 || row >= rowCount())
+        return RowText::write(QStringList(m_columns, QString()));
+    return RowText::write(m_cells[size_t(row)]);
+}
+
+void AddressGrid::setRowText(int row, QStringView text, bool spaceSplits)
+{
+    setRowCells(row, RowText::read(text, spaceSplits));
+}
+
+void AddressGrid::setRowCells(int row, const QStringList& cells)
+{
+    if (row < 0 || row >= rowCount())
+        return;
+    QStringList& target = m_cells[size_t(row)];
+    for (int c = 0; c < m_columns; ++c) {
+        if (c < cells.size())
+            target[c] = cells[c].isEmpty() ? QStringLiteral(" ") : cells[c];
+        else
+            target[c].clear();
+    }
+    changed(-1, row);
+}
+
+void AddressGrid::clearRow(int row)
+{
+    if (row < 0 || row >= rowCount())
+        return;
+    for (QString& c : m_cells[size_t(row)])
+        c.clear();
+    changed(-1, row);
+}
+
+int AddressGrid::columnWidth(int column) const
+{
+    if (column < 0 || column >= int(m_widths.size()))
+        return DefaultColumnWidth;
+    return m_widths[size_t(column)];
+}
+
+void AddressGrid::setColumnWidth(int column, int width)
+{
+    if (column < 0 || column >= int(m_widths.size()))
+        return;
+    m_widths[size_t(column)] = width;
+    changed(-1, -1);
+}
+
+void AddressGrid::beginUpdate()
+{
+    ++m_updateDepth;
+}
+
+void AddressGrid::endUpdate()
+{
+    if (m_updateDepth > 0 && --m_updateDepth == 0 && m_dirty) {
+        m_dirty = false;
+        Q_EMIT reset();
+    }
+}
+
+void AddressGrid::changed(int column, int row)
+{
+    if (m_updateDepth > 0) {
+        m_dirty = true;
+        return;
+    }
+    if (column >= 0 && row >= 0) {
+        Q_EMIT cellChanged(column, row);
+    } else if (row >= 0) {
+        Q_EMIT rowChanged(row);
+    } else {
+        Q_EMIT reset();
+    }
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The field reader and quoting helpers of comma-separated text. The reader works on the code
+// page 932 form: commas, quotes and blanks are single bytes there and never occur inside a
+// double-byte character.
+
+struct NthFieldResult
+{
+    enum Status
+    {
+        Found = 0,
+        NoSuchField = -1,
+        EmptyText = -2
+    };
+    QByteArray field;
+    int status = Found;
+};
+
+// Field n (from 1) of a comma-separated text.
+NthFieldResult NthField(const QByteArray& text, int n);
+// One pair of enclosing double quotes, then one pair of single quotes inside them.
+QByteArray StripFieldQuotes(const QByteArray& text);
+// Number of fields.
+int FieldCount(const QByteArray& text);
+// The text quoted for writing into a row text: "" -> `" "`, a text with a blank, comma or tab
+// in double quotes, one whose first special character is a double quote in single quotes.
+QString QuoteField(const QString& text);
