@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+// One pair of enclosing double quotes, then one pair of enclosing single quotes, removed.
+QString StripQuotes(const QString& text);
+
+// Leading and trailing U+0020, U+3000 and tabs removed. A text whose code page 932 form holds
+// nothing above U+0020 gives the empty text; a text made only of blanks that holds an
+// ideographic space comes back unchanged (it is not blank).
+QString TrimBlanks(const QString& text);
+
+// Empty after removing leading and trailing characters up to U+0020 from the code page 932
+// form (an ideographic space is not blank).
+bool IsBlankText(const QString& text);
