@@ -353,12 +353,13 @@ private:
         const int row = body.u16();
         const int col = body.u16();
         const int xf = body.u16();
+        // A BIFF8 LABEL (some writers still use it there) holds a Unicode string.
         if (m_layout == Layout::Biff8) {
             if (const std::optional<QString> text = biff8String(body))
                 cell(row, col, xf, *text);
             return;
         }
-        body.skip(2);
+        body.skip(2); // byte count: the text is the rest of the record
         if (body.ok())
             cell(row, col, xf, text8(body.bytes(body.remaining())));
     }

@@ -95,7 +95,7 @@ public:
         return record(0x0006, Body().u16(row).u16(col).u16(15).u64(result).u16(0).u32(0).u16(0));
     }
     // A formula result that is not a number: type byte, value byte, then 0xFFFF at the end.
-    static std::uint64_t special(int type, int value = 0)
+    static std::uint64_t nonNumber(int type, int value = 0)
     {
         return std::uint64_t(type) | (std::uint64_t(value) << 16) | (0xFFFFull << 48);
     }

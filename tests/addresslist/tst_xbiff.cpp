@@ -350,9 +350,9 @@ void tst_xbiff::records_data()
     const int values[] = {1, 0, 0x00, 0x07, 0x0F, 0x17, 0x1D, 0x24, 0x2A};
     for (int i = 0; i < 9; ++i)
         row(results[i].first,
-            one(BiffBuilder().formula8(0, 0, BiffBuilder::special(i < 2 ? 1 : 2, values[i]))),
+            one(BiffBuilder().formula8(0, 0, BiffBuilder::nonNumber(i < 2 ? 1 : 2, values[i]))),
             {A1 + results[i].second});
-    row("formula empty string", one(BiffBuilder().formula8(0, 0, BiffBuilder::special(3))), {A1});
+    row("formula empty string", one(BiffBuilder().formula8(0, 0, BiffBuilder::nonNumber(3))), {A1});
     row("formula number", one(BiffBuilder().formula8(0, 0, std::bit_cast<quint64>(3.5))),
         {A1 + "3.5"});
     // A double whose first byte is 1 is a number, not a boolean.
@@ -362,16 +362,16 @@ void tst_xbiff::records_data()
     // STRING after a string formula, in each layout.
     BiffBuilder s2;
     s2.bof(0x0009, 0x0002, 0x0010);
-    s2.record(0x0006, Body().u16(0).u16(0).u8(0).u8(0).u8(0).u64(BiffBuilder::special(0)).u16(0));
+    s2.record(0x0006, Body().u16(0).u16(0).u8(0).u8(0).u8(0).u64(BiffBuilder::nonNumber(0)).u16(0));
     s2.record(0x0007, Body().u8(3).bytes("\x88\xB6\x41"));
     row("BIFF2 STRING: 8-bit count", s2.bytes(), {A1, A1 + "宛A"});
     BiffBuilder s5;
     s5.bof5(0x0010);
-    s5.record(0x0006, Body().u16(0).u16(0).u16(15).u64(BiffBuilder::special(0)).u16(0).u32(0));
+    s5.record(0x0006, Body().u16(0).u16(0).u16(15).u64(BiffBuilder::nonNumber(0)).u16(0).u32(0));
     s5.record(0x0207, Body().u16(4).bytes("\x90\xE6\x82\xA0"));
     row("BIFF5 STRING: 16-bit count", s5.bytes(), {A1, A1 + "先あ"});
     BiffBuilder s8;
-    s8.formula8(0, 0, BiffBuilder::special(0));
+    s8.formula8(0, 0, BiffBuilder::nonNumber(0));
     s8.record(0x0207, Body().u16(3).u8(0x0D).u16(1).u32(2).utf16(QStringLiteral("宛先様")));
     row("BIFF8 STRING with run and phonetic counts", one(s8), {A1, A1 + "宛先様"});
 
@@ -380,7 +380,7 @@ void tst_xbiff::records_data()
     const QString tower = QStringLiteral("仙台第一生命タワー");
     auto stringResult = [&](const QString& stored) {
         BiffBuilder b;
-        b.formula8(0, 0, BiffBuilder::special(0));
+        b.formula8(0, 0, BiffBuilder::nonNumber(0));
         b.record(0x0207, Body().u16(int(stored.size())).u8(1).utf16(stored));
         return one(b);
     };
@@ -584,7 +584,7 @@ void tst_xbiff::everyTruncationEndsCleanly()
     globals.codePage(1200).record(0x00FC, Body().u32(1).u32(1).u16(3).u8(0).bytes("abc"));
     globals.record(0x003C, Body().u8(1).utf16(QStringLiteral("と")));
     BiffBuilder cells;
-    cells.labelSst(0, 0, 0).rk(0, 1, 6).formula8(0, 2, BiffBuilder::special(1, 1));
+    cells.labelSst(0, 0, 0).rk(0, 1, 6).formula8(0, 2, BiffBuilder::nonNumber(1, 1));
     cells.record(0x00BD, Body().u16(1).u16(0).u16(0).u32(2).u16(0).u32(6).u16(1));
     const QByteArray whole = workbook8(globals, cells);
     const Capture full = readBytes(whole);
