@@ -1,6 +1,12 @@
 #include "addresslist/AddressBook.h"
+#include "addresslist/ExpectedWorkbook.h"
 #include "addresslist/RowText.h"
+#include "addresslist/XBiffError.h"
 
+#include <QDir>
+#include <QMap>
+
+#include <QTemporaryDir>
 #include <QTest>
 
 class tst_AddressBook : public QObject
@@ -16,6 +22,9 @@ private Q_SLOTS:
     void showSheetShape_data();
     void showSheetShape();
     void lockedFile();
+    void corpus_data();
+    void corpus();
+    void failedLoadKeepsState();
 };
 
 void tst_AddressBook::cellPlacement()
@@ -144,6 +153,82 @@ void tst_AddressBook::lockedFile()
 {
     QVERIFY(!AddressBook::IsLockedFile(QStringLiteral("/nonexistent/file.xls")));
     QVERIFY(!AddressBook::IsLockedFile(QStringLiteral(TAYORI_SOURCE_DIR "/README.md")));
+}
+
+// Every corpus workbook loaded as the open command loads it: the sheets hold every cell of
+// the first 15 worksheets within 500 rows and 32 columns, and the tabs carry their names.
+void tst_AddressBook::corpus_data()
+{
+    QTest::addColumn<QString>("base");
+    const QDir dir(QStringLiteral(TAYORI_TESTDATA "/xls"));
+    const QStringList files = dir.entryList({QStringLiteral("*.xls")}, QDir::Files, QDir::Name);
+    QVERIFY(!files.isEmpty());
+    for (const QString& file : files)
+        QTest::newRow(qPrintable(file.chopped(4))) << file.chopped(4);
+}
+
+void tst_AddressBook::corpus()
+{
+    QFETCH(QString, base);
+    const QString dir = QStringLiteral(TAYORI_TESTDATA "/xls/");
+    AddressBook book;
+    QCOMPARE(book.LoadWorkbook(dir + base + ".xls"), AddressBook::LoadResult::Loaded);
+    QCOMPARE(book.currentDataFile(), dir + base + ".xls");
+
+    QMap<std::tuple<int, int, int>, QString> cells;
+    for (int s = 1; s <= AddressBook::MaxSheets; ++s) {
+        const QStringList& rows = book.sheet(s).rows;
+        for (int r = 0; r < rows.size(); ++r) {
+            const QStringList row = RowText::read(rows[r]);
+            for (int c = 0; c < row.size(); ++c)
+                if (!row[c].trimmed().isEmpty())
+                    cells[{s, r, c}] = row[c];
+        }
+    }
+    int compared = 0;
+    for (const QString& line : readLines(dir + base + ".expected.tsv")) {
+        const QStringList f = line.split(u'\t');
+        if (line.startsWith(u'#') || f.size() < 5)
+            continue;
+        const int sheet = f[0].toInt(), row = f[1].toInt(), col = f[2].toInt();
+        if (sheet > 15 || row > 499 || col > 31 || f[3] == u"b" || f[3] == u"e")
+            continue;
+        const QString want = unescape(f[4]);
+        const QString have = cells.take({sheet, row, col});
+        if (want.trimmed().isEmpty() || base == u"writeexcel_quirk_utf16be_string")
+            continue;
+        const QString where = QStringLiteral("%1 %2 %3: ").arg(sheet).arg(row).arg(col);
+        if (f[3] == u"n" || f[3] == u"d")
+            QVERIFY2(sameNumber(have, want), qPrintable(where + have + " != " + want));
+        else
+            QVERIFY2(have == want, qPrintable(where + have + " != " + want));
+        ++compared;
+    }
+    // booleans and errors of formulas are the only cells xlrd lists differently
+    static const QStringList formulaOnly = {"TRUE",  "FALSE",  "#NULL!", "#DIV/0!", "#VALUE!",
+                                            "#REF!", "#NAME?", "#NUM!",  "#N/A"};
+    for (auto it = cells.cbegin(); it != cells.cend(); ++it)
+        QVERIFY2(formulaOnly.contains(it.value()), qPrintable("extra cell: " + it.value()));
+
+    QStringList names = readLines(dir + base + ".sheets.txt").mid(0, AddressBook::MaxSheets);
+    if (names.isEmpty() || compared == 0)
+        return;
+    // a bare worksheet has no sheet list: its one tab keeps the default caption
+    if (book.tabCaptions() == QStringList{QStringLiteral("Sheet1")} && names.size() == 1)
+        return;
+    QCOMPARE(book.tabCaptions(), names);
+    QCOMPARE(book.grid().cell(0, 1), QStringLiteral("1"));
+}
+
+void tst_AddressBook::failedLoadKeepsState()
+{
+    AddressBook book;
+    book.setCurrentDataFile(QStringLiteral("/previous/list.xls"));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("missing-dir/none.xls"));
+    QVERIFY_THROWS_EXCEPTION(XBiffError, book.LoadWorkbook(path));
+    QCOMPARE(book.currentDataFile(), QStringLiteral("/previous/list.xls"));
+    QCOMPARE(book.tabCaptions().size(), 16);
 }
 
 QTEST_GUILESS_MAIN(tst_AddressBook)

@@ -1,4 +1,5 @@
 #include "addresslist/BiffBuilder.h"
+#include "addresslist/ExpectedWorkbook.h"
 
 #include "addresslist/BiffNumbers.h"
 #include "addresslist/CompoundDocument.h"
@@ -102,64 +103,6 @@ bool writeCompound(const QString& path, const char* streamName, const QByteArray
     const bool closed = gsf_output_close(GSF_OUTPUT(ole));
     g_object_unref(ole);
     return closed;
-}
-
-// Texts of the expected files: \\ \t \n \r and \uXXXX escapes.
-QString unescape(const QString& s)
-{
-    QString out;
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        if (s[i] != u'\\' || i + 1 >= s.size()) {
-            out += s[i];
-            continue;
-        }
-        const QChar e = s[++i];
-        if (e == u't')
-            out += u'\t';
-        else if (e == u'n')
-            out += u'\n';
-        else if (e == u'r')
-            out += u'\r';
-        else if (e == u'u') {
-            out += QChar(char16_t(s.mid(i + 1, 4).toUInt(nullptr, 16)));
-            i += 4;
-        } else
-            out += e;
-    }
-    return out;
-}
-
-// A number text as Python's %.15g writes it ("1e+20") in our form ("1E20").
-QString normalizedNumber(QString s)
-{
-    s = s.toUpper().replace(QStringLiteral("E+"), QStringLiteral("E"));
-    s.replace(QStringLiteral("E-0"), QStringLiteral("E-"));
-    while (s.contains(QStringLiteral("E0")))
-        s.replace(QStringLiteral("E0"), QStringLiteral("E"));
-    return s;
-}
-
-bool sameNumber(const QString& ours, const QString& expected)
-{
-    if (normalizedNumber(ours) == normalizedNumber(expected))
-        return true;
-    bool okA = false, okB = false;
-    const double a = ours.toDouble(&okA);
-    const double b = expected.toDouble(&okB);
-    return okA && okB && std::abs(a - b) <= 1e-14 * std::max(std::abs(a), std::abs(b));
-}
-
-QString testData(const QString& name)
-{
-    return QStringLiteral(TAYORI_TESTDATA "/xls/") + name;
-}
-
-QStringList readLines(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts);
 }
 
 } // namespace
