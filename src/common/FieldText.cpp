@@ -56,6 +56,10 @@ NthFieldResult NthField(const QByteArray& text, int n)
             result.status = NthFieldResult::NoSuchField;
         return result;
     }
+    if (n < 1) {
+        result.status = NthFieldResult::NoSuchField;
+        return result;
+    }
     QByteArray rest = text;
     for (int i = 1;; ++i) {
         QByteArray field;
