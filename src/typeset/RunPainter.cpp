@@ -3,6 +3,7 @@
 #include "typeset/FaceName.h"
 #include "typeset/VerticalShaper.h"
 
+#include <QFontInfo>
 #include <QGlyphRun>
 #include <QPaintEngine>
 #include <QPainter>
@@ -28,13 +29,57 @@ bool paintsPdf(const QPainter& painter)
     return engine && engine->type() == QPaintEngine::Pdf;
 }
 
+// What one coordinate frame of a run draws: horizontal units, or in a column the upright
+// ones or the turned ones. All glyphs of a frame go out as one glyph run, which keeps a PDF
+// small and quick to write.
+struct Frame
+{
+    struct Text
+    {
+        QPointF at;
+        QString text;
+        bool invisible;
+    };
+
+    QTransform transform;
+    QList<quint32> glyphs;
+    QList<QPointF> positions;
+    QList<QPainterPath> outlines;
+    QList<Text> texts;
+
+    void paint(QPainter& painter, const QTransform& base, const QRawFont& font) const
+    {
+        if (glyphs.isEmpty() && outlines.isEmpty() && texts.isEmpty())
+            return;
+        painter.setWorldTransform(transform * base);
+        if (!glyphs.isEmpty()) {
+            QGlyphRun run;
+            run.setRawFont(font);
+            run.setGlyphIndexes(glyphs);
+            run.setPositions(positions);
+            painter.drawGlyphRun(QPointF(0.0, 0.0), run);
+        }
+        for (const QPainterPath& outline : outlines)
+            painter.fillPath(outline, painter.pen().brush());
+        const QPen pen = painter.pen();
+        for (const Text& t : texts) {
+            painter.setPen(t.invisible ? QPen(Qt::transparent) : pen);
+            painter.drawText(t.at, t.text);
+        }
+        painter.setPen(pen);
+    }
+};
+
 } // namespace
 
 RunPainter::RunPainter(const QFont& font, const QPaintDevice* device, Direction direction)
     : m_font(onDevice(faceOf(font), device)), m_direction(direction), m_metrics(m_font, device)
 {
-    if (direction == Direction::Vertical)
-        m_shaper = VerticalShaper::forFont(m_font, device);
+    m_shaper = VerticalShaper::forFont(m_font, device);
+    // Horizontal glyphs come from the shaper's face only when it is the face QPainter itself
+    // would take; otherwise QPainter draws them, with its own fallback.
+    m_ownGlyphs =
+        m_shaper->isValid() && m_shaper->rawFont().familyName() == QFontInfo(m_font).family();
 }
 
 QList<int> RunPainter::advances(const TextUnits& units) const
@@ -59,28 +104,18 @@ int RunPainter::paint(QPainter& painter, QPoint pen, const TextUnits& units,
                       const CharacterRun& run) const
 {
     const int n = std::min(units.count(), run.count());
-    if (n == 0)
-        return run.advanceSum();
-    painter.save();
-    painter.setFont(m_font);
-    const QTransform base = painter.worldTransform();
-    const bool pdf = paintsPdf(painter);
-    for (int i = 0; i < n; ++i) {
-        const QPointF cell = isVertical() ? QPointF(pen.x(), pen.y() + run.boundary(i))
-                                          : QPointF(pen.x() + run.boundary(i), pen.y());
-        paintUnitAt(painter, base, cell, units.at(i), run.step(i), run.scale(), pdf);
-    }
-    painter.restore();
+    QList<Placed> placed;
+    placed.reserve(n);
+    for (int i = 0; i < n; ++i)
+        placed.append({units.at(i), run.boundary(i), run.step(i)});
+    paintPlaced(painter, pen, placed, run.scale());
     return run.advanceSum();
 }
 
 void RunPainter::paintUnit(QPainter& painter, QPointF cell, QStringView unit, int length,
                            float scale) const
 {
-    painter.save();
-    painter.setFont(m_font);
-    paintUnitAt(painter, painter.worldTransform(), cell, unit, length, scale, paintsPdf(painter));
-    painter.restore();
+    paintPlaced(painter, cell, {{unit, 0, length}}, scale);
 }
 
 int RunPainter::draw(QPainter& painter, QPoint pen, const QString& text, int boxLength,
@@ -92,80 +127,81 @@ int RunPainter::draw(QPainter& painter, QPoint pen, const QString& text, int box
     return paint(painter, pen, units, layOut(units, boxLength, spreadLength, mode));
 }
 
-void RunPainter::paintUnitAt(QPainter& painter, const QTransform& base, QPointF cell,
-                             QStringView unit, int length, float scale, bool pdf) const
+// Horizontal units and turned units share a frame whose x runs along the line, compressed
+// by the scale. Upright units share one whose y runs down the column, compressed likewise;
+// each sits in the font's ideographic em box, which across the column keeps the place it
+// has against the baseline of the turned units (as in horizontal text) and along it is
+// centred on the unit's cell.
+void RunPainter::paintPlaced(QPainter& painter, QPointF origin, const QList<Placed>& units,
+                             float scale) const
 {
     // A run squeezed to nothing (a box of length 0) has no glyphs to show.
-    if (scale <= 0.0f)
+    if (units.isEmpty() || scale <= 0.0f)
         return;
-    const QString text = unit.toString();
-    QTransform local;
-    if (!isVertical()) {
-        local.translate(cell.x(), cell.y() + ascent());
-        local.scale(scale, 1.0);
-    } else if (TextUnits::isHalfWidth(unit)) {
-        // Turned clockwise: the glyph's up points right, its descent stays in the column.
-        local.translate(cell.x() + descent(), cell.y());
-        local.rotate(90.0);
-        local.scale(scale, 1.0);
-    } else {
-        paintUpright(painter, base, cell, unit, length, scale, pdf);
-        return;
-    }
-    painter.setWorldTransform(local * base);
-    painter.drawText(QPointF(0.0, 0.0), text);
-}
+    const qreal s = scale;
+    const bool pdf = paintsPdf(painter);
+    const bool shaped = m_shaper->isValid();
 
-// An upright unit sits in the font's ideographic em box. Across the column the box keeps
-// the place it has against the baseline of the turned half-width units, as in horizontal
-// text; along the column it is centred on the unit's cell.
-void RunPainter::paintUpright(QPainter& painter, const QTransform& base, QPointF cell,
-                              QStringView unit, int length, float scale, bool pdf) const
-{
-    const bool shaped = m_shaper && m_shaper->isValid();
+    Frame along;   // horizontal, or turned in a column
+    Frame upright; // column only
+    if (isVertical()) {
+        along.transform.translate(origin.x() + descent(), origin.y());
+        along.transform.rotate(90.0);
+        along.transform.scale(s, 1.0);
+        upright.transform.translate(origin.x(), origin.y());
+        upright.transform.scale(1.0, s);
+    } else {
+        along.transform.translate(origin.x(), origin.y() + ascent());
+        along.transform.scale(s, 1.0);
+    }
+
     const qreal em = shaped ? m_shaper->emSize() : cellHeight();
     const qreal emBottom = shaped ? m_shaper->emBoxBottom() : -descent();
-    qreal emLeft = cell.x() + descent() + emBottom;
-    if (emLeft < cell.x() - 1.0 || emLeft + em > cell.x() + cellHeight() + 1.0)
-        emLeft = cell.x() + (cellHeight() - em) / 2.0;
-    const qreal emTop = cell.y() + (length - em * scale) / 2.0;
-    const qreal baseline = em + emBottom;
+    qreal emLeft = descent() + emBottom;
+    if (emLeft < -1.0 || emLeft + em > cellHeight() + 1.0)
+        emLeft = (cellHeight() - em) / 2.0;
 
-    const VerticalShaper::Glyph glyph =
-        shaped ? m_shaper->verticalGlyph(unit) : VerticalShaper::Glyph{};
-    const QString text = unit.toString();
-    if (glyph.index == 0) {
-        // Not in the font: the character from a fallback face, upright as it is.
-        const int advance = m_metrics.horizontalAdvance(text);
-        QTransform local;
-        local.translate(emLeft + (em - advance) / 2.0, emTop);
-        local.scale(1.0, scale);
-        painter.setWorldTransform(local * base);
-        painter.drawText(QPointF(0.0, baseline), text);
-        return;
+    for (const Placed& p : units) {
+        if (!isVertical() || TextUnits::isHalfWidth(p.unit)) {
+            const QPointF at(p.offset / s, 0.0);
+            const VerticalShaper::Glyph glyph =
+                m_ownGlyphs ? m_shaper->horizontalGlyph(p.unit) : VerticalShaper::Glyph{};
+            if (glyph.index != 0) {
+                along.glyphs.append(glyph.index);
+                along.positions.append(at);
+            } else {
+                along.texts.append({at, p.unit.toString(), false});
+            }
+            continue;
+        }
+
+        const qreal y = (p.offset + (p.length - em * s) / 2.0) / s + em + emBottom;
+        const VerticalShaper::Glyph glyph =
+            shaped ? m_shaper->verticalGlyph(p.unit) : VerticalShaper::Glyph{};
+        if (glyph.index == 0) {
+            // Not in the font: the character from a fallback face, upright as it is.
+            const QString text = p.unit.toString();
+            const int advance = m_metrics.horizontalAdvance(text);
+            upright.texts.append({QPointF(emLeft + (em - advance) / 2.0, y), text, false});
+            continue;
+        }
+        const QPointF at(emLeft + (em - glyph.advance) / 2.0, y);
+        if (pdf && glyph.substituted && glyph.namesCharacter) {
+            // A vertical form shared with another character ("─" drawn as the glyph of
+            // "│") would read as that character: its outline is drawn instead.
+            upright.outlines.append(m_shaper->rawFont().pathForGlyph(glyph.index).translated(at));
+        } else {
+            upright.glyphs.append(glyph.index);
+            upright.positions.append(at);
+        }
+        if (pdf && glyph.substituted)
+            upright.texts.append({at, p.unit.toString(), true});
     }
 
-    QTransform local;
-    local.translate(emLeft + (em - glyph.advance) / 2.0, emTop);
-    local.scale(1.0, scale);
-    painter.setWorldTransform(local * base);
-    if (pdf && glyph.substituted && glyph.namesCharacter) {
-        // A vertical form shared with another character ("─" drawn as the glyph of "│")
-        // would read as that character: its outline is drawn instead of the glyph.
-        QPainterPath outline = m_shaper->rawFont().pathForGlyph(glyph.index);
-        outline.translate(0.0, baseline);
-        painter.fillPath(outline, painter.pen().brush());
-    } else {
-        QGlyphRun run;
-        run.setRawFont(m_shaper->rawFont());
-        run.setGlyphIndexes({glyph.index});
-        run.setPositions({QPointF(0.0, baseline)});
-        painter.drawGlyphRun(QPointF(0.0, 0.0), run);
-    }
-    if (pdf && glyph.substituted) {
-        const QPen pen = painter.pen();
-        painter.setPen(Qt::transparent);
-        painter.drawText(QPointF(0.0, baseline), text);
-        painter.setPen(pen);
-    }
+    painter.save();
+    painter.setFont(m_font);
+    const QTransform base = painter.worldTransform();
+    along.paint(painter, base, m_shaper->rawFont());
+    upright.paint(painter, base, m_shaper->rawFont());
+    painter.restore();
 }

@@ -71,13 +71,18 @@ public:
              AlignMode mode) const;
 
 private:
-    void paintUnitAt(QPainter& painter, const QTransform& base, QPointF cell, QStringView unit,
-                     int length, float scale, bool pdf) const;
-    void paintUpright(QPainter& painter, const QTransform& base, QPointF cell, QStringView unit,
-                      int length, float scale, bool pdf) const;
+    struct Placed
+    {
+        QStringView unit;
+        int offset; // from the origin along the line
+        int length;
+    };
+    void paintPlaced(QPainter& painter, QPointF origin, const QList<Placed>& units,
+                     float scale) const;
 
     QFont m_font;
     Direction m_direction;
     QFontMetrics m_metrics;
     std::shared_ptr<const VerticalShaper> m_shaper;
+    bool m_ownGlyphs = false;
 };

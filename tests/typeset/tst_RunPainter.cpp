@@ -26,7 +26,7 @@ private Q_SLOTS:
     void verticalForms_data();
     void verticalForms();
     void commaMovesToTopRight();
-    void vertical_face_name();
+    void storedVerticalFaceName();
     void emptyText();
     void pdfTextReadsBack();
 };
@@ -122,6 +122,11 @@ void tst_RunPainter::inkStaysInCells_data()
         << true << u"ＡＢ12ｶﾅ－Ｚ"_qs << 1200 << 0 << 0 << false;
     QTest::newRow("vertical, half-width squeezed")
         << true << u"ABCDEFGH"_qs << 100 << 0 << 0 << true;
+    // ☺ is not in the IPA faces; QPainter's fallback face draws it.
+    QTest::newRow("vertical, a character from a fallback face")
+        << true << u"東☺京"_qs << 1200 << 0 << 0 << false;
+    QTest::newRow("horizontal, a character from a fallback face")
+        << false << u"東☺京"_qs << 600 << 0 << 3 << false;
     QTest::newRow("horizontal, natural size") << false << address << 650 << 0 << 0 << false;
     QTest::newRow("horizontal, squeezed") << false << address << 300 << 0 << 0 << true;
     QTest::newRow("horizontal, spread over L") << false << u"山田太郎"_qs << 600 << 0 << 3 << false;
@@ -244,7 +249,7 @@ void tst_RunPainter::commaMovesToTopRight()
 }
 
 // A family that still carries the "@" of a stored vertical face draws the same face.
-void tst_RunPainter::vertical_face_name()
+void tst_RunPainter::storedVerticalFaceName()
 {
     const QImage image = page(10, 10);
     QFont stored = mincho();
