@@ -1,9 +1,675 @@
 #include "addresslist/TXBiff.h"
 
+#include "addresslist/BiffNumbers.h"
+#include "addresslist/ByteCursor.h"
+#include "addresslist/CompoundDocument.h"
 #include "addresslist/XBiffError.h"
+#include "common/cp932.h"
+
+#include <QFile>
+#include <QList>
+#include <QStringList>
+
+#include <algorithm>
+#include <exception>
+#include <optional>
+
+namespace {
+
+// Record numbers.
+enum : quint16
+{
+    kInteger2 = 0x0002,
+    kNumber2 = 0x0003,
+    kLabel2 = 0x0004,
+    kFormula = 0x0006,
+    kString2 = 0x0007,
+    kEof = 0x000A,
+    kContinue = 0x003C,
+    kCodePage = 0x0042,
+    kColInfo = 0x007D,
+    kBoundSheet = 0x0085,
+    kMulRk = 0x00BD,
+    kRString = 0x00D6,
+    kSst = 0x00FC,
+    kLabelSst = 0x00FD,
+    kNumber = 0x0203,
+    kLabel = 0x0204,
+    kFormula3 = 0x0206,
+    kString = 0x0207,
+    kRk = 0x027E,
+    kFormula4 = 0x0406,
+    kBof2 = 0x0009,
+    kBof3 = 0x0209,
+    kBof4 = 0x0409,
+    kBof = 0x0809,
+};
+
+constexpr quint16 kBiff8Version = 0x0600;
+constexpr quint16 kGlobalsType = 0x0005;
+constexpr quint16 kWorksheetType = 0x0010;
+// An SST or CONTINUE body longer than this is not a workbook we know.
+constexpr quint16 kMaxSstPiece = 8224;
+// BIFF has 256 columns; a COLINFO reaching further is clipped rather than reported 32768 times.
+constexpr int kLastColumn = 255;
+constexpr int kDefaultCodePage = 932;
+
+bool isBof(quint16 number)
+{
+    return number == kBof2 || number == kBof3 || number == kBof4 || number == kBof;
+}
+
+// 16-bit units in little-endian order; with stopAtZero the text ends at the first zero unit.
+QString utf16Le(QByteArrayView bytes, bool stopAtZero)
+{
+    const qsizetype units = bytes.size() / 2;
+    QString text(units, Qt::Uninitialized);
+    qsizetype n = 0;
+    for (; n < units; ++n) {
+        const char16_t unit = char16_t(quint8(bytes[2 * n]) | (quint8(bytes[2 * n + 1]) << 8));
+        if (stopAtZero && unit == 0)
+            break;
+        text[n] = QChar(unit);
+    }
+    text.truncate(n);
+    return text;
+}
+
+// BIFF8 characters: 16-bit units, or bytes that are the low halves of units.
+QString biff8Chars(QByteArrayView bytes, bool wide)
+{
+    return wide ? utf16Le(bytes, false) : QString::fromLatin1(bytes.data(), bytes.size());
+}
+
+// One writer stores a cached formula string with its bytes swapped. Swap back only when the
+// text as stored is not valid UTF-16 (a lone surrogate, an unassigned or non-character code)
+// and the swapped text is; a valid text is never touched.
+int doubtfulUnits(QStringView text)
+{
+    int doubtful = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            const char32_t ucs = QChar::surrogateToUcs4(c, text[i + 1]);
+            if (QChar::category(ucs) == QChar::Other_NotAssigned || QChar::isNonCharacter(ucs))
+                ++doubtful;
+            ++i;
+        } else if (c.isSurrogate() || c.category() == QChar::Other_NotAssigned ||
+                   c.isNonCharacter()) {
+            ++doubtful;
+        }
+    }
+    return doubtful;
+}
+
+QString unswapped(const QString& text)
+{
+    if (doubtfulUnits(text) == 0)
+        return text;
+    QString swapped = text;
+    for (QChar& c : swapped)
+        c = QChar(char16_t((c.unicode() >> 8) | (c.unicode() << 8)));
+    return doubtfulUnits(swapped) == 0 ? swapped : text;
+}
+
+QString errorText(quint8 code)
+{
+    switch (code) {
+    case 0x00:
+        return QStringLiteral("#NULL!");
+    case 0x07:
+        return QStringLiteral("#DIV/0!");
+    case 0x0F:
+        return QStringLiteral("#VALUE!");
+    case 0x17:
+        return QStringLiteral("#REF!");
+    case 0x1D:
+        return QStringLiteral("#NAME?");
+    case 0x24:
+        return QStringLiteral("#NUM!");
+    case 0x2A:
+        return QStringLiteral("#N/A");
+    default:
+        return {};
+    }
+}
+
+// Code pages as BIFF names them; the two Apple/ANSI markers of early versions mapped to
+// their Windows numbers.
+int windowsCodePage(quint16 stored)
+{
+    switch (stored) {
+    case 0x8000:
+        return 10000;
+    case 0x8001:
+        return 1252;
+    default:
+        return stored;
+    }
+}
+
+} // namespace
+
+// One pass over one workbook stream. Lives only for the read.
+class TXBiff::Read
+{
+public:
+    Read(TXBiff& owner, QByteArrayView bytes, Layout layout)
+        : m_owner(owner), m_in(bytes), m_layout(layout)
+    {}
+
+    void run()
+    {
+        firstScan();
+        while (!m_in.atEnd()) {
+            record();
+            report();
+            if (m_cancel)
+                break;
+        }
+        m_owner.m_progress = 0;
+        if (m_owner.OnProgress)
+            m_owner.OnProgress(0);
+    }
+
+private:
+    // Finds the first BOF word, two bytes at a time; it fixes the layout and may count the
+    // first sheet. Without one, nothing is read.
+    void firstScan()
+    {
+        while (m_in.remaining() >= 2) {
+            const quint16 word = m_in.u16();
+            if (!isBof(word))
+                continue;
+            ByteCursor body = m_in.take(m_in.u16());
+            const quint16 version = body.u16();
+            const quint16 type = body.u16();
+            if (word != kBof2)
+                m_layout = Layout::Biff3To7;
+            if (version == kBiff8Version)
+                m_layout = Layout::Biff8;
+            if (type == kWorksheetType)
+                ++m_sheetNo;
+            m_substreams.append(type);
+            return;
+        }
+        m_in.seek(m_in.size());
+    }
+
+    void report()
+    {
+        const qint64 size = m_in.size();
+        m_owner.m_progress = size > 0 ? int(qint64(m_in.pos()) * 100 / size) : 0;
+        if (m_owner.OnProgress)
+            m_owner.OnProgress(m_owner.m_progress);
+    }
+
+    void record()
+    {
+        const quint16 number = m_in.u16();
+        const quint16 length = m_in.u16();
+        if (!m_in.ok())
+            return; // a record header cut off by the end of the stream
+        if (number == kSst) {
+            sharedStrings(length);
+            return;
+        }
+        // Fields are read from the record's own bytes only, so a short or lying length never
+        // reaches into the next record, and the next record starts where this one says.
+        ByteCursor body = m_in.take(length);
+        switch (number) {
+        case kInteger2:
+            integer(body);
+            break;
+        case kNumber2:
+            number2(body);
+            break;
+        case kNumber:
+            number3(body);
+            break;
+        case kLabel2:
+            label2(body);
+            break;
+        case kLabel:
+            label(body);
+            break;
+        case kRString:
+            richString(body);
+            break;
+        case kFormula:
+        case kFormula3:
+        case kFormula4:
+            formula(body);
+            break;
+        case kString2:
+        case kString:
+            formulaString(body);
+            break;
+        case kLabelSst:
+            labelSst(body);
+            break;
+        case kRk:
+            rk(body);
+            break;
+        case kMulRk:
+            mulRk(body, length);
+            break;
+        case kColInfo:
+            colInfo(body);
+            break;
+        case kBoundSheet:
+            boundSheet(body);
+            break;
+        case kCodePage:
+            codePage(body);
+            break;
+        case kBof2:
+        case kBof3:
+        case kBof4:
+        case kBof:
+            bof(body);
+            break;
+        case kEof:
+            if (!m_substreams.isEmpty())
+                m_substreams.removeLast();
+            break;
+        default:
+            break; // everything else is skipped; reading goes on past an EOF
+        }
+    }
+
+    // Charts keep their series values in cell records, and macro sheets have cells too; their
+    // BOF does not count a sheet, so those cells would land on the worksheet before them.
+    bool inOtherSheet() const
+    {
+        if (m_substreams.isEmpty())
+            return false;
+        const quint16 type = m_substreams.last();
+        return type != kWorksheetType && type != kGlobalsType;
+    }
+
+    void cell(int row, int col, int attr, const QString& text)
+    {
+        if (inOtherSheet())
+            return;
+        m_lastRow = row;
+        m_lastCol = col;
+        m_lastAttr = attr;
+        m_haveCell = true;
+        if (m_owner.OnReadCell)
+            m_owner.OnReadCell(m_sheetNo, row, col, attr, text, m_cancel);
+    }
+
+    QString text8(QByteArrayView bytes) const { return cp932::decodeCodePage(bytes, m_codePage); }
+
+    static int attr3(ByteCursor& body)
+    {
+        const int low = body.u16();
+        return low | (body.u8() << 16);
+    }
+
+    void integer(ByteCursor& body)
+    {
+        const int row = body.u16();
+        const int col = body.u16();
+        const int attr = attr3(body);
+        const int value = body.u16();
+        if (body.ok())
+            cell(row, col, attr, QString::number(value));
+    }
+
+    void number2(ByteCursor& body)
+    {
+        const int row = body.u16();
+        const int col = body.u16();
+        const int attr = attr3(body);
+        const double value = body.f64();
+        if (body.ok())
+            cell(row, col, attr, biffnumbers::formatGeneral(value));
+    }
+
+    void number3(ByteCursor& body)
+    {
+        const int row = body.u16();
+        const int col = body.u16();
+        const int xf = body.u16();
+        const double value = body.f64();
+        if (body.ok())
+            cell(row, col, xf, biffnumbers::formatGeneral(value));
+    }
+
+    void label2(ByteCursor& body)
+    {
+        const int row = body.u16();
+        const int col = body.u16();
+        const int attr = attr3(body);
+        body.skip(1);
+        if (body.ok())
+            cell(row, col, attr, text8(body.bytes(body.remaining())));
+    }
+
+    void label(ByteCursor& body)
+    {
+        const int row = body.u16();
+        const int col = body.u16();
+        const int xf = body.u16();
+        // A BIFF8 LABEL (some writers still use it there) holds a Unicode string.
+        if (m_layout == Layout::Biff8) {
+            if (const std::optional<QString> text = biff8String(body))
+                cell(row, col, xf, *text);
+            return;
+        }
+        body.skip(2); // byte count: the text is the rest of the record
+        if (body.ok())
+            cell(row, col, xf, text8(body.bytes(body.remaining())));
+    }
+
+    void richString(ByteCursor& body)
+    {
+        const int row = body.u16();
+        const int col = body.u16();
+        const int xf = body.u16();
+        if (m_layout == Layout::Biff8) {
+            if (const std::optional<QString> text = biff8String(body))
+                cell(row, col, xf, *text);
+            return;
+        }
+        const quint16 count = body.u16();
+        if (body.ok())
+            cell(row, col, xf, text8(body.bytes(count)));
+    }
+
+    // A BIFF8 string with a 16-bit character count: the characters that are there, or nothing
+    // when its header is cut off. The rich-text and phonetic data after them are not read.
+    static std::optional<QString> biff8String(ByteCursor& body)
+    {
+        const quint16 count = body.u16();
+        const quint8 options = body.u8();
+        if (options & 0x08)
+            body.skip(2);
+        if (options & 0x04)
+            body.skip(4);
+        if (!body.ok())
+            return std::nullopt;
+        const bool wide = options & 0x01;
+        return biff8Chars(body.bytes(qint64(count) * (wide ? 2 : 1)), wide);
+    }
+
+    void formula(ByteCursor& body)
+    {
+        const int row = body.u16();
+        const int col = body.u16();
+        const int attr = m_layout == Layout::Biff2 ? attr3(body) : body.u16();
+        const QByteArrayView result = body.bytes(8);
+        if (!body.ok())
+            return;
+        // Results other than numbers are marked by 0xFFFF in their last two bytes; the first
+        // byte tells which.
+        if (quint8(result[6]) == 0xFF && quint8(result[7]) == 0xFF) {
+            switch (quint8(result[0])) {
+            case 1:
+                cell(row, col, attr, result[2] ? QStringLiteral("TRUE") : QStringLiteral("FALSE"));
+                return;
+            case 2:
+                cell(row, col, attr, errorText(quint8(result[2])));
+                return;
+            default: // a string (its STRING record follows) or an empty string
+                cell(row, col, attr, QString());
+                return;
+            }
+        }
+        ByteCursor value(result);
+        cell(row, col, attr, biffnumbers::formatGeneral(value.f64()));
+    }
+
+    // The text result of the formula read just before.
+    void formulaString(ByteCursor& body)
+    {
+        std::optional<QString> text;
+        if (m_layout == Layout::Biff8) {
+            text = biff8String(body);
+            if (text)
+                text = unswapped(*text);
+        } else {
+            const quint16 count = m_layout == Layout::Biff2 ? body.u8() : body.u16();
+            if (body.ok())
+                text = text8(body.bytes(count));
+        }
+        if (text && m_haveCell)
+            cell(m_lastRow, m_lastCol, m_lastAttr, *text);
+    }
+
+    void labelSst(ByteCursor& body)
+    {
+        const int row = body.u16();
+        const int col = body.u16();
+        body.skip(2);
+        const quint32 index = body.u32();
+        if (body.ok() && index < quint32(m_sst.size()))
+            cell(row, col, 0, m_sst[qsizetype(index)]);
+    }
+
+    void rk(ByteCursor& body)
+    {
+        const int row = body.u16();
+        const int col = body.u16();
+        const int xf = body.u16();
+        const quint32 value = body.u32();
+        if (body.ok())
+            cell(row, col, xf, biffnumbers::formatGeneral(biffnumbers::decodeRk(value)));
+    }
+
+    void mulRk(ByteCursor& body, int length)
+    {
+        const int row = body.u16();
+        const int first = body.u16();
+        const int pairs = length >= 6 ? (length - 6) / 6 : 0;
+        for (int i = 0; i < pairs; ++i) {
+            const int xf = body.u16();
+            const quint32 value = body.u32();
+            if (!body.ok())
+                return;
+            cell(row, first + i, xf, biffnumbers::formatGeneral(biffnumbers::decodeRk(value)));
+        }
+    }
+
+    void colInfo(ByteCursor& body)
+    {
+        const int first = body.u16();
+        const int last = std::min<int>(body.i16(), kLastColumn);
+        const int width = body.u16();
+        if (!body.ok() || !m_owner.OnReadColW || inOtherSheet())
+            return;
+        for (int col = first; col <= last; ++col)
+            m_owner.OnReadColW(m_sheetNo, col, width);
+    }
+
+    void boundSheet(ByteCursor& body)
+    {
+        body.skip(5); // stream position, visibility
+        const quint8 type = body.u8();
+        if (type != 0)
+            return; // chart, macro or module sheet
+        const quint8 length = body.u8();
+        QString name;
+        if (m_layout == Layout::Biff8) {
+            const bool wide = body.u8() & 0x01;
+            name = biff8Chars(body.bytes(qint64(length) * (wide ? 2 : 1)), wide);
+        } else {
+            name = text8(body.bytes(length));
+        }
+        if (!body.ok() && name.isEmpty())
+            return;
+        if (m_owner.OnReadSheetName)
+            m_owner.OnReadSheetName(name);
+    }
+
+    void codePage(ByteCursor& body)
+    {
+        const quint16 stored = body.u16();
+        if (body.ok())
+            m_codePage = windowsCodePage(stored);
+    }
+
+    void bof(ByteCursor& body)
+    {
+        body.skip(2); // version
+        const quint16 type = body.u16();
+        if (body.ok() && type == kWorksheetType)
+            ++m_sheetNo;
+        m_substreams.append(type);
+    }
+
+    // The SST body and the CONTINUE records after it, joined, with the end of each piece: a
+    // string may run over a piece's end and go on after a fresh option byte.
+    void sharedStrings(quint16 length)
+    {
+        if (length > kMaxSstPiece)
+            throw XBiffError(XBiffError::unknownFormat());
+        QByteArray joined = m_in.bytes(length).toByteArray();
+        QList<qsizetype> bounds{joined.size()};
+        quint16 next = 0;
+        while (m_in.peekU16(&next) && next == kContinue) {
+            m_in.skip(2);
+            const quint16 pieceLength = m_in.u16();
+            if (!m_in.ok())
+                break;
+            if (pieceLength > kMaxSstPiece)
+                throw XBiffError(XBiffError::unknownFormat());
+            joined.append(m_in.bytes(pieceLength));
+            bounds.append(joined.size());
+        }
+        m_sst = parseSst(joined, bounds);
+    }
+
+    static QStringList parseSst(QByteArrayView joined, const QList<qsizetype>& bounds)
+    {
+        QStringList table;
+        ByteCursor in(joined);
+        in.skip(8); // total and unique counts
+        qsizetype k = 0;
+        while (in.ok() && !in.atEnd()) {
+            qint64 extra = 0;
+            try {
+                table.append(sstString(in, bounds, k, extra));
+            } catch (const std::exception&) {
+                break; // the table keeps the strings completed so far
+            }
+            if (in.remaining() < extra)
+                break;
+            in.skip(extra);
+            while (k + 1 < bounds.size() && in.pos() >= bounds[k])
+                ++k;
+        }
+        return table;
+    }
+
+    // One shared string starting at the cursor; `extra` is the size of its formatting runs
+    // and phonetic data. A short read throws.
+    static QString sstString(ByteCursor& in, const QList<qsizetype>& bounds, qsizetype& k,
+                             qint64& extra)
+    {
+        auto boundary = [&] { return k < bounds.size() ? bounds[k] : in.size(); };
+        auto exact = [&](qint64 count) {
+            const QByteArrayView bytes = in.bytes(count);
+            if (!in.ok())
+                throw XBiffError(XBiffError::streamReadError());
+            return bytes;
+        };
+        auto exactU8 = [&] { return quint8(exact(1)[0]); };
+        auto exactU16 = [&] {
+            const QByteArrayView b = exact(2);
+            return quint16(quint8(b[0]) | (quint8(b[1]) << 8));
+        };
+
+        const qint64 count = exactU16();
+        quint8 options = exactU8();
+        qint64 runs = 0;
+        qint64 phonetic = 0;
+        if (options & 0x08)
+            runs = exactU16();
+        if (options & 0x04) {
+            const QByteArrayView b = exact(4);
+            phonetic = qint64(quint8(b[0])) | (qint64(quint8(b[1])) << 8) |
+                       (qint64(quint8(b[2])) << 16) | (qint64(quint8(b[3])) << 24);
+        }
+        extra = 4 * runs + phonetic;
+
+        int width = (options & 0x01) ? 2 : 1;
+        qint64 byteCount = count * width;
+        bool continued = false;
+        if (in.pos() + byteCount > boundary()) {
+            byteCount = std::max<qint64>(0, boundary() - in.pos());
+            continued = true;
+            ++k;
+        }
+        QByteArrayView bytes = exact(byteCount);
+        QString text = width == 2 ? utf16Le(bytes, true) : QString::fromLatin1(bytes);
+        qint64 due = count;
+        while (continued) {
+            due -= bytes.size() / width;
+            options = exactU8();
+            width = (options & 0x01) ? 2 : 1;
+            byteCount = due * width;
+            if (in.pos() + byteCount > boundary()) {
+                byteCount = std::max<qint64>(0, boundary() - in.pos());
+                ++k;
+            } else {
+                continued = false;
+            }
+            bytes = exact(byteCount);
+            text += width == 2 ? utf16Le(bytes, true) : QString::fromLatin1(bytes);
+        }
+        return text;
+    }
+
+    TXBiff& m_owner;
+    ByteCursor m_in;
+    Layout m_layout;
+    int m_sheetNo = 0;
+    QList<quint16> m_substreams; // types of the BOFs not yet closed by their EOF, innermost last
+    int m_codePage = kDefaultCodePage;
+    QStringList m_sst;
+    int m_lastRow = 0;
+    int m_lastCol = 0;
+    int m_lastAttr = 0;
+    bool m_haveCell = false;
+    bool m_cancel = false;
+};
 
 void TXBiff::LoadFromFile(const QString& fileName)
 {
     m_fileName = fileName;
-    throw XBiffError(QStringLiteral("ﾌｧｲﾙを開くことに失敗しました"));
+    {
+        const CompoundDocument document(fileName);
+        if (document.isOpen()) {
+            bool unreadable = false;
+            if (std::optional<QByteArray> stream = document.workbookStream(&unreadable)) {
+                run(*stream, Layout::Biff3To7);
+                return;
+            }
+            if (unreadable)
+                throw XBiffError(XBiffError::openFailed());
+        }
+    }
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw XBiffError(XBiffError::openFailed());
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw XBiffError(XBiffError::openFailed());
+    file.close();
+    run(bytes, Layout::Biff2);
+}
+
+void TXBiff::LoadFromBytes(QByteArrayView bytes)
+{
+    m_fileName.clear();
+    run(bytes, Layout::Biff2);
+}
+
+void TXBiff::run(QByteArrayView bytes, Layout layout)
+{
+    Read read(*this, bytes, layout);
+    read.run();
 }

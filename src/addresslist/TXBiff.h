@@ -1,23 +1,54 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 
 #include <functional>
 
-// Placeholder of the workbook reader's interface; the reader itself lands separately.
+// Reads an Excel workbook (BIFF2 to BIFF8, bare or inside an OLE2 compound document) in one
+// pass and reports what it finds through its events: each cell it understands as text, column
+// widths, worksheet names and the progress. It keeps no cell data of its own.
+//
+// Events are raised only when assigned, synchronously and in file order. Per record: its own
+// cell, width and name events, then one OnProgress. After the last record (or the one during
+// which a handler set `cancel`): OnProgress(0). Failures leave as XBiffError.
 class TXBiff
 {
 public:
-    std::function<void(int progress)> OnProgress;
-    std::function<void(int sheetNo, int row, int col, int rgbAttr, const QString& data,
-                       bool& cancel)>
-        OnReadCell;
-    std::function<void(int sheetNo, int col, int width)> OnReadColW;
-    std::function<void(const QString& sheetName)> OnReadSheetName;
+    using TOnProgressEvent = std::function<void(int progress)>;
+    using TOnReadCellEvent = std::function<void(int sheetNo, int row, int col, int rgbAttr,
+                                                const QString& data, bool& cancel)>;
+    using TOnReadColWEvent = std::function<void(int sheetNo, int col, int width)>;
+    using TOnReadSheetNameEvent = std::function<void(const QString& sheetName)>;
 
+    TOnProgressEvent OnProgress;
+    TOnReadCellEvent OnReadCell;
+    TOnReadColWEvent OnReadColW;
+    TOnReadSheetNameEvent OnReadSheetName;
+
+    // Reads the workbook stream of a compound document ("Workbook", else "Book"), or the file's
+    // own bytes when it is not one. Throws XBiffError.
     void LoadFromFile(const QString& fileName);
+
+    // Reads bytes as the content of a plain (not compound) workbook file.
+    void LoadFromBytes(QByteArrayView bytes);
+
+    // The path given to the last LoadFromFile (empty after LoadFromBytes).
     QString fileName() const { return m_fileName; }
+    // The last percentage reported, 0 to 100.
+    int progress() const { return m_progress; }
 
 private:
+    // How FORMULA, STRING and the 8-bit era texts are laid out.
+    enum class Layout
+    {
+        Biff2,
+        Biff3To7,
+        Biff8
+    };
+    class Read;
+    void run(QByteArrayView bytes, Layout layout);
+
     QString m_fileName;
+    int m_progress = 0;
 };

@@ -1,12 +1,19 @@
+#include "app/FontSubstitutions.h"
+#include "app/TForm1.h"
+#include "app/WidgetPrompter.h"
+
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tayori"));
-    QMainWindow w;
-    w.setWindowTitle(QStringLiteral("Tayori"));
-    w.show();
+    QApplication::setApplicationVersion(QStringLiteral(TAYORI_VERSION));
+    installFontSubstitutions();
+
+    WidgetPrompter prompter;
+    TForm1 form(&prompter);
+    prompter.setParentWidget(&form);
+    form.show();
     return app.exec();
 }

@@ -4,3 +4,4 @@
 
 // One function per command of tayori-cli; each returns the process exit status.
 int runCellsCommand(const QStringList& args);
+int runBarcodeCommand(const QStringList& args);

@@ -9,6 +9,7 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     const std::map<QString, int (*)(const QStringList&)> commands = {
+        {QStringLiteral("barcode"), runBarcodeCommand},
         {QStringLiteral("cells"), runCellsCommand},
     };
     QStringList args = QCoreApplication::arguments().mid(1);

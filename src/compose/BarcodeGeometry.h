@@ -30,6 +30,21 @@ constexpr double timingBarMm(double pt)
     return 1.2 * pt / 10.0;
 }
 
+// Vertical extent of one bar, measured from the top of a long bar. Bars are named by the
+// letters of BarcodePattern: F long, A upper semi-long, D lower semi-long, T timing (centred).
+constexpr double barTopMm(char bar, double pt)
+{
+    if (bar == 'D')
+        return longBarMm(pt) - semiLongBarMm(pt);
+    if (bar == 'T')
+        return (longBarMm(pt) - timingBarMm(pt)) / 2.0;
+    return 0.0;
+}
+constexpr double barHeightMm(char bar, double pt)
+{
+    return bar == 'F' ? longBarMm(pt) : bar == 'T' ? timingBarMm(pt) : semiLongBarMm(pt);
+}
+
 // From the left edge of the first bar to the right edge of the last one.
 constexpr double lengthMm(int bars, double pt)
 {

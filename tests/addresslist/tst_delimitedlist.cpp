@@ -554,10 +554,12 @@ void tst_DelimitedList::openCommand()
     AddressBook book;
     book.grid().setCell(3, 3, "before");
     ScriptedPrompter prompter;
-    prompter.fileNames << chosen;
+    prompter.openAnswers << chosen;
     QString path;
     const auto status = DelimitedList::OpenDelimitedList(book, prompter, &path);
-    QCOMPARE(prompter.filters, QStringList{"CSV;CSVU(*.csv;*.csvu)|*.CSV;*.CSVU|すべて(*.*)|*.*"});
+    QCOMPARE(prompter.openQuestions.size(), 1);
+    QCOMPARE(prompter.openQuestions[0].filter,
+             QStringLiteral("CSV;CSVU(*.csv;*.csvu)|*.CSV;*.CSVU|すべて(*.*)|*.*"));
     QCOMPARE(path, chosen);
     QCOMPARE(status,
              loads ? DelimitedList::LoadStatus::Loaded : DelimitedList::LoadStatus::NotChosen);
@@ -575,21 +577,23 @@ void tst_DelimitedList::saveCommand()
     ScriptedPrompter prompter;
 
     // Cancelled: nothing written.
-    prompter.fileNames << QString();
+    prompter.saveAnswers << QString();
     QVERIFY(!DelimitedList::SaveDelimitedList(grid, "住所録", prompter));
-    QCOMPARE(prompter.defaultNames, QStringList{"住所録.txt"});
-    QCOMPARE(prompter.filters,
-             QStringList{"CSVU(*.csvu)|*.CSVU|テキスト(*.txt)|*.TXT|すべて(*.*)|*.*"});
+    QCOMPARE(prompter.saveQuestions.size(), 1);
+    QCOMPARE(prompter.saveQuestions[0].defaultName, QStringLiteral("住所録.txt"));
+    QCOMPARE(prompter.saveQuestions[0].defaultSuffix, QString());
+    QCOMPARE(prompter.saveQuestions[0].filter,
+             QStringLiteral("CSVU(*.csvu)|*.CSVU|テキスト(*.txt)|*.TXT|すべて(*.*)|*.*"));
 
     // Saved under exactly the chosen name, no extension added.
     const QString path = dir.filePath("out");
-    prompter.fileNames << path;
+    prompter.saveAnswers << path;
     QVERIFY(DelimitedList::SaveDelimitedList(grid, QString(), prompter));
-    QCOMPARE(prompter.defaultNames.last(), QStringLiteral("Sheet1.txt"));
+    QCOMPARE(prompter.saveQuestions.last().defaultName, QStringLiteral("Sheet1.txt"));
     QCOMPARE(readFile(path), DelimitedList::CsvuBytes(grid));
 
     // A failure reaches the error box.
-    prompter.fileNames << dir.filePath("missing/out.csvu");
+    prompter.saveAnswers << dir.filePath("missing/out.csvu");
     QVERIFY(!DelimitedList::SaveDelimitedList(grid, QString(), prompter));
     QCOMPARE(prompter.errors.size(), 1);
 }

@@ -1,0 +1,39 @@
+// The workbook reader over any bytes, with every event assigned. Besides the sanitizers'
+// findings, a progress outside 0..100 or a normal end without the closing 0 is a fault.
+#include "addresslist/TXBiff.h"
+#include "addresslist/XBiffError.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    TXBiff reader;
+    int lastProgress = -1;
+    qsizetype seen = 0;
+    reader.OnProgress = [&](int progress) {
+        if (progress < 0 || progress > 100)
+            __builtin_trap();
+        lastProgress = progress;
+    };
+    reader.OnReadCell = [&](int sheetNo, int row, int col, int rgbAttr, const QString& text,
+                            bool& cancel) {
+        seen += sheetNo + row + col + rgbAttr + text.size();
+        // Let the input decide now and then to stop, so Cancel is exercised too.
+        if (size > 0 && data[size - 1] == 0xCA && (seen & 0xFF) == 0)
+            cancel = true;
+    };
+    reader.OnReadColW = [&](int sheetNo, int col, int width) {
+        if (col < 0 || col > 255)
+            __builtin_trap();
+        seen += sheetNo + width;
+    };
+    reader.OnReadSheetName = [&](const QString& name) { seen += name.size(); };
+    try {
+        reader.LoadFromBytes(QByteArrayView(reinterpret_cast<const char*>(data), qsizetype(size)));
+        if (lastProgress != 0 || reader.progress() != 0)
+            __builtin_trap();
+    } catch (const XBiffError&) {
+    }
+    return 0;
+}

@@ -1,0 +1,434 @@
+#include "app/TForm1.h"
+
+#include "addresslist/AddressGridModel.h"
+#include "addresslist/XBiffError.h"
+#include "common/Prompter.h"
+#include "ui_TForm1.h"
+
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProgressBar>
+#include <QSignalBlocker>
+#include <QUrl>
+
+namespace {
+const QString OpenFilter =
+    QStringLiteral("エクセル(*.xls)|*.XLS|CSVU(*.csvu;*.csv)|*.CSV;*.CSVU|すべて(*.*)|*.*");
+const QString PrintingCaption = QStringLiteral("印刷中断");
+constexpr int StatusPanelWidths[3] = {50, 200, 50};
+} // namespace
+
+TForm1::TForm1(Prompter* prompter, QWidget* parent)
+    : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()), m_prompter(prompter)
+{
+    ui->setupUi(this);
+    FormCreate();
+}
+
+TForm1::~TForm1()
+{
+    // The view outlives the members (it goes with the base class), so it lets go of the
+    // model over the book's grid first.
+    ui->TntStringGrid1->setModel(nullptr);
+}
+
+void TForm1::FormCreate()
+{
+    setWindowTitle(QCoreApplication::applicationName());
+    QFont windowFont(QStringLiteral("ＭＳ Ｐゴシック"));
+    windowFont.setPixelSize(12);
+    setFont(windowFont);
+
+    createStatusBar();
+    setUpGrid();
+    ui->TabControl1->setShape(QTabBar::RoundedSouth);
+    ui->TabControl1->setExpanding(false);
+    rebuildTabs();
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    PopupMenu1->addAction(ui->E1);
+
+    connectCommands();
+}
+
+void TForm1::setUpGrid()
+{
+    QTableView* view = ui->TntStringGrid1;
+    m_model = new AddressGridModel(&m_book.grid(), this);
+    view->setModel(m_model);
+
+    QFont gridFont = font();
+    gridFont.setFamily(QStringLiteral("ＭＳ 明朝"));
+    view->setFont(gridFont);
+
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    // The print range is one block of rows, so the selection is one block too.
+    view->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setWordWrap(false);
+    view->setTextElideMode(Qt::ElideNone);
+    view->setShowGrid(true);
+    view->setCornerButtonEnabled(false);
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+
+    // Row 0 and column 0 are shown as the headers, which stay in place while scrolling.
+    QHeaderView* rows = view->verticalHeader();
+    rows->setMinimumSectionSize(1);
+    rows->setDefaultSectionSize(AddressGrid::DefaultRowHeight);
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setHighlightSections(false);
+    QHeaderView* columns = view->horizontalHeader();
+    columns->setMinimumSectionSize(1);
+    columns->setSectionResizeMode(QHeaderView::Interactive);
+    columns->setHighlightSections(false);
+    columns->setStretchLastSection(false);
+
+    view->viewport()->setMouseTracking(true);
+    view->viewport()->installEventFilter(this);
+
+    connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this, &TForm1::gridAboutToReset);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &TForm1::gridWasReset);
+    connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid())
+                    TntStringGrid1SelectCell(current.column(), current.row());
+            });
+    connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TForm1::TntStringGrid1MouseMove);
+    connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& pos) {
+        PopupMenu1->popup(view->viewport()->mapToGlobal(pos));
+    });
+    gridWasReset();
+}
+
+void TForm1::createStatusBar()
+{
+    QStatusBar* bar = ui->TntStatusBar1;
+    for (int i = 0; i < 3; ++i) {
+        auto* panel = new QLabel(bar);
+        panel->setObjectName(QStringLiteral("TntStatusBar1Panel%1").arg(i));
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        // The last panel takes the rest of the bar: its notices are longer than 50 pixels.
+        if (i < 2) {
+            panel->setFixedWidth(StatusPanelWidths[i]);
+            bar->addWidget(panel);
+        } else {
+            panel->setMinimumWidth(StatusPanelWidths[i]);
+            bar->addWidget(panel, 1);
+        }
+        m_statusPanels[size_t(i)] = panel;
+    }
+
+    ProgressBar1 = new QProgressBar(m_statusPanels[1]);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setTextVisible(false);
+    auto* layout = new QHBoxLayout(m_statusPanels[1]);
+    layout->setContentsMargins(1, 1, 1, 1);
+    layout->addWidget(ProgressBar1);
+    ProgressBar1->hide();
+}
+
+void TForm1::connectCommands()
+{
+    connect(ui->Button2, &QPushButton::clicked, this, &TForm1::LoadBtnClick);
+    connect(ui->O1, &QAction::triggered, this, &TForm1::LoadBtnClick);
+    connect(ui->J1, &QAction::triggered, this, &TForm1::J1Click);
+    connect(ui->H2, &QAction::triggered, this, &TForm1::H2Click);
+    connect(ui->P1, &QAction::triggered, this, &TForm1::P1Click);
+    connect(ui->N1, &QAction::triggered, this, &TForm1::btnPrintClick);
+    connect(ui->btnPrint, &QPushButton::clicked, this, &TForm1::btnPrintClick);
+    connect(ui->L1, &QAction::triggered, this, &TForm1::L1Click);
+    connect(ui->X1, &QAction::triggered, this, &TForm1::btnExitClick);
+    connect(ui->btnExit, &QPushButton::clicked, this, &TForm1::btnExitClick);
+    connect(ui->purebyu1, &QAction::triggered, this, &TForm1::purebyu1Click);
+    connect(ui->Button5, &QPushButton::clicked, this, &TForm1::purebyu1Click);
+    connect(ui->D1, &QAction::triggered, this, &TForm1::D1Click);
+    connect(ui->O3, &QAction::triggered, this, &TForm1::O3Click);
+    connect(ui->H1, &QAction::triggered, this, &TForm1::H1Click);
+    connect(ui->V1, &QAction::triggered, this, &TForm1::V1Click);
+    connect(ui->E1, &QAction::triggered, this, &TForm1::E1Click);
+    // P2 and R1 are checkable: the menu inverts their marks itself.
+    for (QRadioButton* radio : {ui->rdoYokoOki, ui->rdoTateOki, ui->rdoYokoGaki, ui->rdoTateGaki})
+        connect(radio, &QRadioButton::clicked, this, &TForm1::rdoYokoOkiClick);
+    connect(ui->TabControl1, &QTabBar::currentChanged, this, &TForm1::TabControl1Change);
+    connect(&m_book, &AddressBook::progress, this, &TForm1::showProgress);
+    connect(&m_book, &AddressBook::tabsChanged, this, &TForm1::rebuildTabs);
+}
+
+void TForm1::FormShow()
+{
+    m_book.setCurrentDataFile(QString());
+    const QFileInfo exe(QCoreApplication::applicationFilePath());
+    const QString base = exe.absolutePath() + u'/' + exe.completeBaseName();
+    m_settingsFilePath = base + QStringLiteral(".ini");
+    m_helpFilePath = base + QStringLiteral(".mht");
+}
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    if (!m_shown) {
+        m_shown = true;
+        FormShow();
+    }
+    QMainWindow::showEvent(event);
+}
+
+void TForm1::FormCloseQuery(bool& canClose)
+{
+    canClose = m_prompter->confirm(QStringLiteral("終了しますか"));
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    bool canClose = true;
+    FormCloseQuery(canClose);
+    if (canClose)
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TForm1::btnExitClick()
+{
+    if (ui->btnExit->text() != PrintingCaption) {
+        close();
+        return;
+    }
+    if (m_prompter->confirm(QStringLiteral("中断しますか"), QStringLiteral("実行確認"))) {
+        ui->btnExit->setText(QStringLiteral("終了"));
+        AbortRequested = true;
+    }
+}
+
+void TForm1::LoadBtnClick()
+{
+    const QString path = m_prompter->openFileName(OpenFilter, QStringLiteral("xls"));
+    if (path.isEmpty())
+        return;
+    if (!loadByExtension(path))
+        setStatusPanel(2, QStringLiteral("エクセルファイルかCSVUファイルに対応しています"));
+    ui->TntRichEdit1->setText(m_book.grid().rowText(1));
+}
+
+bool TForm1::loadByExtension(const QString& path)
+{
+    const QString extension = QFileInfo(path).suffix().toUpper();
+    if (extension == u"XLS") {
+        LoadWorkbook(path);
+        return true;
+    }
+    if (extension == u"CSVU") {
+        LoadDelimitedList(path);
+        return true;
+    }
+    return false;
+}
+
+void TForm1::LoadWorkbook(const QString& path)
+{
+    ProgressBar1->setValue(0);
+    ProgressBar1->show();
+    AddressBook::LoadResult result = AddressBook::LoadResult::Loaded;
+    try {
+        result = m_book.LoadWorkbook(path);
+    } catch (const XBiffError& error) {
+        // The bar goes too: a failed read must not look as if it were still running.
+        ProgressBar1->hide();
+        m_prompter->showError(error.message());
+        return;
+    } catch (const std::exception& error) {
+        ProgressBar1->hide();
+        m_prompter->showError(QString::fromLocal8Bit(error.what()));
+        return;
+    }
+    ProgressBar1->hide();
+    if (result == AddressBook::LoadResult::Locked) {
+        m_prompter->showMessage(QStringLiteral("他のアプリケーションで開かれています。"));
+        return;
+    }
+    setWindowTitle(path + QStringLiteral(" -") + QCoreApplication::applicationName());
+    const QSignalBlocker blocker(ui->TabControl1);
+    ui->TabControl1->setCurrentIndex(0);
+}
+
+void TForm1::LoadDelimitedList(const QString& path)
+{
+    Q_UNUSED(path);
+}
+
+void TForm1::showProgress(int percent)
+{
+    ProgressBar1->setValue(percent);
+    // The workbook is read inside this event; paint now so the bar moves while it runs.
+    if (ProgressBar1->isVisible())
+        ProgressBar1->repaint();
+}
+
+void TForm1::rebuildTabs()
+{
+    QTabBar* tabs = ui->TabControl1;
+    const QSignalBlocker blocker(tabs);
+    const QStringList captions = m_book.tabCaptions();
+    while (tabs->count() > captions.size())
+        tabs->removeTab(tabs->count() - 1);
+    for (int i = 0; i < captions.size(); ++i) {
+        if (i < tabs->count())
+            tabs->setTabText(i, captions[i]);
+        else
+            tabs->addTab(captions[i]);
+    }
+}
+
+void TForm1::TabControl1Change(int index)
+{
+    if (index >= 0)
+        m_book.ShowSheet(index + 1);
+}
+
+void TForm1::TntStringGrid1SelectCell(int column, int row)
+{
+    ui->TntRichEdit1->setText(m_book.grid().rowText(row));
+    setStatusPanel(0, QString::asprintf("%d %d", column, row));
+}
+
+void TForm1::TntStringGrid1MouseMove()
+{
+    const QItemSelectionModel* selection = ui->TntStringGrid1->selectionModel();
+    int top = selection->currentIndex().isValid() ? selection->currentIndex().row() : 0;
+    int bottom = top;
+    const QItemSelection ranges = selection->selection();
+    if (!ranges.isEmpty()) {
+        top = ranges.first().top();
+        bottom = ranges.first().bottom();
+        for (const QItemSelectionRange& range : ranges) {
+            top = qMin(top, range.top());
+            bottom = qMax(bottom, range.bottom());
+        }
+    }
+    ui->edtStartLine->setText(QString::number(top));
+    ui->edtEndLine->setText(QString::number(bottom));
+    ui->edtMaisu->setText(QString::number(bottom - top + 1));
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ui->TntStringGrid1->viewport() && event->type() == QEvent::MouseMove)
+        TntStringGrid1MouseMove();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::gridAboutToReset()
+{
+    const QItemSelectionModel* selection = ui->TntStringGrid1->selectionModel();
+    const QModelIndex current = selection->currentIndex();
+    if (current.isValid()) {
+        m_keptColumn = current.column();
+        m_keptRow = current.row();
+    }
+    m_keptTop = m_keptBottom = -1;
+    for (const QItemSelectionRange& range : selection->selection()) {
+        m_keptTop = m_keptTop < 0 ? range.top() : qMin(m_keptTop, range.top());
+        m_keptBottom = qMax(m_keptBottom, range.bottom());
+    }
+}
+
+void TForm1::gridWasReset()
+{
+    QTableView* view = ui->TntStringGrid1;
+    const int columns = m_model->columnCount();
+    const int rows = m_model->rowCount();
+    for (int c = 0; c < columns; ++c)
+        view->horizontalHeader()->resizeSection(c, m_model->columnWidth(c));
+    view->verticalHeader()->setFixedWidth(m_model->columnWidth(0));
+    view->setColumnHidden(0, true);
+    view->setRowHidden(0, true);
+    if (rows < 2 || columns < 2)
+        return;
+
+    // A redraw keeps the current cell and the selected rows, clipped to the new size.
+    QItemSelectionModel* selection = view->selectionModel();
+    const QModelIndex current =
+        m_model->index(qBound(1, m_keptRow, rows - 1), qBound(1, m_keptColumn, columns - 1));
+    selection->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
+    if (m_keptTop >= 1 && m_keptTop < rows) {
+        const int bottom = qMin(m_keptBottom, rows - 1);
+        selection->select(
+            QItemSelection(m_model->index(m_keptTop, 1), m_model->index(bottom, columns - 1)),
+            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+}
+
+LayoutKind TForm1::currentLayoutKind() const
+{
+    const bool yokoOki = ui->rdoYokoOki->isChecked();
+    const bool yokoGaki = ui->rdoYokoGaki->isChecked();
+    if (yokoOki)
+        return yokoGaki ? LayoutKind::YY : LayoutKind::YT;
+    return yokoGaki ? LayoutKind::TY : LayoutKind::TT;
+}
+
+void TForm1::rdoYokoOkiClick()
+{
+    // Only a visible preview follows the radio buttons; nothing else depends on them here.
+}
+
+QPrinter& TForm1::printer()
+{
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *m_printer;
+}
+
+void TForm1::P1Click()
+{
+    QPrintDialog dialog(&printer(), this);
+    dialog.exec();
+}
+
+void TForm1::P2Click()
+{
+    ui->P2->toggle();
+}
+
+void TForm1::R1Click()
+{
+    ui->R1->toggle();
+}
+
+void TForm1::H1Click()
+{
+    if (m_helpFilePath.isEmpty() || !QFileInfo::exists(m_helpFilePath))
+        return;
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(m_helpFilePath).absoluteFilePath()));
+}
+
+QString TForm1::statusPanel(int panel) const
+{
+    return panel >= 0 && panel < 3 ? m_statusPanels[size_t(panel)]->text() : QString();
+}
+
+void TForm1::setStatusPanel(int panel, const QString& text)
+{
+    if (panel >= 0 && panel < 3)
+        m_statusPanels[size_t(panel)]->setText(text);
+}
+
+// Commands of later work: the preview, printing, lists, dialogs and record editing.
+void TForm1::J1Click() {}
+void TForm1::H2Click() {}
+void TForm1::btnPrintClick() {}
+void TForm1::L1Click() {}
+void TForm1::purebyu1Click() {}
+void TForm1::D1Click() {}
+void TForm1::O3Click() {}
+void TForm1::V1Click() {}
+void TForm1::E1Click() {}

@@ -1,0 +1,109 @@
+#pragma once
+
+#include "addresslist/AddressBook.h"
+#include "app/LayoutKind.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <memory>
+
+class AddressGridModel;
+class Prompter;
+class QLabel;
+class QMenu;
+class QPrinter;
+class QProgressBar;
+
+namespace Ui {
+class TForm1;
+}
+
+// The main window: tool bar with the print parameters, the address grid with one tab per
+// sheet, the status bar, the menus. It owns the session: the loaded address list, the
+// printer, the abort flag of a print run.
+class TForm1 : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // Every question to the user goes through `prompter`, which must outlive the window.
+    explicit TForm1(Prompter* prompter, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    AddressBook& addressBook() { return m_book; }
+    QString currentDataFile() const { return m_book.currentDataFile(); }
+    QString settingsFilePath() const { return m_settingsFilePath; }
+    QString helpFilePath() const { return m_helpFilePath; }
+    // The printer that printing uses; the printer dialog changes it.
+    QPrinter& printer();
+
+    LayoutKind currentLayoutKind() const;
+
+    QString statusPanel(int panel) const;
+    void setStatusPanel(int panel, const QString& text);
+
+    // Set by the exit button while printing; read and cleared by the print run.
+    bool AbortRequested = false;
+
+public Q_SLOTS:
+    void FormCreate();
+    void FormShow();
+    void FormCloseQuery(bool& canClose);
+
+    void btnExitClick();
+    void LoadBtnClick();
+    void LoadWorkbook(const QString& path);
+    void LoadDelimitedList(const QString& path);
+    void J1Click();
+    void H2Click();
+    void P1Click();
+    void btnPrintClick();
+    void L1Click();
+    void purebyu1Click();
+    void D1Click();
+    void P2Click();
+    void R1Click();
+    void O3Click();
+    void H1Click();
+    void V1Click();
+    void E1Click();
+    void rdoYokoOkiClick();
+
+    void TntStringGrid1SelectCell(int column, int row);
+    void TntStringGrid1MouseMove();
+    void TabControl1Change(int index);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createStatusBar();
+    void setUpGrid();
+    void connectCommands();
+    // Loads by extension (".XLS" or ".CSVU", any letter case); false for any other.
+    bool loadByExtension(const QString& path);
+    void rebuildTabs();
+    void showProgress(int percent);
+    void gridAboutToReset();
+    void gridWasReset();
+
+    std::unique_ptr<Ui::TForm1> ui;
+    Prompter* m_prompter;
+    AddressBook m_book;
+    AddressGridModel* m_model = nullptr;
+    std::unique_ptr<QPrinter> m_printer;
+    std::array<QLabel*, 3> m_statusPanels{};
+    QProgressBar* ProgressBar1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QString m_settingsFilePath;
+    QString m_helpFilePath;
+    bool m_shown = false;
+
+    // The grid's current cell and selected rows, kept across a redraw of the grid.
+    int m_keptColumn = 1;
+    int m_keptRow = 1;
+    int m_keptTop = -1;
+    int m_keptBottom = -1;
+};

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+
+// The option switches of one session that composition and printing read. The options dialog
+// writes the "read directly" boxes straight into this object (so Cancel keeps a change), and
+// the settings file loads and saves it.
+struct SessionOptions
+{
+    bool useDefaultHonorifics = true;  // chkKeisho: default honorifics in the preview
+    bool spaceBetweenName = true;      // chkMakeBlankBitweenName
+    bool joinByHyphen = false;         // chkUseHyphone
+    std::array<bool, 4> useZipBoxes{}; // TT, TY, YT, YY: the card has printed postal-code boxes
+    bool useNonUnicodeFont = true;     // chkUseNonYunicodeFont: "－" becomes "─" (else "❘")
+    bool useCustomerBarcode = false;   // chkUseCBC
+
+    // Values of the main window that the options dialog replaces on OK.
+    QString nameSpacingText = QStringLiteral(" ");
+    QString defaultHonorific1;
+    QString defaultHonorific2;
+};

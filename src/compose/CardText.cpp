@@ -1,0 +1,130 @@
+#include "compose/CardText.h"
+
+#include "common/cp932.h"
+#include "common/numbers.h"
+
+QString ToFullWidth(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (c > 0xFF || c < 0x20 || c == 0x7F) {
+            out += ch;
+            continue;
+        }
+        if (c >= 0x80) {
+            // Latin-1 range: through the code page like the byte it becomes.
+            const QByteArray b = cp932::fromUnicode(QString(ch));
+            if (b.size() == 1 && quint8(b[0]) < 0x80 && quint8(b[0]) >= 0x20 && b[0] != '?')
+                out += ToFullWidth(QString(QChar(b[0])));
+            else
+                out += cp932::toUnicode(b);
+            continue;
+        }
+        switch (c) {
+        case 0x20:
+            out += QChar(0x3000);
+            break;
+        case 0x22:
+            out += QChar(0x201D);
+            break;
+        case 0x27:
+            out += QChar(0x2019);
+            break;
+        case 0x60:
+            out += QChar(0x2018);
+            break;
+        case 0x5C:
+            out += QChar(0xFFE5);
+            break;
+        case 0x7E:
+            out += QChar(0xFFE3);
+            break;
+        default:
+            out += QChar(char16_t(c + 0xFEE0));
+            break;
+        }
+    }
+    return out;
+}
+
+QString ToVerticalText(const QString& text, bool useNonUnicodeFont)
+{
+    if (text.isEmpty())
+        return text;
+    static const QString kanji = QString::fromUtf8("〇一二三四五六七八九");
+    QString out = ToFullWidth(text);
+    for (QChar& ch : out) {
+        const char16_t c = ch.unicode();
+        if (c >= 0xFF10 && c <= 0xFF19)
+            ch = kanji[c - 0xFF10];
+        else if (c == 0xFF0D)
+            ch = QChar(useNonUnicodeFont ? 0x2500 : 0x2758);
+    }
+    return out;
+}
+
+QString SpreadDigits(const QString& part, double fontSize, const TextMeasure& measure)
+{
+    if (part.isEmpty())
+        return part;
+    QString spaced;
+    for (QChar ch : part) {
+        spaced += ch == QChar(0x3000) ? QChar(u' ') : ch;
+        spaced += u' ';
+    }
+    // remove characters up to U+0020 at both ends
+    qsizetype b = 0;
+    qsizetype e = spaced.size();
+    while (b < e && spaced[b].unicode() <= 0x20)
+        ++b;
+    while (e > b && spaced[e - 1].unicode() <= 0x20)
+        --e;
+    spaced = spaced.mid(b, e - b);
+
+    const int reference = measure.widthPx(QStringLiteral("12345678901234567890"));
+    if (reference == 120)
+        return spaced;
+    const double scale = measure.fontPointSize > 0 ? fontSize / measure.fontPointSize : 1.0;
+    const int px = numbers::roundHalfAway(measure.widthPx(spaced) * scale);
+    const int dpi = measure.dpi > 0 ? measure.dpi : 96;
+    const int tenthMm = qMax(1, numbers::roundHalfAway(double(px) / dpi * 254.0));
+    if (tenthMm > reference - 80)
+        return part;
+    return spaced.replace(QStringLiteral("  "), QStringLiteral(" "));
+}
+
+PostalCodeParts SplitPostalCode(const QString& code, bool boxes, bool joinByHyphen, double fontSize,
+                                const TextMeasure& measure)
+{
+    // Full-width digits and hyphens are read as their ASCII forms, so that a code typed in
+    // full width splits between characters, not inside one.
+    QString ascii = code;
+    for (QChar& ch : ascii) {
+        if (ch.unicode() >= 0xFF10 && ch.unicode() <= 0xFF19)
+            ch = QChar(char16_t(ch.unicode() - 0xFEE0));
+        else if (ch.unicode() == 0xFF0D || ch.unicode() == 0x2212)
+            ch = u'-';
+    }
+    const QByteArray bytes = cp932::fromUnicode(ascii);
+    PostalCodeParts parts;
+    const qsizetype hyphen = bytes.indexOf('-');
+    if (hyphen >= 0) {
+        parts.part1 = cp932::toUnicode(bytes.left(hyphen));
+        parts.part2 = cp932::toUnicode(bytes.mid(hyphen + 1));
+    } else if (bytes.size() <= 3) {
+        parts.part1 = cp932::toUnicode(bytes);
+        return parts;
+    } else {
+        parts.part1 = cp932::toUnicode(bytes.left(3));
+        parts.part2 = cp932::toUnicode(bytes.mid(3));
+    }
+    if (boxes) {
+        parts.part1 = SpreadDigits(parts.part1, fontSize, measure);
+        parts.part2 = SpreadDigits(parts.part2, fontSize, measure);
+    } else if (joinByHyphen && !parts.part1.isEmpty()) {
+        parts.part1 += u'-';
+    }
+    return parts;
+}

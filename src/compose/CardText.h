@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+// Text conversions of the card fields.
+
+// ASCII to full width: letters and digits +U+FEE0, space -> U+3000, and the symbols with
+// their own full-width forms; everything above U+00FF and control characters unchanged.
+QString ToFullWidth(const QString& text);
+
+// Full width, then full-width digits become kanji numerals one for one, and "－" becomes
+// "─" (useNonUnicodeFont) or "❘". Converting converted text changes nothing.
+QString ToVerticalText(const QString& text, bool useNonUnicodeFont);
+
+// How SpreadDigits measures: the width in pixels of a text on the main window's surface, the
+// point size of that surface's font and the screen resolution.
+struct TextMeasure
+{
+    std::function<int(const QString&)> widthPx;
+    double fontPointSize = 9.0;
+    int dpi = 96;
+};
+
+// "123" -> "1 2 3" for printed postal-code boxes, unless the spread text would be too long.
+QString SpreadDigits(const QString& part, double fontSize, const TextMeasure& measure);
+
+struct PostalCodeParts
+{
+    QString part1;
+    QString part2;
+};
+
+// Splits the postal code on the bytes of its code page 932 form (full-width digits and hyphens
+// read as ASCII): at the first "-", else after the third byte. With boxes both parts are spread;
+// otherwise a non-empty part1 may end in "-".
+PostalCodeParts SplitPostalCode(const QString& code, bool boxes, bool joinByHyphen, double fontSize,
+                                const TextMeasure& measure);

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "common/Prompter.h"
+
+#include <QList>
+#include <QQueue>
+#include <QStringList>
+
+// A Prompter for tests: answers come from queues filled beforehand, and every text shown is
+// recorded. A question with no queued answer is answered Cancel (or an empty file name) and
+// noted in `unanswered`, so a test can tell an unexpected question from an expected one.
+class ScriptedPrompter : public Prompter
+{
+public:
+    struct Question
+    {
+        QString text;
+        QString caption;
+    };
+    struct FileQuestion
+    {
+        QString filter;
+        QString defaultSuffix;
+        QString title;
+        QString defaultName; // save dialogs: the proposed file name
+    };
+
+    QQueue<bool> confirmAnswers;
+    QQueue<QString> openAnswers;
+    QQueue<QString> saveAnswers;
+
+    QStringList messages;
+    QStringList errors;
+    QList<Question> questions;
+    QList<FileQuestion> openQuestions;
+    QList<FileQuestion> saveQuestions;
+    QStringList unanswered;
+
+    void showMessage(const QString& text) override { messages << text; }
+    void showError(const QString& text) override { errors << text; }
+
+    bool confirm(const QString& text, const QString& caption = QString()) override
+    {
+        questions << Question{text, caption};
+        if (confirmAnswers.isEmpty()) {
+            unanswered << text;
+            return false;
+        }
+        return confirmAnswers.dequeue();
+    }
+
+    QString openFileName(const QString& filter, const QString& defaultSuffix,
+                         const QString& title = QString()) override
+    {
+        openQuestions << FileQuestion{filter, defaultSuffix, title, QString()};
+        return next(openAnswers, QStringLiteral("open file"));
+    }
+
+    QString saveFileName(const QString& filter, const QString& defaultSuffix,
+                         const QString& title = QString(),
+                         const QString& defaultName = QString()) override
+    {
+        saveQuestions << FileQuestion{filter, defaultSuffix, title, defaultName};
+        return next(saveAnswers, QStringLiteral("save file"));
+    }
+
+    QStringList questionTexts() const
+    {
+        QStringList texts;
+        for (const Question& q : questions)
+            texts << q.text;
+        return texts;
+    }
+
+private:
+    QString next(QQueue<QString>& answers, const QString& what)
+    {
+        if (answers.isEmpty()) {
+            unanswered << what;
+            return QString();
+        }
+        return answers.dequeue();
+    }
+};
