@@ -1,9 +1,10 @@
+#include "ScriptedPrompter.h"
 #include "addresslist/AddressBook.h"
 #include "addresslist/DelimitedList.h"
-#include "common/Prompter.h"
 
 #include <QFile>
 #include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -37,19 +38,6 @@ Run cells(const QStringList& args)
     return run;
 }
 
-class SilentPrompter : public Prompter
-{
-public:
-    void showMessage(const QString&) override {}
-    void showError(const QString&) override {}
-    bool confirm(const QString&, const QString&) override { return false; }
-    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
-};
-
 QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
 {
     const QString path = dir.filePath(name);
@@ -68,6 +56,8 @@ private Q_SLOTS:
     void everyShownCellOnce_data();
     void everyShownCellOnce();
     void escapes();
+    void workbookCells_data();
+    void workbookCells();
     void failures_data();
     void failures();
 };
@@ -101,7 +91,7 @@ void tst_CellsCommand::everyShownCellOnce()
 
     // The same cells as the grid of the list loaded here, in row order, blanks left out.
     AddressBook book;
-    SilentPrompter prompter;
+    ScriptedPrompter prompter;
     DelimitedList::LoadDelimitedList(book, CsvDir + file, prompter);
     QStringList expected;
     const AddressGrid& grid = book.grid();
@@ -126,13 +116,64 @@ void tst_CellsCommand::escapes()
                                      "1\t0\t2\tc\\nd", "1\t0\t3\te\\\\f", "1\t0\t4\tg\\r\\nh"}));
 }
 
+void tst_CellsCommand::workbookCells_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("BIFF8 from Gnumeric") << "gnumeric_biff8";
+    QTest::newRow("BIFF7 in code page 932") << "gnumeric_biff7_cp932";
+    QTest::newRow("BIFF8 from LibreOffice") << "libreoffice_97_from_fods";
+    QTest::newRow("BIFF8 with shared strings") << "sheetjs_biff8_sst";
+}
+
+void tst_CellsCommand::workbookCells()
+{
+    QFETCH(QString, name);
+    const QString base = QStringLiteral(TAYORI_TESTDATA "/xls/") + name;
+    const Run run = cells({base + ".xls"});
+    QCOMPARE(run.exitCode, 0);
+
+    QFile sheets(base + ".sheets.txt");
+    QVERIFY(sheets.open(QIODevice::ReadOnly));
+    QStringList names = QString::fromUtf8(sheets.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(run.lines.value(0), QStringList(QStringList{"sheets"} + names.mid(0, 15)).join(u'\t'));
+
+    // Every text cell that another reader finds within the sheets' limits, at the same place
+    // and with the same (escaped) text; nothing beyond the limits.
+    const QSet<QString> printed(run.lines.begin() + 1, run.lines.end());
+    QFile expected(base + ".expected.tsv");
+    QVERIFY(expected.open(QIODevice::ReadOnly));
+    int texts = 0;
+    for (const QString& line : QString::fromUtf8(expected.readAll()).split(u'\n')) {
+        const QStringList f = line.split(u'\t');
+        if (f.size() < 5 || f[0].startsWith(u'#') || f[3] != u"s")
+            continue;
+        if (f[0].toInt() > 15 || f[1].toInt() > 499 || f[2].toInt() > 31)
+            continue;
+        const QString text = f[4];
+        if (std::none_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0x20; }))
+            continue;
+        QVERIFY2(printed.contains(f.mid(0, 3).join(u'\t') + u'\t' + text), qPrintable(line));
+        ++texts;
+    }
+    QVERIFY(texts > 0);
+    for (const QString& line : printed) {
+        const QStringList f = line.split(u'\t');
+        QVERIFY(f[1].toInt() <= 499 && f[2].toInt() <= 31);
+    }
+}
+
 void tst_CellsCommand::failures_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("exitCode");
     QTest::newRow("missing list") << "" << QByteArray() << 1;
-    QTest::newRow("not a workbook") << "text.xls" << QByteArray("宛先,郵便番号\n") << 1;
+    // A BIFF8 globals BOF, then a shared-string table longer than any record may be.
+    QTest::newRow("broken workbook")
+        << "broken.xls"
+        << QByteArray::fromHex("0908100000060500000000000000000000000000fc002823") +
+               QByteArray(9000, '\0')
+        << 1;
     QTest::newRow("unsupported extension") << "list.txt" << QByteArray("a,b\n") << 1;
 }
 
