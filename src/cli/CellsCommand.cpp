@@ -7,6 +7,7 @@
 
 #include <QFileInfo>
 
+#include <charconv>
 #include <cstdio>
 #include <exception>
 
@@ -23,45 +24,77 @@ bool isBlank(QStringView text)
     return true;
 }
 
+// Everything goes into one buffer, written out a megabyte at a time: a workbook prints a
+// quarter of a million cells.
 class Output
 {
 public:
+    Output() { m_buffer.reserve(FlushSize + 4096); }
     ~Output() { flush(); }
 
+    // UTF-8 with "\\", "\t", "\n" and "\r" escaped; an unpaired surrogate becomes U+FFFD.
     void text(QStringView s)
     {
-        for (char c : s.toUtf8()) {
-            switch (c) {
-            case '\\':
-                m_buffer += "\\\\";
-                break;
-            case '\t':
-                m_buffer += "\\t";
-                break;
-            case '\n':
-                m_buffer += "\\n";
-                break;
-            case '\r':
-                m_buffer += "\\r";
-                break;
-            default:
-                m_buffer += c;
+        const qsizetype n = s.size();
+        for (qsizetype i = 0; i < n; ++i) {
+            char32_t c = s[i].unicode();
+            if (c < 0x80) {
+                switch (c) {
+                case '\\':
+                    raw("\\\\");
+                    break;
+                case '\t':
+                    raw("\\t");
+                    break;
+                case '\n':
+                    raw("\\n");
+                    break;
+                case '\r':
+                    raw("\\r");
+                    break;
+                default:
+                    m_buffer += char(c);
+                }
+                continue;
             }
+            if (QChar::isHighSurrogate(c) && i + 1 < n && s[i + 1].isLowSurrogate())
+                c = QChar::surrogateToUcs4(char16_t(c), s[++i].unicode());
+            else if (QChar::isSurrogate(c))
+                c = 0xFFFD;
+            char bytes[4];
+            int k = 0;
+            if (c < 0x800) {
+                bytes[k++] = char(0xC0 | (c >> 6));
+            } else if (c < 0x10000) {
+                bytes[k++] = char(0xE0 | (c >> 12));
+                bytes[k++] = char(0x80 | ((c >> 6) & 0x3F));
+            } else {
+                bytes[k++] = char(0xF0 | (c >> 18));
+                bytes[k++] = char(0x80 | ((c >> 12) & 0x3F));
+                bytes[k++] = char(0x80 | ((c >> 6) & 0x3F));
+            }
+            bytes[k++] = char(0x80 | (c & 0x3F));
+            m_buffer.append(bytes, k);
         }
     }
-    void raw(const char* s) { m_buffer += s; }
-    void number(int n) { m_buffer += QByteArray::number(n); }
+    void raw(const char* s) { m_buffer.append(s); }
+    void number(int n)
+    {
+        char digits[16];
+        const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+        m_buffer.append(digits, end - digits);
+    }
     void cell(int sheet, int row, int column, QStringView s)
     {
         number(sheet);
-        raw("\t");
+        m_buffer += '\t';
         number(row);
-        raw("\t");
+        m_buffer += '\t';
         number(column);
-        raw("\t");
+        m_buffer += '\t';
         text(s);
-        raw("\n");
-        if (m_buffer.size() >= (1 << 20))
+        m_buffer += '\n';
+        if (m_buffer.size() >= FlushSize)
             flush();
     }
     void flush()
@@ -72,6 +105,7 @@ public:
     }
 
 private:
+    static constexpr qsizetype FlushSize = 1 << 20;
     QByteArray m_buffer;
 };
 

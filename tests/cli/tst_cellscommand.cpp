@@ -109,11 +109,12 @@ void tst_CellsCommand::escapes()
 {
     QTemporaryDir dir;
     const QString path =
-        writeFile(dir, "escapes.CSV", "x,\"a\tb\",\"c\nd\",e\\f,\"g\r\nh\",\" \",\"\"\n");
+        writeFile(dir, "escapes.CSV", "x,\"a\tb\",\"c\nd\",e\\f,\"g\r\nh\",\" \",\"\",𠮷野ü\n");
     const Run run = cells({path});
     QCOMPARE(run.exitCode, 0);
-    QCOMPARE(run.lines, (QStringList{"sheets\tescapes", "1\t0\t0\tx", "1\t0\t1\ta\\tb",
-                                     "1\t0\t2\tc\\nd", "1\t0\t3\te\\\\f", "1\t0\t4\tg\\r\\nh"}));
+    QCOMPARE(run.lines,
+             (QStringList{"sheets\tescapes", "1\t0\t0\tx", "1\t0\t1\ta\\tb", "1\t0\t2\tc\\nd",
+                          "1\t0\t3\te\\\\f", "1\t0\t4\tg\\r\\nh", "1\t0\t7\t𠮷野ü"}));
 }
 
 void tst_CellsCommand::workbookCells_data()
