@@ -22,6 +22,7 @@ public:
         QString filter;
         QString defaultSuffix;
         QString title;
+        QString defaultName; // save dialogs: the proposed file name
     };
 
     QQueue<bool> confirmAnswers;
@@ -51,14 +52,15 @@ public:
     QString openFileName(const QString& filter, const QString& defaultSuffix,
                          const QString& title = QString()) override
     {
-        openQuestions << FileQuestion{filter, defaultSuffix, title};
+        openQuestions << FileQuestion{filter, defaultSuffix, title, QString()};
         return next(openAnswers, QStringLiteral("open file"));
     }
 
     QString saveFileName(const QString& filter, const QString& defaultSuffix,
-                         const QString& title = QString()) override
+                         const QString& title = QString(),
+                         const QString& defaultName = QString()) override
     {
-        saveQuestions << FileQuestion{filter, defaultSuffix, title};
+        saveQuestions << FileQuestion{filter, defaultSuffix, title, defaultName};
         return next(saveAnswers, QStringLiteral("save file"));
     }
 

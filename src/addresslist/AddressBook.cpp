@@ -38,6 +38,11 @@ bool AddressBook::IsLockedFile(const QString& path)
     return !file.open(QIODevice::ReadOnly);
 }
 
+QString AddressBook::LockedFileMessage()
+{
+    return QStringLiteral("他のアプリケーションで開かれています。");
+}
+
 AddressBook::LoadResult AddressBook::LoadWorkbook(const QString& path)
 {
     if (IsLockedFile(path))

@@ -39,6 +39,8 @@ public:
     // A file that exists but that this program cannot open for reading (held by another
     // program, no permission). Read-only files are loaded like any other.
     static bool IsLockedFile(const QString& path);
+    // What the user is told about such a file.
+    static QString LockedFileMessage();
 
     enum class LoadResult
     {

@@ -52,7 +52,9 @@ QString AddressGrid::rowText(int row) const
 
 void AddressGrid::setRowText(int row, QStringView text, bool spaceSplits)
 {
-    setRowCells(row, RowText::read(text, spaceSplits));
+    // Cells beyond the last column are dropped anyway; a long garbage line need not be split
+    // any further.
+    setRowCells(row, RowText::read(text, spaceSplits, m_columns));
 }
 
 void AddressGrid::setRowCells(int row, const QStringList& cells)

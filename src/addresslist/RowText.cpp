@@ -10,8 +10,9 @@ bool isBlank(QChar c)
 
 bool needsQuotes(const QString& cell)
 {
+    // U+2028 ends a line of a saved list; quoted, it stays inside its cell there.
     for (QChar c : cell)
-        if (c.unicode() <= 0x20 || c == u'"' || c == u',')
+        if (c.unicode() <= 0x20 || c == u'"' || c == u',' || c.unicode() == 0x2028)
             return true;
     return false;
 }
@@ -41,17 +42,20 @@ QString write(const QStringList& cells)
     return out;
 }
 
-QStringList read(QStringView text, bool spaceSplits)
+QStringList read(QStringView text, bool spaceSplits, qsizetype maxCells)
 {
     QStringList cells;
+    // Outside quotes a NUL ends the text, as it ends the string the row was kept in; an
+    // unquoted cell could otherwise never move past it.
     const qsizetype n = text.size();
     qsizetype p = 0;
+    auto atEnd = [&] { return p >= n || text[p].unicode() == 0; };
     auto skipBlanks = [&] {
         while (p < n && isBlank(text[p]))
             ++p;
     };
     skipBlanks();
-    while (p < n) {
+    while (!atEnd() && cells.size() != maxCells) {
         QString cell;
         if (text[p] == u'"') {
             ++p;
@@ -74,7 +78,7 @@ QStringList read(QStringView text, bool spaceSplits)
             cell = text.mid(start, p - start).toString();
         } else {
             const qsizetype start = p;
-            while (p < n && text[p] != u',')
+            while (p < n && text[p] != u',' && text[p].unicode() != 0)
                 ++p;
             qsizetype end = p;
             while (end > start && text[end - 1].unicode() <= 0x20)
@@ -85,8 +89,9 @@ QStringList read(QStringView text, bool spaceSplits)
         skipBlanks();
         if (p < n && text[p] == u',') {
             ++p;
-            if (p >= n) {
-                cells.append(QString());
+            if (atEnd()) {
+                if (cells.size() != maxCells)
+                    cells.append(QString());
                 break;
             }
             skipBlanks();

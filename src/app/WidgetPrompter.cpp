@@ -35,13 +35,14 @@ QString WidgetPrompter::openFileName(const QString& filter, const QString& defau
 }
 
 QString WidgetPrompter::saveFileName(const QString& filter, const QString& defaultSuffix,
-                                     const QString& title)
+                                     const QString& title, const QString& defaultName)
 {
-    return runFileDialog(true, filter, defaultSuffix, title);
+    return runFileDialog(true, filter, defaultSuffix, title, defaultName);
 }
 
 QString WidgetPrompter::runFileDialog(bool save, const QString& filter,
-                                      const QString& defaultSuffix, const QString& title)
+                                      const QString& defaultSuffix, const QString& title,
+                                      const QString& defaultName)
 {
     QFileDialog dialog(m_parent, title, m_lastFolder);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -50,6 +51,8 @@ QString WidgetPrompter::runFileDialog(bool save, const QString& filter,
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setNameFilters(nameFilters(filter));
     dialog.setDefaultSuffix(defaultSuffix);
+    if (!defaultName.isEmpty())
+        dialog.selectFile(defaultName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     const QString path = dialog.selectedFiles().constFirst();

@@ -19,7 +19,8 @@ public:
     QString openFileName(const QString& filter, const QString& defaultSuffix,
                          const QString& title = QString()) override;
     QString saveFileName(const QString& filter, const QString& defaultSuffix,
-                         const QString& title = QString()) override;
+                         const QString& title = QString(),
+                         const QString& defaultName = QString()) override;
 
     // "Caption|*.A;*.B|Caption|*.C" into the dialog's name filters, each pattern matching in
     // any letter case: "*.XLS" becomes "*.[xX][lL][sS]", and "*.*" every file.
@@ -29,7 +30,7 @@ public:
 private:
     QString caption(const QString& caption) const;
     QString runFileDialog(bool save, const QString& filter, const QString& defaultSuffix,
-                          const QString& title);
+                          const QString& title, const QString& defaultName = QString());
 
     QPointer<QWidget> m_parent;
     QString m_lastFolder;

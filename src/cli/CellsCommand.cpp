@@ -1,9 +1,191 @@
+#include "addresslist/AddressBook.h"
+#include "addresslist/DelimitedList.h"
+#include "addresslist/RowText.h"
+#include "addresslist/XBiffError.h"
 #include "cli/Commands.h"
+#include "cli/ConsolePrompter.h"
 
-#include <QTextStream>
+#include <QFileInfo>
+
+#include <charconv>
+#include <cstdio>
+#include <exception>
+
+// tayori-cli cells FILE: loads a list as the main window would and prints its cells, one per
+// line: "sheet<TAB>row<TAB>column<TAB>text", after a first line "sheets<TAB>caption...".
+
+namespace {
+
+bool isBlank(QStringView text)
+{
+    for (QChar c : text)
+        if (c.unicode() > 0x20)
+            return false;
+    return true;
+}
+
+// Everything goes into one buffer, written out a megabyte at a time: a workbook prints a
+// quarter of a million cells.
+class Output
+{
+public:
+    Output() { m_buffer.reserve(FlushSize + 4096); }
+    ~Output() { flush(); }
+
+    // UTF-8 with "\\", "\t", "\n" and "\r" escaped; an unpaired surrogate becomes U+FFFD.
+    void text(QStringView s)
+    {
+        const qsizetype n = s.size();
+        for (qsizetype i = 0; i < n; ++i) {
+            char32_t c = s[i].unicode();
+            if (c < 0x80) {
+                switch (c) {
+                case '\\':
+                    raw("\\\\");
+                    break;
+                case '\t':
+                    raw("\\t");
+                    break;
+                case '\n':
+                    raw("\\n");
+                    break;
+                case '\r':
+                    raw("\\r");
+                    break;
+                default:
+                    m_buffer += char(c);
+                }
+                continue;
+            }
+            if (QChar::isHighSurrogate(c) && i + 1 < n && s[i + 1].isLowSurrogate())
+                c = QChar::surrogateToUcs4(char16_t(c), s[++i].unicode());
+            else if (QChar::isSurrogate(c))
+                c = 0xFFFD;
+            char bytes[4];
+            int k = 0;
+            if (c < 0x800) {
+                bytes[k++] = char(0xC0 | (c >> 6));
+            } else if (c < 0x10000) {
+                bytes[k++] = char(0xE0 | (c >> 12));
+                bytes[k++] = char(0x80 | ((c >> 6) & 0x3F));
+            } else {
+                bytes[k++] = char(0xF0 | (c >> 18));
+                bytes[k++] = char(0x80 | ((c >> 12) & 0x3F));
+                bytes[k++] = char(0x80 | ((c >> 6) & 0x3F));
+            }
+            bytes[k++] = char(0x80 | (c & 0x3F));
+            m_buffer.append(bytes, k);
+        }
+    }
+    void raw(const char* s) { m_buffer.append(s); }
+    void number(int n)
+    {
+        char digits[16];
+        const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+        m_buffer.append(digits, end - digits);
+    }
+    void cell(int sheet, int row, int column, QStringView s)
+    {
+        number(sheet);
+        m_buffer += '\t';
+        number(row);
+        m_buffer += '\t';
+        number(column);
+        m_buffer += '\t';
+        text(s);
+        m_buffer += '\n';
+        if (m_buffer.size() >= FlushSize)
+            flush();
+    }
+    void flush()
+    {
+        std::fwrite(m_buffer.constData(), 1, size_t(m_buffer.size()), stdout);
+        std::fflush(stdout);
+        m_buffer.clear();
+    }
+
+private:
+    static constexpr qsizetype FlushSize = 1 << 20;
+    QByteArray m_buffer;
+};
+
+void printCaptions(Output& out, const AddressBook& book)
+{
+    out.raw("sheets");
+    for (const QString& caption : book.tabCaptions()) {
+        out.raw("\t");
+        out.text(caption);
+    }
+    out.raw("\n");
+}
+
+void printSheets(Output& out, const AddressBook& book)
+{
+    for (int slot = 1; slot <= AddressBook::SheetSlots; ++slot) {
+        const QStringList& rows = book.sheet(slot).rows;
+        for (int r = 0; r < rows.size(); ++r) {
+            const QStringList cells = RowText::read(rows[r]);
+            for (int c = 0; c < cells.size(); ++c)
+                if (!isBlank(cells[c]))
+                    out.cell(slot, r, c, cells[c]);
+        }
+    }
+}
+
+void printGrid(Output& out, const AddressGrid& grid)
+{
+    for (int r = 0; r < grid.rowCount(); ++r) {
+        for (int c = 0; c < grid.columnCount(); ++c) {
+            const QString text = grid.cell(c, r);
+            if (!isBlank(text))
+                out.cell(1, r, c, text);
+        }
+    }
+}
+
+} // namespace
 
 int runCellsCommand(const QStringList& args)
 {
-    QTextStream(stderr) << "cells: not available yet (" << args.join(u' ') << ")\n";
-    return 1;
+    ConsolePrompter prompter;
+    if (args.size() != 1) {
+        prompter.showError(QStringLiteral("usage: tayori-cli cells FILE"));
+        return 2;
+    }
+    const QString path = args.front();
+    const QString suffix = QFileInfo(path).suffix().toUpper();
+    AddressBook book;
+    bool workbook = false;
+    if (suffix == u"XLS") {
+        // "開く"
+        workbook = true;
+        try {
+            if (book.LoadWorkbook(path) == AddressBook::LoadResult::Locked) {
+                prompter.showError(AddressBook::LockedFileMessage());
+                return 1;
+            }
+        } catch (const XBiffError& error) {
+            prompter.showError(error.message());
+            return 1;
+        } catch (const std::exception& error) {
+            prompter.showError(QString::fromLocal8Bit(error.what()));
+            return 1;
+        }
+    } else if (DelimitedList::IsDelimitedListFile(path)) {
+        // "開く" for ".csvu", "住所録を開く(&J)" for both; the loader shows its own messages.
+        if (DelimitedList::LoadDelimitedList(book, path, prompter) !=
+            DelimitedList::LoadStatus::Loaded)
+            return 1;
+    } else {
+        prompter.showError(QStringLiteral("エクセルファイルかCSVUファイルに対応しています"));
+        return 1;
+    }
+
+    Output out;
+    printCaptions(out, book);
+    if (workbook)
+        printSheets(out, book);
+    else
+        printGrid(out, book.grid());
+    return 0;
 }

@@ -2,7 +2,7 @@
 
 namespace {
 
-QByteArray trimmed(const QByteArray& s)
+QByteArrayView trimmed(QByteArrayView s)
 {
     qsizetype b = 0;
     qsizetype e = s.size();
@@ -10,42 +10,78 @@ QByteArray trimmed(const QByteArray& s)
         ++b;
     while (e > b && quint8(s[e - 1]) <= 0x20)
         --e;
-    return s.mid(b, e - b);
+    return s.sliced(b, e - b);
 }
 
-// Cuts the quoted field that opens `rest` when its quote is closed; returns false otherwise.
-bool cutQuoted(QByteArray& rest, char quote, QByteArray& field)
+QByteArrayView stripFieldQuotes(QByteArrayView text)
 {
-    const qsizetype close = rest.indexOf(quote, 1);
-    if (close < 0)
-        return false;
-    field = trimmed(rest.mid(1, close - 1));
-    rest = trimmed(rest.mid(close + 1));
-    const bool dropComma = quote == '"' ? rest.size() > 1 : !rest.isEmpty();
-    if (dropComma && rest.startsWith(','))
-        rest = trimmed(rest.mid(1));
-    return true;
+    QByteArrayView s = text;
+    if (s.size() >= 2 && s.front() == '"' && s.back() == '"') {
+        s = s.sliced(1, s.size() - 2);
+        if (s.size() < 2)
+            return text;
+    }
+    if (s.size() >= 2 && s.front() == '\'' && s.back() == '\'')
+        s = s.sliced(1, s.size() - 2);
+    return s;
+}
+
+// Walks the fields of a comma-separated text from the front, one cut at a time. Views only:
+// the header row and settings values are read field by field, and copying the rest after
+// every field would make long texts quadratic.
+struct FieldCursor
+{
+    QByteArrayView rest;
+    // An unclosed quote opens the rest: the reader then cuts an empty field without consuming
+    // anything, so this field and every later one are empty.
+    bool stuck = false;
+
+    QByteArrayView cut()
+    {
+        if (rest.size() > 1 && (rest[0] == '"' || rest[0] == '\''))
+            return cutQuoted(rest[0]);
+        const qsizetype p = rest.indexOf(',');
+        const QByteArrayView field = trimmed(rest.first(p < 0 ? 0 : p));
+        rest = trimmed(rest.sliced(p + 1));
+        return field;
+    }
+
+    QByteArrayView cutQuoted(char quote)
+    {
+        const qsizetype close = rest.sliced(1).indexOf(quote);
+        if (close < 0) {
+            stuck = true;
+            return {};
+        }
+        const QByteArrayView field = trimmed(rest.sliced(1, close));
+        rest = trimmed(rest.sliced(close + 2));
+        // After a double-quoted field a lone "," stays (it then reads as one more empty
+        // field); after a single-quoted one it always goes.
+        const bool dropComma = quote == '"' ? rest.size() > 1 : !rest.isEmpty();
+        if (dropComma && rest.front() == ',')
+            rest = trimmed(rest.sliced(1));
+        return field;
+    }
+
+    bool restHasComma() const { return rest.contains(','); }
+};
+
+bool hasNoFields(QByteArrayView text)
+{
+    return text.isEmpty() || stripFieldQuotes(text).isEmpty();
 }
 
 } // namespace
 
 QByteArray StripFieldQuotes(const QByteArray& text)
 {
-    QByteArray s = text;
-    if (s.size() >= 2 && s.startsWith('"') && s.endsWith('"')) {
-        s = s.mid(1, s.size() - 2);
-        if (s.size() < 2)
-            return text;
-    }
-    if (s.size() >= 2 && s.startsWith('\'') && s.endsWith('\''))
-        s = s.mid(1, s.size() - 2);
-    return s;
+    return stripFieldQuotes(text).toByteArray();
 }
 
 NthFieldResult NthField(const QByteArray& text, int n)
 {
     NthFieldResult result;
-    if (text.isEmpty() || StripFieldQuotes(text).isEmpty()) {
+    if (hasNoFields(text)) {
         result.status = NthFieldResult::EmptyText;
         return result;
     }
@@ -60,32 +96,20 @@ NthFieldResult NthField(const QByteArray& text, int n)
         result.status = NthFieldResult::NoSuchField;
         return result;
     }
-    QByteArray rest = text;
+    FieldCursor cursor{text};
     for (int i = 1;; ++i) {
-        QByteArray field;
-        const bool quoted = rest.size() > 1 && (rest[0] == '"' || rest[0] == '\'');
-        if (quoted) {
-            // An unclosed quote gives an empty field and consumes nothing, so every later
-            // field is empty too.
-            if (!cutQuoted(rest, rest[0], field) && rest.contains(','))
-                return result;
-        } else {
-            const qsizetype p = rest.indexOf(',');
-            field = trimmed(rest.left(p < 0 ? 0 : p));
-            rest = trimmed(rest.mid(p + 1));
-        }
+        const QByteArrayView field = cursor.cut();
+        if (cursor.stuck)
+            return result; // empty, found, for this field and every later one
         if (i == n) {
-            result.field = StripFieldQuotes(field);
+            result.field = stripFieldQuotes(field).toByteArray();
             return result;
         }
-        if (!rest.contains(',')) {
-            if (i + 1 == n) {
-                result.field = StripFieldQuotes(rest);
-                if (rest.isEmpty())
-                    result.status = NthFieldResult::NoSuchField;
-            } else {
+        if (!cursor.restHasComma()) {
+            if (i + 1 == n && !cursor.rest.isEmpty())
+                result.field = stripFieldQuotes(cursor.rest).toByteArray();
+            else
                 result.status = NthFieldResult::NoSuchField;
-            }
             return result;
         }
     }
@@ -95,14 +119,26 @@ int FieldCount(const QByteArray& text)
 {
     if (trimmed(text).isEmpty())
         return 0;
-    // A text has at most one field more than it has commas; an unclosed quote would
-    // otherwise report empty fields for ever.
-    const int limit = int(text.count(',')) + 2;
+    // The number of reads of NthField(text, 1), (text, 2), ... up to the first that fails.
     int reads = 0;
-    for (int n = 1; n <= limit; ++n) {
-        ++reads;
-        if (NthField(text, n).status != NthFieldResult::Found)
-            break;
+    if (hasNoFields(text)) {
+        reads = 1;
+    } else if (!text.contains(',')) {
+        reads = 2;
+    } else {
+        FieldCursor cursor{text};
+        for (int i = 1;; ++i) {
+            cursor.cut();
+            if (cursor.stuck) {
+                // Every later read would succeed for ever; the unclosed field is the last.
+                reads = i + 1;
+                break;
+            }
+            if (!cursor.restHasComma()) {
+                reads = cursor.rest.isEmpty() ? i + 1 : i + 2;
+                break;
+            }
+        }
     }
     int count = reads - 1;
     if (!text.endsWith(','))

@@ -23,8 +23,10 @@ struct NthFieldResult
 NthFieldResult NthField(const QByteArray& text, int n);
 // One pair of enclosing double quotes, then one pair of single quotes inside them.
 QByteArray StripFieldQuotes(const QByteArray& text);
-// Number of fields.
+// The reader's field count: one less than the reads of NthField up to the first that fails,
+// and one less again when the text does not end with "," (so "a,b" counts 1, "a,b," 2).
 int FieldCount(const QByteArray& text);
-// The text quoted for writing into a row text: "" -> `" "`, a text with a blank, comma or tab
-// in double quotes, one whose first special character is a double quote in single quotes.
+// The text quoted for writing into a row text: "" -> `" "`; a text whose first space, comma,
+// tab or quote is a double quote goes in single quotes, any other in double quotes. Inner
+// quotes are not doubled.
 QString QuoteField(const QString& text);

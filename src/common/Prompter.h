@@ -17,9 +17,11 @@ public:
     virtual bool confirm(const QString& text, const QString& caption = QString()) = 0;
     // Open and save dialogs. `filter` is in the "Caption|*.A;*.B|Caption|*.C" form; the
     // patterns match in any letter case. An empty result means the user cancelled. The save
-    // dialog asks before replacing an existing file.
+    // dialog asks before replacing an existing file and starts with `defaultName` as the
+    // proposed file name.
     virtual QString openFileName(const QString& filter, const QString& defaultSuffix,
                                  const QString& title = QString()) = 0;
     virtual QString saveFileName(const QString& filter, const QString& defaultSuffix,
-                                 const QString& title = QString()) = 0;
+                                 const QString& title = QString(),
+                                 const QString& defaultName = QString()) = 0;
 };

@@ -27,7 +27,10 @@ public:
         return answers.isEmpty() ? false : answers.takeFirst();
     }
     QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFileName(const QString&, const QString&, const QString&, const QString&) override
+    {
+        return {};
+    }
 };
 
 QByteArray readBytes(const QString& path)

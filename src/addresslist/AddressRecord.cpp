@@ -1,0 +1,21 @@
+#include "addresslist/AddressRecord.h"
+
+#include "addresslist/AddressGrid.h"
+#include "common/TextHelpers.h"
+#include "common/cp932.h"
+
+std::optional<AddressRecord> ReadAddressRecord(const AddressGrid& grid,
+                                               const HeaderColumns& columns, int row)
+{
+    if (IsBlankText(grid.cell(columns[HeaderColumns::Name], row)))
+        return std::nullopt;
+    AddressRecord record;
+    record.row = row;
+    for (int i = 0; i < HeaderColumns::Count; ++i) {
+        QString text = grid.cell(columns[i], row);
+        if (HeaderColumns::IsCp932Field(i))
+            text = cp932::toUnicode(cp932::fromUnicode(text));
+        record.fields[size_t(i)] = StripQuotes(text);
+    }
+    return record;
+}

@@ -1,0 +1,214 @@
+#include "addresslist/DelimitedList.h"
+
+#include "addresslist/AddressBook.h"
+#include "addresslist/AddressGrid.h"
+#include "addresslist/DelimitedText.h"
+#include "addresslist/RowText.h"
+#include "common/AtomicFile.h"
+#include "common/FieldText.h"
+#include "common/Prompter.h"
+#include "common/cp932.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QtEndian>
+
+#include <array>
+#include <vector>
+
+namespace DelimitedList {
+
+namespace {
+
+constexpr std::array<int, 17> ListColumnWidths = {100, 60,  120, 100, 80, 60, 30, 50, 30,
+                                                  100, 100, 30,  30,  30, 30, 30, 30};
+constexpr int FixedColumnWidth = 20;
+// The grid of a shown sheet: the fixed column and sheet columns 0 to 31.
+constexpr int WidestRow = AddressBook::MaxColumns + 1;
+
+// The grid becomes the only copy of the list: one tab, no sheets.
+void dropSheets(AddressBook& book)
+{
+    QStringList tabs = book.tabCaptions().mid(0, 1);
+    if (tabs.isEmpty())
+        tabs << QStringLiteral("Sheet1");
+    for (int slot = 1; slot <= AddressBook::SheetSlots; ++slot)
+        book.sheet(slot).clear();
+    book.setSheetCount(1);
+    book.setTabCaptions(tabs);
+}
+
+QString upperSuffix(const QString& path)
+{
+    return QFileInfo(path).suffix().toUpper();
+}
+
+} // namespace
+
+QString OpenFilter()
+{
+    return QStringLiteral("CSV;CSVU(*.csv;*.csvu)|*.CSV;*.CSVU|すべて(*.*)|*.*");
+}
+
+QString SaveFilter()
+{
+    // The CSVU entry matches ".csvu" files.
+    return QStringLiteral("CSVU(*.csvu)|*.CSVU|テキスト(*.txt)|*.TXT|すべて(*.*)|*.*");
+}
+
+bool IsDelimitedListFile(const QString& path)
+{
+    const QString suffix = upperSuffix(path);
+    return suffix == u"CSV" || suffix == u"CSVU";
+}
+
+QStringList HeaderCells(const QString& line)
+{
+    // The fields are cut on the code page 932 form. A line holding characters without a code
+    // there is cut on its UTF-8 form instead: commas, quotes and blanks are single bytes in
+    // both, and the characters survive.
+    QByteArray bytes = cp932::fromUnicode(line);
+    const bool inCp932 = cp932::toUnicode(bytes) == line;
+    if (!inCp932)
+        bytes = line.toUtf8();
+    QStringList cells;
+    cells.reserve(Columns);
+    for (int i = 0; i < Columns; ++i) {
+        const QByteArray field = NthField(bytes, i + 1).field;
+        QString cell = inCp932 ? cp932::toUnicode(field) : QString::fromUtf8(field);
+        // Cut on characters: 0x7C is also the second byte of some double-byte characters.
+        const qsizetype bar = cell.indexOf(u'|');
+        if (bar >= 0)
+            cell.truncate(bar);
+        cells << cell;
+    }
+    return cells;
+}
+
+void SetGridFromLines(AddressGrid& grid, const QStringList& lines)
+{
+    const bool marked = !lines.isEmpty() && lines.front().contains(u"宛先|");
+    const int first = marked ? 1 : 0;
+    // An unquoted space stays inside its cell: lists written by spreadsheet programs do not
+    // quote "山田 太郎".
+    std::vector<QStringList> rows;
+    rows.reserve(size_t(lines.size()));
+    int columns = Columns;
+    for (qsizetype k = first; k < lines.size(); ++k) {
+        rows.push_back(RowText::read(lines[k], false, WidestRow));
+        columns = qMax(columns, int(rows.back().size()));
+    }
+
+    grid.beginUpdate();
+    // A list saved from a sheet that uses its last column has one field more than the usual
+    // 32 columns hold; the grid widens for it rather than drop that column.
+    grid.setColumnCount(columns);
+    // An empty file still has its (empty) header row.
+    grid.setRowCount(qMax(int(lines.size()), 1));
+    for (int r = 0; r < grid.rowCount(); ++r)
+        grid.clearRow(r);
+    if (marked) {
+        const QStringList header = HeaderCells(lines.front());
+        for (int i = 0; i < Columns; ++i)
+            grid.setCell(i, 0, header[i]);
+    }
+    for (size_t k = 0; k < rows.size(); ++k)
+        grid.setRowCells(int(k) + first, rows[k]);
+
+    grid.setColumnWidth(0, FixedColumnWidth);
+    for (int c = 1; c < columns; ++c)
+        grid.setColumnWidth(c, c <= int(ListColumnWidths.size()) ? ListColumnWidths[size_t(c - 1)]
+                                                                 : AddressGrid::DefaultColumnWidth);
+    grid.endUpdate();
+}
+
+void LoadDelimitedBytes(AddressBook& book, QByteArrayView bytes, const QString& path,
+                        Prompter& prompter, bool complete)
+{
+    dropSheets(book);
+    const DelimitedText::Lines read = DelimitedText::ReadLines(bytes, MaxLines, complete);
+    SetGridFromLines(book.grid(), read.lines);
+    book.setCurrentDataFile(path);
+    book.setTabCaptions({QFileInfo(path).completeBaseName()});
+    if (read.truncated)
+        prompter.showMessage(
+            QStringLiteral("ファイルが大きすぎるため、先頭の %1 行だけを読み込みました。")
+                .arg(read.lines.size()));
+}
+
+LoadStatus LoadDelimitedList(AddressBook& book, const QString& path, Prompter& prompter)
+{
+    if (AddressBook::IsLockedFile(path)) {
+        prompter.showMessage(AddressBook::LockedFileMessage());
+        return LoadStatus::Locked;
+    }
+    dropSheets(book);
+    QFile file(path);
+    QByteArray bytes;
+    bool failed = !file.open(QIODevice::ReadOnly);
+    if (!failed) {
+        bytes = file.read(MaxFileBytes + 1);
+        failed = file.error() != QFileDevice::NoError;
+    }
+    if (failed) {
+        prompter.showError(QStringLiteral("%1 を読み込めません。\n%2")
+                               .arg(QDir::toNativeSeparators(path), file.errorString()));
+        return LoadStatus::Failed;
+    }
+    const bool complete = bytes.size() <= MaxFileBytes;
+    if (!complete)
+        bytes.truncate(MaxFileBytes);
+    LoadDelimitedBytes(book, bytes, path, prompter, complete);
+    return LoadStatus::Loaded;
+}
+
+QByteArray CsvuBytes(const AddressGrid& grid)
+{
+    QByteArray out("\xFF\xFE", 2);
+    for (int r = 0; r < grid.rowCount(); ++r) {
+        const QString line = grid.rowText(r) + QStringLiteral("\r\n");
+        const qsizetype at = out.size();
+        out.resize(at + line.size() * 2);
+        qToLittleEndian<char16_t>(line.utf16(), line.size(), out.data() + at);
+    }
+    return out;
+}
+
+bool SaveCsvu(const AddressGrid& grid, const QString& path, QString* error)
+{
+    return AtomicFile::write(path, CsvuBytes(grid), error);
+}
+
+QString DefaultSaveName(const QString& tabCaption)
+{
+    // The caption keeps characters that code page 932 lacks: a file name with "?" in it
+    // would help nobody.
+    return (tabCaption.isEmpty() ? QStringLiteral("Sheet1") : tabCaption) + QStringLiteral(".txt");
+}
+
+LoadStatus OpenDelimitedList(AddressBook& book, Prompter& prompter, QString* path)
+{
+    const QString chosen = prompter.openFileName(OpenFilter(), QString());
+    if (path)
+        *path = chosen;
+    if (chosen.isEmpty() || !IsDelimitedListFile(chosen))
+        return LoadStatus::NotChosen;
+    return LoadDelimitedList(book, chosen, prompter);
+}
+
+bool SaveDelimitedList(const AddressGrid& grid, const QString& tabCaption, Prompter& prompter)
+{
+    const QString path =
+        prompter.saveFileName(SaveFilter(), QString(), QString(), DefaultSaveName(tabCaption));
+    if (path.isEmpty())
+        return false;
+    QString error;
+    if (!SaveCsvu(grid, path, &error)) {
+        prompter.showError(error);
+        return false;
+    }
+    return true;
+}
+
+} // namespace DelimitedList

@@ -1,0 +1,197 @@
+#include "ScriptedPrompter.h"
+#include "addresslist/AddressBook.h"
+#include "addresslist/DelimitedList.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+
+namespace {
+
+const QString Cli = QStringLiteral(TAYORI_BINARY_DIR "/src/cli/tayori-cli");
+const QString CsvDir = QStringLiteral(TAYORI_TESTDATA "/csv/");
+
+struct Run
+{
+    int exitCode = -1;
+    QStringList lines;
+    QString errors;
+};
+
+Run cells(const QStringList& args)
+{
+    QProcess process;
+    process.start(Cli, QStringList{"cells"} + args);
+    Run run;
+    if (!process.waitForFinished(60000))
+        return run;
+    run.exitCode = process.exitCode();
+    const QString out = QString::fromUtf8(process.readAllStandardOutput());
+    run.lines = out.split(u'\n');
+    if (run.lines.last().isEmpty())
+        run.lines.removeLast();
+    run.errors = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
+{
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(bytes);
+    return path;
+}
+
+} // namespace
+
+class tst_CellsCommand : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void everyShownCellOnce_data();
+    void everyShownCellOnce();
+    void escapes();
+    void workbookCells_data();
+    void workbookCells();
+    void failures_data();
+    void failures();
+};
+
+void tst_CellsCommand::everyShownCellOnce_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("nameCell");
+    QTest::newRow("saved list") << "saved_list_utf16le.csvu"
+                                << "saved_list_utf16le"
+                                << "1\t1\t1\t山田 太郎";
+    QTest::newRow("spreadsheet CSV") << "addresses_excel_style_utf8.csv"
+                                     << "addresses_excel_style_utf8"
+                                     << "1\t1\t0\t山田 太郎";
+    QTest::newRow("code page 932 CSV") << "addresses_cp932.csv"
+                                       << "addresses_cp932"
+                                       << "1\t3\t0\t鈴木　次郎";
+}
+
+void tst_CellsCommand::everyShownCellOnce()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, caption);
+    QFETCH(QString, nameCell);
+    const Run run = cells({CsvDir + file});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.errors, QString());
+    QCOMPARE(run.lines.value(0), "sheets\t" + caption);
+    QVERIFY(run.lines.contains(nameCell));
+
+    // The same cells as the grid of the list loaded here, in row order, blanks left out.
+    AddressBook book;
+    ScriptedPrompter prompter;
+    DelimitedList::LoadDelimitedList(book, CsvDir + file, prompter);
+    QStringList expected;
+    const AddressGrid& grid = book.grid();
+    for (int r = 0; r < grid.rowCount(); ++r) {
+        for (int c = 0; c < grid.columnCount(); ++c) {
+            const QString text = grid.cell(c, r);
+            if (std::any_of(text.begin(), text.end(), [](QChar ch) { return ch.unicode() > 0x20; }))
+                expected << QStringLiteral("1\t%1\t%2\t%3").arg(r).arg(c).arg(text);
+        }
+    }
+    QCOMPARE(run.lines.mid(1), expected);
+}
+
+void tst_CellsCommand::escapes()
+{
+    QTemporaryDir dir;
+    const QString path =
+        writeFile(dir, "escapes.CSV", "x,\"a\tb\",\"c\nd\",e\\f,\"g\r\nh\",\" \",\"\",𠮷野ü\n");
+    const Run run = cells({path});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.lines,
+             (QStringList{"sheets\tescapes", "1\t0\t0\tx", "1\t0\t1\ta\\tb", "1\t0\t2\tc\\nd",
+                          "1\t0\t3\te\\\\f", "1\t0\t4\tg\\r\\nh", "1\t0\t7\t𠮷野ü"}));
+}
+
+void tst_CellsCommand::workbookCells_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("BIFF8 from Gnumeric") << "gnumeric_biff8";
+    QTest::newRow("BIFF7 in code page 932") << "gnumeric_biff7_cp932";
+    QTest::newRow("BIFF8 from LibreOffice") << "libreoffice_97_from_fods";
+    QTest::newRow("BIFF8 with shared strings") << "sheetjs_biff8_sst";
+}
+
+void tst_CellsCommand::workbookCells()
+{
+    QFETCH(QString, name);
+    const QString base = QStringLiteral(TAYORI_TESTDATA "/xls/") + name;
+    const Run run = cells({base + ".xls"});
+    QCOMPARE(run.exitCode, 0);
+
+    QFile sheets(base + ".sheets.txt");
+    QVERIFY(sheets.open(QIODevice::ReadOnly));
+    QStringList names = QString::fromUtf8(sheets.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(run.lines.value(0), QStringList(QStringList{"sheets"} + names.mid(0, 15)).join(u'\t'));
+
+    // Every text cell that another reader finds within the sheets' limits, at the same place
+    // and with the same (escaped) text; nothing beyond the limits.
+    const QSet<QString> printed(run.lines.begin() + 1, run.lines.end());
+    QFile expected(base + ".expected.tsv");
+    QVERIFY(expected.open(QIODevice::ReadOnly));
+    int texts = 0;
+    for (const QString& line : QString::fromUtf8(expected.readAll()).split(u'\n')) {
+        const QStringList f = line.split(u'\t');
+        if (f.size() < 5 || f[0].startsWith(u'#') || f[3] != u"s")
+            continue;
+        if (f[0].toInt() > 15 || f[1].toInt() > 499 || f[2].toInt() > 31)
+            continue;
+        const QString text = f[4];
+        if (std::none_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0x20; }))
+            continue;
+        QVERIFY2(printed.contains(f.mid(0, 3).join(u'\t') + u'\t' + text), qPrintable(line));
+        ++texts;
+    }
+    QVERIFY(texts > 0);
+    for (const QString& line : printed) {
+        const QStringList f = line.split(u'\t');
+        QVERIFY(f[1].toInt() <= 499 && f[2].toInt() <= 31);
+    }
+}
+
+void tst_CellsCommand::failures_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("missing list") << "" << QByteArray() << 1;
+    // A BIFF8 globals BOF, then a shared-string table longer than any record may be.
+    QTest::newRow("broken workbook")
+        << "broken.xls"
+        << QByteArray::fromHex("0908100000060500000000000000000000000000fc002823") +
+               QByteArray(9000, '\0')
+        << 1;
+    QTest::newRow("unsupported extension") << "list.txt" << QByteArray("a,b\n") << 1;
+}
+
+void tst_CellsCommand::failures()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, exitCode);
+    QTemporaryDir dir;
+    const QString path = name.isEmpty() ? dir.filePath("missing.csv") : writeFile(dir, name, bytes);
+    const Run run = cells({path});
+    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY(!run.errors.trimmed().isEmpty());
+    QVERIFY(run.lines.isEmpty());
+
+    QCOMPARE(cells({}).exitCode, 2);
+}
+
+QTEST_GUILESS_MAIN(tst_CellsCommand)
+#include "tst_cellscommand.moc"
