@@ -1,0 +1,199 @@
+#include "addresslist/AddressBook.h"
+#include "app/SettingsFile.h"
+#include "cli/Commands.h"
+#include "cli/ConsolePrompter.h"
+#include "cli/ListLoader.h"
+#include "layout/LayoutTable.h"
+#include "print/PrintHost.h"
+#include "print/PrintJob.h"
+#include "print/QPrinterDevice.h"
+#include "print/WindowTextMeasure.h"
+#include "typeset/FontSubstitutes.h"
+
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QRegularExpression>
+#include <QTextStream>
+
+#include <exception>
+
+// tayori-cli print FILE --to OUT.pdf|--printer NAME [--rows A-B] [--paper POST|A4|A3]
+//                       [--kind TT|TY|YT|YY] [--start N] [--sheet N] [--settings INI]
+// The window's print run without the window: no confirmation, check messages on standard
+// error.
+
+namespace {
+
+const char* const Usage =
+    "usage: tayori-cli print FILE --to OUT.pdf|--printer NAME [--rows A-B]\n"
+    "         [--paper POST|A4|A3] [--kind TT|TY|YT|YY] [--start N] [--sheet N]\n"
+    "         [--settings INI]\n";
+
+// The tool bar's fields as plain texts; the status bar is standard error.
+class ConsoleHost : public PrintHost
+{
+public:
+    QString startLine, endLine, startOfPaper, hoseiX, hoseiY;
+
+    void showStatus(const QString& text) override { QTextStream(stderr) << text << '\n'; }
+    void showRowText(const QString&) override {}
+    QString startLineText() const override { return startLine; }
+    void setStartLineText(const QString& text) override { startLine = text; }
+    QString endLineText() const override { return endLine; }
+    void setEndLineText(const QString& text) override { endLine = text; }
+    QString startOfPaperText() const override { return startOfPaper; }
+    void setStartOfPaperText(const QString& text) override { startOfPaper = text; }
+    QString hoseiXText() const override { return hoseiX; }
+    QString hoseiYText() const override { return hoseiY; }
+    void setPrinting(bool) override {}
+    void processEvents() override {}
+    bool abortRequested() const override { return false; }
+    void setAbortRequested(bool) override {}
+};
+
+struct Arguments
+{
+    QString file;
+    QString pdf;
+    QString printerName;
+    QString rows;
+    QString paper;
+    QString kind;
+    QString start;
+    QString sheet;
+    QString settings;
+};
+
+bool parse(const QStringList& args, Arguments& a)
+{
+    const std::pair<const char*, QString*> options[] = {
+        {"--to", &a.pdf},      {"--printer", &a.printerName}, {"--rows", &a.rows},
+        {"--paper", &a.paper}, {"--kind", &a.kind},           {"--start", &a.start},
+        {"--sheet", &a.sheet}, {"--settings", &a.settings},
+    };
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        QString* target = nullptr;
+        for (const auto& [name, value] : options)
+            if (arg == QLatin1String(name))
+                target = value;
+        if (target) {
+            if (i + 1 >= args.size())
+                return false;
+            *target = args[++i];
+        } else if (arg.startsWith(u"--") || !a.file.isEmpty()) {
+            return false;
+        } else {
+            a.file = arg;
+        }
+    }
+    return !a.file.isEmpty() && (a.pdf.isEmpty() != a.printerName.isEmpty());
+}
+
+int fail(const QString& text)
+{
+    QTextStream(stderr) << text << '\n';
+    return 1;
+}
+
+} // namespace
+
+int runPrintCommand(const QStringList& args)
+{
+    Arguments a;
+    if (!parse(args, a)) {
+        QTextStream(stderr) << Usage;
+        return 2;
+    }
+    FontSubstitutes::install();
+
+    SettingsState state;
+    LayoutTable layouts;
+    if (!a.settings.isEmpty())
+        SettingsFile::ReadSettings(a.settings, state, layouts);
+
+    PrintParameters parameters;
+    parameters.confirm = false;
+    parameters.noSetPrinter = state.noSetPrinter;
+    parameters.kind = state.layoutKind;
+    parameters.paper = PaperKind(state.paper);
+    if (!a.kind.isEmpty()) {
+        const std::optional<LayoutKind> kind = layoutKindFromName(a.kind);
+        if (!kind)
+            return fail(QStringLiteral("--kind: TT, TY, YT or YY"));
+        parameters.kind = *kind;
+    }
+    if (!a.paper.isEmpty()) {
+        const QString paper = a.paper.toUpper();
+        if (paper == u"POST")
+            parameters.paper = PaperKind::Postcard;
+        else if (paper == u"A4")
+            parameters.paper = PaperKind::A4;
+        else if (paper == u"A3")
+            parameters.paper = PaperKind::A3;
+        else
+            return fail(QStringLiteral("--paper: POST, A4 or A3"));
+    }
+
+    ConsolePrompter prompter;
+    AddressBook book;
+    if (!LoadAddressList(book, a.file, prompter))
+        return 1;
+    if (!a.sheet.isEmpty()) {
+        bool ok = false;
+        const int sheet = a.sheet.toInt(&ok);
+        if (!ok || sheet < 1 || sheet > book.sheetCount())
+            return fail(QStringLiteral("--sheet: 1 to %1").arg(book.sheetCount()));
+        book.ShowSheet(sheet);
+    }
+
+    ConsoleHost host;
+    host.startLine = QStringLiteral("1");
+    host.endLine = QString::number(book.grid().rowCount() - 1);
+    if (!a.rows.isEmpty()) {
+        static const QRegularExpression range(QStringLiteral(R"(^\s*(\d+)\s*(?:-\s*(\d+))?\s*$)"));
+        const QRegularExpressionMatch m = range.match(a.rows);
+        if (!m.hasMatch())
+            return fail(QStringLiteral("--rows: A-B"));
+        host.startLine = m.captured(1);
+        host.endLine = m.hasCaptured(2) ? m.captured(2) : m.captured(1);
+    }
+    host.startOfPaper = a.start.isEmpty() ? state.startOfPaper : a.start;
+    host.hoseiX = state.hoseiX;
+    host.hoseiY = state.hoseiY;
+
+    // The window's printer: high resolution, into a PDF file or onto a CUPS queue.
+    QPrinter printer(QPrinter::HighResolution);
+    if (!a.pdf.isEmpty()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(a.pdf);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+    } else {
+        if (!QPrinterInfo::availablePrinterNames().contains(a.printerName))
+            return fail(QStringLiteral("no printer named %1").arg(a.printerName));
+        printer.setPrinterName(a.printerName);
+    }
+    printer.setDocName(QStringLiteral("Tayori"));
+    printer.setCreator(QStringLiteral("Tayori"));
+    QPrinterDevice device(printer);
+
+    PrintJob job(book.grid(), layouts, state.options, WindowTextMeasure(), device, host, prompter);
+    PrintJob::Result result;
+    try {
+        result = job.btnPrintClick(parameters);
+    } catch (const std::exception& error) {
+        return fail(QString::fromLocal8Bit(error.what()));
+    }
+    switch (result.outcome) {
+    case PrintJob::Outcome::Printed:
+    case PrintJob::Outcome::Aborted:
+        QTextStream(stdout) << result.cards << " cards on " << result.sheets << " sheets, rows "
+                            << host.startLine << '-' << host.endLine << ", next start "
+                            << host.startOfPaper << '\n';
+        return 0;
+    case PrintJob::Outcome::Stopped:
+        return fail(QStringLiteral("no rows to print"));
+    default:
+        return 1;
+    }
+}

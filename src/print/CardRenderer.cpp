@@ -1,0 +1,152 @@
+#include "print/CardRenderer.h"
+
+#include "common/SessionOptions.h"
+#include "common/TextHelpers.h"
+#include "common/numbers.h"
+#include "compose/CardText.h"
+#include "layout/LayoutTable.h"
+#include "layout/LayoutUnits.h"
+#include "typeset/BarcodePainter.h"
+#include "typeset/RunPainter.h"
+
+#include <QPaintDevice>
+#include <QPainter>
+
+namespace {
+
+constexpr int SlotPitchShort = 1050; // across the card's short side
+constexpr int SlotPitchLong = 1480;  // along its long side
+
+// The barcode goes third, right after the postal code.
+constexpr LayoutItem DrawingOrder[] = {
+    LayoutItem::YubinNo1, LayoutItem::YubinNo2, LayoutItem::PostCode,
+    LayoutItem::Jyusho1,  LayoutItem::Jyusho2,  LayoutItem::Kaishamei,
+    LayoutItem::Katagaki, LayoutItem::Atena,    LayoutItem::Renmei,
+};
+
+} // namespace
+
+CardRenderer::CardRenderer(const LayoutTable& layouts, const SessionOptions& options,
+                           double screenDpi)
+    : m_layouts(layouts), m_options(options),
+      m_screenDpi(screenDpi > 0.0 ? screenDpi : StandardScreenDpi)
+{}
+
+int CardRenderer::toDevice(int tenthMm, int dpi)
+{
+    return numbers::roundHalfAway(tenthMm / 254.0 * dpi);
+}
+
+int CardRenderer::printerPointSize(double fontSize, double screenDpi)
+{
+    const int tenthMm = LayoutUnits::pointsToTenthMm(fontSize);
+    const int pixels = LayoutUnits::tenthMmToPixels(tenthMm, screenDpi);
+    return numbers::roundHalfAway(pixels * 72.0 / screenDpi);
+}
+
+QPoint CardRenderer::SlotOffset(LayoutKind kind, int cardsPerSheet, int sheetPosition)
+{
+    if (cardsPerSheet < 4)
+        return {};
+    const int slot = ((sheetPosition - 1) % cardsPerSheet + cardsPerSheet) % cardsPerSheet;
+    if (isLandscape(kind))
+        return {(slot % 2) * SlotPitchLong, (slot / 2) * SlotPitchShort};
+    return {(slot / 2) * SlotPitchShort, (slot % 2) * SlotPitchLong};
+}
+
+bool CardRenderer::isVerticalItem(LayoutKind kind, LayoutItem item)
+{
+    switch (item) {
+    case LayoutItem::YubinNo1:
+    case LayoutItem::YubinNo2:
+    case LayoutItem::PostCode:
+        return false;
+    default:
+        return !isHorizontalWriting(kind);
+    }
+}
+
+AlignMode CardRenderer::alignModeOf(LayoutItem item)
+{
+    return item == LayoutItem::Atena || item == LayoutItem::Renmei ? AlignMode::alJustifyEx
+                                                                   : AlignMode::alLeft;
+}
+
+QFont CardRenderer::fieldFont(const QString& fontName, double fontSize,
+                              const QPaintDevice* device) const
+{
+    QFont font(fontName);
+    font.setStyleStrategy(QFont::PreferDefault);
+    const int points = printerPointSize(fontSize, m_screenDpi);
+    const int dpiY = device ? device->logicalDpiY() : 72;
+    font.setPixelSize(std::max(1, numbers::roundHalfAway(points * double(dpiY) / 72.0)));
+    font.setWeight(QFont::Normal);
+    font.setItalic(false);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    return font;
+}
+
+int CardRenderer::DrawFieldText(QPainter& canvas, int x, int y, AlignMode mode, bool vertical,
+                                int spreadLength, int boxLength, const QString& fontName,
+                                double fontSize, const QString& text) const
+{
+    if (text.isEmpty())
+        return 0;
+    const QPaintDevice* device = canvas.device();
+    if (!device)
+        return 0;
+    const int dpiX = device->logicalDpiX();
+    const int dpiY = device->logicalDpiY();
+    const QPoint pen(toDevice(x, dpiX), toDevice(y, dpiY));
+    const int length = toDevice(boxLength, dpiX);
+    const int spread = toDevice(spreadLength, dpiX);
+    const QString drawn = vertical ? ToVerticalText(text, m_options.useNonUnicodeFont) : text;
+
+    const RunPainter run(fieldFont(fontName, fontSize, device), device,
+                         vertical ? RunPainter::Direction::Vertical
+                                  : RunPainter::Direction::Horizontal);
+    canvas.save();
+    canvas.setPen(Qt::black);
+    const int sum = run.draw(canvas, pen, drawn, length, spread, mode);
+    canvas.restore();
+    return sum;
+}
+
+void CardRenderer::DrawCard(LayoutKind kind, QPainter& canvas, const CardTexts& texts,
+                            const CardPlacement& placement) const
+{
+    const QPoint correction(numbers::lenientInt(placement.hoseiX),
+                            numbers::lenientInt(placement.hoseiY));
+    const QPoint origin =
+        correction + SlotOffset(kind, placement.cardsPerSheet, placement.sheetPosition);
+
+    for (const LayoutItem item : DrawingOrder) {
+        const LayoutItemRecord& r = m_layouts.record(kind, item);
+        if (r.NoView || r.NoPrint)
+            continue;
+        const int x = r.X + origin.x();
+        const int y = r.Y + origin.y();
+        QString text = texts[item];
+        if (item == LayoutItem::PostCode) {
+            // Bars at their published size, never squeezed into the box: a narrowed
+            // barcode cannot be read by the sorting machines.
+            const QPaintDevice* device = canvas.device();
+            if (text.isEmpty() || !device)
+                continue;
+            canvas.save();
+            BarcodePainter(BarcodePointSize)
+                .paint(
+                    canvas,
+                    QPointF(toDevice(x, device->logicalDpiX()), toDevice(y, device->logicalDpiY())),
+                    text);
+            canvas.restore();
+            continue;
+        }
+        if (item == LayoutItem::Katagaki)
+            text = TrimBlanks(text);
+        const bool vertical = isVerticalItem(kind, item);
+        DrawFieldText(canvas, x, y, alignModeOf(item), vertical, r.WidthEx,
+                      vertical ? r.Height : r.Width, r.FontName, r.FontSize, text);
+    }
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "compose/CardTexts.h"
+#include "layout/LayoutItem.h"
+#include "layout/LayoutKind.h"
+#include "typeset/AlignMode.h"
+
+#include <QFont>
+#include <QPoint>
+#include <QString>
+
+class LayoutTable;
+class QPainter;
+class QPaintDevice;
+struct SessionOptions;
+
+// Where a card goes on the sheet, as the running print job and the main window say.
+struct CardPlacement
+{
+    int cardsPerSheet = 1;
+    int sheetPosition = 1; // 1-based running position; the slot is (position - 1) mod cards
+    QString hoseiX;        // position correction "左" and "上" in 1/10 mm, as typed
+    QString hoseiY;
+};
+
+// Draws the nine fields of a card onto a printer page from the layout table, in the page's
+// device pixels: positions in 1/10 mm from the paper's corner become
+// round(v / 254 x dots per inch), half away from zero.
+class CardRenderer
+{
+public:
+    static constexpr double StandardScreenDpi = 96.0;
+    static constexpr double BarcodePointSize = 9.0;
+
+    // `screenDpi` enters the font-size rule (see printerPointSize).
+    CardRenderer(const LayoutTable& layouts, const SessionOptions& options,
+                 double screenDpi = StandardScreenDpi);
+
+    // Draws every field of `kind` that is neither NoView nor NoPrint at the card's slot plus
+    // the position correction, postal code, barcode, then the rest in the order of the LayoutItems.
+    void DrawCard(LayoutKind kind, QPainter& canvas, const CardTexts& texts,
+                  const CardPlacement& placement) const;
+
+    // Draws `text` with its box starting at (x, y) (1/10 mm, slot and correction included),
+    // box length `boxLength` and spread length `spreadLength` (1/10 mm, converted with the
+    // horizontal resolution in either direction), in the face `fontName` at the print size
+    // of `fontSize`. Returns the sum of the drawn advances in device pixels, without the
+    // spreading; an empty text draws nothing and returns 0.
+    int DrawFieldText(QPainter& canvas, int x, int y, AlignMode mode, bool vertical,
+                      int spreadLength, int boxLength, const QString& fontName, double fontSize,
+                      const QString& text) const;
+
+    // Offset of the card's slot on the sheet in 1/10 mm; none with one card per sheet.
+    static QPoint SlotOffset(LayoutKind kind, int cardsPerSheet, int sheetPosition);
+
+    // The whole point size a layout font size prints at: the size as 1/10 mm, then as screen
+    // pixels, then the point size those pixels have on the screen. At 96 dpi 12 prints at 12,
+    // 10.5 at 11.
+    static int printerPointSize(double fontSize, double screenDpi = StandardScreenDpi);
+
+    // 1/10 mm to device pixels at `dpi`.
+    static int toDevice(int tenthMm, int dpi);
+
+    // The font a field is drawn with on `device`: the face as stored (a leading "@" is the
+    // vertical run's business, not the face's), the print size, no style.
+    QFont fieldFont(const QString& fontName, double fontSize, const QPaintDevice* device) const;
+
+    static bool isVerticalItem(LayoutKind kind, LayoutItem item);
+    static AlignMode alignModeOf(LayoutItem item);
+
+private:
+    const LayoutTable& m_layouts;
+    const SessionOptions& m_options;
+    double m_screenDpi;
+};

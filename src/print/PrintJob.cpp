@@ -1,0 +1,176 @@
+#include "print/PrintJob.h"
+
+#include "addresslist/AddressGrid.h"
+#include "addresslist/AddressRecord.h"
+#include "addresslist/HeaderColumns.h"
+#include "common/Prompter.h"
+#include "common/numbers.h"
+#include "compose/CardComposer.h"
+#include "layout/LayoutTable.h"
+#include "print/PrintHost.h"
+#include "print/PrinterDevice.h"
+
+#include <algorithm>
+
+const QString PrintJob::NoDataMessage = QStringLiteral("２行目に実データがなさそうです");
+const QString PrintJob::NotAddressListMessage = QStringLiteral("宛名のリストではなさそうです");
+const QString PrintJob::BadHeaderMessage = QStringLiteral("見出し行が不整備です");
+const QString PrintJob::NoPrinterMessage = QStringLiteral("プリンターが接続されていないようです");
+const QString PrintJob::NoRowsMessage = QStringLiteral("宛名データがありません");
+const QString PrintJob::PrintMarker = QStringLiteral("印刷");
+
+PrintJob::PrintJob(AddressGrid& grid, const LayoutTable& layouts, const SessionOptions& options,
+                   TextMeasure measure, PrinterDevice& device, PrintHost& host, Prompter& prompter,
+                   double screenDpi)
+    : m_grid(grid), m_layouts(layouts), m_options(options), m_measure(std::move(measure)),
+      m_device(device), m_host(host), m_prompter(prompter), m_renderer(layouts, options, screenDpi)
+{}
+
+int PrintJob::cardsPerSheet(PaperKind paper)
+{
+    return paper == PaperKind::A3 ? 8 : paper == PaperKind::A4 ? 4 : 1;
+}
+
+QString PrintJob::paperName(PaperKind paper)
+{
+    return paper == PaperKind::A3   ? QStringLiteral("A3")
+           : paper == PaperKind::A4 ? QStringLiteral("A4")
+                                    : QStringLiteral("POST");
+}
+
+bool PrintJob::landscapePaper(PaperKind paper, LayoutKind kind)
+{
+    return paper == PaperKind::A3 ? !isLandscape(kind) : isLandscape(kind);
+}
+
+PrintJob::Result PrintJob::btnPrintClick(const PrintParameters& parameters)
+{
+    const auto refuse = [this](const QString& message) {
+        m_host.showStatus(message);
+        return Result{Outcome::Refused, 0, 0, message};
+    };
+
+    if (m_grid.rowText(1).remove(u',').size() < 3)
+        return refuse(NoDataMessage);
+    if (!m_grid.rowText(0).contains(u"宛先"))
+        return refuse(NotAddressListMessage);
+    HeaderColumns columns;
+    if (!columns.FindHeaderColumns(m_grid, &m_prompter))
+        return refuse(BadHeaderMessage);
+    if (!m_device.isPresent())
+        return refuse(NoPrinterMessage);
+
+    const LayoutKind kind = parameters.kind;
+    m_cardsPerSheet = cardsPerSheet(parameters.paper);
+    m_host.setPreviewKind(kind);
+    const bool landscape = landscapePaper(parameters.paper, kind);
+    if (parameters.noSetPrinter && parameters.paper == PaperKind::Postcard)
+        m_device.setPaper(std::nullopt, landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    else
+        SetPrinterPaper(m_device, paperName(parameters.paper), landscape);
+
+    m_sheetPosition =
+        std::clamp(numbers::lenientInt(m_host.startOfPaperText()), 1, m_cardsPerSheet);
+
+    int start = numbers::lenientInt(m_host.startLineText());
+    int end = numbers::lenientInt(m_host.endLineText());
+    if (start > end)
+        std::swap(start, end);
+    if (m_grid.rowCount() < 2)
+        return refuse(NoRowsMessage);
+    end = std::min(end, m_grid.rowCount() - 1);
+    if (start < 1 || end < start)
+        return Result{Outcome::Stopped, 0, 0, QString()};
+    m_host.setStartLineText(QString::number(start));
+    m_host.setEndLineText(QString::number(end));
+
+    if (parameters.confirm &&
+        !m_prompter.confirm(QString::number(start) + u'～' + QString::number(end) +
+                                QStringLiteral(" を印刷します"),
+                            QStringLiteral("実行確認")))
+        return Result{Outcome::Cancelled, 0, 0, QString()};
+
+    if (!m_device.beginDocument()) {
+        Result failed{Outcome::Failed, 0, 0, m_device.errorText()};
+        m_prompter.showError(failed.message);
+        return failed;
+    }
+    m_host.setPrinting(true);
+    m_host.setAbortRequested(false);
+
+    Result result;
+    try {
+        result = printRows(start, end, kind);
+    } catch (...) {
+        Result ignored;
+        finish(ignored);
+        throw;
+    }
+    finish(result);
+    if (result.outcome == Outcome::Failed)
+        m_prompter.showError(result.message);
+    return result;
+}
+
+PrintJob::Result PrintJob::printRows(int start, int end, LayoutKind kind)
+{
+    HeaderColumns columns;
+    columns.FindHeaderColumns(m_grid, nullptr);
+    const CardComposer composer(m_options, m_measure);
+    const double yubinFontSize = m_layouts.record(kind, LayoutItem::YubinNo1).FontSize;
+
+    Result result{Outcome::Printed, 0, 1, QString()};
+    // A new sheet is fed only when a card is about to go on it, so rows with a blank name
+    // at the end of the range leave no empty sheet behind.
+    bool sheetFull = false;
+    for (int row = start; row <= end; ++row) {
+        const std::optional<AddressRecord> record = ReadAddressRecord(m_grid, columns, row);
+        if (!record)
+            continue;
+
+        CardTexts texts = composer.ComposeCardTexts(*record, kind, CardComposer::Purpose::Print,
+                                                    yubinFontSize, &m_grid, &columns);
+        m_host.showRowText(m_grid.rowText(row));
+        if (m_host.edit1Text() == PrintMarker) {
+            if (std::optional<CardTexts> shown = m_host.previewCardTexts(kind))
+                texts = *shown;
+        } else {
+            m_host.showCardOnPreview(kind, texts);
+        }
+
+        if (sheetFull) {
+            if (!m_device.newPage())
+                return Result{Outcome::Failed, result.cards, result.sheets, m_device.errorText()};
+            ++result.sheets;
+            sheetFull = false;
+        }
+        const CardPlacement placement{m_cardsPerSheet, m_sheetPosition, m_host.hoseiXText(),
+                                      m_host.hoseiYText()};
+        m_renderer.DrawCard(kind, *m_device.painter(), texts, placement);
+        ++result.cards;
+
+        ++m_sheetPosition;
+        if (numbers::lenientInt(m_host.startOfPaperText()) > 0)
+            m_host.setStartOfPaperText(
+                QString::number((m_sheetPosition - 1) % m_cardsPerSheet + 1));
+
+        m_host.processEvents();
+        if (m_host.abortRequested()) {
+            result.outcome = Outcome::Aborted;
+            break;
+        }
+        if (row != end && (m_cardsPerSheet == 1 || m_sheetPosition % m_cardsPerSheet == 1))
+            sheetFull = true;
+    }
+    return result;
+}
+
+void PrintJob::finish(Result& result)
+{
+    if (!m_device.endDocument() && result.outcome != Outcome::Failed) {
+        result.outcome = Outcome::Failed;
+        result.message = m_device.errorText();
+    }
+    m_host.setPrinting(false);
+    m_host.setAbortRequested(false);
+}

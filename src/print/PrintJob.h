@@ -1,0 +1,100 @@
+#pragma once
+
+#include "compose/CardText.h"
+#include "layout/LayoutKind.h"
+#include "print/CardRenderer.h"
+
+#include <QString>
+
+class AddressGrid;
+class LayoutTable;
+class PrintHost;
+class PrinterDevice;
+class Prompter;
+struct SessionOptions;
+
+// The paper of the tool bar: "ハガキ(1枚)", "Ａ4（4枚)", "Ａ3（8枚)". The numbers are those the
+// settings file keeps.
+enum class PaperKind
+{
+    Postcard = 0,
+    A4 = 1,
+    A3 = 2
+};
+
+struct PrintParameters
+{
+    PaperKind paper = PaperKind::Postcard;
+    LayoutKind kind = LayoutKind::TT;
+    // "プリンターの用紙設定をしない(&P)": a postcard run leaves the paper size as the printer
+    // has it (the orientation is still set).
+    bool noSetPrinter = false;
+    // Ask "1～12 を印刷します" before printing; a run from a script does not.
+    bool confirm = true;
+};
+
+// One print run over a range of grid rows: the checks, the paper, the confirmation, then one
+// card per row with a name, on postcards, four to an A4 sheet or eight to an A3 sheet,
+// until the range ends or the user aborts. The window is reached through a PrintHost.
+class PrintJob
+{
+public:
+    enum class Outcome
+    {
+        Printed,   // the whole range
+        Refused,   // a check failed; its message is in the status bar
+        Stopped,   // the range starts below row 1: nothing to do, nothing said
+        Cancelled, // the confirmation was answered Cancel
+        Aborted,   // the user stopped it; what was drawn is printed
+        Failed,    // the printer refused; the error was shown
+    };
+    struct Result
+    {
+        Outcome outcome = Outcome::Stopped;
+        int cards = 0;
+        int sheets = 0;
+        QString message; // the check message or the error
+    };
+
+    static const QString NoDataMessage;         // "２行目に実データがなさそうです"
+    static const QString NotAddressListMessage; // "宛名のリストではなさそうです"
+    static const QString BadHeaderMessage;      // "見出し行が不整備です"
+    static const QString NoPrinterMessage; // "プリンターが接続されていないようです"
+    static const QString NoRowsMessage;    // "宛名データがありません"
+    static const QString PrintMarker;      // "印刷": Edit1's text for a preview print
+
+    // `measure` is the main window's surface, for the spread postal-code digits.
+    PrintJob(AddressGrid& grid, const LayoutTable& layouts, const SessionOptions& options,
+             TextMeasure measure, PrinterDevice& device, PrintHost& host, Prompter& prompter,
+             double screenDpi = CardRenderer::StandardScreenDpi);
+
+    // The run. A failure inside it (an exception included) still ends the document and gives
+    // the window its buttons back before it is passed on.
+    Result btnPrintClick(const PrintParameters& parameters);
+
+    static int cardsPerSheet(PaperKind paper);
+    // The paper name given to SetPrinterPaper: "POST", "A4", "A3".
+    static QString paperName(PaperKind paper);
+    // Whether the sheet lies landscape: A3 for portrait cards, A4 and postcards for
+    // landscape ones.
+    static bool landscapePaper(PaperKind paper, LayoutKind kind);
+
+    // State of the last run.
+    int CardsPerSheet() const { return m_cardsPerSheet; }
+    int SheetPosition() const { return m_sheetPosition; }
+
+private:
+    Result printRows(int start, int end, LayoutKind kind);
+    void finish(Result& result);
+
+    AddressGrid& m_grid;
+    const LayoutTable& m_layouts;
+    const SessionOptions& m_options;
+    TextMeasure m_measure;
+    PrinterDevice& m_device;
+    PrintHost& m_host;
+    Prompter& m_prompter;
+    CardRenderer m_renderer;
+    int m_cardsPerSheet = 1;
+    int m_sheetPosition = 1;
+};

@@ -1,0 +1,69 @@
+#include "print/QPrinterDevice.h"
+
+#include <QPrinter>
+#include <QPrinterInfo>
+
+QPrinterDevice::~QPrinterDevice()
+{
+    if (m_painter.isActive())
+        m_painter.end();
+}
+
+bool QPrinterDevice::PrinterInstalled()
+{
+    return !QPrinterInfo::availablePrinterNames().isEmpty();
+}
+
+bool QPrinterDevice::isPresent() const
+{
+    return m_printer.outputFormat() == QPrinter::PdfFormat || PrinterInstalled();
+}
+
+void QPrinterDevice::setPaper(const std::optional<QPageSize>& size,
+                              QPageLayout::Orientation orientation)
+{
+    if (size)
+        m_printer.setPageSize(*size);
+    m_printer.setPageOrientation(orientation);
+}
+
+QPageLayout QPrinterDevice::pageLayout() const
+{
+    return m_printer.pageLayout();
+}
+
+bool QPrinterDevice::beginDocument()
+{
+    m_error.clear();
+    // Positions are measured from the paper's corner, not from the printable area.
+    m_printer.setFullPage(true);
+    if (m_painter.begin(&m_printer))
+        return true;
+    m_error = m_printer.outputFormat() == QPrinter::PdfFormat
+                  ? QStringLiteral("%1 に書き込めません").arg(m_printer.outputFileName())
+                  : QStringLiteral("%1 に印刷できません").arg(m_printer.printerName());
+    return false;
+}
+
+bool QPrinterDevice::newPage()
+{
+    if (m_printer.newPage())
+        return true;
+    m_error = QStringLiteral("次の用紙に進めません");
+    return false;
+}
+
+bool QPrinterDevice::endDocument()
+{
+    if (!m_painter.isActive())
+        return true;
+    if (m_painter.end())
+        return true;
+    m_error = QStringLiteral("印刷を終えられません");
+    return false;
+}
+
+QPaintDevice* QPrinterDevice::paintDevice()
+{
+    return &m_printer;
+}

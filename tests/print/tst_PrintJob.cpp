@@ -1,0 +1,434 @@
+#include "PrintTestSupport.h"
+#include "ScriptedPrompter.h"
+#include "common/SessionOptions.h"
+#include "layout/LayoutTable.h"
+#include "print/PrintJob.h"
+#include "print/WindowTextMeasure.h"
+#include "typeset/FontSubstitutes.h"
+
+#include <QGuiApplication>
+#include <QTest>
+
+using namespace PrintTest;
+
+Q_DECLARE_METATYPE(PaperKind)
+Q_DECLARE_METATYPE(LayoutKind)
+
+namespace {
+
+// Everything one run needs, with a list of `rows` named 1, 2, 3 ... (an empty name is blank).
+struct Session
+{
+    AddressGrid grid;
+    LayoutTable layouts;
+    SessionOptions options;
+    ImageDevice device;
+    FakeHost host;
+    ScriptedPrompter prompter;
+
+    explicit Session(const QStringList& names = {u"一"_qs, u"二"_qs, u"三"_qs})
+    {
+        QList<Row> rows;
+        for (const QString& name : names)
+            rows << person(name);
+        fillGrid(grid, rows);
+        host.startLine = u"1"_qs;
+        host.endLine = QString::number(names.size());
+    }
+
+    PrintJob::Result run(PaperKind paper = PaperKind::Postcard, LayoutKind kind = LayoutKind::TT,
+                         bool noSetPrinter = false)
+    {
+        PrintJob job(grid, layouts, options, WindowTextMeasure(), device, host, prompter);
+        return job.btnPrintClick({paper, kind, noSetPrinter, true});
+    }
+    PrintJob::Result confirmedRun(PaperKind paper = PaperKind::Postcard,
+                                  LayoutKind kind = LayoutKind::TT)
+    {
+        prompter.confirmAnswers.enqueue(true);
+        return run(paper, kind);
+    }
+
+    // The card slots of every page that hold ink, 1-based, e.g. {{3, 4}, {1}}.
+    QList<QList<int>> filledSlots(PaperKind paper, LayoutKind kind) const
+    {
+        const int cards = PrintJob::cardsPerSheet(paper);
+        QList<QList<int>> result;
+        for (int p = 0; p < device.pages.size(); ++p) {
+            QList<int> filled;
+            for (int s = 1; s <= cards; ++s) {
+                const QPoint offset = CardRenderer::SlotOffset(kind, cards, s);
+                const QSizeF card = isLandscape(kind) ? QSizeF(148, 100) : QSizeF(100, 148);
+                if (device.inked(p, QRectF(QPointF(offset) / 10.0, card)))
+                    filled << s;
+            }
+            result << filled;
+        }
+        return result;
+    }
+};
+
+} // namespace
+
+class tst_PrintJob : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { FontSubstitutes::install(); }
+    void refusedChecks_data();
+    void refusedChecks();
+    void confirmationAndCancel();
+    void ranges_data();
+    void ranges();
+    void startSlotThenNewSheet();
+    void startOfPaperZeroStaysZero();
+    void blankNamesLeaveNoGap_data();
+    void blankNamesLeaveNoGap();
+    void abortAfterSecondCardOfA3();
+    void failureStillEndsTheDocument();
+    void printerRefuses();
+    void paperAndOrientation_data();
+    void paperAndOrientation();
+    void previewPrintTakesShownTexts();
+    void composedCardsReachTheWindow();
+};
+
+void tst_PrintJob::refusedChecks_data()
+{
+    QTest::addColumn<QString>("row1");
+    QTest::addColumn<QString>("header");
+    QTest::addColumn<bool>("printer");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<bool>("headerBox");
+
+    const QString good = u"山田"_qs;
+    QTest::newRow("row 2 holds two characters and commas")
+        << u",,山,,田,,"_qs << QString() << true << PrintJob::NoDataMessage << false;
+    QTest::newRow("row 2 empty") << u""_qs << QString() << true << PrintJob::NoDataMessage << false;
+    QTest::newRow("header without 宛先")
+        << good << u"名前"_qs << true << PrintJob::NotAddressListMessage << false;
+    QTest::newRow("header without 住所２")
+        << good << u"住所２"_qs << true << PrintJob::BadHeaderMessage << true;
+    QTest::newRow("no printer") << good << QString() << false << PrintJob::NoPrinterMessage
+                                << false;
+}
+
+// Every failed check says why in the status bar and prints nothing; nothing is asked.
+void tst_PrintJob::refusedChecks()
+{
+    QFETCH(QString, row1);
+    QFETCH(QString, header);
+    QFETCH(bool, printer);
+    QFETCH(QString, status);
+    QFETCH(bool, headerBox);
+
+    Session s;
+    if (row1 != u"山田") {
+        // Only the cells of `row1` that are not commas, each in a column of its own.
+        s.grid.clearRow(1);
+        for (qsizetype i = 0; i < row1.size(); ++i)
+            if (row1[i] != u',')
+                s.grid.setCell(int(i), 1, row1[i]);
+    }
+    if (!header.isEmpty()) {
+        // Spoil the one header cell that holds `header`, or take away "宛先".
+        for (int c = 0; c < s.grid.columnCount(); ++c) {
+            const QString cell = s.grid.cell(c, 0);
+            if (header == u"名前" && cell == u"宛先")
+                s.grid.setCell(c, 0, header);
+            else if (cell == header)
+                s.grid.setCell(c, 0, u"符号"_qs);
+        }
+    }
+    s.device.present = printer;
+    s.prompter.confirmAnswers.enqueue(true);
+
+    const PrintJob::Result result = s.run();
+    QCOMPARE(result.outcome, PrintJob::Outcome::Refused);
+    QCOMPARE(s.host.statuses, QStringList{status});
+    QCOMPARE(s.device.documentsBegun, 0);
+    QVERIFY(s.prompter.questions.isEmpty());
+    QCOMPARE(s.prompter.messages.size(), headerBox ? 1 : 0);
+    if (headerBox)
+        QVERIFY(s.prompter.messages.front().startsWith(u"Headerを確認 "_qs));
+    // The paper is set only once every check has passed.
+    QCOMPARE(s.device.setPaperCalls, 0);
+}
+
+// The question names the range; Cancel prints nothing but leaves the paper as set.
+void tst_PrintJob::confirmationAndCancel()
+{
+    Session s;
+    const PrintJob::Result result = s.run(PaperKind::A3, LayoutKind::TT);
+    QCOMPARE(result.outcome, PrintJob::Outcome::Cancelled);
+    QCOMPARE(s.prompter.questions.size(), 1);
+    QCOMPARE(s.prompter.questions.front().text, u"1～3 を印刷します"_qs);
+    QCOMPARE(s.prompter.questions.front().caption, u"実行確認"_qs);
+    QCOMPARE(s.device.documentsBegun, 0);
+    QVERIFY(s.host.printingStates.isEmpty());
+    QCOMPARE(s.device.layout.pageSize().id(), QPageSize::A3);
+    QCOMPARE(s.device.layout.orientation(), QPageLayout::Landscape);
+}
+
+void tst_PrintJob::ranges_data()
+{
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("end");
+    QTest::addColumn<int>("extraRows");
+    QTest::addColumn<QString>("question"); // empty: no question, nothing printed
+    QTest::addColumn<QString>("startAfter");
+    QTest::addColumn<QString>("endAfter");
+    QTest::addColumn<QStringList>("printed");
+
+    const QStringList all{u"1"_qs, u"2"_qs, u"3"_qs, u"4"_qs, u"5"_qs};
+    QTest::newRow("in order") << u"2"_qs << u"4"_qs << 0 << u"2～4 を印刷します"_qs << u"2"_qs
+                              << u"4"_qs << all.mid(1, 3);
+    QTest::newRow("reversed 5 to 2") << u"5"_qs << u"2"_qs << 0 << u"2～5 を印刷します"_qs
+                                     << u"2"_qs << u"5"_qs << all.mid(1, 4);
+    QTest::newRow("past the last row") << u"4"_qs << u"999"_qs << 2 << u"4～7 を印刷します"_qs
+                                       << u"4"_qs << u"7"_qs << all.mid(3, 2);
+    QTest::newRow("typed with commas and spaces")
+        << u" 1"_qs << u"1,0"_qs << 0 << u"1～5 を印刷します"_qs << u"1"_qs << u"5"_qs << all;
+    QTest::newRow("start 0 ends quietly")
+        << u"0"_qs << u"3"_qs << 0 << QString() << u"0"_qs << u"3"_qs << QStringList();
+    QTest::newRow("not a number is 0")
+        << u"abc"_qs << u"x"_qs << 0 << QString() << u"abc"_qs << u"x"_qs << QStringList();
+}
+
+// The range is read leniently, swapped when reversed, cut at the last row and written back.
+void tst_PrintJob::ranges()
+{
+    QFETCH(QString, start);
+    QFETCH(QString, end);
+    QFETCH(int, extraRows);
+    QFETCH(QString, question);
+    QFETCH(QString, startAfter);
+    QFETCH(QString, endAfter);
+    QFETCH(QStringList, printed);
+
+    Session s({u"1"_qs, u"2"_qs, u"3"_qs, u"4"_qs, u"5"_qs});
+    s.grid.setRowCount(s.grid.rowCount() + extraRows);
+    s.host.startLine = start;
+    s.host.endLine = end;
+    const PrintJob::Result result = s.confirmedRun();
+
+    QCOMPARE(s.prompter.questionTexts(),
+             question.isEmpty() ? QStringList() : QStringList{question});
+    QCOMPARE(result.outcome,
+             question.isEmpty() ? PrintJob::Outcome::Stopped : PrintJob::Outcome::Printed);
+    QVERIFY(s.host.statuses.isEmpty());
+    QCOMPARE(s.host.startLine, startAfter);
+    QCOMPARE(s.host.endLine, endAfter);
+    QStringList names;
+    for (const QString& row : s.host.rowTexts)
+        names << row.section(u',', 1, 1);
+    QCOMPARE(names, printed);
+    QCOMPARE(result.cards, int(printed.size()));
+    QCOMPARE(int(s.device.pages.size()), int(printed.size()));
+}
+
+// Start at slot 3 of an A4 sheet: slots 3 and 4, then slot 1 of a new sheet; the field then
+// shows the next free slot.
+void tst_PrintJob::startSlotThenNewSheet()
+{
+    Session s;
+    s.host.startOfPaper = u"3"_qs;
+    const PrintJob::Result result = s.confirmedRun(PaperKind::A4, LayoutKind::TT);
+    QCOMPARE(result.outcome, PrintJob::Outcome::Printed);
+    QCOMPARE(result.sheets, 2);
+    QCOMPARE(s.filledSlots(PaperKind::A4, LayoutKind::TT), (QList<QList<int>>{{3, 4}, {1}}));
+    QCOMPARE(s.host.startOfPaper, u"2"_qs);
+}
+
+// "0" (the initial value) starts at slot 1 and stays "0".
+void tst_PrintJob::startOfPaperZeroStaysZero()
+{
+    Session s;
+    s.confirmedRun(PaperKind::A4, LayoutKind::YY);
+    QCOMPARE(s.filledSlots(PaperKind::A4, LayoutKind::YY), (QList<QList<int>>{{1, 2, 3}}));
+    QCOMPARE(s.host.startOfPaper, u"0"_qs);
+}
+
+void tst_PrintJob::blankNamesLeaveNoGap_data()
+{
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<PaperKind>("paper");
+    QTest::addColumn<QList<QList<int>>>("expected");
+
+    QTest::newRow("blank rows inside an A4 range")
+        << QStringList{u"一"_qs, u" "_qs, QString(), u"四"_qs, u"五"_qs} << PaperKind::A4
+        << QList<QList<int>>{{1, 2, 3}};
+    QTest::newRow("ideographic space is a name") << QStringList{u"一"_qs, u"\u3000"_qs, u"三"_qs}
+                                                 << PaperKind::A4 << QList<QList<int>>{{1, 2, 3}};
+    // No empty postcard after the last card when the range ends in blank rows.
+    QTest::newRow("blank rows at the end of a postcard run")
+        << QStringList{u"一"_qs, u"二"_qs, QString(), u" "_qs} << PaperKind::Postcard
+        << QList<QList<int>>{{1}, {1}};
+    QTest::newRow("full A4 sheet then blank rows")
+        << QStringList{u"一"_qs, u"二"_qs, u"三"_qs, u"四"_qs, QString()} << PaperKind::A4
+        << QList<QList<int>>{{1, 2, 3, 4}};
+}
+
+void tst_PrintJob::blankNamesLeaveNoGap()
+{
+    QFETCH(QStringList, names);
+    QFETCH(PaperKind, paper);
+    QFETCH(QList<QList<int>>, expected);
+
+    Session s(names);
+    s.confirmedRun(paper, LayoutKind::TT);
+    QCOMPARE(s.filledSlots(paper, LayoutKind::TT), expected);
+    int cards = 0;
+    for (const QList<int>& page : expected)
+        cards += int(page.size());
+    QCOMPARE(int(s.host.rowTexts.size()), cards);
+    QCOMPARE(s.host.eventRounds, cards);
+}
+
+// The abort is noticed after the card in hand: one A3 sheet with two cards goes out, and the
+// window gets its buttons back with the flag cleared.
+void tst_PrintJob::abortAfterSecondCardOfA3()
+{
+    Session s({u"一"_qs, u"二"_qs, u"三"_qs, u"四"_qs});
+    s.host.onEvents = [&s](int round) {
+        if (round == 2)
+            s.host.abort = true;
+    };
+    const PrintJob::Result result = s.confirmedRun(PaperKind::A3, LayoutKind::TY);
+    QCOMPARE(result.outcome, PrintJob::Outcome::Aborted);
+    QCOMPARE(result.cards, 2);
+    QCOMPARE(s.filledSlots(PaperKind::A3, LayoutKind::TY), (QList<QList<int>>{{1, 2}}));
+    QCOMPARE(s.device.documentsEnded, 1);
+    QCOMPARE(s.host.printingStates, (QList<bool>{true, false}));
+    QVERIFY(!s.host.abort);
+}
+
+// A failure in the middle of the run ends the document and gives the buttons back before it
+// is passed on.
+void tst_PrintJob::failureStillEndsTheDocument()
+{
+    Session s;
+    s.host.onRowText = [](int n) {
+        if (n == 2)
+            throw std::runtime_error("broken");
+    };
+    s.host.abort = true; // a stale flag is cleared at the start
+    s.prompter.confirmAnswers.enqueue(true);
+    PrintJob job(s.grid, s.layouts, s.options, WindowTextMeasure(), s.device, s.host, s.prompter);
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error,
+                             job.btnPrintClick({PaperKind::A4, LayoutKind::TT, false, true}));
+    QCOMPARE(s.device.documentsEnded, 1);
+    QCOMPARE(s.host.printingStates, (QList<bool>{true, false}));
+    QVERIFY(!s.host.abort);
+    QCOMPARE(s.filledSlots(PaperKind::A4, LayoutKind::TT), (QList<QList<int>>{{1}}));
+}
+
+// A printer that will not start, or not feed the next sheet, is reported and ends the run.
+void tst_PrintJob::printerRefuses()
+{
+    {
+        Session s;
+        s.device.refuseBegin = true;
+        const PrintJob::Result result = s.confirmedRun();
+        QCOMPARE(result.outcome, PrintJob::Outcome::Failed);
+        QCOMPARE(s.prompter.errors, QStringList{u"refused"_qs});
+        QVERIFY(s.host.printingStates.isEmpty());
+    }
+    {
+        Session s;
+        s.device.refuseNewPageAfter = 1;
+        const PrintJob::Result result = s.confirmedRun();
+        QCOMPARE(result.outcome, PrintJob::Outcome::Failed);
+        QCOMPARE(result.cards, 1);
+        QCOMPARE(s.prompter.errors, QStringList{u"refused"_qs});
+        QCOMPARE(s.device.documentsEnded, 1);
+        QCOMPARE(s.host.printingStates, (QList<bool>{true, false}));
+    }
+}
+
+void tst_PrintJob::paperAndOrientation_data()
+{
+    QTest::addColumn<PaperKind>("paper");
+    QTest::addColumn<LayoutKind>("kind");
+    QTest::addColumn<bool>("noSetPrinter");
+    QTest::addColumn<QPageSize::PageSizeId>("size");
+    QTest::addColumn<QPageLayout::Orientation>("orientation");
+
+    const auto P = QPageLayout::Portrait;
+    const auto L = QPageLayout::Landscape;
+    // The device starts on JIS B5 portrait, so a kept paper shows.
+    QTest::newRow("postcard TT") << PaperKind::Postcard << LayoutKind::TT << false
+                                 << QPageSize::Postcard << P;
+    QTest::newRow("postcard YT") << PaperKind::Postcard << LayoutKind::YT << false
+                                 << QPageSize::Postcard << L;
+    QTest::newRow("A4 TY keeps the paper")
+        << PaperKind::A4 << LayoutKind::TY << false << QPageSize::JisB5 << P;
+    QTest::newRow("A4 YY keeps the paper")
+        << PaperKind::A4 << LayoutKind::YY << false << QPageSize::JisB5 << L;
+    QTest::newRow("A3 TT") << PaperKind::A3 << LayoutKind::TT << false << QPageSize::A3 << L;
+    QTest::newRow("A3 YT") << PaperKind::A3 << LayoutKind::YT << false << QPageSize::A3 << P;
+    QTest::newRow("postcard, paper not set")
+        << PaperKind::Postcard << LayoutKind::YY << true << QPageSize::JisB5 << L;
+    QTest::newRow("A3, paper not set only for postcards")
+        << PaperKind::A3 << LayoutKind::TY << true << QPageSize::A3 << L;
+}
+
+// The paper and its orientation from the paper kind and the card orientation; the preview
+// follows the kind.
+void tst_PrintJob::paperAndOrientation()
+{
+    QFETCH(PaperKind, paper);
+    QFETCH(LayoutKind, kind);
+    QFETCH(bool, noSetPrinter);
+    QFETCH(QPageSize::PageSizeId, size);
+    QFETCH(QPageLayout::Orientation, orientation);
+
+    Session s({u"一"_qs});
+    s.device.layout.setPageSize(QPageSize(QPageSize::JisB5));
+    s.prompter.confirmAnswers.enqueue(true);
+    s.run(paper, kind, noSetPrinter);
+    QCOMPARE(s.device.layout.pageSize().id(), size);
+    QCOMPARE(s.device.layout.orientation(), orientation);
+    QCOMPARE(s.host.previewKinds, QList<LayoutKind>{kind});
+    QCOMPARE(int(s.device.pages.size()), 1);
+}
+
+// From the preview (Edit1 "印刷"), the card is printed as the preview shows it.
+void tst_PrintJob::previewPrintTakesShownTexts()
+{
+    Session s({u"一"_qs, u"二"_qs});
+    s.host.edit1 = PrintJob::PrintMarker;
+    s.host.previewTexts = CardTexts{}; // a preview with every field emptied
+    const PrintJob::Result result = s.confirmedRun(PaperKind::A4, LayoutKind::TT);
+    QCOMPARE(result.cards, 2);
+    QCOMPARE(s.filledSlots(PaperKind::A4, LayoutKind::TT), (QList<QList<int>>{{}}));
+    QVERIFY(s.host.shownCards.isEmpty());
+}
+
+// Each card is composed for the kind, shown on the preview and in the row display, and its
+// barcode is written back into the grid.
+void tst_PrintJob::composedCardsReachTheWindow()
+{
+    Session s({u"一"_qs, u"二"_qs});
+    s.options.useCustomerBarcode = true;
+    const int code = 10;
+    const int printed = 11;
+    // The "印刷コード" cell is the switch: row 1 has a code but an empty switch.
+    s.grid.setCell(code, 1, u"1000013-3-2"_qs);
+    s.grid.setCell(printed, 1, QString());
+    s.grid.setCell(code, 2, u"1000013-3-2"_qs);
+    s.grid.setCell(printed, 2, u"1"_qs);
+    s.confirmedRun(PaperKind::Postcard, LayoutKind::TT);
+
+    QCOMPARE(s.host.rowTexts, (QStringList{s.grid.rowText(1), s.grid.rowText(2)}));
+    QCOMPARE(int(s.host.shownCards.size()), 2);
+    QCOMPARE(s.host.shownCards[1][LayoutItem::Atena], u"二\u3000様"_qs);
+    QCOMPARE(s.host.shownCards[1][LayoutItem::Jyusho1], u"東京都千代田区霞が関一丁目"_qs);
+    QVERIFY(s.grid.cell(printed, 2).startsWith(u"(1000013"_qs));
+    QCOMPARE(s.host.shownCards[1][LayoutItem::PostCode], s.grid.cell(printed, 2));
+    QCOMPARE(s.grid.cell(printed, 1), QString());
+    QCOMPARE(s.host.shownCards[0][LayoutItem::PostCode], QString());
+}
+
+QTEST_MAIN(tst_PrintJob)
+#include "tst_PrintJob.moc"
