@@ -16,7 +16,10 @@ bool QPrinterDevice::PrinterInstalled()
 
 bool QPrinterDevice::isPresent() const
 {
-    return m_printer.outputFormat() == QPrinter::PdfFormat || PrinterInstalled();
+    // Without printers a QPrinter falls back to PDF output with no file: that is no printer.
+    const bool toFile =
+        m_printer.outputFormat() == QPrinter::PdfFormat && !m_printer.outputFileName().isEmpty();
+    return toFile || PrinterInstalled();
 }
 
 void QPrinterDevice::setPaper(const std::optional<QPageSize>& size,
