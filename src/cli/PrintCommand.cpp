@@ -142,8 +142,9 @@ int runPrintCommand(const QStringList& args)
     if (!a.sheet.isEmpty()) {
         bool ok = false;
         const int sheet = a.sheet.toInt(&ok);
-        if (!ok || sheet < 1 || sheet > book.sheetCount())
-            return fail(QStringLiteral("--sheet: 1 to %1").arg(book.sheetCount()));
+        const int sheets = int(book.tabCaptions().size());
+        if (!ok || sheet < 1 || sheet > sheets)
+            return fail(QStringLiteral("--sheet: 1 to %1").arg(sheets));
         book.ShowSheet(sheet);
     }
 

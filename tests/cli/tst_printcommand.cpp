@@ -1,0 +1,249 @@
+#include <QFile>
+#include <QPageSize>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+// tayori-cli print: the print run from the command line, checked on the PDFs it makes.
+
+namespace {
+
+const QString Cli = QStringLiteral(TAYORI_BINARY_DIR "/src/cli/tayori-cli");
+const QString Sample = QStringLiteral(TAYORI_SOURCE_DIR "/examples/sample.xls");
+
+struct Run
+{
+    int exitCode = -1;
+    QString out;
+    QString errors;
+};
+
+Run print(const QStringList& args)
+{
+    QProcess process;
+    process.start(Cli, QStringList{u"print"_qs} + args);
+    Run run;
+    if (!process.waitForFinished(60000))
+        return run;
+    run.exitCode = process.exitCode();
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.errors = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+QString tool(const QString& name, const QStringList& args)
+{
+    QProcess process;
+    process.start(name, args);
+    process.waitForFinished(30000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// Each page's size in points and its words with their left and top edges in millimetres.
+struct Page
+{
+    QSizeF points;
+    QList<std::pair<QString, QPointF>> words;
+    bool has(const QString& word) const
+    {
+        return std::any_of(words.begin(), words.end(),
+                           [&](const auto& w) { return w.first == word; });
+    }
+};
+
+QList<Page> pages(const QString& pdf)
+{
+    static const QRegularExpression page(uR"re(<page width="([\d.]+)" height="([\d.]+)">)re"_qs);
+    static const QRegularExpression word(
+        uR"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="[\d.]+" yMax="[\d.]+">([^<]*)</word>)re"_qs);
+    const QStringList parts =
+        tool(u"pdftotext"_qs, {u"-bbox-layout"_qs, pdf, u"-"_qs}).split(u"<page "_qs);
+    QList<Page> result;
+    for (qsizetype i = 1; i < parts.size(); ++i) {
+        Page p;
+        const QRegularExpressionMatch size = page.match(u"<page "_qs + parts[i]);
+        p.points = QSizeF(size.captured(1).toDouble(), size.captured(2).toDouble());
+        for (const QRegularExpressionMatch& m : word.globalMatch(parts[i]))
+            p.words.append(
+                {m.captured(3),
+                 QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()) * 25.4 / 72.0});
+        result << p;
+    }
+    return result;
+}
+
+bool sameSize(const QSizeF& points, QPageSize::PageSizeId id, bool landscape)
+{
+    QSizeF expected = QPageSize(id).size(QPageSize::Point);
+    if (landscape)
+        expected.transpose();
+    return std::abs(points.width() - expected.width()) < 1.0 &&
+           std::abs(points.height() - expected.height()) < 1.0;
+}
+
+} // namespace
+
+class tst_PrintCommand : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void usage_data();
+    void usage();
+    void postcards();
+    void sheetRangeAndStart();
+    void settingsFile();
+    void refusedList();
+};
+
+void tst_PrintCommand::initTestCase()
+{
+    if (QStandardPaths::findExecutable(u"pdftotext"_qs).isEmpty())
+        QSKIP("pdftotext missing: run scripts/install-deps");
+}
+
+void tst_PrintCommand::usage_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("nothing") << QStringList() << 2 << u"usage:"_qs;
+    QTest::newRow("no output") << QStringList{Sample} << 2 << u"usage:"_qs;
+    QTest::newRow("both outputs") << QStringList{Sample, u"--to"_qs, u"a.pdf"_qs, u"--printer"_qs,
+                                                 u"P"_qs}
+                                  << 2 << u"usage:"_qs;
+    QTest::newRow("unknown option")
+        << QStringList{Sample, u"--to"_qs, u"a.pdf"_qs, u"--colour"_qs, u"red"_qs} << 2
+        << u"usage:"_qs;
+    QTest::newRow("bad kind") << QStringList{Sample, u"--to"_qs, u"a.pdf"_qs, u"--kind"_qs,
+                                             u"XY"_qs}
+                              << 1 << u"--kind"_qs;
+    QTest::newRow("bad paper") << QStringList{Sample, u"--to"_qs, u"a.pdf"_qs, u"--paper"_qs,
+                                              u"A5"_qs}
+                               << 1 << u"--paper"_qs;
+    QTest::newRow("bad rows") << QStringList{Sample, u"--to"_qs, u"a.pdf"_qs, u"--rows"_qs,
+                                             u"a-b"_qs}
+                              << 1 << u"--rows"_qs;
+    QTest::newRow("no such sheet")
+        << QStringList{Sample, u"--to"_qs, u"a.pdf"_qs, u"--sheet"_qs, u"3"_qs} << 1
+        << u"--sheet"_qs;
+    QTest::newRow("no such printer")
+        << QStringList{Sample, u"--printer"_qs, u"no printer of this name"_qs} << 1
+        << u"no printer named no printer of this name"_qs;
+    QTest::newRow("missing list") << QStringList{u"/nonexistent/list.xls"_qs, u"--to"_qs,
+                                                 u"a.pdf"_qs}
+                                  << 1 << QString();
+}
+
+void tst_PrintCommand::usage()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QString, error);
+    QTemporaryDir dir;
+    for (QString& a : args)
+        if (a == u"a.pdf")
+            a = dir.filePath(a);
+    const Run run = print(args);
+    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY2(run.errors.contains(error), qPrintable(run.errors));
+    QVERIFY(!QFile::exists(dir.filePath(u"a.pdf"_qs)));
+}
+
+// The first sheet of the sample, one postcard per name, read as portrait vertical cards.
+void tst_PrintCommand::postcards()
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(u"cards.pdf"_qs);
+    const Run run =
+        print({Sample, u"--to"_qs, pdf, u"--kind"_qs, u"TT"_qs, u"--paper"_qs, u"POST"_qs});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.out.startsWith(u"6 cards on 6 sheets"_qs), qPrintable(run.out));
+    const QList<Page> read = pages(pdf);
+    QCOMPARE(read.size(), 6);
+    for (const Page& p : read)
+        QVERIFY(sameSize(p.points, QPageSize::Postcard, false));
+    // The postal code across at the top, the name down its column.
+    QVERIFY(read[0].has(u"100"_qs));
+    QVERIFY(read[0].has(u"0013"_qs));
+    QVERIFY(read[0].has(u"山"_qs));
+    QVERIFY(read[1].has(u"060"_qs));
+}
+
+// The second sheet on A4 landscape cards from slot 3, the range given backwards.
+void tst_PrintCommand::sheetRangeAndStart()
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(u"a4.pdf"_qs);
+    const Run run =
+        print({Sample, u"--to"_qs, pdf, u"--sheet"_qs, u"2"_qs, u"--kind"_qs, u"YY"_qs,
+               u"--paper"_qs, u"A4"_qs, u"--rows"_qs, u"4-2"_qs, u"--start"_qs, u"3"_qs});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.out.startsWith(u"3 cards on 2 sheets, rows 2-4, next start 2"_qs),
+             qPrintable(run.out));
+    const QList<Page> read = pages(pdf);
+    QCOMPARE(read.size(), 2);
+    for (const Page& p : read)
+        QVERIFY(sameSize(p.points, QPageSize::A4, true));
+    // Slot 3 is the lower left card: 中村's company at YY Kaishamei (80, 45) mm + (0, 105).
+    const auto at = [](const Page& p, const QString& word, QPointF mm) {
+        return std::any_of(p.words.begin(), p.words.end(), [&](const auto& w) {
+            return w.first == word && std::abs(w.second.x() - mm.x()) < 0.3 &&
+                   std::abs(w.second.y() - mm.y()) < 0.3;
+        });
+    };
+    QVERIFY(at(read[0], u"有限会社スズキ"_qs, QPointF(80, 150)));
+    QVERIFY(at(read[0], u"合同会社ヨコハマ"_qs, QPointF(228, 150)));
+    QVERIFY(at(read[1], u"株式会社サンプル"_qs, QPointF(80, 45)));
+}
+
+// Options, layouts, paper, kind and correction come from the settings file.
+void tst_PrintCommand::settingsFile()
+{
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(u"tayori.ini"_qs);
+    QFile file(ini);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    // ITEM47 is YY's Atena: moved to (30, 20) mm.
+    file.write(
+        "[Option]\r\nPaper=\"2\"\r\nReadData=\"3\"\r\nHosei=\"10,-5\"\r\nStartOfPaper=\"2\"\r\n"
+        "[ITEMFONT]\r\nITEM47=\"IPAMincho,12.0,300,200,600,40,0,False,False,False\"\r\n");
+    file.close();
+    const QString pdf = dir.filePath(u"a3.pdf"_qs);
+    const Run run =
+        print({Sample, u"--to"_qs, pdf, u"--rows"_qs, u"1-1"_qs, u"--settings"_qs, ini});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.out.startsWith(u"1 cards on 1 sheets, rows 1-1, next start 3"_qs),
+             qPrintable(run.out));
+    const QList<Page> read = pages(pdf);
+    QCOMPARE(read.size(), 1);
+    QVERIFY(sameSize(read[0].points, QPageSize::A3, false));
+    // Slot 2 of landscape cards is at (148, 0) mm; the correction adds (1, -0.5).
+    const auto name = std::find_if(read[0].words.begin(), read[0].words.end(),
+                                   [](const auto& w) { return w.first == u"山"; });
+    QVERIFY(name != read[0].words.end());
+    QVERIFY(std::abs(name->second.x() - (148 + 30 + 1)) < 0.3);
+    QVERIFY(std::abs(name->second.y() - (20 - 0.5)) < 0.3);
+}
+
+// A list without "宛先" is refused with the window's status message, and nothing is written.
+void tst_PrintCommand::refusedList()
+{
+    QTemporaryDir dir;
+    const QString csv = dir.filePath(u"list.csv"_qs);
+    QFile file(csv);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("\xEF\xBB\xBF名前,住所\r\n山田 太郎,東京都\r\n");
+    file.close();
+    const QString pdf = dir.filePath(u"none.pdf"_qs);
+    const Run run = print({csv, u"--to"_qs, pdf});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.errors.contains(u"宛名のリストではなさそうです"_qs), qPrintable(run.errors));
+    QVERIFY(!QFile::exists(pdf));
+}
+
+QTEST_MAIN(tst_PrintCommand)
+#include "tst_printcommand.moc"
