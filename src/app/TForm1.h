@@ -1,7 +1,7 @@
 #pragma once
 
 #include "addresslist/AddressBook.h"
-#include "app/LayoutKind.h"
+#include "layout/LayoutKind.h"
 
 #include <QMainWindow>
 

@@ -1,6 +1,6 @@
-#include "app/FontSubstitutions.h"
 #include "app/TForm1.h"
 #include "app/WidgetPrompter.h"
+#include "typeset/FontSubstitutes.h"
 
 #include <QApplication>
 
@@ -9,7 +9,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tayori"));
     QApplication::setApplicationVersion(QStringLiteral(TAYORI_VERSION));
-    installFontSubstitutions();
+    FontSubstitutes::install();
 
     WidgetPrompter prompter;
     TForm1 form(&prompter);

@@ -2,6 +2,8 @@
 
 #include <QSaveFile>
 
+#include <cerrno>
+
 bool AtomicFile::write(const QString& path, QByteArrayView data, QString* error)
 {
     QSaveFile file(path);
@@ -12,9 +14,12 @@ bool AtomicFile::write(const QString& path, QByteArrayView data, QString* error)
             *error = file.errorString();
         return false;
     }
-    if (file.write(data.data(), data.size()) != data.size()) {
+    // Flush before commit: Qt 6.4's commit() reports success even when the last buffered
+    // write fails (disk full), and would rename the truncated file over the old one.
+    if (file.write(data.data(), data.size()) != data.size() || !file.flush()) {
+        const int code = errno; // the flush leaves "Unknown error" as its error string
         if (error)
-            *error = file.errorString();
+            *error = path + QStringLiteral(": ") + qt_error_string(code);
         file.cancelWriting();
         return false;
     }

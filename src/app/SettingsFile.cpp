@@ -1,0 +1,193 @@
+#include "app/SettingsFile.h"
+
+#include "common/FieldText.h"
+#include "common/IniFile.h"
+#include "common/SettingsText.h"
+#include "common/cp932.h"
+#include "common/numbers.h"
+#include "layout/LayoutTable.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+using namespace SettingsText;
+
+namespace {
+
+const QString Form = QStringLiteral("Form");
+const QString Menu = QStringLiteral("Menu");
+const QString Option = QStringLiteral("Option");
+const QString FileSection = QStringLiteral("File");
+const QString FILESection = QStringLiteral("FILE");
+const char* const KindNames[] = {"TT", "TY", "YT", "YY"};
+
+// A whole number as the settings write it, or nothing.
+std::optional<int> strictInt(QString text)
+{
+    text.remove(u',');
+    text.remove(u' ');
+    int v = 0;
+    if (!numbers::parseInt(text, &v))
+        return std::nullopt;
+    return v;
+}
+
+struct Reader
+{
+    const IniFile& ini;
+    // The value of a present key, or nothing for a missing one ("ER", "IR", empty).
+    std::optional<QString> value(const QString& section, const QString& key) const
+    {
+        const QString v = ReadSetting(ini, section, key);
+        if (IsMissingValue(v))
+            return std::nullopt;
+        return v;
+    }
+    void readBool(const QString& section, const QString& key, bool& target) const
+    {
+        if (const auto v = value(section, key))
+            target = IsTrueText(*v);
+    }
+};
+
+} // namespace
+
+void SettingsFile::ReadSettings(const QString& path, SettingsState& state, LayoutTable& layouts)
+{
+    IniFile ini;
+    ini.load(path);
+    const Reader r{ini};
+
+    // Form: a present but unreadable value falls back to a small window.
+    const std::pair<const char*, int> geometryKeys[] = {
+        {"top", 100}, {"left", 100}, {"width", 649}, {"height", 318}};
+    for (const auto& [key, fallback] : geometryKeys) {
+        const auto v = r.value(Form, QString::fromLatin1(key));
+        if (!v)
+            continue;
+        const int n = strictInt(*v).value_or(fallback);
+        const QByteArrayView k(key);
+        if (k == "top")
+            state.geometry.moveTop(n);
+        else if (k == "left")
+            state.geometry.moveLeft(n);
+        else if (k == "width")
+            state.geometry.setWidth(n);
+        else
+            state.geometry.setHeight(n);
+    }
+    QPoint preview = state.effectivePreviewPosition();
+    if (const auto v = r.value(Form, QStringLiteral("PreViewLeft")))
+        preview.setX(strictInt(*v).value_or(preview.x()));
+    if (const auto v = r.value(Form, QStringLiteral("PreViewTop")))
+        preview.setY(strictInt(*v).value_or(preview.y()));
+    state.previewPosition = preview;
+
+    SessionOptions& o = state.options;
+    r.readBool(Menu, QStringLiteral("UseKeisho"), o.useDefaultHonorifics);
+    r.readBool(Menu, QStringLiteral("NameSpacing"), o.spaceBetweenName);
+    r.readBool(Menu, QStringLiteral("JointByHyphone"), o.joinByHyphen);
+    r.readBool(Menu, QStringLiteral("NoSetPrinter"), state.noSetPrinter);
+    r.readBool(Menu, QStringLiteral("ReadData"), state.reopenLastList);
+    for (int k = 0; k < 4; ++k)
+        r.readBool(Menu, QStringLiteral("UseZipNoErea") + QLatin1String(KindNames[k]),
+                   o.useZipBoxes[size_t(k)]);
+    r.readBool(Menu, QStringLiteral("UseNonYunicodeFont"), o.useNonUnicodeFont);
+    if (const auto v = r.value(Menu, QStringLiteral("UseKeisho1")))
+        o.defaultHonorific1 = *v;
+    if (const auto v = r.value(Menu, QStringLiteral("UseKeisho2")))
+        o.defaultHonorific2 = *v;
+    // Always applied: the byte length of the spacing, 2 for the ideographic space.
+    o.nameSpacingText = IntOfText(ReadSetting(ini, Menu, QStringLiteral("NameSpace"))) >= 2
+                            ? QString(QChar(0x3000))
+                            : QStringLiteral(" ");
+
+    if (const auto v = r.value(Option, QStringLiteral("Paper"))) {
+        const int paper = IntOfText(*v);
+        state.paper = paper == 0   ? SettingsState::Postcard
+                      : paper == 1 ? SettingsState::A4
+                                   : SettingsState::A3;
+    }
+    if (const auto v = r.value(Option, QStringLiteral("StartOfPaper")))
+        state.startOfPaper = *v;
+    if (const auto v = r.value(Option, QStringLiteral("Hosei"))) {
+        const QByteArray bytes = cp932::fromUnicode(*v);
+        state.hoseiX = cp932::toUnicode(NthField(bytes, 1).field);
+        state.hoseiY = cp932::toUnicode(NthField(bytes, 2).field);
+    }
+    r.readBool(Option, QStringLiteral("BarCode"), o.useCustomerBarcode);
+    // Not a whole number from 0 to 3: the radio buttons stay as they are.
+    if (const auto v = r.value(Option, QStringLiteral("ReadData"))) {
+        const auto kind = strictInt(*v);
+        if (kind && *kind >= 0 && *kind < LayoutKindCount)
+            state.layoutKind = LayoutKind(*kind);
+    }
+
+    layouts.setDefaults();
+    layouts.LoadLayoutTable(ini);
+
+    for (int k = 0; k < 4; ++k) {
+        const auto v =
+            r.value(FileSection, QStringLiteral("BackImageFile") + QLatin1String(KindNames[k]));
+        state.backImage[size_t(k)] = v && QFileInfo::exists(*v) ? *v : QString();
+    }
+}
+
+bool SettingsFile::WriteSettings(const QString& path, const SettingsState& state,
+                                 const LayoutTable& layouts, QString* error)
+{
+    IniFile ini;
+    if (!OpenSettingsForWrite(path, &ini, error))
+        return false;
+    const auto put = [&ini](const QString& section, const QString& key, const QString& value) {
+        WriteSetting(ini, section, key, value);
+    };
+    const QPoint preview = state.effectivePreviewPosition();
+    put(Form, QStringLiteral("top"), QString::number(state.geometry.y()));
+    put(Form, QStringLiteral("left"), QString::number(state.geometry.x()));
+    put(Form, QStringLiteral("width"), QString::number(state.geometry.width()));
+    put(Form, QStringLiteral("height"), QString::number(state.geometry.height()));
+    put(Form, QStringLiteral("PreViewLeft"), QString::number(preview.x()));
+    put(Form, QStringLiteral("PreViewTop"), QString::number(preview.y()));
+    for (int k = 0; k < 4; ++k)
+        if (!state.backImage[size_t(k)].isEmpty())
+            put(FileSection, QStringLiteral("BackImageFile") + QLatin1String(KindNames[k]),
+                state.backImage[size_t(k)]);
+
+    const SessionOptions& o = state.options;
+    put(Menu, QStringLiteral("NameSpacing"), BoolText(o.spaceBetweenName));
+    put(Menu, QStringLiteral("NoSetPrinter"), BoolText(state.noSetPrinter));
+    put(Menu, QStringLiteral("ReadData"), BoolText(state.reopenLastList));
+    put(Menu, QStringLiteral("JointByHyphone"), BoolText(o.joinByHyphen));
+    put(Menu, QStringLiteral("UseKeisho"), BoolText(o.useDefaultHonorifics));
+    for (int k = 0; k < 4; ++k)
+        put(Menu, QStringLiteral("UseZipNoErea") + QLatin1String(KindNames[k]),
+            BoolText(o.useZipBoxes[size_t(k)]));
+    put(Menu, QStringLiteral("UseNonYunicodeFont"), BoolText(o.useNonUnicodeFont));
+    put(Menu, QStringLiteral("UseKeisho1"), o.defaultHonorific1);
+    put(Menu, QStringLiteral("UseKeisho2"), o.defaultHonorific2);
+    put(Menu, QStringLiteral("NameSpace"), QString::number(cp932::byteLength(o.nameSpacingText)));
+    if (!state.dataFile.isEmpty())
+        put(FILESection, QStringLiteral("DataFile"), state.dataFile);
+    put(Option, QStringLiteral("Paper"), QString::number(state.paper));
+    put(Option, QStringLiteral("StartOfPaper"), state.startOfPaper);
+    put(Option, QStringLiteral("Hosei"), state.hoseiX + u',' + state.hoseiY);
+    put(Option, QStringLiteral("BarCode"), BoolText(o.useCustomerBarcode));
+    put(Option, QStringLiteral("ReadData"), QString::number(int(state.layoutKind)));
+    layouts.SaveLayoutTable(ini);
+    return ini.save(error);
+}
+
+QString SettingsFile::DefaultPath()
+{
+    const QString exe = QCoreApplication::applicationFilePath();
+    const QFileInfo info(exe);
+    const QString beside = info.absolutePath() + u'/' + info.completeBaseName() + ".ini";
+    if (QFileInfo::exists(beside) || QFileInfo(info.absolutePath()).isWritable())
+        return beside;
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    QDir().mkpath(dir);
+    return dir + QStringLiteral("/tayori.ini");
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "common/SessionOptions.h"
+#include "layout/LayoutKind.h"
+
+#include <QPoint>
+#include <QRect>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+class LayoutTable;
+
+// Everything the settings file keeps besides the layouts, as plain values: the main window
+// copies its controls in before writing and out after reading.
+struct SettingsState
+{
+    enum Paper
+    {
+        Postcard = 0,
+        A4 = 1,
+        A3 = 2
+    };
+
+    QRect geometry{201, 144, 915, 518};
+    std::optional<QPoint> previewPosition; // unset: the main window's right edge and top
+    bool noSetPrinter = false;             // menu "プリンターの用紙設定をしない(&P)"
+    bool reopenLastList = false;           // menu "起動時に前回リストを読み込む(&R)"
+    SessionOptions options;
+    int paper = Postcard;
+    QString startOfPaper = QStringLiteral("0");
+    QString hoseiX = QStringLiteral("0");
+    QString hoseiY = QStringLiteral("0");
+    LayoutKind layoutKind = LayoutKind::TT;
+    QString dataFile;                 // written only when a list is current
+    std::array<QString, 4> backImage; // the preview's background picture per LayoutKind
+
+    QPoint effectivePreviewPosition() const
+    {
+        return previewPosition.value_or(QPoint(geometry.x() + geometry.width(), geometry.y()));
+    }
+};
+
+// The INI file of the session: read once at the first showing of the main window, written
+// once, whole and atomically, at the confirmed exit.
+class SettingsFile
+{
+public:
+    // Applies the file to `state` and `layouts` in the order the settings depend on each
+    // other; missing keys leave what is there. A missing file changes nothing but the layouts,
+    // which get their defaults.
+    static void ReadSettings(const QString& path, SettingsState& state, LayoutTable& layouts);
+
+    // Writes every setting. Returns false when nothing could be written (the file stays
+    // read-only, or saving failed; *error then says why, empty for the read-only case).
+    static bool WriteSettings(const QString& path, const SettingsState& state,
+                              const LayoutTable& layouts, QString* error = nullptr);
+
+    // The settings file's place: beside the executable when that folder is writable or the
+    // file already exists there, else "tayori.ini" in the user's configuration folder.
+    static QString DefaultPath();
+};

@@ -1,0 +1,92 @@
+#include "common/SettingsText.h"
+
+#include "common/FileAttributes.h"
+#include "common/IniFile.h"
+#include "common/Prompter.h"
+#include "common/numbers.h"
+
+#include <QFileInfo>
+
+namespace SettingsText {
+
+namespace {
+
+QString removeQuotes(QString value)
+{
+    if (value.startsWith(u'"')) {
+        value.remove(0, 1);
+        if (value.endsWith(u'"'))
+            value.chop(1);
+    }
+    return value;
+}
+
+} // namespace
+
+QString ReadSetting(const IniFile& ini, const QString& section, const QString& key)
+{
+    return removeQuotes(ini.value(section, key, QStringLiteral("ER")));
+}
+
+QString ReadSetting(const QString& path, const QString& section, const QString& key)
+{
+    IniFile ini;
+    ini.load(path); // an unreadable file reads like a missing one: every key is "ER"
+    return ReadSetting(ini, section, key);
+}
+
+bool IsMissingValue(const QString& value)
+{
+    return value.isEmpty() || value == u"ER" || value == u"IR";
+}
+
+void WriteSetting(IniFile& ini, const QString& section, const QString& key, const QString& value)
+{
+    ini.setValue(section, key, u'"' + value + u'"');
+}
+
+bool WriteSetting(const QString& path, const QString& section, const QString& key,
+                  const QString& value, bool createIfMissing, Prompter& prompter, QString* error)
+{
+    if (error)
+        error->clear();
+    if (!QFileInfo::exists(path) && !createIfMissing)
+        return false;
+    if (FileAttributes::isReadOnly(path)) {
+        if (!prompter.confirm(QStringLiteral("読み出し専用です。書き込みますか"),
+                              QStringLiteral("問合わせ")))
+            return false;
+        FileAttributes::clearReadOnly(path);
+    }
+    IniFile ini;
+    if (!ini.load(path, error))
+        return false;
+    WriteSetting(ini, section, key, value);
+    return ini.save(error);
+}
+
+bool OpenSettingsForWrite(const QString& path, IniFile* ini, QString* error)
+{
+    if (error)
+        error->clear();
+    if (!FileAttributes::clearReadOnly(path))
+        return false;
+    return ini->load(path, error);
+}
+
+QString BoolText(bool value)
+{
+    return value ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+bool IsTrueText(const QString& text)
+{
+    return text.compare(QLatin1String("TRUE"), Qt::CaseInsensitive) == 0;
+}
+
+int IntOfText(const QString& text)
+{
+    return numbers::lenientInt(text, 0);
+}
+
+} // namespace SettingsText

@@ -1,0 +1,84 @@
+#include "compose/CardComposer.h"
+
+#include "addresslist/AddressGrid.h"
+#include "common/TextHelpers.h"
+#include "compose/CustomerBarcode.h"
+
+namespace {
+
+struct Widths
+{
+    int wide = 0;
+    int narrow = 0;
+};
+
+Widths countWidths(const QString& text)
+{
+    Widths w;
+    for (QChar c : text)
+        (c.unicode() >= 0x100 ? w.wide : w.narrow)++;
+    return w;
+}
+
+} // namespace
+
+CardTexts CardComposer::ComposeCardTexts(const AddressRecord& record, LayoutKind kind,
+                                         Purpose purpose, double yubinFontSize, AddressGrid* grid,
+                                         const HeaderColumns* columns) const
+{
+    using F = HeaderColumns::Field;
+    const SessionOptions& o = m_options;
+    QString honorific = record[F::Honorific];
+    QString jointHonorific = record[F::JointHonorific];
+    if (purpose == Purpose::Print || o.useDefaultHonorifics) {
+        if (IsBlankText(honorific))
+            honorific = o.defaultHonorific1;
+        if (IsBlankText(jointHonorific))
+            jointHonorific = o.defaultHonorific2;
+    }
+    const QString spacing = o.spaceBetweenName ? o.nameSpacingText : QString();
+
+    CardTexts card;
+    QString& atena = card[LayoutItem::Atena];
+    QString& renmei = card[LayoutItem::Renmei];
+    atena = record[F::Name] + spacing + honorific;
+    renmei = record[F::JointName];
+    if (!IsBlankText(renmei)) {
+        renmei += spacing + jointHonorific;
+        // Line the joint name up with the name: half-width spaces for missing wide
+        // characters, full-width ones for missing narrow characters.
+        const Widths a = countWidths(atena);
+        const Widths r = countWidths(renmei);
+        const int wide = a.wide - r.wide;
+        const int narrow = a.narrow - r.narrow;
+        if (wide > 0)
+            renmei.prepend(QString(wide, u' '));
+        if (narrow > 0)
+            renmei.prepend(QString(narrow, QChar(0x3000)));
+    }
+
+    QString printed = record[F::PrintedBarcode];
+    if (!record[F::BarcodeData].isEmpty() && !printed.isEmpty()) {
+        printed = CustomerBarcode(record[F::BarcodeData]);
+        if (grid && columns && (*columns)[F::PrintedBarcode] >= 0)
+            grid->setCell((*columns)[F::PrintedBarcode], record.row, printed);
+    }
+    card[LayoutItem::PostCode] = o.useCustomerBarcode ? printed : QString();
+
+    const PostalCodeParts postal =
+        SplitPostalCode(record[F::PostalCode], o.useZipBoxes[size_t(kind)], o.joinByHyphen,
+                        yubinFontSize, m_measure);
+    card[LayoutItem::YubinNo1] = postal.part1;
+    card[LayoutItem::YubinNo2] = postal.part2;
+
+    card[LayoutItem::Jyusho1] = record[F::Address1];
+    card[LayoutItem::Jyusho2] = record[F::Address2];
+    card[LayoutItem::Kaishamei] = record[F::Company];
+    card[LayoutItem::Katagaki] = record[F::Title];
+    if (!isHorizontalWriting(kind)) {
+        for (LayoutItem item : {LayoutItem::Jyusho1, LayoutItem::Jyusho2, LayoutItem::Kaishamei,
+                                LayoutItem::Katagaki, LayoutItem::Atena, LayoutItem::Renmei})
+            card[item] = ToVerticalText(card[item], o.useNonUnicodeFont);
+    }
+    return card;
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "addresslist/AddressRecord.h"
+#include "common/SessionOptions.h"
+#include "compose/CardText.h"
+#include "compose/CardTexts.h"
+#include "layout/LayoutKind.h"
+
+class AddressGrid;
+
+// Turns the record of one grid row into the nine texts of its card.
+class CardComposer
+{
+public:
+    // Which rule fills blank honorifics: the print run always uses the defaults, the preview
+    // only while "ブランク時に下記の敬称を使う" is checked.
+    enum class Purpose
+    {
+        Print,
+        Preview
+    };
+
+    CardComposer(const SessionOptions& options, TextMeasure measure)
+        : m_options(options), m_measure(std::move(measure))
+    {}
+
+    // `yubinFontSize` is the FontSize of the kind's YubinNo1 field (it sizes spread digits).
+    // When the row has barcode data and its "印刷コード" cell holds anything, the barcode text
+    // is written back into that cell of `grid` (when given).
+    CardTexts ComposeCardTexts(const AddressRecord& record, LayoutKind kind, Purpose purpose,
+                               double yubinFontSize, AddressGrid* grid = nullptr,
+                               const HeaderColumns* columns = nullptr) const;
+
+private:
+    const SessionOptions& m_options;
+    TextMeasure m_measure;
+};

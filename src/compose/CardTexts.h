@@ -1,0 +1,16 @@
+#pragma once
+
+#include "layout/LayoutItem.h"
+
+#include <QString>
+
+#include <array>
+
+// The nine texts of one card, one per LayoutItem.
+struct CardTexts
+{
+    std::array<QString, LayoutItemCount> text;
+
+    QString& operator[](LayoutItem item) { return text[size_t(item)]; }
+    const QString& operator[](LayoutItem item) const { return text[size_t(item)]; }
+};

@@ -1,0 +1,226 @@
+#include "layout/LayoutTable.h"
+
+#include "common/FieldText.h"
+#include "common/IniFile.h"
+#include "common/SettingsText.h"
+#include "common/cp932.h"
+#include "compose/BarcodeGeometry.h"
+
+#include <QStringList>
+
+#include <cmath>
+
+namespace {
+
+const QString Section = QStringLiteral("ITEMFONT");
+
+struct DefaultRow
+{
+    const char16_t* font;
+    double size;
+    int x, y, width, height, widthEx;
+};
+
+constexpr const char16_t* Mincho = u"ＭＳ 明朝";
+constexpr const char16_t* Gothic = u"ＭＳ ゴシック";
+constexpr const char16_t* BarcodeFont = u"i-JapanPost";
+
+// PostCode's box is filled in from the barcode's natural size (width and height 0 here).
+constexpr DefaultRow Defaults[LayoutKindCount][LayoutItemCount] = {
+    {
+        // TT
+        {Gothic, 13.0, 420, 130, 200, 70, 0},
+        {Gothic, 13.0, 630, 130, 300, 70, 0},
+        {Mincho, 10.0, 800, 300, 60, 700, 0},
+        {Mincho, 10.0, 750, 300, 60, 700, 0},
+        {Mincho, 10.0, 600, 400, 60, 650, 0},
+        {Mincho, 10.0, 550, 400, 60, 650, 0},
+        {Mincho, 12.0, 500, 450, 60, 600, 400},
+        {Mincho, 12.0, 450, 450, 60, 600, 400},
+        {BarcodeFont, 9.0, 200, 1150, 0, 0, 0},
+    },
+    {
+        // TY
+        {Mincho, 10.0, 250, 400, 200, 30, 0},
+        {Mincho, 10.0, 250, 450, 200, 30, 0},
+        {Mincho, 10.0, 250, 500, 600, 30, 0},
+        {Mincho, 10.0, 250, 550, 600, 30, 0},
+        {Mincho, 10.0, 250, 600, 600, 30, 0},
+        {Mincho, 10.0, 250, 850, 600, 30, 0},
+        {Mincho, 12.0, 250, 700, 600, 40, 0},
+        {Mincho, 12.0, 250, 750, 600, 40, 0},
+        {BarcodeFont, 9.0, 2500, 800, 0, 0, 0},
+    },
+    {
+        // YT
+        {Gothic, 13.0, 700, 150, 200, 30, 0},
+        {Gothic, 13.0, 750, 150, 200, 30, 0},
+        {Mincho, 10.0, 1300, 220, 30, 600, 0},
+        {Mincho, 10.0, 1230, 220, 30, 600, 0},
+        {Mincho, 10.0, 1160, 220, 30, 600, 0},
+        {Mincho, 10.0, 1090, 220, 30, 600, 0},
+        {Mincho, 12.0, 1020, 220, 40, 600, 0},
+        {Mincho, 12.0, 950, 220, 40, 600, 0},
+        {BarcodeFont, 9.0, 200, 700, 0, 0, 0},
+    },
+    {
+        // YY
+        {Mincho, 10.0, 700, 250, 200, 30, 0},
+        {Mincho, 10.0, 800, 250, 200, 30, 0},
+        {Mincho, 10.0, 800, 350, 600, 30, 0},
+        {Mincho, 10.0, 800, 400, 600, 30, 0},
+        {Mincho, 10.0, 800, 450, 600, 30, 0},
+        {Mincho, 10.0, 800, 700, 600, 30, 0},
+        {Mincho, 12.0, 800, 750, 600, 40, 0},
+        {Mincho, 12.0, 800, 600, 600, 40, 0},
+        {BarcodeFont, 9.0, 400, 650, 0, 0, 0},
+    },
+};
+
+bool inRange(int kind, int item)
+{
+    return kind >= 0 && kind < LayoutKindCount && item >= 0 && item < LayoutItemCount;
+}
+
+} // namespace
+
+LayoutTable::LayoutTable()
+{
+    setDefaults();
+}
+
+LayoutItemRecord LayoutTable::defaultRecord(LayoutKind kind, LayoutItem item)
+{
+    const DefaultRow& row = Defaults[int(kind)][int(item)];
+    LayoutItemRecord r;
+    r.FontName = QString::fromUtf16(row.font);
+    r.FontSize = row.size;
+    r.X = row.x;
+    r.Y = row.y;
+    r.Width = row.width;
+    r.Height = row.height;
+    r.WidthEx = row.widthEx;
+    if (item == LayoutItem::PostCode) {
+        // The barcode is always drawn at its natural size (a squeezed one is not read by the
+        // sorting machines), so its box is that size.
+        r.Width = BarcodeGeometry::naturalWidthTenthMm();
+        r.Height = BarcodeGeometry::naturalHeightTenthMm();
+        r.Lock = true;
+    }
+    return r;
+}
+
+void LayoutTable::setDefaults()
+{
+    for (int k = 0; k < LayoutKindCount; ++k)
+        for (int i = 0; i < LayoutItemCount; ++i)
+            m_records[k][i] = defaultRecord(LayoutKind(k), LayoutItem(i));
+}
+
+const LayoutItemRecord& LayoutTable::record(LayoutKind kind, LayoutItem item) const
+{
+    return m_records[int(kind)][int(item)];
+}
+
+bool LayoutTable::ReadLayoutItem(int kind, int item, QString* displayName,
+                                 LayoutItemRecord* record) const
+{
+    if (!inRange(kind, item))
+        return false;
+    if (displayName)
+        *displayName = layoutItemDisplayName(LayoutItem(item));
+    if (record)
+        *record = m_records[kind][item];
+    return true;
+}
+
+bool LayoutTable::StoreLayoutItem(int kind, int item, const LayoutItemRecord& values,
+                                  bool positionOnly, QString* displayName)
+{
+    if (!inRange(kind, item))
+        return false;
+    LayoutItemRecord& r = m_records[kind][item];
+    if (positionOnly) {
+        const bool lock = r.Lock;
+        const bool noView = r.NoView;
+        const bool noPrint = r.NoPrint;
+        r = values;
+        r.Lock = lock;
+        r.NoView = noView;
+        r.NoPrint = noPrint;
+    } else {
+        r = values;
+    }
+    if (displayName)
+        *displayName = layoutItemDisplayName(LayoutItem(item));
+    return true;
+}
+
+QString LayoutTable::itemKey(LayoutKind kind, LayoutItem item)
+{
+    return QStringLiteral("item%1%2").arg(int(kind) + 1).arg(int(item) + 1);
+}
+
+QString LayoutTable::recordText(const LayoutItemRecord& r)
+{
+    using SettingsText::BoolText;
+    const QStringList fields = {r.FontName,
+                                QString::asprintf("%.1f", r.FontSize),
+                                QString::number(r.X),
+                                QString::number(r.Y),
+                                QString::number(r.Width),
+                                QString::number(r.Height),
+                                QString::number(r.WidthEx),
+                                BoolText(r.Lock),
+                                BoolText(r.NoPrint),
+                                BoolText(r.NoView)};
+    return fields.join(u',');
+}
+
+bool LayoutTable::parseRecordText(const QString& text, LayoutItemRecord* record)
+{
+    if (SettingsText::IsMissingValue(text))
+        return false;
+    // The fields go through the code page 932 form once, as the field reader counts bytes.
+    const QByteArray bytes = cp932::fromUnicode(text);
+    if (NthField(bytes, 9).status != NthFieldResult::Found)
+        return false;
+    const auto field = [&bytes](int n) { return cp932::toUnicode(NthField(bytes, n).field); };
+    using SettingsText::IntOfText;
+    using SettingsText::IsTrueText;
+
+    LayoutItemRecord r;
+    r.FontName = field(1);
+    bool ok = false;
+    const double size = field(2).toDouble(&ok);
+    r.FontSize = ok && std::isfinite(size) && size > 0.0 ? size : record->FontSize;
+    r.X = IntOfText(field(3));
+    r.Y = IntOfText(field(4));
+    r.Width = IntOfText(field(5));
+    r.Height = IntOfText(field(6));
+    r.WidthEx = IntOfText(field(7));
+    r.Lock = IsTrueText(field(8));
+    r.NoPrint = IsTrueText(field(9));
+    r.NoView = IsTrueText(field(10));
+    *record = r;
+    return true;
+}
+
+void LayoutTable::LoadLayoutTable(const IniFile& settings)
+{
+    setDefaults();
+    for (int k = 0; k < LayoutKindCount; ++k) {
+        for (int i = 0; i < LayoutItemCount; ++i) {
+            const QString key = itemKey(LayoutKind(k), LayoutItem(i)).toUpper();
+            parseRecordText(SettingsText::ReadSetting(settings, Section, key), &m_records[k][i]);
+        }
+    }
+}
+
+void LayoutTable::SaveLayoutTable(IniFile& settings) const
+{
+    for (int k = 0; k < LayoutKindCount; ++k)
+        for (int i = 0; i < LayoutItemCount; ++i)
+            SettingsText::WriteSetting(settings, Section, itemKey(LayoutKind(k), LayoutItem(i)),
+                                       recordText(m_records[k][i]));
+}

@@ -1,0 +1,269 @@
+#include "app/SettingsFile.h"
+#include "common/SettingsText.h"
+#include "common/cp932.h"
+#include "layout/LayoutTable.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+QString writeIni(const QTemporaryDir& dir, const QString& text)
+{
+    const QString path = dir.filePath(QStringLiteral("設定.ini"));
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(cp932::fromUnicode(text));
+    return path;
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+} // namespace
+
+class tst_SettingsFile : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void onlyHosei();
+    void values_data();
+    void values();
+    void roundTrip();
+    void dataFileSurvivesSessionWithoutList();
+    void readOnlyFileIsWritten();
+    void unknownKeysSurvive();
+};
+
+void tst_SettingsFile::onlyHosei()
+{
+    QTemporaryDir dir;
+    const QString path = writeIni(dir, "[Option]\r\nHosei=\"12,-3\"\r\n");
+    SettingsState state;
+    LayoutTable layouts;
+    SettingsFile::ReadSettings(path, state, layouts);
+    QCOMPARE(state.hoseiX, QStringLiteral("12"));
+    QCOMPARE(state.hoseiY, QStringLiteral("-3"));
+    const SettingsState initial;
+    QCOMPARE(state.geometry, initial.geometry);
+    QCOMPARE(state.paper, initial.paper);
+    QCOMPARE(state.layoutKind, LayoutKind::TT);
+    QCOMPARE(state.options.useDefaultHonorifics, true);
+    QCOMPARE(state.options.nameSpacingText, QStringLiteral(" "));
+    QCOMPARE(*state.previewPosition, QPoint(201 + 915, 144));
+}
+
+// One key at a time, and what it does to the state.
+void tst_SettingsFile::values_data()
+{
+    QTest::addColumn<QString>("ini");
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("name space 2 is ideographic") << "[Menu]\nNameSpace=\"2\""
+                                                 << "space" << QString(QChar(0x3000));
+    QTest::newRow("name space 1") << "[Menu]\nNameSpace=\"1\""
+                                  << "space"
+                                  << " ";
+    QTest::newRow("name space 0") << "[Menu]\nNameSpace=\"0\""
+                                  << "space"
+                                  << " ";
+    QTest::newRow("name space word") << "[Menu]\nNameSpace=\"two\""
+                                     << "space"
+                                     << " ";
+    QTest::newRow("name space missing") << ""
+                                        << "space"
+                                        << " ";
+    QTest::newRow("paper 7 is A3") << "[Option]\nPaper=\"7\""
+                                   << "paper"
+                                   << "2";
+    QTest::newRow("paper 1 is A4") << "[Option]\nPaper=\"1\""
+                                   << "paper"
+                                   << "1";
+    QTest::newRow("paper word is postcard") << "[Option]\nPaper=\"x\""
+                                            << "paper"
+                                            << "0";
+    QTest::newRow("read data 2") << "[Option]\nReadData=\"2\""
+                                 << "kind"
+                                 << "2";
+    QTest::newRow("read data 3") << "[Option]\nReadData=\"3\""
+                                 << "kind"
+                                 << "3";
+    QTest::newRow("read data word changes nothing") << "[Option]\nReadData=\"YT\""
+                                                    << "kind"
+                                                    << "0";
+    QTest::newRow("read data 9 changes nothing") << "[Option]\nReadData=\"9\""
+                                                 << "kind"
+                                                 << "0";
+    QTest::newRow("bool lower-case true") << "[Option]\nBarCode=\"true\""
+                                          << "barcode"
+                                          << "1";
+    QTest::newRow("bool other word") << "[Option]\nBarCode=\"yes\""
+                                     << "barcode"
+                                     << "0";
+    QTest::newRow("bool unquoted") << "[option]\nbarcode=TRUE"
+                                   << "barcode"
+                                   << "1";
+    QTest::newRow("ER is missing") << "[Menu]\nUseKeisho=\"ER\""
+                                   << "keisho"
+                                   << "1";
+    QTest::newRow("IR is missing") << "[Menu]\nUseKeisho=\"IR\""
+                                   << "keisho"
+                                   << "1";
+    QTest::newRow("empty is missing") << "[Menu]\nUseKeisho="
+                                      << "keisho"
+                                      << "1";
+    QTest::newRow("false") << "[MENU]\nusekeisho=\"False\""
+                           << "keisho"
+                           << "0";
+    QTest::newRow("geometry word gives 100") << "[Form]\ntop=\"high\""
+                                             << "top"
+                                             << "100";
+    QTest::newRow("geometry width word gives 649") << "[Form]\nwidth=\"x\""
+                                                   << "width"
+                                                   << "649";
+    QTest::newRow("geometry with comma") << "[Form]\nwidth=\"1,024\""
+                                         << "width"
+                                         << "1024";
+    QTest::newRow("honorific") << QString::fromUtf8("[Menu]\nUseKeisho1=\"殿\"") << "honorific"
+                               << QString::fromUtf8("殿");
+    QTest::newRow("start of paper text") << "[Option]\nStartOfPaper=\"3\""
+                                         << "start"
+                                         << "3";
+    QTest::newRow("missing picture is dropped") << "[File]\nBackImageFileTT=\"/no/such.jpg\""
+                                                << "picture"
+                                                << "";
+}
+
+void tst_SettingsFile::values()
+{
+    QFETCH(QString, ini);
+    QFETCH(QString, what);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    SettingsState s;
+    LayoutTable layouts;
+    SettingsFile::ReadSettings(writeIni(dir, ini), s, layouts);
+    const QMap<QString, QString> got = {
+        {"space", s.options.nameSpacingText},
+        {"paper", QString::number(s.paper)},
+        {"kind", QString::number(int(s.layoutKind))},
+        {"barcode", QString::number(s.options.useCustomerBarcode)},
+        {"keisho", QString::number(s.options.useDefaultHonorifics)},
+        {"top", QString::number(s.geometry.y())},
+        {"width", QString::number(s.geometry.width())},
+        {"honorific", s.options.defaultHonorific1},
+        {"start", s.startOfPaper},
+        {"picture", s.backImage[0]},
+    };
+    QVERIFY(got.contains(what));
+    QCOMPARE(got[what], expected);
+}
+
+void tst_SettingsFile::roundTrip()
+{
+    QTemporaryDir dir;
+    const QString picture = dir.filePath(QStringLiteral("背景.png"));
+    QFile(picture).open(QIODevice::WriteOnly);
+
+    SettingsState out;
+    out.geometry = QRect(11, 22, 800, 600);
+    out.previewPosition = QPoint(900, 33);
+    out.noSetPrinter = true;
+    out.reopenLastList = true;
+    out.options.useDefaultHonorifics = false;
+    out.options.spaceBetweenName = false;
+    out.options.joinByHyphen = true;
+    out.options.useZipBoxes = {true, false, true, false};
+    out.options.useNonUnicodeFont = false;
+    out.options.useCustomerBarcode = true;
+    out.options.nameSpacingText = QString(QChar(0x3000));
+    out.options.defaultHonorific1 = QString::fromUtf8("殿");
+    out.options.defaultHonorific2 = QString::fromUtf8("各位");
+    out.paper = SettingsState::A4;
+    out.startOfPaper = QStringLiteral("3");
+    out.hoseiX = QStringLiteral("-5");
+    out.hoseiY = QStringLiteral("7");
+    out.layoutKind = LayoutKind::YT;
+    out.dataFile = dir.filePath(QStringLiteral("住所録.xls"));
+    out.backImage[2] = picture;
+    LayoutTable layouts;
+    layouts.setDefaults();
+    LayoutItemRecord r = layouts.record(LayoutKind::YT, LayoutItem::Atena);
+    r.X += 17;
+    r.FontName = QStringLiteral("@ＭＳ 明朝");
+    layouts.StoreLayoutItem(int(LayoutKind::YT), int(LayoutItem::Atena), r, false);
+
+    const QString path = dir.filePath(QStringLiteral("tayori.ini"));
+    QVERIFY(SettingsFile::WriteSettings(path, out, layouts));
+
+    SettingsState in;
+    LayoutTable back;
+    SettingsFile::ReadSettings(path, in, back);
+    QCOMPARE(in.geometry, out.geometry);
+    QCOMPARE(in.previewPosition, out.previewPosition);
+    QCOMPARE(in.noSetPrinter, true);
+    QCOMPARE(in.reopenLastList, true);
+    QCOMPARE(in.options.useDefaultHonorifics, false);
+    QCOMPARE(in.options.spaceBetweenName, false);
+    QCOMPARE(in.options.joinByHyphen, true);
+    QCOMPARE(in.options.useZipBoxes, out.options.useZipBoxes);
+    QCOMPARE(in.options.useNonUnicodeFont, false);
+    QCOMPARE(in.options.useCustomerBarcode, true);
+    QCOMPARE(in.options.nameSpacingText, out.options.nameSpacingText);
+    QCOMPARE(in.options.defaultHonorific1, out.options.defaultHonorific1);
+    QCOMPARE(in.options.defaultHonorific2, out.options.defaultHonorific2);
+    QCOMPARE(in.paper, int(SettingsState::A4));
+    QCOMPARE(in.startOfPaper, out.startOfPaper);
+    QCOMPARE(in.hoseiX, out.hoseiX);
+    QCOMPARE(in.hoseiY, out.hoseiY);
+    QCOMPARE(in.layoutKind, LayoutKind::YT);
+    QCOMPARE(in.backImage, out.backImage);
+    QVERIFY(back.record(LayoutKind::YT, LayoutItem::Atena) == r);
+    QCOMPARE(SettingsText::ReadSetting(path, "file", "datafile"), out.dataFile);
+    // the file is code page 932 text
+    QVERIFY(readAll(path).contains(cp932::fromUnicode(QString::fromUtf8("住所録.xls"))));
+}
+
+void tst_SettingsFile::dataFileSurvivesSessionWithoutList()
+{
+    QTemporaryDir dir;
+    const QString path = writeIni(dir, "[FILE]\r\nDataFile=\"/lists/old.xls\"\r\n");
+    SettingsState state; // no list loaded in this session
+    LayoutTable layouts;
+    layouts.setDefaults();
+    QVERIFY(SettingsFile::WriteSettings(path, state, layouts));
+    QCOMPARE(SettingsText::ReadSetting(path, "FILE", "DataFile"), QStringLiteral("/lists/old.xls"));
+}
+
+void tst_SettingsFile::readOnlyFileIsWritten()
+{
+    QTemporaryDir dir;
+    const QString path = writeIni(dir, "[Option]\r\nPaper=\"1\"\r\n");
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    SettingsState state;
+    state.paper = SettingsState::A3;
+    LayoutTable layouts;
+    layouts.setDefaults();
+    QVERIFY(SettingsFile::WriteSettings(path, state, layouts));
+    QCOMPARE(SettingsText::ReadSetting(path, "Option", "Paper"), QStringLiteral("2"));
+}
+
+void tst_SettingsFile::unknownKeysSurvive()
+{
+    QTemporaryDir dir;
+    const QString path =
+        writeIni(dir, QString::fromUtf8("[Mine]\r\nkeep=\"これ\"\r\n[Option]\r\nOther=\"1\"\r\n"));
+    SettingsState state;
+    LayoutTable layouts;
+    layouts.setDefaults();
+    QVERIFY(SettingsFile::WriteSettings(path, state, layouts));
+    QCOMPARE(SettingsText::ReadSetting(path, "mine", "KEEP"), QString::fromUtf8("これ"));
+    QCOMPARE(SettingsText::ReadSetting(path, "Option", "Other"), QStringLiteral("1"));
+    QCOMPARE(SettingsText::ReadSetting(path, "Option", "Paper"), QStringLiteral("0"));
+}
+
+QTEST_MAIN(tst_SettingsFile)
+#include "tst_SettingsFile.moc"

@@ -1,0 +1,363 @@
+#include "common/IniFile.h"
+#include "common/cp932.h"
+#include "layout/LayoutTable.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+
+Q_DECLARE_METATYPE(LayoutItemRecord)
+
+namespace {
+
+LayoutItemRecord rec(const char* font, double size, int x, int y, int w, int h, int ex,
+                     bool lock = false, bool noView = false, bool noPrint = false)
+{
+    LayoutItemRecord r;
+    r.FontName = QString::fromUtf8(font);
+    r.FontSize = size;
+    r.X = x;
+    r.Y = y;
+    r.Width = w;
+    r.Height = h;
+    r.WidthEx = ex;
+    r.Lock = lock;
+    r.NoView = noView;
+    r.NoPrint = noPrint;
+    return r;
+}
+
+const LayoutItemRecord TTAtena = rec("ＭＳ 明朝", 12.0, 500, 450, 60, 600, 400);
+
+LayoutTable loadFrom(const QByteArray& bytes)
+{
+    IniFile ini;
+    ini.parse(bytes);
+    LayoutTable table;
+    table.LoadLayoutTable(ini);
+    return table;
+}
+
+} // namespace
+
+class tst_LayoutTable : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void kinds_data();
+    void kinds();
+    void defaults_data();
+    void defaults();
+    void readLayoutItemOutOfRange_data();
+    void readLayoutItemOutOfRange();
+    void storeLayoutItem();
+    void recordText_data();
+    void recordText();
+    void itemFontReading_data();
+    void itemFontReading();
+    void oneBadRecordLeavesTheOthers();
+    void emptyFileGivesDefaults();
+    void writtenFileForm();
+    void saveReloadReproducesAllRecords();
+};
+
+void tst_LayoutTable::kinds_data()
+{
+    QTest::addColumn<bool>("landscape");
+    QTest::addColumn<bool>("horizontal");
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("portrait, vertical") << false << false << 0 << "TT";
+    QTest::newRow("portrait, horizontal") << false << true << 1 << "TY";
+    QTest::newRow("landscape, vertical") << true << false << 2 << "YT";
+    QTest::newRow("landscape, horizontal") << true << true << 3 << "YY";
+}
+
+void tst_LayoutTable::kinds()
+{
+    QFETCH(bool, landscape);
+    QFETCH(bool, horizontal);
+    QFETCH(int, number);
+    QFETCH(QString, name);
+    const LayoutKind kind = layoutKindOf(landscape, horizontal);
+    QCOMPARE(int(kind), number);
+    QCOMPARE(isLandscape(kind), landscape);
+    QCOMPARE(isHorizontalWriting(kind), horizontal);
+    QCOMPARE(layoutKindName(kind), name);
+    QCOMPARE(layoutKindFromName(name.toLower()), std::optional<LayoutKind>(kind));
+}
+
+void tst_LayoutTable::defaults_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("item");
+    QTest::addColumn<QString>("displayName");
+    QTest::addColumn<LayoutItemRecord>("expected");
+    const char* m = "ＭＳ 明朝";
+    const char* g = "ＭＳ ゴシック";
+    const char* b = "i-JapanPost";
+    // The barcode box is the barcode's natural size at 9 points: 71.8 mm x 3.24 mm, rounded up.
+    const LayoutItemRecord table[4][9] = {
+        {rec(g, 13, 420, 130, 200, 70, 0), rec(g, 13, 630, 130, 300, 70, 0),
+         rec(m, 10, 800, 300, 60, 700, 0), rec(m, 10, 750, 300, 60, 700, 0),
+         rec(m, 10, 600, 400, 60, 650, 0), rec(m, 10, 550, 400, 60, 650, 0),
+         rec(m, 12, 500, 450, 60, 600, 400), rec(m, 12, 450, 450, 60, 600, 400),
+         rec(b, 9, 200, 1150, 719, 33, 0, true)},
+        {rec(m, 10, 250, 400, 200, 30, 0), rec(m, 10, 250, 450, 200, 30, 0),
+         rec(m, 10, 250, 500, 600, 30, 0), rec(m, 10, 250, 550, 600, 30, 0),
+         rec(m, 10, 250, 600, 600, 30, 0), rec(m, 10, 250, 850, 600, 30, 0),
+         rec(m, 12, 250, 700, 600, 40, 0), rec(m, 12, 250, 750, 600, 40, 0),
+         rec(b, 9, 2500, 800, 719, 33, 0, true)},
+        {rec(g, 13, 700, 150, 200, 30, 0), rec(g, 13, 750, 150, 200, 30, 0),
+         rec(m, 10, 1300, 220, 30, 600, 0), rec(m, 10, 1230, 220, 30, 600, 0),
+         rec(m, 10, 1160, 220, 30, 600, 0), rec(m, 10, 1090, 220, 30, 600, 0),
+         rec(m, 12, 1020, 220, 40, 600, 0), rec(m, 12, 950, 220, 40, 600, 0),
+         rec(b, 9, 200, 700, 719, 33, 0, true)},
+        {rec(m, 10, 700, 250, 200, 30, 0), rec(m, 10, 800, 250, 200, 30, 0),
+         rec(m, 10, 800, 350, 600, 30, 0), rec(m, 10, 800, 400, 600, 30, 0),
+         rec(m, 10, 800, 450, 600, 30, 0), rec(m, 10, 800, 700, 600, 30, 0),
+         rec(m, 12, 800, 750, 600, 40, 0), rec(m, 12, 800, 600, 600, 40, 0),
+         rec(b, 9, 400, 650, 719, 33, 0, true)},
+    };
+    const char* names[9] = {"郵便番号１", "郵便番号２", "住所１",
+                            "住所２",     "会社名",     "肩書き",
+                            "宛名",       "連名",       "カスタマーバーコード"};
+    for (int k = 0; k < 4; ++k)
+        for (int i = 0; i < 9; ++i)
+            QTest::addRow("%s %s", qPrintable(layoutKindName(LayoutKind(k))),
+                          qPrintable(layoutItemName(LayoutItem(i))))
+                << k << i << QString::fromUtf8(names[i]) << table[k][i];
+}
+
+void tst_LayoutTable::defaults()
+{
+    QFETCH(int, kind);
+    QFETCH(int, item);
+    QFETCH(QString, displayName);
+    QFETCH(LayoutItemRecord, expected);
+    const LayoutTable table;
+    QString name;
+    LayoutItemRecord got;
+    QVERIFY(table.ReadLayoutItem(kind, item, &name, &got));
+    QCOMPARE(name, displayName);
+    QCOMPARE(got.FontName, expected.FontName);
+    QCOMPARE(got, expected);
+}
+
+void tst_LayoutTable::readLayoutItemOutOfRange_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("item");
+    QTest::newRow("item 9") << 0 << 9;
+    QTest::newRow("item -1") << 1 << -1;
+    QTest::newRow("kind 4") << 4 << 0;
+    QTest::newRow("kind -1") << -1 << 0;
+}
+
+void tst_LayoutTable::readLayoutItemOutOfRange()
+{
+    QFETCH(int, kind);
+    QFETCH(int, item);
+    LayoutTable table;
+    QString name = QStringLiteral("untouched");
+    LayoutItemRecord r = rec("untouched", 1, 2, 3, 4, 5, 6);
+    const LayoutItemRecord before = r;
+    QVERIFY(!table.ReadLayoutItem(kind, item, &name, &r));
+    QCOMPARE(name, QStringLiteral("untouched"));
+    QCOMPARE(r, before);
+    QVERIFY(!table.StoreLayoutItem(kind, item, r, false, &name));
+    QCOMPARE(table, LayoutTable());
+}
+
+void tst_LayoutTable::storeLayoutItem()
+{
+    LayoutTable table;
+    const int tt = int(LayoutKind::TT);
+    const int postCode = int(LayoutItem::PostCode);
+    QString name;
+
+    // A move keeps the flags (PostCode stays locked) but takes everything else.
+    const LayoutItemRecord moved = rec("Other", 10.5, 1, 2, 3, 4, 5, false, true, true);
+    QVERIFY(table.StoreLayoutItem(tt, postCode, moved, true, &name));
+    QCOMPARE(name, QString::fromUtf8("カスタマーバーコード"));
+    LayoutItemRecord expected = moved;
+    expected.Lock = true;
+    expected.NoView = false;
+    expected.NoPrint = false;
+    QCOMPARE(table.record(LayoutKind::TT, LayoutItem::PostCode), expected);
+
+    QVERIFY(table.StoreLayoutItem(tt, postCode, moved, false));
+    QCOMPARE(table.record(LayoutKind::TT, LayoutItem::PostCode), moved);
+    // Nothing else changed.
+    QCOMPARE(table.record(LayoutKind::TY, LayoutItem::PostCode),
+             LayoutTable::defaultRecord(LayoutKind::TY, LayoutItem::PostCode));
+}
+
+void tst_LayoutTable::recordText_data()
+{
+    QTest::addColumn<LayoutItemRecord>("record");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("default TT Jyusho1")
+        << LayoutTable::defaultRecord(LayoutKind::TT, LayoutItem::Jyusho1)
+        << QString::fromUtf8("ＭＳ 明朝,10.0,800,300,60,700,0,False,False,False");
+    QTest::newRow("flags: Lock then NoPrint then NoView")
+        << rec("a", 9, 1, 2, 3, 4, 5, true, false, true) << "a,9.0,1,2,3,4,5,True,True,False";
+    QTest::newRow("NoView last") << rec("a", 9, 1, 2, 3, 4, 5, false, true, false)
+                                 << "a,9.0,1,2,3,4,5,False,False,True";
+    QTest::newRow("size to one decimal, negative numbers")
+        << rec("a", 10.46, -1, 0, 3, 4, -5) << "a,10.5,-1,0,3,4,-5,False,False,False";
+}
+
+void tst_LayoutTable::recordText()
+{
+    QFETCH(LayoutItemRecord, record);
+    QFETCH(QString, text);
+    QCOMPARE(LayoutTable::recordText(record), text);
+}
+
+void tst_LayoutTable::itemFontReading_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<LayoutItemRecord>("expected");
+    const LayoutItemRecord dflt = TTAtena;
+
+    QTest::newRow("no key keeps the default") << "" << dflt;
+    QTest::newRow("empty value") << "ITEM17=" << dflt;
+    QTest::newRow("empty quotes") << "ITEM17=\"\"" << dflt;
+    QTest::newRow("ER") << "ITEM17=\"ER\"" << dflt;
+    QTest::newRow("IR") << "ITEM17=IR" << dflt;
+    QTest::newRow("one field") << "ITEM17=\"ＭＳ 明朝\"" << dflt;
+    QTest::newRow("8 fields") << "ITEM17=\"ＭＳ ゴシック,11.0,1,2,3,4,5,True\"" << dflt;
+    QTest::newRow("8 fields and a comma")
+        << "ITEM17=\"ＭＳ ゴシック,11.0,1,2,3,4,5,True,\"" << dflt;
+    QTest::newRow("9 fields: NoView false")
+        << "ITEM17=\"ＭＳ ゴシック,11.0,1,2,3,4,5,True,True\""
+        << rec("ＭＳ ゴシック", 11, 1, 2, 3, 4, 5, true, false, true);
+    QTest::newRow("flags in any case, Y 0 stays 0")
+        << "ITEM17=\"ＭＳ 明朝,10.5,1,0,60,700,0,true,false,TRUE\""
+        << rec("ＭＳ 明朝", 10.5, 1, 0, 60, 700, 0, true, true, false);
+    QTest::newRow("other words are false")
+        << "ITEM17=\"x,10.0,1,1,1,1,1,yes,1,on\"" << rec("x", 10, 1, 1, 1, 1, 1);
+    QTest::newRow("non-integers read as 0")
+        << "ITEM17=\"ＭＳ 明朝,10.0,abc,1.5,,-7,x,False,False,False\""
+        << rec("ＭＳ 明朝", 10, 0, 0, 0, -7, 0);
+    QTest::newRow("spaces inside numbers are removed")
+        << "ITEM17=\"ＭＳ 明朝,10.0, 8 0 0 ,300,60,700,0,False,False,False\""
+        << rec("ＭＳ 明朝", 10, 800, 300, 60, 700, 0);
+    QTest::newRow("size not a number keeps the default size")
+        << "ITEM17=\"ＭＳ 明朝,big,1,2,3,4,5,False,False,False\""
+        << rec("ＭＳ 明朝", 12, 1, 2, 3, 4, 5);
+    QTest::newRow("size not positive keeps the default size")
+        << "ITEM17=\"ＭＳ 明朝,-3,1,2,3,4,5,False,False,False\""
+        << rec("ＭＳ 明朝", 12, 1, 2, 3, 4, 5);
+    QTest::newRow("size is not rounded on reading")
+        << "ITEM17=\"ＭＳ 明朝,10.25,1,2,3,4,5,False,False,False\""
+        << rec("ＭＳ 明朝", 10.25, 1, 2, 3, 4, 5);
+    QTest::newRow("fields after the tenth are ignored")
+        << "ITEM17=\"a,9.0,1,2,3,4,5,False,False,True,True\""
+        << rec("a", 9, 1, 2, 3, 4, 5, false, true, false);
+    QTest::newRow("value without quotes")
+        << "ITEM17=a,9.0,1,2,3,4,5,False,False,False" << rec("a", 9, 1, 2, 3, 4, 5);
+    QTest::newRow("font name in its own quotes")
+        << "ITEM17=\"\"ＭＳ Ｐゴシック\",9.0,1,2,3,4,5,False,False,False\""
+        << rec("ＭＳ Ｐゴシック", 9, 1, 2, 3, 4, 5);
+    QTest::newRow("key spelled by the writer")
+        << "item17=\"a,9.0,1,2,3,4,5,True,False,False\"" << rec("a", 9, 1, 2, 3, 4, 5, true);
+}
+
+void tst_LayoutTable::itemFontReading()
+{
+    QFETCH(QString, line);
+    QFETCH(LayoutItemRecord, expected);
+    const QByteArray bytes = "[ItemFont]\r\nITEM11=\"ER\"\r\n" + cp932::fromUnicode(line) + "\r\n";
+    const LayoutTable table = loadFrom(bytes);
+    QCOMPARE(table.record(LayoutKind::TT, LayoutItem::Atena), expected);
+}
+
+void tst_LayoutTable::oneBadRecordLeavesTheOthers()
+{
+    const LayoutTable table = loadFrom("[ITEMFONT]\r\n"
+                                       "ITEM11=\"a,9.0,1,2\"\r\n"
+                                       "ITEM12=\"b,9.0,1,2,3,4,5,False,False,False\"\r\n"
+                                       "ITEM49=\"c,9.0,1,2,3,4,5,False,False,False\"\r\n");
+    QCOMPARE(table.record(LayoutKind::TT, LayoutItem::YubinNo1),
+             LayoutTable::defaultRecord(LayoutKind::TT, LayoutItem::YubinNo1));
+    QCOMPARE(table.record(LayoutKind::TT, LayoutItem::YubinNo2), rec("b", 9, 1, 2, 3, 4, 5));
+    // The barcode record as stored (its lock included) replaces the default.
+    QCOMPARE(table.record(LayoutKind::YY, LayoutItem::PostCode), rec("c", 9, 1, 2, 3, 4, 5));
+}
+
+void tst_LayoutTable::emptyFileGivesDefaults()
+{
+    LayoutTable changed;
+    changed.StoreLayoutItem(0, 0, rec("x", 1, 1, 1, 1, 1, 1), false);
+    IniFile empty;
+    changed.LoadLayoutTable(empty);
+    QCOMPARE(changed, LayoutTable());
+    for (int k = 0; k < LayoutKindCount; ++k)
+        QVERIFY(changed.record(LayoutKind(k), LayoutItem::PostCode).Lock);
+}
+
+void tst_LayoutTable::writtenFileForm()
+{
+    IniFile ini;
+    ini.parse("[Form]\r\ntop=\"1\"\r\n");
+    LayoutTable().SaveLayoutTable(ini);
+    const QByteArray bytes = ini.toBytes();
+    QVERIFY(bytes.startsWith("[Form]\r\ntop=\"1\"\r\n"));
+    QVERIFY(bytes.contains("\r\n[ITEMFONT]\r\nitem11="));
+    QVERIFY(bytes.contains(cp932::fromUnicode(QString::fromUtf8(
+        "\r\nitem17=\"ＭＳ 明朝,12.0,500,450,60,600,400,False,False,False\"\r\n"))));
+    QVERIFY(bytes.contains("\r\nitem49=\"i-JapanPost,9.0,400,650,719,33,0,True,False,False\"\r\n"));
+    QCOMPARE(ini.keys("ITEMFONT").size(), 36);
+}
+
+void tst_LayoutTable::saveReloadReproducesAllRecords()
+{
+    const char* fonts[] = {"ＭＳ Ｐ明朝", "IPAexGothic", "ＭＳ ゴシック", "游明朝 Demibold"};
+    LayoutTable table;
+    LayoutTable expected;
+    for (int k = 0; k < LayoutKindCount; ++k) {
+        for (int i = 0; i < LayoutItemCount; ++i) {
+            const int n = k * LayoutItemCount + i;
+            // Sizes away from the rounding midpoint: they come back to one decimal.
+            const double size = 6.0 + n * 0.3 + 0.02;
+            LayoutItemRecord r = rec(fonts[n % 4], size, n * 37 - 100, n * 41, 10 + n, 20 + n,
+                                     n % 5, n & 1, n & 2, n & 4);
+            QVERIFY(table.StoreLayoutItem(k, i, r, false));
+            r.FontSize = std::round(size * 10.0) / 10.0;
+            QVERIFY(expected.StoreLayoutItem(k, i, r, false));
+        }
+    }
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QString::fromUtf8("たより.ini"));
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("[Unknown]\r\nKeep=\"me\"\r\n[itemfont]\r\nITEM11=\"old\"\r\n");
+    }
+    IniFile ini;
+    QVERIFY(ini.load(path));
+    table.SaveLayoutTable(ini);
+    QString error;
+    QVERIFY2(ini.save(&error), qPrintable(error));
+
+    IniFile back;
+    QVERIFY(back.load(path));
+    LayoutTable reloaded;
+    reloaded.LoadLayoutTable(back);
+    for (int k = 0; k < LayoutKindCount; ++k)
+        for (int i = 0; i < LayoutItemCount; ++i)
+            QVERIFY2(
+                reloaded.record(LayoutKind(k), LayoutItem(i)) ==
+                    expected.record(LayoutKind(k), LayoutItem(i)),
+                qPrintable(LayoutTable::recordText(reloaded.record(LayoutKind(k), LayoutItem(i)))));
+    QCOMPARE(back.value("unknown", "keep"), QStringLiteral("\"me\""));
+    QCOMPARE(back.sections(), QStringList({"Unknown", "itemfont"}));
+}
+
+QTEST_GUILESS_MAIN(tst_LayoutTable)
+#include "tst_LayoutTable.moc"
