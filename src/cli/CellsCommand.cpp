@@ -1,15 +1,11 @@
 #include "addresslist/AddressBook.h"
-#include "addresslist/DelimitedList.h"
 #include "addresslist/RowText.h"
-#include "addresslist/XBiffError.h"
 #include "cli/Commands.h"
 #include "cli/ConsolePrompter.h"
-
-#include <QFileInfo>
+#include "cli/ListLoading.h"
 
 #include <charconv>
 #include <cstdio>
-#include <exception>
 
 // tayori-cli cells FILE: loads a list as the main window would and prints its cells, one per
 // line: "sheet<TAB>row<TAB>column<TAB>text", after a first line "sheets<TAB>caption...".
@@ -152,34 +148,10 @@ int runCellsCommand(const QStringList& args)
         prompter.showError(QStringLiteral("usage: tayori-cli cells FILE"));
         return 2;
     }
-    const QString path = args.front();
-    const QString suffix = QFileInfo(path).suffix().toUpper();
-    AddressBook book;
     bool workbook = false;
-    if (suffix == u"XLS") {
-        // "開く"
-        workbook = true;
-        try {
-            if (book.LoadWorkbook(path) == AddressBook::LoadResult::Locked) {
-                prompter.showError(AddressBook::LockedFileMessage());
-                return 1;
-            }
-        } catch (const XBiffError& error) {
-            prompter.showError(error.message());
-            return 1;
-        } catch (const std::exception& error) {
-            prompter.showError(QString::fromLocal8Bit(error.what()));
-            return 1;
-        }
-    } else if (DelimitedList::IsDelimitedListFile(path)) {
-        // "開く" for ".csvu", "住所録を開く(&J)" for both; the loader shows its own messages.
-        if (DelimitedList::LoadDelimitedList(book, path, prompter) !=
-            DelimitedList::LoadStatus::Loaded)
-            return 1;
-    } else {
-        prompter.showError(QStringLiteral("エクセルファイルかCSVUファイルに対応しています"));
+    AddressBook book;
+    if (!LoadListFile(book, args.front(), prompter, &workbook))
         return 1;
-    }
 
     Output out;
     printCaptions(out, book);

@@ -5,3 +5,4 @@
 // One function per command of tayori-cli; each returns the process exit status.
 int runCellsCommand(const QStringList& args);
 int runBarcodeCommand(const QStringList& args);
+int runComposeCommand(const QStringList& args);

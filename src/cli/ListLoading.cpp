@@ -1,0 +1,37 @@
+#include "cli/ListLoading.h"
+
+#include "addresslist/AddressBook.h"
+#include "addresslist/DelimitedList.h"
+#include "addresslist/XBiffError.h"
+#include "common/Prompter.h"
+
+#include <QFileInfo>
+
+#include <exception>
+
+bool LoadListFile(AddressBook& book, const QString& path, Prompter& prompter, bool* workbook)
+{
+    const QString suffix = QFileInfo(path).suffix().toUpper();
+    if (workbook)
+        *workbook = suffix == u"XLS";
+    if (suffix == u"XLS") {
+        try {
+            if (book.LoadWorkbook(path) == AddressBook::LoadResult::Locked) {
+                prompter.showError(AddressBook::LockedFileMessage());
+                return false;
+            }
+        } catch (const XBiffError& error) {
+            prompter.showError(error.message());
+            return false;
+        } catch (const std::exception& error) {
+            prompter.showError(QString::fromLocal8Bit(error.what()));
+            return false;
+        }
+        return true;
+    }
+    if (DelimitedList::IsDelimitedListFile(path))
+        return DelimitedList::LoadDelimitedList(book, path, prompter) ==
+               DelimitedList::LoadStatus::Loaded;
+    prompter.showError(QStringLiteral("エクセルファイルかCSVUファイルに対応しています"));
+    return false;
+}
