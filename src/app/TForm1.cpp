@@ -1,7 +1,12 @@
 #include "app/TForm1.h"
 
 #include "addresslist/AddressGridModel.h"
+#include "addresslist/RecordEditing.h"
 #include "addresslist/XBiffError.h"
+#include "app/DataFileInfo.h"
+#include "app/TfrmEditData.h"
+#include "app/TfrmInfomation.h"
+#include "app/TfrmOption.h"
 #include "common/Prompter.h"
 #include "ui_TForm1.h"
 
@@ -30,6 +35,7 @@ TForm1::TForm1(Prompter* prompter, QWidget* parent)
 {
     ui->setupUi(this);
     FormCreate();
+    createWindows();
 }
 
 TForm1::~TForm1()
@@ -57,6 +63,35 @@ void TForm1::FormCreate()
     PopupMenu1->addAction(ui->E1);
 
     connectCommands();
+}
+
+void TForm1::createWindows()
+{
+    // In the order of the program's windows; the splash, the preview and the list-printing
+    // preview come before these once they exist.
+    frmEditData = new TfrmEditData(this);
+    frmInfomation = new TfrmInfomation(this);
+    frmOption = new TfrmOption(&m_options, this);
+    for (QDialog* dialog : std::initializer_list<QDialog*>{frmEditData, frmInfomation, frmOption})
+        dialog->setFont(font());
+}
+
+void TForm1::setDialogRunner(DialogRunner runner)
+{
+    m_dialogRunner = std::move(runner);
+}
+
+int TForm1::runDialog(QDialog& dialog)
+{
+    return m_dialogRunner ? m_dialogRunner(dialog) : dialog.exec();
+}
+
+void TForm1::placeEditDialog()
+{
+    // Beside the grid's right edge, below the tool bar.
+    const QRect main = frameGeometry();
+    frmEditData->move(main.left() + main.width() - frmEditData->frameGeometry().width(),
+                      main.top() + ui->Panel2->height() + 70);
 }
 
 void TForm1::setUpGrid()
@@ -175,11 +210,14 @@ void TForm1::FormShow()
 
 void TForm1::showEvent(QShowEvent* event)
 {
-    if (!m_shown) {
+    const bool first = !m_shown;
+    if (first) {
         m_shown = true;
         FormShow();
     }
     QMainWindow::showEvent(event);
+    if (first)
+        placeEditDialog();
 }
 
 void TForm1::FormCloseQuery(bool& canClose)
@@ -428,7 +466,78 @@ void TForm1::H2Click() {}
 void TForm1::btnPrintClick() {}
 void TForm1::L1Click() {}
 void TForm1::purebyu1Click() {}
-void TForm1::D1Click() {}
-void TForm1::O3Click() {}
 void TForm1::V1Click() {}
-void TForm1::E1Click() {}
+
+void TForm1::E1Click()
+{
+    const AddressGrid& grid = m_book.grid();
+    if (!HeaderColumns::IsAddressList(grid))
+        return;
+    HeaderColumns columns;
+    if (!columns.FindHeaderColumns(grid, m_prompter))
+        return;
+    const int row = ui->TntStringGrid1->currentIndex().row();
+    const std::optional<AddressRecord> record = ReadAddressRecord(grid, columns, row);
+    if (!record || ui->TntRichEdit1->text().isEmpty())
+        return;
+
+    frmEditData->setRecord(*record);
+    if (runDialog(*frmEditData) != QDialog::Accepted)
+        return;
+    RecordEditing::WriteBack(m_book.grid(), columns, row, frmEditData->record(*record));
+    // A workbook's sheet keeps the edit, so it survives switching tabs.
+    if (DataFileInfo::IsWorkbookFile(currentDataFile()))
+        RecordEditing::ReplaceSheetRow(m_book.sheet(ui->TabControl1->currentIndex() + 1), row,
+                                       RecordEditing::SheetRow(grid, row));
+}
+
+void TForm1::O3Click()
+{
+    frmOption->loadOptions();
+    frmOption->setMirrors({ui->R1->isChecked(), ui->rdoTateOki->isChecked(), m_previewAutoUpdate,
+                           ui->P2->isChecked()});
+    if (runDialog(*frmOption) != QDialog::Accepted)
+        return;
+
+    const TfrmOption::Mirrors mirrors = frmOption->mirrors();
+    ui->R1->setChecked(mirrors.readLastFile);
+    setRadioChecked(ui->rdoTateOki, mirrors.tategakiFirst);
+    m_previewAutoUpdate = mirrors.autoUpdatePreview;
+    ui->P2->setChecked(mirrors.noSetPaper);
+    m_options.nameSpacingText = frmOption->nameSpacingText();
+    m_options.defaultHonorific1 = frmOption->honorific1();
+    m_options.defaultHonorific2 = frmOption->honorific2();
+}
+
+void TForm1::setRadioChecked(QRadioButton* button, bool checked)
+{
+    if (checked) {
+        button->setChecked(true);
+        return;
+    }
+    // Turning a radio button off leaves its partner as it is: neither of the pair is on then.
+    const bool exclusive = button->autoExclusive();
+    button->setAutoExclusive(false);
+    button->setChecked(false);
+    button->setAutoExclusive(exclusive);
+}
+
+void TForm1::D1Click()
+{
+    const AddressGrid& grid = m_book.grid();
+    frmInfomation->setAddressList(grid.rowText(0).contains(u"宛先"));
+    const QString path = currentDataFile();
+    if (!path.isEmpty() && QFileInfo::exists(path)) {
+        frmInfomation->setRecordCount(RecordEditing::CountDataRows(grid));
+        if (DataFileInfo::IsWorkbookFile(path))
+            frmInfomation->setSheetCount(ui->TabControl1->count());
+        frmInfomation->setFileSize(DataFileInfo::FileSize(path));
+        frmInfomation->setFileName(path);
+        frmInfomation->setLastWrite(DataFileInfo::LastWriteText(path));
+    } else {
+        setStatusPanel(2, QStringLiteral("データファイルが指定されていません"));
+        frmInfomation->clearFile(
+            DataFileInfo::LastWriteText(QCoreApplication::applicationFilePath()));
+    }
+    runDialog(*frmInfomation);
+}

@@ -1,11 +1,14 @@
 #pragma once
 
 #include "addresslist/AddressBook.h"
+#include "common/SessionOptions.h"
 #include "layout/LayoutKind.h"
 
+#include <QDialog>
 #include <QMainWindow>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class AddressGridModel;
@@ -14,6 +17,10 @@ class QLabel;
 class QMenu;
 class QPrinter;
 class QProgressBar;
+class QRadioButton;
+class TfrmEditData;
+class TfrmInfomation;
+class TfrmOption;
 
 namespace Ui {
 class TForm1;
@@ -38,6 +45,22 @@ public:
     QPrinter& printer();
 
     LayoutKind currentLayoutKind() const;
+
+    // The option switches that composition and printing read; the options dialog edits them.
+    SessionOptions& options() { return m_options; }
+    // Stands in for the preview's "chkAutoUpdate" until the preview exists.
+    bool previewAutoUpdate() const { return m_previewAutoUpdate; }
+    void setPreviewAutoUpdate(bool on) { m_previewAutoUpdate = on; }
+
+    // The dialogs, created once with the window and kept.
+    TfrmEditData* editDialog() const { return frmEditData; }
+    TfrmInfomation* informationDialog() const { return frmInfomation; }
+    TfrmOption* optionDialog() const { return frmOption; }
+
+    // Every modal dialog of the window runs through `runner`, which returns the dialog's
+    // result; the default is QDialog::exec. Tests answer dialogs with it.
+    using DialogRunner = std::function<int(QDialog&)>;
+    void setDialogRunner(DialogRunner runner);
 
     QString statusPanel(int panel) const;
     void setStatusPanel(int panel, const QString& text);
@@ -79,6 +102,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void createWindows();
+    void placeEditDialog();
+    void setRadioChecked(QRadioButton* button, bool checked);
+    int runDialog(QDialog& dialog);
     void createStatusBar();
     void setUpGrid();
     void connectCommands();
@@ -97,6 +124,12 @@ private:
     std::array<QLabel*, 3> m_statusPanels{};
     QProgressBar* ProgressBar1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
+    SessionOptions m_options;
+    bool m_previewAutoUpdate = false;
+    TfrmEditData* frmEditData = nullptr;
+    TfrmInfomation* frmInfomation = nullptr;
+    TfrmOption* frmOption = nullptr;
+    DialogRunner m_dialogRunner;
     QString m_settingsFilePath;
     QString m_helpFilePath;
     bool m_shown = false;
