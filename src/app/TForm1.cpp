@@ -1,6 +1,7 @@
 #include "app/TForm1.h"
 
 #include "addresslist/AddressGridModel.h"
+#include "addresslist/DelimitedList.h"
 #include "addresslist/RecordEditing.h"
 #include "addresslist/XBiffError.h"
 #include "app/DataFileInfo.h"
@@ -8,6 +9,7 @@
 #include "app/TfrmInfomation.h"
 #include "app/TfrmOption.h"
 #include "common/Prompter.h"
+#include "common/SettingsText.h"
 #include "ui_TForm1.h"
 
 #include <QCloseEvent>
@@ -30,9 +32,11 @@ const QString PrintingCaption = QStringLiteral("印刷中断");
 constexpr int StatusPanelWidths[3] = {50, 200, 50};
 } // namespace
 
-TForm1::TForm1(Prompter* prompter, QWidget* parent)
-    : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()), m_prompter(prompter)
+TForm1::TForm1(Prompter* prompter, const QString& settingsFile, QWidget* parent)
+    : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()), m_prompter(prompter),
+      m_settingsFilePath(settingsFile)
 {
+    m_layouts.setDefaults();
     ui->setupUi(this);
     FormCreate();
     createWindows();
@@ -203,9 +207,72 @@ void TForm1::FormShow()
 {
     m_book.setCurrentDataFile(QString());
     const QFileInfo exe(QCoreApplication::applicationFilePath());
-    const QString base = exe.absolutePath() + u'/' + exe.completeBaseName();
-    m_settingsFilePath = base + QStringLiteral(".ini");
-    m_helpFilePath = base + QStringLiteral(".mht");
+    m_helpFilePath = exe.absolutePath() + u'/' + exe.completeBaseName() + QStringLiteral(".mht");
+    if (m_settingsFilePath.isEmpty())
+        return;
+    ReadSettings();
+    if (!ui->R1->isChecked())
+        return;
+    const QString dataFile =
+        SettingsText::ReadSetting(m_settingsFilePath, QStringLiteral("FILE"), "DataFile");
+    if (SettingsText::IsMissingValue(dataFile) || !QFileInfo::exists(dataFile))
+        return;
+    loadByExtension(dataFile);
+    ui->TntRichEdit1->setText(m_book.grid().rowText(1));
+}
+
+void TForm1::ReadSettings()
+{
+    SettingsState state = currentSettings();
+    SettingsFile::ReadSettings(m_settingsFilePath, state, m_layouts);
+    applySettings(state);
+}
+
+void TForm1::WriteSettings()
+{
+    QString error;
+    if (!SettingsFile::WriteSettings(m_settingsFilePath, currentSettings(), m_layouts, &error) &&
+        !error.isEmpty())
+        m_prompter->showError(error);
+}
+
+SettingsState TForm1::currentSettings() const
+{
+    SettingsState s;
+    s.geometry = geometry();
+    s.previewPosition = m_previewPosition;
+    s.noSetPrinter = ui->P2->isChecked();
+    s.reopenLastList = ui->R1->isChecked();
+    s.options = m_options;
+    s.paper = ui->rdoA4->isChecked()   ? SettingsState::A4
+              : ui->rdoA3->isChecked() ? SettingsState::A3
+                                       : SettingsState::Postcard;
+    s.startOfPaper = ui->edtStartOfPaper->text();
+    s.hoseiX = ui->edtHoseiX->text();
+    s.hoseiY = ui->edtHoseiY->text();
+    s.layoutKind = currentLayoutKind();
+    s.dataFile = currentDataFile();
+    s.backImage = m_backImages;
+    return s;
+}
+
+void TForm1::applySettings(const SettingsState& s)
+{
+    setGeometry(s.geometry);
+    m_previewPosition = s.effectivePreviewPosition();
+    ui->P2->setChecked(s.noSetPrinter);
+    ui->R1->setChecked(s.reopenLastList);
+    m_options = s.options;
+    (s.paper == SettingsState::A4   ? ui->rdoA4
+     : s.paper == SettingsState::A3 ? ui->rdoA3
+                                    : ui->rdOHagaki)
+        ->setChecked(true);
+    ui->edtStartOfPaper->setText(s.startOfPaper);
+    ui->edtHoseiX->setText(s.hoseiX);
+    ui->edtHoseiY->setText(s.hoseiY);
+    (isLandscape(s.layoutKind) ? ui->rdoYokoOki : ui->rdoTateOki)->setChecked(true);
+    (isHorizontalWriting(s.layoutKind) ? ui->rdoYokoGaki : ui->rdoTateGaki)->setChecked(true);
+    m_backImages = s.backImage;
 }
 
 void TForm1::showEvent(QShowEvent* event)
@@ -223,6 +290,8 @@ void TForm1::showEvent(QShowEvent* event)
 void TForm1::FormCloseQuery(bool& canClose)
 {
     canClose = m_prompter->confirm(QStringLiteral("終了しますか"));
+    if (canClose && !m_settingsFilePath.isEmpty())
+        WriteSettings();
 }
 
 void TForm1::closeEvent(QCloseEvent* event)
@@ -300,7 +369,9 @@ void TForm1::LoadWorkbook(const QString& path)
 
 void TForm1::LoadDelimitedList(const QString& path)
 {
-    Q_UNUSED(path);
+    if (DelimitedList::LoadDelimitedList(m_book, path, *m_prompter) ==
+        DelimitedList::LoadStatus::Loaded)
+        setWindowTitle(path + QStringLiteral(" -") + QCoreApplication::applicationName());
 }
 
 void TForm1::showProgress(int percent)
@@ -461,8 +532,20 @@ void TForm1::setStatusPanel(int panel, const QString& text)
 }
 
 // Commands of later work: the preview, printing, lists, dialogs and record editing.
-void TForm1::J1Click() {}
-void TForm1::H2Click() {}
+void TForm1::J1Click()
+{
+    QString path;
+    if (DelimitedList::OpenDelimitedList(m_book, *m_prompter, &path) ==
+        DelimitedList::LoadStatus::Loaded)
+        setWindowTitle(path + QStringLiteral(" -") + QCoreApplication::applicationName());
+}
+
+void TForm1::H2Click()
+{
+    const QTabBar* tabs = ui->TabControl1;
+    DelimitedList::SaveDelimitedList(m_book.grid(), tabs->tabText(tabs->currentIndex()),
+                                     *m_prompter);
+}
 void TForm1::btnPrintClick() {}
 void TForm1::L1Click() {}
 void TForm1::purebyu1Click() {}

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "addresslist/AddressBook.h"
+#include "app/SettingsFile.h"
 #include "common/SessionOptions.h"
 #include "layout/LayoutKind.h"
+#include "layout/LayoutTable.h"
 
 #include <QDialog>
 #include <QMainWindow>
@@ -10,6 +12,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class AddressGridModel;
 class Prompter;
@@ -33,8 +36,11 @@ class TForm1 : public QMainWindow
 {
     Q_OBJECT
 public:
-    // Every question to the user goes through `prompter`, which must outlive the window.
-    explicit TForm1(Prompter* prompter, QWidget* parent = nullptr);
+    // Every question to the user goes through `prompter`, which must outlive the window. The
+    // settings are read from `settingsFile` at the first showing and written there at the
+    // confirmed exit; without one the session keeps its settings in memory only.
+    explicit TForm1(Prompter* prompter, const QString& settingsFile = QString(),
+                    QWidget* parent = nullptr);
     ~TForm1() override;
 
     AddressBook& addressBook() { return m_book; }
@@ -48,6 +54,8 @@ public:
 
     // The option switches that composition and printing read; the options dialog edits them.
     SessionOptions& options() { return m_options; }
+    // The four layouts of nine fields.
+    LayoutTable& layouts() { return m_layouts; }
     // Stands in for the preview's "chkAutoUpdate" until the preview exists.
     bool previewAutoUpdate() const { return m_previewAutoUpdate; }
     void setPreviewAutoUpdate(bool on) { m_previewAutoUpdate = on; }
@@ -102,6 +110,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void ReadSettings();
+    void WriteSettings();
+    void applySettings(const SettingsState& state);
+    SettingsState currentSettings() const;
     void createWindows();
     void placeEditDialog();
     void setRadioChecked(QRadioButton* button, bool checked);
@@ -125,6 +137,10 @@ private:
     QProgressBar* ProgressBar1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
     SessionOptions m_options;
+    LayoutTable m_layouts;
+    // Kept for the settings file: read at start and written back unchanged.
+    std::optional<QPoint> m_previewPosition;
+    std::array<QString, 4> m_backImages;
     bool m_previewAutoUpdate = false;
     TfrmEditData* frmEditData = nullptr;
     TfrmInfomation* frmInfomation = nullptr;
