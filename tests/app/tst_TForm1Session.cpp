@@ -1,10 +1,12 @@
 // The session across a restart: settings read at the first showing, the last list reopened,
 // settings written once at the confirmed exit.
+#include "DialogTesting.h"
 #include "ScriptedPrompter.h"
 #include "app/TForm1.h"
 #include "common/SettingsText.h"
 #include "common/cp932.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QFile>
 #include <QLineEdit>
@@ -36,6 +38,7 @@ private Q_SLOTS:
     void settingsApplied();
     void exitWritesOnlyOnOk_data();
     void exitWritesOnlyOnOk();
+    void editSaveReopen();
 };
 
 void tst_TForm1Session::reopen_data()
@@ -126,6 +129,55 @@ void tst_TForm1Session::exitWritesOnlyOnOk()
     QCOMPARE(SettingsText::ReadSetting(ini, "ITEMFONT", "ITEM00"),
              SettingsText::ReadSetting(ini, "itemfont", "item00"));
     QVERIFY(!SettingsText::IsMissingValue(SettingsText::ReadSetting(ini, "ITEMFONT", "ITEM38")));
+}
+
+// A user's round: open the sample workbook, correct an address, save the list as CSVU, open
+// the saved list again; the correction and every other cell come back.
+void tst_TForm1Session::editSaveReopen()
+{
+    QTemporaryDir dir;
+    const QString saved = dir.filePath(QStringLiteral("住所録.csvu"));
+    ScriptedPrompter prompter;
+    prompter.openAnswers << QStringLiteral(TAYORI_SOURCE_DIR "/examples/sample.xls") << saved;
+    prompter.saveAnswers << saved;
+    TForm1 form(&prompter);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.LoadBtnClick();
+    QCOMPARE(form.addressBook().grid().cell(1, 2), QString::fromUtf8("佐藤 一郎"));
+
+    auto* grid = Child<QAbstractItemView>(form, "TntStringGrid1");
+    grid->setCurrentIndex(grid->model()->index(2, 3));
+    form.TntStringGrid1SelectCell(3, 2);
+    int shown = 0;
+    AnswerDialogs(form, QStringLiteral("Button2"), &shown, [](QDialog& d) {
+        Child<QLineEdit>(d, "redtAdd2")->setText(QString::fromUtf8("さっぽろハイツ 401"));
+    });
+    form.E1Click();
+    QCOMPARE(shown, 1);
+    const AddressGrid& g = form.addressBook().grid();
+    QCOMPARE(g.cell(4, 2), QString::fromUtf8("さっぽろハイツ 401"));
+    QList<QStringList> before;
+    for (int r = 0; r < g.rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < g.columnCount(); ++c)
+            cells << g.cell(c, r);
+        before << cells;
+    }
+
+    form.H2Click();
+    QVERIFY(prompter.errors.isEmpty());
+    QVERIFY(QFile::exists(saved));
+    form.J1Click();
+    QCOMPARE(form.currentDataFile(), saved);
+    QCOMPARE(Child<QTabBar>(form, "TabControl1")->count(), 1);
+    QCOMPARE(g.cell(4, 2), QString::fromUtf8("さっぽろハイツ 401"));
+    // The reopened list has 32 columns where the sheet showed 16, and an empty field comes
+    // back as the single space that marks an empty cell; every text is back.
+    QCOMPARE(g.rowCount(), int(before.size()));
+    for (int r = 0; r < before.size(); ++r)
+        for (int c = 0; c < before[r].size(); ++c)
+            QCOMPARE(g.cell(c, r).trimmed(), before[r][c].trimmed());
 }
 
 QTEST_MAIN(tst_TForm1Session)
