@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <limits>
 #include <optional>
 #include <type_traits>
 
@@ -199,8 +200,17 @@ private:
 
     void report()
     {
-        const qint64 size = m_in.size();
-        m_owner.m_progress = size > 0 ? int(qint64(m_in.pos()) * 100 / size) : 0;
+        // The percentage changes a hundred times in millions of records: divide only when the
+        // position leaves the span of the current one.
+        const qint64 pos = m_in.pos();
+        if (pos < m_percentFrom || pos >= m_percentUntil) {
+            const qint64 size = m_in.size();
+            const int percent = size > 0 ? int(pos * 100 / size) : 0;
+            m_owner.m_progress = percent;
+            m_percentFrom = size > 0 ? (qint64(percent) * size + 99) / 100 : 0;
+            m_percentUntil = size > 0 ? (qint64(percent + 1) * size + 99) / 100
+                                      : std::numeric_limits<qint64>::max();
+        }
         if (m_owner.OnProgress)
             m_owner.OnProgress(m_owner.m_progress);
     }
@@ -639,6 +649,8 @@ private:
     ByteCursor m_in;
     Layout m_layout;
     int m_sheetNo = 0;
+    qint64 m_percentFrom = 0;
+    qint64 m_percentUntil = 0;
     QList<quint16> m_substreams; // types of the BOFs not yet closed by their EOF, innermost last
     int m_codePage = kDefaultCodePage;
     QStringList m_sst;
