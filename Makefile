@@ -30,7 +30,7 @@ bench: build
 
 fuzz: deps
 	cmake --preset fuzz
-	cmake --build --preset fuzz
+	cmake --build --preset fuzz --target fuzzers
 	@bash scripts/run-fuzzers build/fuzz $(FUZZ_SECONDS)
 
 format:

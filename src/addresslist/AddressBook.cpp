@@ -62,7 +62,16 @@ AddressBook::LoadResult AddressBook::LoadWorkbook(const QString& path)
         s.clear();
 
     TXBiff reader;
-    reader.OnProgress = [this](int percent) { Q_EMIT progress(percent); };
+    int lastPercent = -1;
+    reader.OnProgress = [this, &lastPercent](int percent) {
+        if (percent != lastPercent)
+            Q_EMIT progress(percent);
+        lastPercent = percent;
+    };
+    reader.OnWantCell = [](int sheetNo, int row, int col) {
+        return sheetNo >= 1 && sheetNo <= MaxSheets && row >= 0 && row < MaxRows && col >= 0 &&
+               col < MaxColumns;
+    };
     reader.OnReadCell = [this](int sheetNo, int row, int col, int, const QString& data, bool&) {
         XBiff1ReadCell(sheetNo, row, col, data);
     };

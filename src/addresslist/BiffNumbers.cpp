@@ -3,7 +3,6 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
-#include <string>
 #include <string_view>
 
 namespace biffnumbers {
@@ -29,49 +28,66 @@ QString formatGeneral(double value)
     if (value == 0)
         return QStringLiteral("0");
 
+    // Most cells of an address list hold whole numbers.
+    if (std::abs(value) < 1e15 && value == std::trunc(value))
+        return QString::number(static_cast<long long>(value));
+
     // Round once to 15 significant digits; the exponent of the rounded value picks the form.
+    // The shortest form that reads back as the value is that rounding whenever it has 15
+    // digits or fewer, and it is much cheaper to make.
     char buf[40];
-    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
-    const std::string_view sci(buf, res.ptr);
+    auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
+    std::string_view sci(buf, res.ptr);
+    std::size_t ePos = sci.find('e');
+    const std::size_t mantissaDigits =
+        ePos - (sci.front() == '-' ? 1 : 0) - (sci.find('.') < ePos ? 1 : 0);
+    if (mantissaDigits > 15) {
+        res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
+        sci = std::string_view(buf, res.ptr);
+        ePos = sci.find('e');
+    }
     const bool negative = sci.front() == '-';
-    const std::size_t ePos = sci.find('e');
-    std::string digits;
+    char digits[24];
+    int n = 0;
     for (char c : sci.substr(0, ePos))
-        if (c >= '0' && c <= '9')
-            digits += c;
-    while (digits.size() > 1 && digits.back() == '0')
-        digits.pop_back();
+        if (c >= '0' && c <= '9' && n < int(sizeof digits))
+            digits[n++] = c;
+    while (n > 1 && digits[n - 1] == '0')
+        --n;
     int exponent = 0;
     std::from_chars(sci.data() + ePos + (sci[ePos + 1] == '+' ? 2 : 1), sci.data() + sci.size(),
                     exponent);
 
-    std::string out;
+    char out[48];
+    int k = 0;
     if (negative)
-        out += '-';
-    const int n = int(digits.size());
+        out[k++] = '-';
     if (exponent >= -4 && exponent < 15) {
         if (exponent < 0) {
-            out += "0.";
-            out.append(std::size_t(-exponent - 1), '0');
-            out += digits;
-        } else if (n <= exponent + 1) {
-            out += digits;
-            out.append(std::size_t(exponent + 1 - n), '0');
+            out[k++] = '0';
+            out[k++] = '.';
+            for (int i = 0; i < -exponent - 1; ++i)
+                out[k++] = '0';
+            for (int i = 0; i < n; ++i)
+                out[k++] = digits[i];
         } else {
-            out += digits.substr(0, std::size_t(exponent + 1));
-            out += '.';
-            out += digits.substr(std::size_t(exponent + 1));
+            for (int i = 0; i < n || i <= exponent; ++i) {
+                if (i == exponent + 1)
+                    out[k++] = '.';
+                out[k++] = i < n ? digits[i] : '0';
+            }
         }
     } else {
-        out += digits[0];
+        out[k++] = digits[0];
         if (n > 1) {
-            out += '.';
-            out += digits.substr(1);
+            out[k++] = '.';
+            for (int i = 1; i < n; ++i)
+                out[k++] = digits[i];
         }
-        out += 'E';
-        out += std::to_string(exponent);
+        out[k++] = 'E';
+        k = int(std::to_chars(out + k, out + sizeof out, exponent).ptr - out);
     }
-    return QString::fromLatin1(out.data(), qsizetype(out.size()));
+    return QString::fromLatin1(out, k);
 }
 
 } // namespace biffnumbers

@@ -1,9 +1,11 @@
 #include "addresslist/CompoundDocument.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <gsf/gsf-infile-msole.h>
 #include <gsf/gsf-infile.h>
+#include <gsf/gsf-input-memory.h>
 #include <gsf/gsf-input-stdio.h>
 #include <gsf/gsf-utils.h>
 
@@ -24,7 +26,12 @@ CompoundDocument::CompoundDocument(const QString& fileName)
 {
     initGsfOnce();
     GError* error = nullptr;
-    GsfInput* input = gsf_input_stdio_new(QFile::encodeName(fileName).constData(), &error);
+    // A mapped file is read without a copy through stdio buffers; not every file maps.
+    m_fileSize = QFileInfo(fileName).size();
+    const QByteArray name = QFile::encodeName(fileName);
+    GsfInput* input = gsf_input_mmap_new(name.constData(), nullptr);
+    if (!input)
+        input = gsf_input_stdio_new(name.constData(), &error);
     if (!input) {
         m_error = error ? QString::fromUtf8(error->message) : QStringLiteral("cannot open file");
         if (error)
@@ -58,7 +65,7 @@ QStringList CompoundDocument::entryNames() const
     return names;
 }
 
-std::optional<QByteArray> CompoundDocument::workbookStream(bool* unreadable) const
+std::optional<LargeBuffer> CompoundDocument::workbookStream(bool* unreadable) const
 {
     if (unreadable)
         *unreadable = false;
@@ -67,7 +74,7 @@ std::optional<QByteArray> CompoundDocument::workbookStream(bool* unreadable) con
         for (int i = 0; i < names.size(); ++i) {
             if (names[i].compare(wanted, Qt::CaseInsensitive) != 0 || !isStream(i))
                 continue;
-            std::optional<QByteArray> bytes = readStream(i);
+            std::optional<LargeBuffer> bytes = readStream(i);
             if (!bytes && unreadable)
                 *unreadable = true;
             return bytes;
@@ -87,23 +94,23 @@ bool CompoundDocument::isStream(int index) const
     return stream;
 }
 
-std::optional<QByteArray> CompoundDocument::readStream(int index) const
+std::optional<LargeBuffer> CompoundDocument::readStream(int index) const
 {
     GsfInput* stream = gsf_infile_child_by_index(m_infile, index);
     if (!stream)
         return std::nullopt;
-    // Read in pieces: the size in the directory is only a claim until the sectors are there.
-    QByteArray bytes;
-    bool whole = true;
+    // The size in the directory is only a claim until the sectors are there; the stream lies
+    // inside the file, so no true size is larger than the file.
+    const qsizetype claimed = qsizetype(std::max<gsf_off_t>(gsf_input_size(stream), 0));
+    LargeBuffer bytes(std::min(claimed, m_fileSize));
+    bool whole = bytes.capacity() == claimed || claimed == 0;
     constexpr gsf_off_t piece = 1 << 16;
-    while (gsf_input_remaining(stream) > 0) {
+    while (whole && gsf_input_remaining(stream) > 0) {
         const gsf_off_t n = std::min(piece, gsf_input_remaining(stream));
         const qsizetype at = bytes.size();
-        bytes.resize(at + qsizetype(n));
-        if (!gsf_input_read(stream, size_t(n), reinterpret_cast<guint8*>(bytes.data() + at))) {
+        if (!bytes.resize(at + qsizetype(n)) ||
+            !gsf_input_read(stream, size_t(n), reinterpret_cast<guint8*>(bytes.data() + at)))
             whole = false;
-            break;
-        }
     }
     g_object_unref(stream);
     if (!whole)

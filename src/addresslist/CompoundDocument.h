@@ -1,6 +1,8 @@
 #pragma once
 
+#include "common/LargeBuffer.h"
 #include <QByteArray>
+
 #include <QString>
 #include <QStringList>
 
@@ -28,12 +30,13 @@ public:
     // The bytes of the workbook stream: "Workbook", else "Book", names compared in any letter
     // case. Nothing when the document has neither, or when the stream cannot be read whole
     // (then *unreadable is set).
-    std::optional<QByteArray> workbookStream(bool* unreadable = nullptr) const;
+    std::optional<LargeBuffer> workbookStream(bool* unreadable = nullptr) const;
 
 private:
     bool isStream(int index) const;
-    std::optional<QByteArray> readStream(int index) const;
+    std::optional<LargeBuffer> readStream(int index) const;
 
     GsfInfile* m_infile = nullptr;
     QString m_error;
+    qsizetype m_fileSize = 0;
 };

@@ -12,7 +12,9 @@
 
 #include <algorithm>
 #include <exception>
+#include <limits>
 #include <optional>
+#include <type_traits>
 
 namespace {
 
@@ -198,8 +200,17 @@ private:
 
     void report()
     {
-        const qint64 size = m_in.size();
-        m_owner.m_progress = size > 0 ? int(qint64(m_in.pos()) * 100 / size) : 0;
+        // The percentage changes a hundred times in millions of records: divide only when the
+        // position leaves the span of the current one.
+        const qint64 pos = m_in.pos();
+        if (pos < m_percentFrom || pos >= m_percentUntil) {
+            const qint64 size = m_in.size();
+            const int percent = size > 0 ? int(pos * 100 / size) : 0;
+            m_owner.m_progress = percent;
+            m_percentFrom = size > 0 ? (qint64(percent) * size + 99) / 100 : 0;
+            m_percentUntil = size > 0 ? (qint64(percent + 1) * size + 99) / 100
+                                      : std::numeric_limits<qint64>::max();
+        }
         if (m_owner.OnProgress)
             m_owner.OnProgress(m_owner.m_progress);
     }
@@ -288,7 +299,9 @@ private:
         return type != kWorksheetType && type != kGlobalsType;
     }
 
-    void cell(int row, int col, int attr, const QString& text)
+    // `text` is the cell's text, or a function making it: numbers are formatted only for the
+    // cells the owner wants.
+    template <typename Text> void cell(int row, int col, int attr, Text&& text)
     {
         if (inOtherSheet())
             return;
@@ -296,7 +309,13 @@ private:
         m_lastCol = col;
         m_lastAttr = attr;
         m_haveCell = true;
-        if (m_owner.OnReadCell)
+        if (!m_owner.OnReadCell)
+            return;
+        if (m_owner.OnWantCell && !m_owner.OnWantCell(m_sheetNo, row, col))
+            return;
+        if constexpr (std::is_invocable_v<Text>)
+            m_owner.OnReadCell(m_sheetNo, row, col, attr, text(), m_cancel);
+        else
             m_owner.OnReadCell(m_sheetNo, row, col, attr, text, m_cancel);
     }
 
@@ -315,7 +334,7 @@ private:
         const int attr = attr3(body);
         const int value = body.u16();
         if (body.ok())
-            cell(row, col, attr, QString::number(value));
+            cell(row, col, attr, [value] { return QString::number(value); });
     }
 
     void number2(ByteCursor& body)
@@ -325,7 +344,7 @@ private:
         const int attr = attr3(body);
         const double value = body.f64();
         if (body.ok())
-            cell(row, col, attr, biffnumbers::formatGeneral(value));
+            cell(row, col, attr, [value] { return biffnumbers::formatGeneral(value); });
     }
 
     void number3(ByteCursor& body)
@@ -335,7 +354,7 @@ private:
         const int xf = body.u16();
         const double value = body.f64();
         if (body.ok())
-            cell(row, col, xf, biffnumbers::formatGeneral(value));
+            cell(row, col, xf, [value] { return biffnumbers::formatGeneral(value); });
     }
 
     void label2(ByteCursor& body)
@@ -418,8 +437,9 @@ private:
                 return;
             }
         }
-        ByteCursor value(result);
-        cell(row, col, attr, biffnumbers::formatGeneral(value.f64()));
+        ByteCursor cursor(result);
+        const double value = cursor.f64();
+        cell(row, col, attr, [value] { return biffnumbers::formatGeneral(value); });
     }
 
     // The text result of the formula read just before.
@@ -456,7 +476,8 @@ private:
         const int xf = body.u16();
         const quint32 value = body.u32();
         if (body.ok())
-            cell(row, col, xf, biffnumbers::formatGeneral(biffnumbers::decodeRk(value)));
+            cell(row, col, xf,
+                 [value] { return biffnumbers::formatGeneral(biffnumbers::decodeRk(value)); });
     }
 
     void mulRk(ByteCursor& body, int length)
@@ -469,7 +490,8 @@ private:
             const quint32 value = body.u32();
             if (!body.ok())
                 return;
-            cell(row, first + i, xf, biffnumbers::formatGeneral(biffnumbers::decodeRk(value)));
+            cell(row, first + i, xf,
+                 [value] { return biffnumbers::formatGeneral(biffnumbers::decodeRk(value)); });
         }
     }
 
@@ -627,6 +649,8 @@ private:
     ByteCursor m_in;
     Layout m_layout;
     int m_sheetNo = 0;
+    qint64 m_percentFrom = 0;
+    qint64 m_percentUntil = 0;
     QList<quint16> m_substreams; // types of the BOFs not yet closed by their EOF, innermost last
     int m_codePage = kDefaultCodePage;
     QStringList m_sst;
@@ -644,8 +668,8 @@ void TXBiff::LoadFromFile(const QString& fileName)
         const CompoundDocument document(fileName);
         if (document.isOpen()) {
             bool unreadable = false;
-            if (std::optional<QByteArray> stream = document.workbookStream(&unreadable)) {
-                run(*stream, Layout::Biff3To7);
+            if (std::optional<LargeBuffer> stream = document.workbookStream(&unreadable)) {
+                run(stream->view(), Layout::Biff3To7);
                 return;
             }
             if (unreadable)
@@ -655,11 +679,11 @@ void TXBiff::LoadFromFile(const QString& fileName)
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw XBiffError(XBiffError::openFailed());
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    LargeBuffer bytes(file.size());
+    if (!bytes.resize(file.size()) || file.read(bytes.data(), bytes.size()) != bytes.size())
         throw XBiffError(XBiffError::openFailed());
     file.close();
-    run(bytes, Layout::Biff2);
+    run(bytes.view(), Layout::Biff2);
 }
 
 void TXBiff::LoadFromBytes(QByteArrayView bytes)

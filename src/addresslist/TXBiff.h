@@ -26,6 +26,10 @@ public:
     TOnReadColWEvent OnReadColW;
     TOnReadSheetNameEvent OnReadSheetName;
 
+    // Optional: a reader that keeps only some cells says which before their text is made
+    // (numbers are not formatted and OnReadCell is not raised for the others).
+    std::function<bool(int sheetNo, int row, int col)> OnWantCell;
+
     // Reads the workbook stream of a compound document ("Workbook", else "Book"), or the file's
     // own bytes when it is not one. Throws XBiffError.
     void LoadFromFile(const QString& fileName);

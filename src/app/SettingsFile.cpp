@@ -180,11 +180,11 @@ bool SettingsFile::WriteSettings(const QString& path, const SettingsState& state
     return ini.save(error);
 }
 
-QString SettingsFile::DefaultPath()
+QString SettingsFile::DefaultPath(const QString& baseName)
 {
-    const QString exe = QCoreApplication::applicationFilePath();
-    const QFileInfo info(exe);
-    const QString beside = info.absolutePath() + u'/' + info.completeBaseName() + ".ini";
+    const QFileInfo info(QCoreApplication::applicationFilePath());
+    const QString name = baseName.isEmpty() ? info.completeBaseName() : baseName;
+    const QString beside = info.absolutePath() + u'/' + name + ".ini";
     if (QFileInfo::exists(beside) || QFileInfo(info.absolutePath()).isWritable())
         return beside;
     const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);

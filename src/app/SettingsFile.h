@@ -57,7 +57,8 @@ public:
     static bool WriteSettings(const QString& path, const SettingsState& state,
                               const LayoutTable& layouts, QString* error = nullptr);
 
-    // The settings file's place: beside the executable when that folder is writable or the
-    // file already exists there, else "tayori.ini" in the user's configuration folder.
-    static QString DefaultPath();
+    // The settings file's place: beside the executable (named after `baseName`, by default
+    // the executable's own name) when that folder is writable or the file already exists
+    // there, else "tayori.ini" in the user's configuration folder.
+    static QString DefaultPath(const QString& baseName = QString());
 };

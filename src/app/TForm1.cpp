@@ -1,8 +1,15 @@
 #include "app/TForm1.h"
 
 #include "addresslist/AddressGridModel.h"
+#include "addresslist/DelimitedList.h"
+#include "addresslist/RecordEditing.h"
 #include "addresslist/XBiffError.h"
+#include "app/DataFileInfo.h"
+#include "app/TfrmEditData.h"
+#include "app/TfrmInfomation.h"
+#include "app/TfrmOption.h"
 #include "common/Prompter.h"
+#include "common/SettingsText.h"
 #include "ui_TForm1.h"
 
 #include <QCloseEvent>
@@ -25,11 +32,14 @@ const QString PrintingCaption = QStringLiteral("印刷中断");
 constexpr int StatusPanelWidths[3] = {50, 200, 50};
 } // namespace
 
-TForm1::TForm1(Prompter* prompter, QWidget* parent)
-    : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()), m_prompter(prompter)
+TForm1::TForm1(Prompter* prompter, const QString& settingsFile, QWidget* parent)
+    : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()), m_prompter(prompter),
+      m_settingsFilePath(settingsFile)
 {
+    m_layouts.setDefaults();
     ui->setupUi(this);
     FormCreate();
+    createWindows();
 }
 
 TForm1::~TForm1()
@@ -57,6 +67,35 @@ void TForm1::FormCreate()
     PopupMenu1->addAction(ui->E1);
 
     connectCommands();
+}
+
+void TForm1::createWindows()
+{
+    // In the order of the program's windows; the splash, the preview and the list-printing
+    // preview come before these once they exist.
+    frmEditData = new TfrmEditData(this);
+    frmInfomation = new TfrmInfomation(this);
+    frmOption = new TfrmOption(&m_options, this);
+    for (QDialog* dialog : std::initializer_list<QDialog*>{frmEditData, frmInfomation, frmOption})
+        dialog->setFont(font());
+}
+
+void TForm1::setDialogRunner(DialogRunner runner)
+{
+    m_dialogRunner = std::move(runner);
+}
+
+int TForm1::runDialog(QDialog& dialog)
+{
+    return m_dialogRunner ? m_dialogRunner(dialog) : dialog.exec();
+}
+
+void TForm1::placeEditDialog()
+{
+    // Beside the grid's right edge, below the tool bar.
+    const QRect main = frameGeometry();
+    frmEditData->move(main.left() + main.width() - frmEditData->frameGeometry().width(),
+                      main.top() + ui->Panel2->height() + 70);
 }
 
 void TForm1::setUpGrid()
@@ -168,23 +207,91 @@ void TForm1::FormShow()
 {
     m_book.setCurrentDataFile(QString());
     const QFileInfo exe(QCoreApplication::applicationFilePath());
-    const QString base = exe.absolutePath() + u'/' + exe.completeBaseName();
-    m_settingsFilePath = base + QStringLiteral(".ini");
-    m_helpFilePath = base + QStringLiteral(".mht");
+    m_helpFilePath = exe.absolutePath() + u'/' + exe.completeBaseName() + QStringLiteral(".mht");
+    if (m_settingsFilePath.isEmpty())
+        return;
+    ReadSettings();
+    if (!ui->R1->isChecked())
+        return;
+    const QString dataFile =
+        SettingsText::ReadSetting(m_settingsFilePath, QStringLiteral("FILE"), "DataFile");
+    if (SettingsText::IsMissingValue(dataFile) || !QFileInfo::exists(dataFile))
+        return;
+    loadByExtension(dataFile);
+    ui->TntRichEdit1->setText(m_book.grid().rowText(1));
+}
+
+void TForm1::ReadSettings()
+{
+    SettingsState state = currentSettings();
+    SettingsFile::ReadSettings(m_settingsFilePath, state, m_layouts);
+    applySettings(state);
+}
+
+void TForm1::WriteSettings()
+{
+    QString error;
+    if (!SettingsFile::WriteSettings(m_settingsFilePath, currentSettings(), m_layouts, &error) &&
+        !error.isEmpty())
+        m_prompter->showError(error);
+}
+
+SettingsState TForm1::currentSettings() const
+{
+    SettingsState s;
+    s.geometry = geometry();
+    s.previewPosition = m_previewPosition;
+    s.noSetPrinter = ui->P2->isChecked();
+    s.reopenLastList = ui->R1->isChecked();
+    s.options = m_options;
+    s.paper = ui->rdoA4->isChecked()   ? SettingsState::A4
+              : ui->rdoA3->isChecked() ? SettingsState::A3
+                                       : SettingsState::Postcard;
+    s.startOfPaper = ui->edtStartOfPaper->text();
+    s.hoseiX = ui->edtHoseiX->text();
+    s.hoseiY = ui->edtHoseiY->text();
+    s.layoutKind = currentLayoutKind();
+    s.dataFile = currentDataFile();
+    s.backImage = m_backImages;
+    return s;
+}
+
+void TForm1::applySettings(const SettingsState& s)
+{
+    setGeometry(s.geometry);
+    m_previewPosition = s.effectivePreviewPosition();
+    ui->P2->setChecked(s.noSetPrinter);
+    ui->R1->setChecked(s.reopenLastList);
+    m_options = s.options;
+    (s.paper == SettingsState::A4   ? ui->rdoA4
+     : s.paper == SettingsState::A3 ? ui->rdoA3
+                                    : ui->rdOHagaki)
+        ->setChecked(true);
+    ui->edtStartOfPaper->setText(s.startOfPaper);
+    ui->edtHoseiX->setText(s.hoseiX);
+    ui->edtHoseiY->setText(s.hoseiY);
+    (isLandscape(s.layoutKind) ? ui->rdoYokoOki : ui->rdoTateOki)->setChecked(true);
+    (isHorizontalWriting(s.layoutKind) ? ui->rdoYokoGaki : ui->rdoTateGaki)->setChecked(true);
+    m_backImages = s.backImage;
 }
 
 void TForm1::showEvent(QShowEvent* event)
 {
-    if (!m_shown) {
+    const bool first = !m_shown;
+    if (first) {
         m_shown = true;
         FormShow();
     }
     QMainWindow::showEvent(event);
+    if (first)
+        placeEditDialog();
 }
 
 void TForm1::FormCloseQuery(bool& canClose)
 {
     canClose = m_prompter->confirm(QStringLiteral("終了しますか"));
+    if (canClose && !m_settingsFilePath.isEmpty())
+        WriteSettings();
 }
 
 void TForm1::closeEvent(QCloseEvent* event)
@@ -262,7 +369,9 @@ void TForm1::LoadWorkbook(const QString& path)
 
 void TForm1::LoadDelimitedList(const QString& path)
 {
-    Q_UNUSED(path);
+    if (DelimitedList::LoadDelimitedList(m_book, path, *m_prompter) ==
+        DelimitedList::LoadStatus::Loaded)
+        setWindowTitle(path + QStringLiteral(" -") + QCoreApplication::applicationName());
 }
 
 void TForm1::showProgress(int percent)
@@ -423,12 +532,95 @@ void TForm1::setStatusPanel(int panel, const QString& text)
 }
 
 // Commands of later work: the preview, printing, lists, dialogs and record editing.
-void TForm1::J1Click() {}
-void TForm1::H2Click() {}
+void TForm1::J1Click()
+{
+    QString path;
+    if (DelimitedList::OpenDelimitedList(m_book, *m_prompter, &path) ==
+        DelimitedList::LoadStatus::Loaded)
+        setWindowTitle(path + QStringLiteral(" -") + QCoreApplication::applicationName());
+}
+
+void TForm1::H2Click()
+{
+    const QTabBar* tabs = ui->TabControl1;
+    DelimitedList::SaveDelimitedList(m_book.grid(), tabs->tabText(tabs->currentIndex()),
+                                     *m_prompter);
+}
 void TForm1::btnPrintClick() {}
 void TForm1::L1Click() {}
 void TForm1::purebyu1Click() {}
-void TForm1::D1Click() {}
-void TForm1::O3Click() {}
 void TForm1::V1Click() {}
-void TForm1::E1Click() {}
+
+void TForm1::E1Click()
+{
+    const AddressGrid& grid = m_book.grid();
+    if (!HeaderColumns::IsAddressList(grid))
+        return;
+    HeaderColumns columns;
+    if (!columns.FindHeaderColumns(grid, m_prompter))
+        return;
+    const int row = ui->TntStringGrid1->currentIndex().row();
+    const std::optional<AddressRecord> record = ReadAddressRecord(grid, columns, row);
+    if (!record || ui->TntRichEdit1->text().isEmpty())
+        return;
+
+    frmEditData->setRecord(*record);
+    if (runDialog(*frmEditData) != QDialog::Accepted)
+        return;
+    RecordEditing::WriteBack(m_book.grid(), columns, row, frmEditData->record(*record));
+    // A workbook's sheet keeps the edit, so it survives switching tabs.
+    if (DataFileInfo::IsWorkbookFile(currentDataFile()))
+        RecordEditing::ReplaceSheetRow(m_book.sheet(ui->TabControl1->currentIndex() + 1), row,
+                                       RecordEditing::SheetRow(grid, row));
+}
+
+void TForm1::O3Click()
+{
+    frmOption->loadOptions();
+    frmOption->setMirrors({ui->R1->isChecked(), ui->rdoTateOki->isChecked(), m_previewAutoUpdate,
+                           ui->P2->isChecked()});
+    if (runDialog(*frmOption) != QDialog::Accepted)
+        return;
+
+    const TfrmOption::Mirrors mirrors = frmOption->mirrors();
+    ui->R1->setChecked(mirrors.readLastFile);
+    setRadioChecked(ui->rdoTateOki, mirrors.tategakiFirst);
+    m_previewAutoUpdate = mirrors.autoUpdatePreview;
+    ui->P2->setChecked(mirrors.noSetPaper);
+    m_options.nameSpacingText = frmOption->nameSpacingText();
+    m_options.defaultHonorific1 = frmOption->honorific1();
+    m_options.defaultHonorific2 = frmOption->honorific2();
+}
+
+void TForm1::setRadioChecked(QRadioButton* button, bool checked)
+{
+    if (checked) {
+        button->setChecked(true);
+        return;
+    }
+    // Turning a radio button off leaves its partner as it is: neither of the pair is on then.
+    const bool exclusive = button->autoExclusive();
+    button->setAutoExclusive(false);
+    button->setChecked(false);
+    button->setAutoExclusive(exclusive);
+}
+
+void TForm1::D1Click()
+{
+    const AddressGrid& grid = m_book.grid();
+    frmInfomation->setAddressList(grid.rowText(0).contains(u"宛先"));
+    const QString path = currentDataFile();
+    if (!path.isEmpty() && QFileInfo::exists(path)) {
+        frmInfomation->setRecordCount(RecordEditing::CountDataRows(grid));
+        if (DataFileInfo::IsWorkbookFile(path))
+            frmInfomation->setSheetCount(ui->TabControl1->count());
+        frmInfomation->setFileSize(DataFileInfo::FileSize(path));
+        frmInfomation->setFileName(path);
+        frmInfomation->setLastWrite(DataFileInfo::LastWriteText(path));
+    } else {
+        setStatusPanel(2, QStringLiteral("データファイルが指定されていません"));
+        frmInfomation->clearFile(
+            DataFileInfo::LastWriteText(QCoreApplication::applicationFilePath()));
+    }
+    runDialog(*frmInfomation);
+}

@@ -1,12 +1,18 @@
 #pragma once
 
 #include "addresslist/AddressBook.h"
+#include "app/SettingsFile.h"
+#include "common/SessionOptions.h"
 #include "layout/LayoutKind.h"
+#include "layout/LayoutTable.h"
 
+#include <QDialog>
 #include <QMainWindow>
 
 #include <array>
+#include <functional>
 #include <memory>
+#include <optional>
 
 class AddressGridModel;
 class Prompter;
@@ -14,6 +20,10 @@ class QLabel;
 class QMenu;
 class QPrinter;
 class QProgressBar;
+class QRadioButton;
+class TfrmEditData;
+class TfrmInfomation;
+class TfrmOption;
 
 namespace Ui {
 class TForm1;
@@ -26,8 +36,11 @@ class TForm1 : public QMainWindow
 {
     Q_OBJECT
 public:
-    // Every question to the user goes through `prompter`, which must outlive the window.
-    explicit TForm1(Prompter* prompter, QWidget* parent = nullptr);
+    // Every question to the user goes through `prompter`, which must outlive the window. The
+    // settings are read from `settingsFile` at the first showing and written there at the
+    // confirmed exit; without one the session keeps its settings in memory only.
+    explicit TForm1(Prompter* prompter, const QString& settingsFile = QString(),
+                    QWidget* parent = nullptr);
     ~TForm1() override;
 
     AddressBook& addressBook() { return m_book; }
@@ -38,6 +51,24 @@ public:
     QPrinter& printer();
 
     LayoutKind currentLayoutKind() const;
+
+    // The option switches that composition and printing read; the options dialog edits them.
+    SessionOptions& options() { return m_options; }
+    // The four layouts of nine fields.
+    LayoutTable& layouts() { return m_layouts; }
+    // Stands in for the preview's "chkAutoUpdate" until the preview exists.
+    bool previewAutoUpdate() const { return m_previewAutoUpdate; }
+    void setPreviewAutoUpdate(bool on) { m_previewAutoUpdate = on; }
+
+    // The dialogs, created once with the window and kept.
+    TfrmEditData* editDialog() const { return frmEditData; }
+    TfrmInfomation* informationDialog() const { return frmInfomation; }
+    TfrmOption* optionDialog() const { return frmOption; }
+
+    // Every modal dialog of the window runs through `runner`, which returns the dialog's
+    // result; the default is QDialog::exec. Tests answer dialogs with it.
+    using DialogRunner = std::function<int(QDialog&)>;
+    void setDialogRunner(DialogRunner runner);
 
     QString statusPanel(int panel) const;
     void setStatusPanel(int panel, const QString& text);
@@ -79,6 +110,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void ReadSettings();
+    void WriteSettings();
+    void applySettings(const SettingsState& state);
+    SettingsState currentSettings() const;
+    void createWindows();
+    void placeEditDialog();
+    void setRadioChecked(QRadioButton* button, bool checked);
+    int runDialog(QDialog& dialog);
     void createStatusBar();
     void setUpGrid();
     void connectCommands();
@@ -97,6 +136,16 @@ private:
     std::array<QLabel*, 3> m_statusPanels{};
     QProgressBar* ProgressBar1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
+    SessionOptions m_options;
+    LayoutTable m_layouts;
+    // Kept for the settings file: read at start and written back unchanged.
+    std::optional<QPoint> m_previewPosition;
+    std::array<QString, 4> m_backImages;
+    bool m_previewAutoUpdate = false;
+    TfrmEditData* frmEditData = nullptr;
+    TfrmInfomation* frmInfomation = nullptr;
+    TfrmOption* frmOption = nullptr;
+    DialogRunner m_dialogRunner;
     QString m_settingsFilePath;
     QString m_helpFilePath;
     bool m_shown = false;

@@ -1,3 +1,4 @@
+#include "app/SettingsFile.h"
 #include "app/TForm1.h"
 #include "app/WidgetPrompter.h"
 #include "typeset/FontSubstitutes.h"
@@ -12,7 +13,7 @@ int main(int argc, char* argv[])
     FontSubstitutes::install();
 
     WidgetPrompter prompter;
-    TForm1 form(&prompter);
+    TForm1 form(&prompter, SettingsFile::DefaultPath());
     prompter.setParentWidget(&form);
     form.show();
     return app.exec();

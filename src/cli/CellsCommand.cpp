@@ -2,7 +2,7 @@
 #include "addresslist/RowText.h"
 #include "cli/Commands.h"
 #include "cli/ConsolePrompter.h"
-#include "cli/ListLoader.h"
+#include "cli/ListLoading.h"
 
 #include <charconv>
 #include <cstdio>
@@ -148,9 +148,9 @@ int runCellsCommand(const QStringList& args)
         prompter.showError(QStringLiteral("usage: tayori-cli cells FILE"));
         return 2;
     }
-    AddressBook book;
     bool workbook = false;
-    if (!LoadAddressList(book, args.front(), prompter, &workbook))
+    AddressBook book;
+    if (!LoadListFile(book, args.front(), prompter, &workbook))
         return 1;
 
     Output out;

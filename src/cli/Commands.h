@@ -5,4 +5,5 @@
 // One function per command of tayori-cli; each returns the process exit status.
 int runCellsCommand(const QStringList& args);
 int runBarcodeCommand(const QStringList& args);
+int runComposeCommand(const QStringList& args);
 int runPrintCommand(const QStringList& args);

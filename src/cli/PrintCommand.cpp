@@ -2,13 +2,12 @@
 #include "app/SettingsFile.h"
 #include "cli/Commands.h"
 #include "cli/ConsolePrompter.h"
-#include "cli/ListLoader.h"
+#include "cli/ListLoading.h"
 #include "layout/LayoutTable.h"
 #include "print/PrintHost.h"
 #include "print/PrintJob.h"
 #include "print/QPrinterDevice.h"
-#include "print/WindowTextMeasure.h"
-#include "typeset/FontSubstitutes.h"
+#include "typeset/ScreenTextMeasure.h"
 
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -105,12 +104,13 @@ int runPrintCommand(const QStringList& args)
         QTextStream(stderr) << Usage;
         return 2;
     }
-    FontSubstitutes::install();
 
+    // The window's settings file unless one is given.
     SettingsState state;
     LayoutTable layouts;
-    if (!a.settings.isEmpty())
-        SettingsFile::ReadSettings(a.settings, state, layouts);
+    SettingsFile::ReadSettings(
+        a.settings.isEmpty() ? SettingsFile::DefaultPath(QStringLiteral("tayori")) : a.settings,
+        state, layouts);
 
     PrintParameters parameters;
     parameters.confirm = false;
@@ -137,7 +137,7 @@ int runPrintCommand(const QStringList& args)
 
     ConsolePrompter prompter;
     AddressBook book;
-    if (!LoadAddressList(book, a.file, prompter))
+    if (!LoadListFile(book, a.file, prompter))
         return 1;
     if (!a.sheet.isEmpty()) {
         bool ok = false;
@@ -178,7 +178,7 @@ int runPrintCommand(const QStringList& args)
     printer.setCreator(QStringLiteral("Tayori"));
     QPrinterDevice device(printer);
 
-    PrintJob job(book.grid(), layouts, state.options, WindowTextMeasure(), device, host, prompter);
+    PrintJob job(book.grid(), layouts, state.options, ScreenTextMeasure(), device, host, prompter);
     PrintJob::Result result;
     try {
         result = job.btnPrintClick(parameters);

@@ -1,40 +1,49 @@
 #include "cli/Commands.h"
+#include "typeset/FontSubstitutes.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QTextStream>
 
-#include <cstring>
 #include <map>
 #include <memory>
 
+namespace {
+struct Command
+{
+    int (*run)(const QStringList&);
+    bool needsFonts; // measures or draws text: a GUI application (offscreen is enough)
+};
+} // namespace
+
 int main(int argc, char* argv[])
 {
-    // Printing needs fonts, so a GUI application; without a display it runs offscreen.
-    const bool printing = argc > 1 && std::strcmp(argv[1], "print") == 0;
-    if (printing && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
-        qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    std::unique_ptr<QCoreApplication> app;
-    if (printing)
-        app = std::make_unique<QGuiApplication>(argc, argv);
-    else
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    const std::map<QString, int (*)(const QStringList&)> commands = {
-        {QStringLiteral("barcode"), runBarcodeCommand},
-        {QStringLiteral("cells"), runCellsCommand},
-        {QStringLiteral("print"), runPrintCommand},
+    const std::map<QString, Command> commands = {
+        {QStringLiteral("barcode"), {runBarcodeCommand, false}},
+        {QStringLiteral("cells"), {runCellsCommand, false}},
+        {QStringLiteral("compose"), {runComposeCommand, true}},
+        {QStringLiteral("print"), {runPrintCommand, true}},
     };
-    QStringList args = QCoreApplication::arguments().mid(1);
-    const auto it = args.isEmpty() ? commands.end() : commands.find(args.front());
+    const QString name = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    const auto it = commands.find(name);
     if (it == commands.end()) {
+        QCoreApplication app(argc, argv);
         QTextStream err(stderr);
         err << "usage: tayori-cli COMMAND ARGS...\ncommands:";
-        for (const auto& [name, run] : commands)
-            err << ' ' << name;
+        for (const auto& [command, unused] : commands)
+            err << ' ' << command;
         err << '\n';
         return 2;
     }
-    args.removeFirst();
-    return it->second(args);
+    std::unique_ptr<QCoreApplication> app;
+    if (it->second.needsFonts) {
+        if (qEnvironmentVariableIsEmpty("DISPLAY") &&
+            qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+        FontSubstitutes::install();
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    return it->second.run(QCoreApplication::arguments().mid(2));
 }

@@ -130,8 +130,9 @@ int FieldCount(const QByteArray& text)
         for (int i = 1;; ++i) {
             cursor.cut();
             if (cursor.stuck) {
-                // Every later read would succeed for ever; the unclosed field is the last.
-                reads = i + 1;
+                // Every later read would succeed for ever: the count goes on to the last
+                // comma, as if the unclosed quote had not swallowed the commas after it.
+                reads = qMax(i + 1, int(text.count(',')) + 2);
                 break;
             }
             if (!cursor.restHasComma()) {

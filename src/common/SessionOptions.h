@@ -16,8 +16,9 @@ struct SessionOptions
     bool useNonUnicodeFont = true;     // chkUseNonYunicodeFont: "－" becomes "─" (else "❘")
     bool useCustomerBarcode = false;   // chkUseCBC
 
-    // Values of the main window that the options dialog replaces on OK.
+    // Values of the main window that the options dialog replaces on OK; they start as the
+    // dialog's fields do.
     QString nameSpacingText = QStringLiteral(" ");
-    QString defaultHonorific1;
-    QString defaultHonorific2;
+    QString defaultHonorific1 = QStringLiteral("様");   // for a blank "敬称"
+    QString defaultHonorific2 = QStringLiteral("御中"); // for a blank "敬称2"
 };

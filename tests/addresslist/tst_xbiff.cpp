@@ -22,6 +22,9 @@
 #include <gsf/gsf-utils.h>
 
 #include <algorithm>
+#include <bit>
+#include <cstdio>
+#include <random>
 #include <cmath>
 #include <optional>
 
@@ -116,6 +119,7 @@ private Q_SLOTS:
     void corpus();
     void numberText_data();
     void numberText();
+    void numberTextMatchesPrintf();
     void records_data();
     void records();
     void eventOrder_data();
@@ -260,6 +264,42 @@ void tst_xbiff::numberText()
 }
 
 // Hand-built streams and the cell, width and name events they give.
+// The general format against C's own "%.15G" on many values of every magnitude.
+void tst_xbiff::numberTextMatchesPrintf()
+{
+    std::mt19937_64 random(20261207);
+    for (int i = 0; i < 20000; ++i) {
+        const int kind = i % 4;
+        double v = 0;
+        if (kind == 0)
+            v = double(std::int64_t(random() % 2000000) - 1000000) / 100.0; // money-like
+        else if (kind == 1)
+            v = std::ldexp(double(random() % (1ull << 53)), int(random() % 200) - 120);
+        else if (kind == 2)
+            v = double(std::int64_t(random() % 100000000000000000ull)); // beyond 1e15 too
+        else
+            v = std::bit_cast<double>(random());
+        if (!std::isfinite(v) || v == 0)
+            continue;
+        if (random() % 2)
+            v = -v;
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.15G", v);
+        QString want = QString::fromLatin1(buf);
+        // C writes "1.5E+20" and "5E-05"; the general format writes "1.5E20" and "5E-5".
+        const qsizetype e = want.indexOf(u'E');
+        if (e >= 0) {
+            QString exponent = want.mid(e + 1);
+            const bool negative = exponent.startsWith(u'-');
+            exponent.remove(0, 1);
+            while (exponent.size() > 1 && exponent.startsWith(u'0'))
+                exponent.remove(0, 1);
+            want = want.left(e + 1) + (negative ? "-" : "") + exponent;
+        }
+        QCOMPARE(biffnumbers::formatGeneral(v), want);
+    }
+}
+
 void tst_xbiff::records_data()
 {
     QTest::addColumn<QByteArray>("bytes");

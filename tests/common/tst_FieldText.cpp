@@ -16,6 +16,7 @@ private Q_SLOTS:
     void quoteField_data();
     void quoteField();
     void quotedFieldsReadBack();
+    void longTextStaysLinear();
 };
 
 void tst_FieldText::nthField_data()
@@ -50,6 +51,12 @@ void tst_FieldText::nthField_data()
     QTest::newRow("unclosed quote gives an empty field") << "a,\"b,c,d" << 2 << "" << found;
     QTest::newRow("unclosed quote empties later fields") << "a,\"b,c,d" << 4 << "" << found;
     QTest::newRow("last field loses its quotes") << "a,\"'q'\"" << 2 << "q" << found;
+    QTest::newRow("blanks inside quotes are trimmed") << "\" q \",x" << 1 << "q" << found;
+    QTest::newRow("single quotes end at the next one") << "'it''s',x" << 2 << "s" << found;
+    QTest::newRow("quoted single character as last field keeps its quotes")
+        << "x,\"y\"" << 2 << "\"y\"" << found;
+    QTest::newRow("quoted single character as first field loses them")
+        << "\"y\",x" << 1 << "y" << found;
     QTest::newRow("n = 0 with commas finds nothing") << "a,\"b,c" << 0 << "" << none;
     QTest::newRow("ideographic space is not blank") << QString::fromUtf8("a,\u3000b\u3000,c") << 2
                                                     << QString::fromUtf8("\u3000b\u3000") << found;
@@ -117,6 +124,12 @@ void tst_FieldText::fieldCount_data()
     QTest::newRow("three fields each ended by a comma") << "a,b,c," << 3;
     QTest::newRow("empty middle field") << "a,,c" << 2;
     QTest::newRow("quoted comma is inside a field") << "\"a,b\",c," << 2;
+    QTest::newRow("unclosed quote ends") << "a,\"b,c" << 2;
+    QTest::newRow("two fields count one") << "a,b" << 1;
+    QTest::newRow("one field ended by a comma") << "a," << 1;
+    QTest::newRow("doubled quotes give more fields than commas") << "\"a\"\"b\",c" << 2;
+    QTest::newRow("empty single quotes count minus one") << "''" << -1;
+    QTest::newRow("unclosed single quote") << "';a\",\"" << 1;
 }
 
 void tst_FieldText::fieldCount()
@@ -166,6 +179,19 @@ void tst_FieldText::quotedFieldsReadBack()
         row += QuoteField(c) + u',';
     for (qsizetype i = 0; i < cells.size(); ++i)
         QCOMPARE(cp932::toUnicode(NthField(cp932::fromUnicode(row), int(i) + 1).field), cells[i]);
+}
+
+void tst_FieldText::longTextStaysLinear()
+{
+    // The header line of a large garbage file: many fields, one unclosed quote near the end.
+    QByteArray text;
+    for (int i = 0; i < 200000; ++i)
+        text += "ab,";
+    text += "\"unclosed,x";
+    QCOMPARE(NthField(text, 200000).field, QByteArray("ab"));
+    QCOMPARE(NthField(text, 200001).status, int(NthFieldResult::Found));
+    QCOMPARE(NthField(text, 2000000).field, QByteArray());
+    QCOMPARE(FieldCount(text), 200001);
 }
 
 QTEST_GUILESS_MAIN(tst_FieldText)

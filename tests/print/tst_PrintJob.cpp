@@ -3,8 +3,8 @@
 #include "common/SessionOptions.h"
 #include "layout/LayoutTable.h"
 #include "print/PrintJob.h"
-#include "print/WindowTextMeasure.h"
 #include "typeset/FontSubstitutes.h"
+#include "typeset/ScreenTextMeasure.h"
 
 #include <QGuiApplication>
 #include <QTest>
@@ -39,7 +39,7 @@ struct Session
     PrintJob::Result run(PaperKind paper = PaperKind::Postcard, LayoutKind kind = LayoutKind::TT,
                          bool noSetPrinter = false)
     {
-        PrintJob job(grid, layouts, options, WindowTextMeasure(), device, host, prompter);
+        PrintJob job(grid, layouts, options, ScreenTextMeasure(), device, host, prompter);
         return job.btnPrintClick({paper, kind, noSetPrinter, true});
     }
     PrintJob::Result confirmedRun(PaperKind paper = PaperKind::Postcard,
@@ -314,7 +314,7 @@ void tst_PrintJob::failureStillEndsTheDocument()
     };
     s.host.abort = true; // a stale flag is cleared at the start
     s.prompter.confirmAnswers.enqueue(true);
-    PrintJob job(s.grid, s.layouts, s.options, WindowTextMeasure(), s.device, s.host, s.prompter);
+    PrintJob job(s.grid, s.layouts, s.options, ScreenTextMeasure(), s.device, s.host, s.prompter);
     QVERIFY_THROWS_EXCEPTION(std::runtime_error,
                              job.btnPrintClick({PaperKind::A4, LayoutKind::TT, false, true}));
     QCOMPARE(s.device.documentsEnded, 1);

@@ -6,8 +6,8 @@
 #include "layout/LayoutTable.h"
 #include "print/PdfFileDevice.h"
 #include "print/PrintJob.h"
-#include "print/WindowTextMeasure.h"
 #include "typeset/FontSubstitutes.h"
+#include "typeset/ScreenTextMeasure.h"
 
 #include <QFontMetrics>
 #include <QTemporaryDir>
@@ -82,7 +82,7 @@ Printed print(const QTemporaryDir& dir, const Layout& layout, PaperKind paper, L
     printed.pdf =
         dir.filePath(u"%1-%2-%3.pdf"_qs.arg(layoutKindName(kind)).arg(int(paper)).arg(cards));
     PdfFileDevice device(printed.pdf, PdfDpi);
-    PrintJob job(grid, layout.table, layout.options, WindowTextMeasure(), device, host, prompter);
+    PrintJob job(grid, layout.table, layout.options, ScreenTextMeasure(), device, host, prompter);
     printed.result = job.btnPrintClick({paper, kind, false, false});
     printed.pages = pdfWords(printed.pdf);
     printed.barcode = grid.cell(11, 1);

@@ -1,4 +1,4 @@
-#include "cli/ListLoader.h"
+#include "cli/ListLoading.h"
 
 #include "addresslist/AddressBook.h"
 #include "addresslist/DelimitedList.h"
@@ -9,15 +9,12 @@
 
 #include <exception>
 
-bool LoadAddressList(AddressBook& book, const QString& path, Prompter& prompter, bool* workbook)
+bool LoadListFile(AddressBook& book, const QString& path, Prompter& prompter, bool* workbook)
 {
-    if (workbook)
-        *workbook = false;
     const QString suffix = QFileInfo(path).suffix().toUpper();
+    if (workbook)
+        *workbook = suffix == u"XLS";
     if (suffix == u"XLS") {
-        // "開く"
-        if (workbook)
-            *workbook = true;
         try {
             if (book.LoadWorkbook(path) == AddressBook::LoadResult::Locked) {
                 prompter.showError(AddressBook::LockedFileMessage());
@@ -32,11 +29,9 @@ bool LoadAddressList(AddressBook& book, const QString& path, Prompter& prompter,
         }
         return true;
     }
-    if (DelimitedList::IsDelimitedListFile(path)) {
-        // "開く" for ".csvu", "住所録を開く(&J)" for both; the loader shows its own messages.
+    if (DelimitedList::IsDelimitedListFile(path))
         return DelimitedList::LoadDelimitedList(book, path, prompter) ==
                DelimitedList::LoadStatus::Loaded;
-    }
     prompter.showError(QStringLiteral("エクセルファイルかCSVUファイルに対応しています"));
     return false;
 }

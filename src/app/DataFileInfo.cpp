@@ -1,0 +1,69 @@
+#include "app/DataFileInfo.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+
+namespace DataFileInfo {
+
+qint64 FileSize(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() ? info.size() : -1;
+}
+
+QString LastWriteText(const QString& path, const QLocale& locale)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QString();
+    const QDateTime time = info.lastModified().toLocalTime();
+    if (!time.isValid())
+        return QString();
+    return locale.toString(time.date(), QLocale::ShortFormat) + u' ' +
+           locale.toString(time.time(), QLocale::LongFormat);
+}
+
+bool IsWorkbookFile(const QString& path)
+{
+    return QFileInfo(path).suffix().toUpper() == u"XLS";
+}
+
+QString ShortenPath(const QString& path, const std::function<bool(const QString&)>& fits)
+{
+    const QString full = QDir::fromNativeSeparators(path);
+    const qsizetype slash = full.lastIndexOf(u'/');
+    const QString name = full.mid(slash + 1);
+    QString rest = full.left(slash + 1);
+
+    // "C:" on Windows; the root "/" counts with it, so "/.../" keeps showing an absolute path.
+    QString drive;
+    if (rest.size() >= 2 && rest[1] == u':' && rest[0].isLetter()) {
+        drive = rest.left(2);
+        rest.remove(0, 2);
+    }
+    if (rest.startsWith(u'/')) {
+        drive += u'/';
+        rest.remove(0, 1);
+    }
+    QStringList folders = rest.split(u'/', Qt::SkipEmptyParts);
+
+    QStringList candidates{full};
+    if (!folders.isEmpty()) {
+        while (!folders.isEmpty()) {
+            folders.removeFirst();
+            const QString kept = folders.isEmpty() ? QString() : folders.join(u'/') + u'/';
+            candidates << drive + QStringLiteral(".../") + kept + name;
+        }
+        if (!drive.isEmpty())
+            candidates << QStringLiteral(".../") + name;
+    }
+    candidates << name;
+
+    for (const QString& candidate : candidates)
+        if (fits(QDir::toNativeSeparators(candidate)))
+            return QDir::toNativeSeparators(candidate);
+    return QDir::toNativeSeparators(name);
+}
+
+} // namespace DataFileInfo

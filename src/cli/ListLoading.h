@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+class AddressBook;
+class Prompter;
+
+// Loads a list into `book` as the main window would: ".xls" as "開く" does, ".csv" and
+// ".csvu" as "住所録を開く(&J)" does. Failures are told through `prompter`; returns false then.
+// `*workbook` says which kind was loaded.
+bool LoadListFile(AddressBook& book, const QString& path, Prompter& prompter,
+                  bool* workbook = nullptr);

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "compose/CardText.h"
+
+#include <QFont>
+
+// The main window's font ("ＭＳ Ｐゴシック", 12 pixels high): postal-code digits are spread by
+// what a text measures with it on the screen.
+QFont MainWindowFont();
+
+// Measures with `font` at `dpi` (the screen's logical resolution; 96 is the standard).
+TextMeasure ScreenTextMeasure(const QFont& font = MainWindowFont(), int dpi = 96);

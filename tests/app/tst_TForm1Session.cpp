@@ -1,0 +1,184 @@
+// The session across a restart: settings read at the first showing, the last list reopened,
+// settings written once at the confirmed exit.
+#include "DialogTesting.h"
+#include "ScriptedPrompter.h"
+#include "app/TForm1.h"
+#include "common/SettingsText.h"
+#include "common/cp932.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QFile>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+void writeIni(const QString& path, const QString& text)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(cp932::fromUnicode(text));
+}
+
+template <typename T> T* child(TForm1& form, const char* name)
+{
+    return form.findChild<T*>(QString::fromLatin1(name));
+}
+} // namespace
+
+class tst_TForm1Session : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void reopen_data();
+    void reopen();
+    void settingsApplied();
+    void exitWritesOnlyOnOk_data();
+    void exitWritesOnlyOnOk();
+    void editSaveReopen();
+};
+
+void tst_TForm1Session::reopen_data()
+{
+    QTest::addColumn<QString>("dataFile");
+    QTest::addColumn<bool>("reopen");
+    QTest::addColumn<QString>("firstTab");
+    const QString sample = QStringLiteral(TAYORI_SOURCE_DIR "/examples/sample.xls");
+    const QString csvu = QStringLiteral(TAYORI_TESTDATA "/csv/saved_list_utf16le.csvu");
+    const QString csv = QStringLiteral(TAYORI_TESTDATA "/csv/addresses_cp932.csv");
+    QTest::newRow("workbook reopened") << sample << true << QString::fromUtf8("家族・友人");
+    QTest::newRow("csvu reopened") << csvu << true << "saved_list_utf16le";
+    QTest::newRow("csv is not reopened") << csv << true << "Sheet1";
+    QTest::newRow("option off") << sample << false << "Sheet1";
+    QTest::newRow("missing file, no message") << "/no/such/list.xls" << true << "Sheet1";
+}
+
+void tst_TForm1Session::reopen()
+{
+    QFETCH(QString, dataFile);
+    QFETCH(bool, reopen);
+    QFETCH(QString, firstTab);
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("tayori.ini"));
+    writeIni(ini, QStringLiteral("[Menu]\r\nReadData=\"%1\"\r\n[FILE]\r\nDataFile=\"%2\"\r\n")
+                      .arg(reopen ? "True" : "False", dataFile));
+    ScriptedPrompter prompter;
+    TForm1 form(&prompter, ini);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QCOMPARE(child<QTabBar>(form, "TabControl1")->tabText(0), firstTab);
+    const bool loaded = firstTab != u"Sheet1";
+    QCOMPARE(form.currentDataFile(), loaded ? dataFile : QString());
+    QVERIFY(prompter.messages.isEmpty());
+    QVERIFY(prompter.errors.isEmpty());
+    if (loaded)
+        QCOMPARE(child<QLineEdit>(form, "TntRichEdit1")->text(),
+                 form.addressBook().grid().rowText(1));
+}
+
+void tst_TForm1Session::settingsApplied()
+{
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("tayori.ini"));
+    writeIni(ini,
+             QString::fromUtf8("[Option]\r\nPaper=\"1\"\r\nReadData=\"2\"\r\nHosei=\"12,-3\"\r\n"
+                               "StartOfPaper=\"3\"\r\nBarCode=\"True\"\r\n[Menu]\r\n"
+                               "NoSetPrinter=\"True\"\r\nUseKeisho1=\"殿\"\r\n"));
+    ScriptedPrompter prompter;
+    TForm1 form(&prompter, ini);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(child<QRadioButton>(form, "rdoA4")->isChecked());
+    QCOMPARE(form.currentLayoutKind(), LayoutKind::YT);
+    QCOMPARE(child<QLineEdit>(form, "edtHoseiX")->text(), QStringLiteral("12"));
+    QCOMPARE(child<QLineEdit>(form, "edtHoseiY")->text(), QStringLiteral("-3"));
+    QCOMPARE(child<QLineEdit>(form, "edtStartOfPaper")->text(), QStringLiteral("3"));
+    QVERIFY(child<QAction>(form, "P2")->isChecked());
+    QVERIFY(form.options().useCustomerBarcode);
+    QCOMPARE(form.options().defaultHonorific1, QString::fromUtf8("殿"));
+}
+
+void tst_TForm1Session::exitWritesOnlyOnOk_data()
+{
+    QTest::addColumn<bool>("answer");
+    QTest::newRow("OK writes") << true;
+    QTest::newRow("Cancel writes nothing") << false;
+}
+
+void tst_TForm1Session::exitWritesOnlyOnOk()
+{
+    QFETCH(bool, answer);
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("tayori.ini"));
+    ScriptedPrompter prompter;
+    prompter.confirmAnswers << answer;
+    TForm1 form(&prompter, ini);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    child<QRadioButton>(form, "rdoA3")->setChecked(true);
+    child<QAction>(form, "R1")->setChecked(true);
+    form.close();
+    QCOMPARE(QFile::exists(ini), answer);
+    if (!answer)
+        return;
+    QCOMPARE(SettingsText::ReadSetting(ini, "Option", "Paper"), QStringLiteral("2"));
+    QCOMPARE(SettingsText::ReadSetting(ini, "Menu", "ReadData"), QStringLiteral("True"));
+    QCOMPARE(SettingsText::ReadSetting(ini, "ITEMFONT", "ITEM00"),
+             SettingsText::ReadSetting(ini, "itemfont", "item00"));
+    QVERIFY(!SettingsText::IsMissingValue(SettingsText::ReadSetting(ini, "ITEMFONT", "ITEM38")));
+}
+
+// A user's round: open the sample workbook, correct an address, save the list as CSVU, open
+// the saved list again; the correction and every other cell come back.
+void tst_TForm1Session::editSaveReopen()
+{
+    QTemporaryDir dir;
+    const QString saved = dir.filePath(QStringLiteral("住所録.csvu"));
+    ScriptedPrompter prompter;
+    prompter.openAnswers << QStringLiteral(TAYORI_SOURCE_DIR "/examples/sample.xls") << saved;
+    prompter.saveAnswers << saved;
+    TForm1 form(&prompter);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.LoadBtnClick();
+    QCOMPARE(form.addressBook().grid().cell(1, 2), QString::fromUtf8("佐藤 一郎"));
+
+    auto* grid = Child<QAbstractItemView>(form, "TntStringGrid1");
+    grid->setCurrentIndex(grid->model()->index(2, 3));
+    form.TntStringGrid1SelectCell(3, 2);
+    int shown = 0;
+    AnswerDialogs(form, QStringLiteral("Button2"), &shown, [](QDialog& d) {
+        Child<QLineEdit>(d, "redtAdd2")->setText(QString::fromUtf8("さっぽろハイツ 401"));
+    });
+    form.E1Click();
+    QCOMPARE(shown, 1);
+    const AddressGrid& g = form.addressBook().grid();
+    QCOMPARE(g.cell(4, 2), QString::fromUtf8("さっぽろハイツ 401"));
+    QList<QStringList> before;
+    for (int r = 0; r < g.rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < g.columnCount(); ++c)
+            cells << g.cell(c, r);
+        before << cells;
+    }
+
+    form.H2Click();
+    QVERIFY(prompter.errors.isEmpty());
+    QVERIFY(QFile::exists(saved));
+    form.J1Click();
+    QCOMPARE(form.currentDataFile(), saved);
+    QCOMPARE(Child<QTabBar>(form, "TabControl1")->count(), 1);
+    QCOMPARE(g.cell(4, 2), QString::fromUtf8("さっぽろハイツ 401"));
+    // The reopened list has 32 columns where the sheet showed 16, and an empty field comes
+    // back as the single space that marks an empty cell; every text is back.
+    QCOMPARE(g.rowCount(), int(before.size()));
+    for (int r = 0; r < before.size(); ++r)
+        for (int c = 0; c < before[r].size(); ++c)
+            QCOMPARE(g.cell(c, r).trimmed(), before[r][c].trimmed());
+}
+
+QTEST_MAIN(tst_TForm1Session)
+#include "tst_TForm1Session.moc"
