@@ -5,11 +5,15 @@
 #include "addresslist/RecordEditing.h"
 #include "addresslist/XBiffError.h"
 #include "app/DataFileInfo.h"
+#include "app/TForm1PrintHost.h"
 #include "app/TfrmEditData.h"
 #include "app/TfrmInfomation.h"
 #include "app/TfrmOption.h"
 #include "common/Prompter.h"
 #include "common/SettingsText.h"
+#include "print/PrintJob.h"
+#include "print/QPrinterDevice.h"
+#include "typeset/ScreenTextMeasure.h"
 #include "ui_TForm1.h"
 
 #include <QCloseEvent>
@@ -185,6 +189,7 @@ void TForm1::connectCommands()
     connect(ui->P1, &QAction::triggered, this, &TForm1::P1Click);
     connect(ui->N1, &QAction::triggered, this, &TForm1::btnPrintClick);
     connect(ui->btnPrint, &QPushButton::clicked, this, &TForm1::btnPrintClick);
+    connect(ui->Edit1, &QLineEdit::textChanged, this, &TForm1::Edit1Change);
     connect(ui->L1, &QAction::triggered, this, &TForm1::L1Click);
     connect(ui->X1, &QAction::triggered, this, &TForm1::btnExitClick);
     connect(ui->btnExit, &QPushButton::clicked, this, &TForm1::btnExitClick);
@@ -546,7 +551,36 @@ void TForm1::H2Click()
     DelimitedList::SaveDelimitedList(m_book.grid(), tabs->tabText(tabs->currentIndex()),
                                      *m_prompter);
 }
-void TForm1::btnPrintClick() {}
+
+void TForm1::btnPrintClick()
+{
+    TForm1PrintHost host(*this, *ui);
+    QPrinterDevice device(printer());
+    PrintJob job(m_book.grid(), m_layouts, m_options, ScreenTextMeasure(), device, host,
+                 *m_prompter);
+    PrintParameters parameters;
+    parameters.paper = ui->rdoA3->isChecked()   ? PaperKind::A3
+                       : ui->rdoA4->isChecked() ? PaperKind::A4
+                                                : PaperKind::Postcard;
+    parameters.kind = currentLayoutKind();
+    parameters.noSetPrinter = ui->P2->isChecked();
+    try {
+        job.btnPrintClick(parameters);
+    } catch (const std::exception& error) {
+        // The run has ended its document and given the buttons back.
+        m_prompter->showError(QString::fromLocal8Bit(error.what()));
+    }
+}
+
+void TForm1::Edit1Change()
+{
+    // The preview prints the card it shows by writing "印刷" here.
+    const QSignalBlocker detached(ui->Edit1);
+    if (ui->Edit1->text() == PrintJob::PrintMarker) {
+        btnPrintClick();
+        ui->Edit1->clear();
+    }
+}
 void TForm1::L1Click() {}
 void TForm1::purebyu1Click() {}
 void TForm1::V1Click() {}

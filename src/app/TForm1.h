@@ -89,6 +89,7 @@ public Q_SLOTS:
     void H2Click();
     void P1Click();
     void btnPrintClick();
+    void Edit1Change();
     void L1Click();
     void purebyu1Click();
     void D1Click();

@@ -174,8 +174,6 @@ int runPrintCommand(const QStringList& args)
             return fail(QStringLiteral("no printer named %1").arg(a.printerName));
         printer.setPrinterName(a.printerName);
     }
-    printer.setDocName(QStringLiteral("Tayori"));
-    printer.setCreator(QStringLiteral("Tayori"));
     QPrinterDevice device(printer);
 
     PrintJob job(book.grid(), layouts, state.options, ScreenTextMeasure(), device, host, prompter);

@@ -40,6 +40,11 @@ bool QPrinterDevice::beginDocument()
     m_error.clear();
     // Positions are measured from the paper's corner, not from the printable area.
     m_printer.setFullPage(true);
+    // The name the queue (or the PDF) shows.
+    if (m_printer.docName().isEmpty())
+        m_printer.setDocName(QStringLiteral("Tayori"));
+    if (m_printer.creator().isEmpty())
+        m_printer.setCreator(QStringLiteral("Tayori"));
     if (m_painter.begin(&m_printer))
         return true;
     m_error = m_printer.outputFormat() == QPrinter::PdfFormat

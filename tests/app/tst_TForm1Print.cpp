@@ -1,0 +1,203 @@
+#include "ScriptedPrompter.h"
+#include "app/TForm1.h"
+#include "print/PrintJob.h"
+#include "typeset/FontSubstitutes.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+// The window's print commands on its own printer, set to print into a PDF file as the print
+// dialog does when the user picks a file.
+
+namespace {
+
+const QString Sample = QStringLiteral(TAYORI_SOURCE_DIR "/examples/sample.xls");
+const QString Cli = QStringLiteral(TAYORI_BINARY_DIR "/src/cli/tayori-cli");
+
+template <typename T> T* child(QObject& form, const char* name)
+{
+    return form.findChild<T*>(QString::fromLatin1(name));
+}
+
+struct Window
+{
+    ScriptedPrompter prompter;
+    TForm1 form{&prompter};
+
+    explicit Window(const QString& pdf)
+    {
+        form.LoadWorkbook(Sample);
+        form.printer().setOutputFormat(QPrinter::PdfFormat);
+        form.printer().setOutputFileName(pdf);
+    }
+    void set(const char* edit, const QString& text) { child<QLineEdit>(form, edit)->setText(text); }
+    QString text(const char* edit) { return child<QLineEdit>(form, edit)->text(); }
+    void check(const char* radio) { child<QRadioButton>(form, radio)->setChecked(true); }
+    bool idle()
+    {
+        return child<QPushButton>(form, "btnPrint")->isEnabled() &&
+               child<QPushButton>(form, "Button2")->isEnabled() &&
+               child<QAction>(form, "N1")->isEnabled() &&
+               child<QPushButton>(form, "btnExit")->text() == u"終了" && !form.AbortRequested;
+    }
+};
+
+QString bboxText(const QString& pdf)
+{
+    QProcess process;
+    process.start(u"pdftotext"_qs, {u"-bbox-layout"_qs, pdf, u"-"_qs});
+    process.waitForFinished(30000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+int pageCount(const QString& pdf)
+{
+    return int(bboxText(pdf).count(u"<page "_qs));
+}
+
+} // namespace
+
+class tst_TForm1Print : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void printsIntoTheChosenFile();
+    void sameCardsAsTheCommandLine();
+    void abortFromTheExitButton();
+    void previewTrigger();
+    void noPrinter();
+};
+
+void tst_TForm1Print::initTestCase()
+{
+    if (QStandardPaths::findExecutable(u"pdftotext"_qs).isEmpty())
+        QSKIP("pdftotext missing: run scripts/install-deps");
+    QCoreApplication::setApplicationName(u"Tayori"_qs);
+    FontSubstitutes::install();
+}
+
+// "印刷" asks for the range, prints three cards on one A4 sheet and leaves the window idle,
+// the last row in the row display and the barcode written back.
+void tst_TForm1Print::printsIntoTheChosenFile()
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(u"cards.pdf"_qs);
+    Window w(pdf);
+    w.set("edtStartLine", u"3"_qs);
+    w.set("edtEndLine", u"1"_qs);
+    w.check("rdoA4");
+    w.prompter.confirmAnswers << true;
+    QTest::mouseClick(child<QPushButton>(w.form, "btnPrint"), Qt::LeftButton);
+
+    QCOMPARE(w.prompter.questionTexts(), QStringList{u"1～3 を印刷します"_qs});
+    QCOMPARE(w.prompter.questions.front().caption, u"実行確認"_qs);
+    QCOMPARE(pageCount(pdf), 1);
+    QVERIFY(w.idle());
+    QCOMPARE(w.text("edtStartLine"), u"1"_qs);
+    QCOMPARE(w.text("edtEndLine"), u"3"_qs);
+    QCOMPARE(w.text("TntRichEdit1"), w.form.addressBook().grid().rowText(3));
+    QVERIFY(w.form.addressBook().grid().rowText(1).contains(u"(1000013"_qs));
+    QVERIFY(w.form.statusPanel(2).isEmpty());
+}
+
+// The command line makes the same cards as the window from the same list and settings.
+void tst_TForm1Print::sameCardsAsTheCommandLine()
+{
+    QTemporaryDir dir;
+    const QString windowPdf = dir.filePath(u"window.pdf"_qs);
+    Window w(windowPdf);
+    w.set("edtStartLine", u"1"_qs);
+    w.set("edtEndLine", u"6"_qs);
+    w.set("edtStartOfPaper", u"2"_qs);
+    w.check("rdoA4");
+    w.check("rdoYokoOki");
+    w.prompter.confirmAnswers << true;
+    w.form.btnPrintClick();
+    QCOMPARE(w.text("edtStartOfPaper"), u"4"_qs);
+
+    const QString cliPdf = dir.filePath(u"cli.pdf"_qs);
+    QProcess cli;
+    cli.start(Cli, {u"print"_qs, Sample, u"--to"_qs, cliPdf, u"--rows"_qs, u"1-6"_qs, u"--paper"_qs,
+                    u"A4"_qs, u"--kind"_qs, u"YT"_qs, u"--start"_qs, u"2"_qs, u"--settings"_qs,
+                    dir.filePath(u"none.ini"_qs)});
+    QVERIFY(cli.waitForFinished(60000));
+    QCOMPARE(cli.exitCode(), 0);
+    // Pages and words with their boxes; the creation dates may differ.
+    const auto pages = [](const QString& pdf) {
+        const QString text = bboxText(pdf);
+        return text.mid(text.indexOf(u"<doc>"_qs));
+    };
+    const QString window = pages(windowPdf);
+    QVERIFY(window.count(u"<word "_qs) > 50);
+    QCOMPARE(pages(cliPdf), window);
+}
+
+// "印刷中断" during the run, answered OK: the card in hand is the last, the window idle again.
+void tst_TForm1Print::abortFromTheExitButton()
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(u"aborted.pdf"_qs);
+    Window w(pdf);
+    w.set("edtStartLine", u"1"_qs);
+    w.set("edtEndLine", u"6"_qs);
+    w.prompter.confirmAnswers << true << true;
+    bool busy = false;
+    QTimer::singleShot(0, &w.form, [&] {
+        busy = !child<QPushButton>(w.form, "btnPrint")->isEnabled() &&
+               !child<QAction>(w.form, "O1")->isEnabled() &&
+               child<QPushButton>(w.form, "btnExit")->text() == u"印刷中断";
+        QTest::mouseClick(child<QPushButton>(w.form, "btnExit"), Qt::LeftButton);
+    });
+    w.form.btnPrintClick();
+    QVERIFY(busy);
+    QCOMPARE(w.prompter.questionTexts(),
+             (QStringList{u"1～6 を印刷します"_qs, u"中断しますか"_qs}));
+    QCOMPARE(pageCount(pdf), 1);
+    QVERIFY(w.idle());
+}
+
+// The preview prints by writing "印刷" into Edit1; the field is emptied afterwards.
+void tst_TForm1Print::previewTrigger()
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(u"one.pdf"_qs);
+    Window w(pdf);
+    w.set("edtStartLine", u"2"_qs);
+    w.set("edtEndLine", u"2"_qs);
+    w.prompter.confirmAnswers << true;
+    w.set("Edit1", PrintJob::PrintMarker);
+    QCOMPARE(w.prompter.questionTexts(), QStringList{u"2～2 を印刷します"_qs});
+    QCOMPARE(pageCount(pdf), 1);
+    QVERIFY(w.text("Edit1").isEmpty());
+    w.set("Edit1", u"something else"_qs);
+    QCOMPARE(w.prompter.questions.size(), 1);
+}
+
+// Without an installed printer and with no file chosen, the run stops at the printer check.
+void tst_TForm1Print::noPrinter()
+{
+    if (!QPrinterInfo::availablePrinterNames().isEmpty())
+        QSKIP("printers are installed here");
+    ScriptedPrompter prompter;
+    TForm1 form(&prompter);
+    form.LoadWorkbook(Sample);
+    child<QLineEdit>(form, "edtStartLine")->setText(u"1"_qs);
+    child<QLineEdit>(form, "edtEndLine")->setText(u"1"_qs);
+    form.btnPrintClick();
+    QCOMPARE(form.statusPanel(2), u"プリンターが接続されていないようです"_qs);
+    QVERIFY(prompter.questions.isEmpty());
+}
+
+QTEST_MAIN(tst_TForm1Print)
+#include "tst_TForm1Print.moc"
