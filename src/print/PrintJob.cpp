@@ -100,7 +100,7 @@ PrintJob::Result PrintJob::btnPrintClick(const PrintParameters& parameters)
 
     Result result;
     try {
-        result = printRows(start, end, kind);
+        result = printRows(start, end, kind, columns);
     } catch (...) {
         Result ignored;
         finish(ignored);
@@ -112,10 +112,9 @@ PrintJob::Result PrintJob::btnPrintClick(const PrintParameters& parameters)
     return result;
 }
 
-PrintJob::Result PrintJob::printRows(int start, int end, LayoutKind kind)
+PrintJob::Result PrintJob::printRows(int start, int end, LayoutKind kind,
+                                     const HeaderColumns& columns)
 {
-    HeaderColumns columns;
-    columns.FindHeaderColumns(m_grid, nullptr);
     const CardComposer composer(m_options, m_measure);
     const double yubinFontSize = m_layouts.record(kind, LayoutItem::YubinNo1).FontSize;
 

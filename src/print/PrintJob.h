@@ -7,6 +7,7 @@
 #include <QString>
 
 class AddressGrid;
+class HeaderColumns;
 class LayoutTable;
 class PrintHost;
 class PrinterDevice;
@@ -84,7 +85,7 @@ public:
     int SheetPosition() const { return m_sheetPosition; }
 
 private:
-    Result printRows(int start, int end, LayoutKind kind);
+    Result printRows(int start, int end, LayoutKind kind, const HeaderColumns& columns);
     void finish(Result& result);
 
     AddressGrid& m_grid;
