@@ -581,6 +581,7 @@ void TForm1::Edit1Change()
         ui->Edit1->clear();
     }
 }
+
 void TForm1::L1Click() {}
 void TForm1::purebyu1Click() {}
 void TForm1::V1Click() {}
