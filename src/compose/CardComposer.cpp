@@ -57,13 +57,16 @@ CardTexts CardComposer::ComposeCardTexts(const AddressRecord& record, LayoutKind
             renmei.prepend(QString(narrow, QChar(0x3000)));
     }
 
+    // The "印刷コード" cell is the switch. An empty cell of a loaded list holds a single space,
+    // so a cell of blanks counts as empty: otherwise every row would get a barcode.
     QString printed = record[F::PrintedBarcode];
-    if (!record[F::BarcodeData].isEmpty() && !printed.isEmpty()) {
+    if (!IsBlankText(record[F::BarcodeData]) && !IsBlankText(printed)) {
         printed = CustomerBarcode(record[F::BarcodeData]);
         if (grid && columns && (*columns)[F::PrintedBarcode] >= 0)
             grid->setCell((*columns)[F::PrintedBarcode], record.row, printed);
     }
-    card[LayoutItem::PostCode] = o.useCustomerBarcode ? printed : QString();
+    card[LayoutItem::PostCode] =
+        o.useCustomerBarcode && !IsBlankText(printed) ? printed : QString();
 
     const PostalCodeParts postal =
         SplitPostalCode(record[F::PostalCode], o.useZipBoxes[size_t(kind)], o.joinByHyphen,

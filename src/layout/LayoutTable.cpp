@@ -49,7 +49,8 @@ constexpr DefaultRow Defaults[LayoutKindCount][LayoutItemCount] = {
         {Mincho, 10.0, 250, 850, 600, 30, 0},
         {Mincho, 12.0, 250, 700, 600, 40, 0},
         {Mincho, 12.0, 250, 750, 600, 40, 0},
-        {BarcodeFont, 9.0, 2500, 800, 0, 0, 0},
+        // 25 mm from the left: at 250 mm the barcode would lie beyond the card's edge.
+        {BarcodeFont, 9.0, 250, 800, 0, 0, 0},
     },
     {
         // YT

@@ -136,8 +136,17 @@ void tst_CardComposer::barcode_data()
                                        << "1" << true << "(10000133-2-1DDDDDDDD9)"
                                        << "(10000133-2-1DDDDDDDD9)";
     QTest::newRow("built but not printed") << "10000133-2-1"
-                                           << " " << false << ""
+                                           << "1" << false << ""
                                            << "(10000133-2-1DDDDDDDD9)";
+    QTest::newRow("single-space switch is off") << "10000133-2-1"
+                                                << " " << true << ""
+                                                << " ";
+    QTest::newRow("ideographic space switch is on")
+        << "10000133-2-1" << QString(QChar(0x3000)) << true << "(10000133-2-1DDDDDDDD9)"
+        << "(10000133-2-1DDDDDDDD9)";
+    QTest::newRow("blank data builds nothing") << "  "
+                                               << "1" << true << "1"
+                                               << "1";
     QTest::newRow("empty switch suppresses") << "10000133-2-1"
                                              << "" << true << ""
                                              << "";
