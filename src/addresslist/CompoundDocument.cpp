@@ -5,7 +5,6 @@
 
 #include <gsf/gsf-infile-msole.h>
 #include <gsf/gsf-infile.h>
-#include <gsf/gsf-input-memory.h>
 #include <gsf/gsf-input-stdio.h>
 #include <gsf/gsf-utils.h>
 
@@ -26,12 +25,9 @@ CompoundDocument::CompoundDocument(const QString& fileName)
 {
     initGsfOnce();
     GError* error = nullptr;
-    // A mapped file is read without a copy through stdio buffers; not every file maps.
     m_fileSize = QFileInfo(fileName).size();
     const QByteArray name = QFile::encodeName(fileName);
-    GsfInput* input = gsf_input_mmap_new(name.constData(), nullptr);
-    if (!input)
-        input = gsf_input_stdio_new(name.constData(), &error);
+    GsfInput* input = gsf_input_stdio_new(name.constData(), &error);
     if (!input) {
         m_error = error ? QString::fromUtf8(error->message) : QStringLiteral("cannot open file");
         if (error)
