@@ -1,3 +1,4 @@
+#include "ScriptedPrompter.h"
 #include "common/FileAttributes.h"
 #include "common/IniFile.h"
 #include "common/Prompter.h"
@@ -11,27 +12,6 @@
 using namespace SettingsText;
 
 namespace {
-
-// Answers confirm() with the next scripted answer and records what was asked.
-class ScriptedPrompter : public Prompter
-{
-public:
-    QList<bool> answers;
-    QStringList asked;
-
-    void showMessage(const QString& text) override { asked << text; }
-    void showError(const QString& text) override { asked << text; }
-    bool confirm(const QString& text, const QString& caption) override
-    {
-        asked << caption + u'|' + text;
-        return answers.isEmpty() ? false : answers.takeFirst();
-    }
-    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
-};
 
 QByteArray readBytes(const QString& path)
 {
@@ -192,7 +172,7 @@ void tst_SettingsText::writeSettingCreatesOnlyWhenAsked()
     QCOMPARE(readBytes(path), QByteArray("[Form]\r\ntop=\"144\"\r\n"));
     QVERIFY(WriteSetting(path, "Form", "left", "201", false, prompter, &error));
     QCOMPARE(ReadSetting(path, "FORM", "LEFT"), QStringLiteral("201"));
-    QVERIFY(prompter.asked.isEmpty());
+    QVERIFY(prompter.questions.isEmpty());
 }
 
 void tst_SettingsText::writeSettingAsksForReadOnlyFile_data()
@@ -210,12 +190,13 @@ void tst_SettingsText::writeSettingAsksForReadOnlyFile()
     writeBytes(path, Existing);
     makeReadOnly(path);
     ScriptedPrompter prompter;
-    prompter.answers << answer;
+    prompter.confirmAnswers << answer;
     QString error;
     QCOMPARE(WriteSetting(path, "Form", "top", "7", false, prompter, &error), answer);
     QVERIFY2(error.isEmpty(), qPrintable(error));
-    QCOMPARE(prompter.asked,
-             QStringList(QString::fromUtf8("問合わせ|読み出し専用です。書き込みますか")));
+    QCOMPARE(prompter.questions.size(), 1);
+    QCOMPARE(prompter.questions[0].text, QString::fromUtf8("読み出し専用です。書き込みますか"));
+    QCOMPARE(prompter.questions[0].caption, QString::fromUtf8("問合わせ"));
     QCOMPARE(FileAttributes::isReadOnly(path), !answer);
     QCOMPARE(ReadSetting(path, "Form", "top"), answer ? QStringLiteral("7") : QStringLiteral("1"));
     QCOMPARE(ReadSetting(path, "Unknown", "Keep"), QStringLiteral("me"));
