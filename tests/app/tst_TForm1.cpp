@@ -1,3 +1,4 @@
+#include "DialogTesting.h"
 #include "ScriptedPrompter.h"
 #include "app/TForm1.h"
 
@@ -27,23 +28,6 @@ template <typename T> T* child(QObject& form, const char* name)
     if (!object)
         qWarning("no %s named %s", T::staticMetaObject.className(), name);
     return object;
-}
-
-// Fills sheet slots the way the workbook reader's events do, then shows sheet 1.
-void fillBook(AddressBook& book, const QStringList& sheetNames,
-              const QList<std::tuple<int, int, int, QString>>& cells)
-{
-    QStringList tabs;
-    for (int i = 1; i <= AddressBook::SheetSlots; ++i)
-        tabs << QStringLiteral("Sheet%1").arg(i);
-    book.setTabCaptions(tabs);
-    book.setSheetCount(1);
-    for (const QString& name : sheetNames)
-        book.XBiff1ReadSheetName(name);
-    for (const auto& [sheet, row, column, text] : cells)
-        book.XBiff1ReadCell(sheet, row, column, text);
-    book.ShowSheet(1);
-    book.setTabCaptions(book.tabCaptions().mid(0, book.sheetCount() - 1));
 }
 
 } // namespace
@@ -261,7 +245,7 @@ void tst_TForm1::openOtherExtensions()
     prompter.openAnswers << (fileName.isEmpty() ? QString() : dir.filePath(fileName));
     TForm1 form(&prompter);
     AddressBook& book = form.addressBook();
-    fillBook(book, {QStringLiteral("名簿")},
+    FillBook(book, {QStringLiteral("名簿")},
              {{1, 0, 0, QStringLiteral("宛先")}, {1, 1, 0, QStringLiteral("山田太郎")}});
     auto* rowText = child<QLineEdit>(form, "TntRichEdit1");
     rowText->setText(QStringLiteral("unchanged"));
@@ -332,7 +316,7 @@ void tst_TForm1::unreadableWorkbookIsRefused()
     ScriptedPrompter prompter;
     prompter.openAnswers << path;
     TForm1 form(&prompter);
-    fillBook(form.addressBook(), {QStringLiteral("名簿")}, {{1, 1, 0, QStringLiteral("山田")}});
+    FillBook(form.addressBook(), {QStringLiteral("名簿")}, {{1, 1, 0, QStringLiteral("山田")}});
 
     form.LoadBtnClick();
 
@@ -405,7 +389,7 @@ void tst_TForm1::selectedCellShown()
     QFETCH(int, shownRow);
     ScriptedPrompter prompter;
     TForm1 form(&prompter);
-    fillBook(form.addressBook(), {QStringLiteral("名簿")},
+    FillBook(form.addressBook(), {QStringLiteral("名簿")},
              {{1, 2, 0, QStringLiteral("山田 太郎")},
               {1, 2, 1, QStringLiteral("東京都")},
               {1, 3, 0, QStringLiteral("鈴木")},
@@ -445,7 +429,7 @@ void tst_TForm1::tabsSwitchSheets()
     QFETCH(QString, firstCell);
     ScriptedPrompter prompter;
     TForm1 form(&prompter);
-    fillBook(form.addressBook(),
+    FillBook(form.addressBook(),
              {QStringLiteral("住所録"), QStringLiteral("友人"), QStringLiteral("会社")},
              {{1, 0, 0, QStringLiteral("宛先|敬称付き")},
               {1, 1, 0, QStringLiteral("山田")},
@@ -473,7 +457,7 @@ void tst_TForm1::redrawKeepsSelection()
 {
     ScriptedPrompter prompter;
     TForm1 form(&prompter);
-    fillBook(form.addressBook(), {QStringLiteral("住所録"), QStringLiteral("友人")},
+    FillBook(form.addressBook(), {QStringLiteral("住所録"), QStringLiteral("友人")},
              {{1, 9, 0, QStringLiteral("山田")}, {2, 1, 0, QStringLiteral("鈴木")}});
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -501,7 +485,7 @@ void tst_TForm1::columnWidthsReachTheView()
     AddressBook& book = form.addressBook();
     book.XBiff1ReadColW(1, 0, 2048);
     book.XBiff1ReadColW(1, 1, 4096);
-    fillBook(book, {QStringLiteral("名簿")}, {{1, 1, 20, QStringLiteral("x")}});
+    FillBook(book, {QStringLiteral("名簿")}, {{1, 1, 20, QStringLiteral("x")}});
     auto* grid = child<QTableView>(form, "TntStringGrid1");
     QCOMPARE(grid->columnWidth(1), 64);
     QCOMPARE(grid->columnWidth(2), 128);

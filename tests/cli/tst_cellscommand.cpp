@@ -1,3 +1,4 @@
+#include "CliRun.h"
 #include "ScriptedPrompter.h"
 #include "addresslist/AddressBook.h"
 #include "addresslist/DelimitedList.h"
@@ -12,30 +13,11 @@
 
 namespace {
 
-const QString Cli = QStringLiteral(TAYORI_BINARY_DIR "/src/cli/tayori-cli");
 const QString CsvDir = QStringLiteral(TAYORI_TESTDATA "/csv/");
 
-struct Run
+CliRun cells(const QStringList& args)
 {
-    int exitCode = -1;
-    QStringList lines;
-    QString errors;
-};
-
-Run cells(const QStringList& args)
-{
-    QProcess process;
-    process.start(Cli, QStringList{"cells"} + args);
-    Run run;
-    if (!process.waitForFinished(60000))
-        return run;
-    run.exitCode = process.exitCode();
-    const QString out = QString::fromUtf8(process.readAllStandardOutput());
-    run.lines = out.split(u'\n');
-    if (run.lines.last().isEmpty())
-        run.lines.removeLast();
-    run.errors = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    return RunCli(QStringList{"cells"} + args);
 }
 
 QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
@@ -83,11 +65,11 @@ void tst_CellsCommand::everyShownCellOnce()
     QFETCH(QString, file);
     QFETCH(QString, caption);
     QFETCH(QString, nameCell);
-    const Run run = cells({CsvDir + file});
+    const CliRun run = cells({CsvDir + file});
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.errors, QString());
-    QCOMPARE(run.lines.value(0), "sheets\t" + caption);
-    QVERIFY(run.lines.contains(nameCell));
+    QCOMPARE(run.lines().value(0), "sheets\t" + caption);
+    QVERIFY(run.lines().contains(nameCell));
 
     // The same cells as the grid of the list loaded here, in row order, blanks left out.
     AddressBook book;
@@ -102,7 +84,7 @@ void tst_CellsCommand::everyShownCellOnce()
                 expected << QStringLiteral("1\t%1\t%2\t%3").arg(r).arg(c).arg(text);
         }
     }
-    QCOMPARE(run.lines.mid(1), expected);
+    QCOMPARE(run.lines().mid(1), expected);
 }
 
 void tst_CellsCommand::escapes()
@@ -110,9 +92,9 @@ void tst_CellsCommand::escapes()
     QTemporaryDir dir;
     const QString path =
         writeFile(dir, "escapes.CSV", "x,\"a\tb\",\"c\nd\",e\\f,\"g\r\nh\",\" \",\"\",𠮷野ü\n");
-    const Run run = cells({path});
+    const CliRun run = cells({path});
     QCOMPARE(run.exitCode, 0);
-    QCOMPARE(run.lines,
+    QCOMPARE(run.lines(),
              (QStringList{"sheets\tescapes", "1\t0\t0\tx", "1\t0\t1\ta\\tb", "1\t0\t2\tc\\nd",
                           "1\t0\t3\te\\\\f", "1\t0\t4\tg\\r\\nh", "1\t0\t7\t𠮷野ü"}));
 }
@@ -130,17 +112,19 @@ void tst_CellsCommand::workbookCells()
 {
     QFETCH(QString, name);
     const QString base = QStringLiteral(TAYORI_TESTDATA "/xls/") + name;
-    const Run run = cells({base + ".xls"});
+    const CliRun run = cells({base + ".xls"});
     QCOMPARE(run.exitCode, 0);
 
     QFile sheets(base + ".sheets.txt");
     QVERIFY(sheets.open(QIODevice::ReadOnly));
     QStringList names = QString::fromUtf8(sheets.readAll()).split(u'\n', Qt::SkipEmptyParts);
-    QCOMPARE(run.lines.value(0), QStringList(QStringList{"sheets"} + names.mid(0, 15)).join(u'\t'));
+    QCOMPARE(run.lines().value(0),
+             QStringList(QStringList{"sheets"} + names.mid(0, 15)).join(u'\t'));
 
     // Every text cell that another reader finds within the sheets' limits, at the same place
     // and with the same (escaped) text; nothing beyond the limits.
-    const QSet<QString> printed(run.lines.begin() + 1, run.lines.end());
+    const QStringList lines = run.lines();
+    const QSet<QString> printed(lines.begin() + 1, lines.end());
     QFile expected(base + ".expected.tsv");
     QVERIFY(expected.open(QIODevice::ReadOnly));
     int texts = 0;
@@ -185,10 +169,10 @@ void tst_CellsCommand::failures()
     QFETCH(int, exitCode);
     QTemporaryDir dir;
     const QString path = name.isEmpty() ? dir.filePath("missing.csv") : writeFile(dir, name, bytes);
-    const Run run = cells({path});
+    const CliRun run = cells({path});
     QCOMPARE(run.exitCode, exitCode);
     QVERIFY(!run.errors.trimmed().isEmpty());
-    QVERIFY(run.lines.isEmpty());
+    QVERIFY(run.lines().isEmpty());
 
     QCOMPARE(cells({}).exitCode, 2);
 }

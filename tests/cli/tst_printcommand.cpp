@@ -1,3 +1,5 @@
+#include "CliRun.h"
+
 #include <QFile>
 #include <QPageSize>
 #include <QProcess>
@@ -10,27 +12,11 @@
 
 namespace {
 
-const QString Cli = QStringLiteral(TAYORI_BINARY_DIR "/src/cli/tayori-cli");
 const QString Sample = QStringLiteral(TAYORI_SOURCE_DIR "/examples/sample.xls");
 
-struct Run
+CliRun print(const QStringList& args)
 {
-    int exitCode = -1;
-    QString out;
-    QString errors;
-};
-
-Run print(const QStringList& args)
-{
-    QProcess process;
-    process.start(Cli, QStringList{u"print"_qs} + args);
-    Run run;
-    if (!process.waitForFinished(60000))
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.errors = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    return RunCli(QStringList{u"print"_qs} + args);
 }
 
 QString tool(const QString& name, const QStringList& args)
@@ -147,7 +133,7 @@ void tst_PrintCommand::usage()
     for (QString& a : args)
         if (a == u"a.pdf")
             a = dir.filePath(a);
-    const Run run = print(args);
+    const CliRun run = print(args);
     QCOMPARE(run.exitCode, exitCode);
     QVERIFY2(run.errors.contains(error), qPrintable(run.errors));
     QVERIFY(!QFile::exists(dir.filePath(u"a.pdf"_qs)));
@@ -158,7 +144,7 @@ void tst_PrintCommand::postcards()
 {
     QTemporaryDir dir;
     const QString pdf = dir.filePath(u"cards.pdf"_qs);
-    const Run run =
+    const CliRun run =
         print({Sample, u"--to"_qs, pdf, u"--kind"_qs, u"TT"_qs, u"--paper"_qs, u"POST"_qs});
     QCOMPARE(run.exitCode, 0);
     QVERIFY2(run.out.startsWith(u"6 cards on 6 sheets"_qs), qPrintable(run.out));
@@ -178,7 +164,7 @@ void tst_PrintCommand::sheetRangeAndStart()
 {
     QTemporaryDir dir;
     const QString pdf = dir.filePath(u"a4.pdf"_qs);
-    const Run run =
+    const CliRun run =
         print({Sample, u"--to"_qs, pdf, u"--sheet"_qs, u"2"_qs, u"--kind"_qs, u"YY"_qs,
                u"--paper"_qs, u"A4"_qs, u"--rows"_qs, u"4-2"_qs, u"--start"_qs, u"3"_qs});
     QCOMPARE(run.exitCode, 0);
@@ -213,7 +199,7 @@ void tst_PrintCommand::settingsFile()
         "[ITEMFONT]\r\nITEM47=\"IPAMincho,12.0,300,200,600,40,0,False,False,False\"\r\n");
     file.close();
     const QString pdf = dir.filePath(u"a3.pdf"_qs);
-    const Run run =
+    const CliRun run =
         print({Sample, u"--to"_qs, pdf, u"--rows"_qs, u"1-1"_qs, u"--settings"_qs, ini});
     QCOMPARE(run.exitCode, 0);
     QVERIFY2(run.out.startsWith(u"1 cards on 1 sheets, rows 1-1, next start 3"_qs),
@@ -239,7 +225,7 @@ void tst_PrintCommand::refusedList()
     file.write("\xEF\xBB\xBF名前,住所\r\n山田 太郎,東京都\r\n");
     file.close();
     const QString pdf = dir.filePath(u"none.pdf"_qs);
-    const Run run = print({csv, u"--to"_qs, pdf});
+    const CliRun run = print({csv, u"--to"_qs, pdf});
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.errors.contains(u"宛名のリストではなさそうです"_qs), qPrintable(run.errors));
     QVERIFY(!QFile::exists(pdf));
