@@ -30,6 +30,7 @@ private Q_SLOTS:
     void selectionAndCaret();
     void preeditDrawnAtCaret();
     void setterRules();
+    void autoSize();
     void defaultsAreWhatANewFieldHas();
 };
 
@@ -433,6 +434,36 @@ void tst_TTateEditPaint::setterRules()
     field.setMaximumSize(100, 100);
     field.setProperty("Width", 500);
     QCOMPARE(field.Width(), 100);
+}
+
+// AutoSize fits the field around its one line: inset on one side plus 4 (a column lies the
+// other way), 20 x 12 when empty; only a field on a face is resized.
+void tst_TTateEditPaint::autoSize()
+{
+    TTateEdit alone;
+    alone.setText(u"ABC"_qs);
+    alone.setAutoSize(true);
+    QCOMPARE(alone.size(), QSize(20, 121));
+
+    QWidget face;
+    TTateEdit field(&face);
+    field.setFont(gothic12());
+    field.setAutoSize(true);
+    QCOMPARE(field.size(), QSize(20, 12));
+    field.setText(u"東京都"_qs);
+    const int cell = field.caretRectAt(0).height();
+    QCOMPARE(field.size(), QSize(4 + 36 + 4, 4 + cell + 4));
+    field.setVertical(true);
+    field.setText(u"東京都港区"_qs);
+    QCOMPARE(field.size(), QSize(4 + cell + 4, 4 + 60 + 4));
+    field.setText(QString());
+    QCOMPARE(field.size(), QSize(12, 20));
+
+    field.BeginLoading();
+    field.setText(u"東京"_qs);
+    QCOMPARE(field.size(), QSize(12, 20));
+    field.Loaded();
+    QCOMPARE(field.size(), QSize(4 + cell + 4, 4 + 24 + 4));
 }
 
 // The table a layout file compares with is the state of a new field.
