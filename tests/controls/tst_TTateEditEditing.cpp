@@ -39,8 +39,8 @@ QFont gothic12()
     return font;
 }
 
-// Keys separated by spaces: "S+" Shift, "C+" Ctrl; named keys, a letter, or one character
-// typed. "BS*" holds Backspace down (the press, then three auto-repeats).
+// Keys separated by spaces: "S+" Shift, "C+" Ctrl, "K+" a keypad key; named keys, a letter, or one
+// character typed. "BS*" holds Backspace down (the press, then three auto-repeats).
 void play(QWidget* widget, const QString& script)
 {
     static const QHash<QString, Qt::Key> named{
@@ -52,7 +52,9 @@ void play(QWidget* widget, const QString& script)
     for (QString token : script.split(u' ', Qt::SkipEmptyParts)) {
         Qt::KeyboardModifiers mods;
         while (token.size() > 2 && token[1] == u'+') {
-            mods |= token[0] == u'S' ? Qt::ShiftModifier : Qt::ControlModifier;
+            mods |= token[0] == u'S'   ? Qt::ShiftModifier
+                    : token[0] == u'K' ? Qt::KeypadModifier
+                                       : Qt::ControlModifier;
             token = token.mid(2);
         }
         const bool held = token.endsWith(u'*');
@@ -228,6 +230,9 @@ void tst_TTateEditEditing::keyScripts_data()
         << abcd << true << 1 << none << no << u"C+^"_qs << abcd << 4 << 0 << 0 << none;
     QTest::newRow("control characters without a command are not typed")
         << abcd << false << 0 << none << no << u"C+B C+E C+Tab"_qs << abcd << 0 << 0 << 0 << none;
+    QTest::newRow("keypad with Num Lock off: Num 4, Num Del, Num 0")
+        << abcd << false << 2 << none << no << u"K+Left K+Del K+Ins X"_qs << u"AXD"_qs << 2 << 2
+        << 2 << none;
     QTest::newRow("Home and End do nothing")
         << abcd << false << 2 << none << no << u"Home"_qs << abcd << 2 << 2 << 0 << none;
     QTest::newRow("Ctrl+R makes it read-only: no more typing")

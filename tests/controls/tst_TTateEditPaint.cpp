@@ -362,12 +362,20 @@ void tst_TTateEditPaint::selectionAndCaret()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QTRY_VERIFY(field.hasFocus());
 
+    field.setReadOnly(true); // no caret
+    const QImage plain = rendered(field);
+    field.setReadOnly(false);
     field.setSelection(1, 2);
     QImage image = rendered(field);
     const QColor highlight = field.palette().color(QPalette::Highlight);
     QCOMPARE(QColor(image.pixel(5, 16 + 1)), highlight); // unit 1: rows 16-27
     QVERIFY(QColor(image.pixel(5, 4 + 1)) != highlight);
     QVERIFY(QColor(image.pixel(5, 28 + 6)) != highlight);
+    // The units around the selection stay as they were, glyph for glyph (the caret stands
+    // on row 28).
+    QCOMPARE(image.copy(0, 0, 24, 16), plain.copy(0, 0, 24, 16));
+    QCOMPARE(image.copy(0, 29, 24, 20), plain.copy(0, 29, 24, 20));
+    QVERIFY(image.copy(0, 16, 24, 12) != plain.copy(0, 16, 24, 12));
 
     field.setCaret(2);
     image = rendered(field);
