@@ -2,7 +2,6 @@
 // no temporary file is left. The full disk and the read-only folder are real mounts.
 #include "PrivateMount.h"
 #include "common/AtomicFile.h"
-#include "common/IniFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -34,47 +33,31 @@ class tst_AtomicFile : public QObject
 private Q_SLOTS:
     void failedSaveSaysWhy_data();
     void failedSaveSaysWhy();
-    void reasonsWithoutMounts_data();
-    void reasonsWithoutMounts();
     void replacesAndKeepsMode();
 };
 
 void tst_AtomicFile::failedSaveSaysWhy_data()
 {
     QTest::addColumn<PrivateMount::Kind>("kind");
-    QTest::addColumn<bool>("settings");
     QTest::addColumn<QString>("reason");
     const QString full = QStringLiteral("ディスクの空き容量が足りません");
     const QString readOnly = QStringLiteral("読み出し専用の場所です");
-    QTest::newRow("list into a full disk") << PrivateMount::Kind::FullDisk << false << full;
-    QTest::newRow("list into a read-only folder")
-        << PrivateMount::Kind::ReadOnly << false << readOnly;
-    QTest::newRow("settings into a full disk") << PrivateMount::Kind::FullDisk << true << full;
-    QTest::newRow("settings into a read-only folder")
-        << PrivateMount::Kind::ReadOnly << true << readOnly;
+    QTest::newRow("full disk") << PrivateMount::Kind::FullDisk << full;
+    QTest::newRow("read-only folder") << PrivateMount::Kind::ReadOnly << readOnly;
 }
 
 void tst_AtomicFile::failedSaveSaysWhy()
 {
     QFETCH(PrivateMount::Kind, kind);
-    QFETCH(bool, settings);
     QFETCH(QString, reason);
-    const QByteArray old = "[Form]\r\ntop=\"1\"\r\n";
+    const QByteArray old = "old list";
     const QByteArray big(200 * 1024, 'y');
     const auto result = PrivateMount::run(
-        kind, [&](const QString& folder) { writeFile(folder + "/old.ini", old); },
+        kind, [&](const QString& folder) { writeFile(folder + "/list.csvu", old); },
         [&](const QString& folder) {
-            const QString path = folder + "/old.ini";
+            const QString path = folder + "/list.csvu";
             QString error;
-            bool written = false;
-            if (settings) {
-                IniFile ini;
-                ini.load(path);
-                ini.setValue("Form", "big", QString::fromLatin1(big));
-                written = ini.save(&error);
-            } else {
-                written = AtomicFile::write(path, big, &error);
-            }
+            const bool written = AtomicFile::write(path, big, &error);
             const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
             return QStringList{written ? "written" : "refused", error,
                                readFile(path) == old ? "old file whole" : "old file changed",
@@ -85,37 +68,12 @@ void tst_AtomicFile::failedSaveSaysWhy()
         QSKIP("this system does not let the test mount a private tmpfs");
     const QStringList lines = result->split(u'\n');
     QCOMPARE(lines.value(0), QStringLiteral("refused"));
-    QVERIFY2(lines.value(1).endsWith(QStringLiteral("/old.ini: ") + reason),
+    QVERIFY2(lines.value(1).endsWith(QStringLiteral("/list.csvu: ") + reason),
              qPrintable(lines.value(1)));
     QCOMPARE(lines.value(2), QStringLiteral("old file whole"));
-    const QString leftOver = kind == PrivateMount::Kind::FullDisk ? "filler old.ini" : "old.ini";
+    const QString leftOver =
+        kind == PrivateMount::Kind::FullDisk ? "filler list.csvu" : "list.csvu";
     QCOMPARE(lines.value(3), leftOver);
-}
-
-void tst_AtomicFile::reasonsWithoutMounts_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("missing folder") << "no-such-folder/list.csvu"
-                                    << "保存先のフォルダーが見つかりません";
-    QTest::newRow("a folder of that name") << "taken"
-                                           << "同じ名前のフォルダーがあります";
-    QTest::newRow("a file in place of the folder") << "plain/list.csvu"
-                                                   << "保存先のフォルダーが見つかりません";
-}
-
-void tst_AtomicFile::reasonsWithoutMounts()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, reason);
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkdir("taken"));
-    writeFile(dir.filePath("plain"), "x");
-    const QString path = dir.filePath(name);
-    QString error;
-    QVERIFY(!AtomicFile::write(path, "data", &error));
-    QCOMPARE(error, QDir::toNativeSeparators(path) + QStringLiteral(": ") + reason);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"plain"});
 }
 
 void tst_AtomicFile::replacesAndKeepsMode()
