@@ -99,8 +99,14 @@ bool RunPainter::canDraw(QStringView unit) const
 {
     if (m_shaper->isValid() && m_shaper->horizontalGlyph(unit).index != 0)
         return true;
+    // Variation selectors (as in names written with a variant of a kanji), joiners and other
+    // format characters draw nothing of their own.
+    const char32_t c = TextUnits::codePoint(unit);
+    if (QChar::category(c) == QChar::Other_Format || (c >= 0xFE00 && c <= 0xFE0F) ||
+        (c >= 0xE0100 && c <= 0xE01EF) || (c >= 0x180B && c <= 0x180D))
+        return true;
     // The metrics look through the same fallback faces QPainter draws with.
-    return m_metrics.inFontUcs4(TextUnits::codePoint(unit));
+    return m_metrics.inFontUcs4(c);
 }
 
 QList<int> RunPainter::advances(const TextUnits& units) const
