@@ -176,11 +176,10 @@ void TfrmPreView::FormCreate()
     connect(ui->chkAutoUpdate, &QCheckBox::clicked, this, &TfrmPreView::chkAutoUpdateClick);
     for (QCheckBox* box : {ui->chkLock, ui->chkNoView, ui->chkNoPrint})
         connect(box, &QCheckBox::clicked, this, &TfrmPreView::propertyPanelClick);
-    connect(ui->cbFontName, &QComboBox::currentTextChanged, this,
-            &TfrmPreView::cbFontNameChange);
-    for (QWidget* w : std::initializer_list<QWidget*>{ui->edtX, ui->edtY, ui->edtWidth,
-                                                      ui->edtHeight, ui->edtWidthEx, ui->edtSize,
-                                                      ui->cbFontName})
+    connect(ui->cbFontName, &QComboBox::currentTextChanged, this, &TfrmPreView::cbFontNameChange);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ui->edtX, ui->edtY, ui->edtWidth, ui->edtHeight,
+                                         ui->edtWidthEx, ui->edtSize, ui->cbFontName})
         w->installEventFilter(this);
 
     setMinimumSize(520, 300);
@@ -246,12 +245,14 @@ void TfrmPreView::createFields()
                 edit->setReadOnly(true);
                 edit->setTransParent(true);
             }
-            edit->installEventFilter(this);
+            edit->setPrompter(m_prompter);
+            connect(edit, &TTateEdit::OnClick, this, [this, edit] { fieldClick(edit); });
             edit->setContextMenuPolicy(Qt::CustomContextMenu);
-            connect(edit, &QWidget::customContextMenuRequested, this, [this, edit](const QPoint& p) {
-                m_contextTarget = edit;
-                m_popupMenu2->popup(edit->mapToGlobal(p));
-            });
+            connect(edit, &QWidget::customContextMenuRequested, this,
+                    [this, edit](const QPoint& p) {
+                        m_contextTarget = edit;
+                        m_popupMenu2->popup(edit->mapToGlobal(p));
+                    });
             m_fields[size_t(i)][size_t(k)] = edit;
         }
     }
@@ -402,6 +403,23 @@ void TfrmPreView::ReleaseSelection(bool click)
     QApplication::sendEvent(target, &release);
 }
 
+bool TfrmPreView::autoUpdate() const
+{
+    return ui->chkAutoUpdate->isChecked();
+}
+
+void TfrmPreView::setAutoUpdate(bool on)
+{
+    ui->chkAutoUpdate->setChecked(on);
+    chkAutoUpdateClick();
+}
+
+void TfrmPreView::reshow()
+{
+    m_selectedItem = -1;
+    ApplyLayoutKind(m_currentKind, true);
+}
+
 void TfrmPreView::showEvent(QShowEvent* event)
 {
     m_selectedItem = -1;
@@ -472,8 +490,8 @@ void TfrmPreView::Button2Click()
     QStringList patterns;
     for (const QByteArray& format : QImageReader::supportedImageFormats())
         patterns << QStringLiteral("*.") + QString::fromLatin1(format).toUpper();
-    const QString filter = QStringLiteral("画像ファイル|") + patterns.join(u';') +
-                           QStringLiteral("|すべて(*.*)|*.*");
+    const QString filter =
+        QStringLiteral("画像ファイル|") + patterns.join(u';') + QStringLiteral("|すべて(*.*)|*.*");
     const QString path =
         m_prompter->openFileName(filter, QString(), QStringLiteral("背景イメージの読み込み"));
     if (path.isEmpty())
@@ -554,10 +572,10 @@ void TfrmPreView::fieldClick(TTateEdit* edit)
     setPanelCheck(ui->chkNoView, r.NoView);
     setPanelCheck(ui->chkNoPrint, r.NoPrint);
 
-    setWindowTitle(Caption + QStringLiteral(" - [") + displayName + QStringLiteral("] ") +
-                   QString::asprintf("X=%d Y=%d W=%d H=%d %s", r.X, r.Y, r.Width, r.Height,
-                                     edit->Alignment() == TTateEdit::alJustifyEx ? "True"
-                                                                                 : "False"));
+    setWindowTitle(
+        Caption + QStringLiteral(" - [") + displayName + QStringLiteral("] ") +
+        QString::asprintf("X=%d Y=%d W=%d H=%d %s", r.X, r.Y, r.Width, r.Height,
+                          edit->Alignment() == TTateEdit::alJustifyEx ? "True" : "False"));
 }
 
 void TfrmPreView::StoreLayoutItem(int kind, int item, const LayoutItemRecord& values,
@@ -572,11 +590,10 @@ void TfrmPreView::StoreLayoutItem(int kind, int item, const LayoutItemRecord& va
 
 void TfrmPreView::ApplyPropertyPanel()
 {
-    if (m_selectedItem < 0 || m_selectedItem >= LayoutItemCount ||
-        ui->Panel2->toolTip().isEmpty())
+    if (m_selectedItem < 0 || m_selectedItem >= LayoutItemCount || ui->Panel2->toolTip().isEmpty())
         return;
     const std::pair<QLineEdit*, const char*> boxes[] = {
-        {ui->edtX, "左"},       {ui->edtY, "上"},         {ui->edtWidth, "幅"},
+        {ui->edtX, "左"},      {ui->edtY, "上"},       {ui->edtWidth, "幅"},
         {ui->edtHeight, "高"}, {ui->edtWidthEx, "Ex"}, {ui->edtSize, "ｻｲｽﾞ"}};
     if (ui->cbFontName->currentText().isEmpty())
         return;
@@ -589,16 +606,16 @@ void TfrmPreView::ApplyPropertyPanel()
         bool ok = false;
         values[n] = boxes[n].first->text().trimmed().toInt(&ok);
         if (!ok) {
-            m_prompter->showError(QStringLiteral("「%1」の値 \"%2\" は整数ではありません。")
-                                      .arg(QString::fromUtf8(boxes[n].second),
-                                           boxes[n].first->text()));
+            m_prompter->showError(
+                QStringLiteral("「%1」の値 \"%2\" は整数ではありません。")
+                    .arg(QString::fromUtf8(boxes[n].second), boxes[n].first->text()));
             return;
         }
     }
     const std::optional<double> size = decimalOf(ui->edtSize->text());
     if (!size) {
-        m_prompter->showError(QStringLiteral("「ｻｲｽﾞ」の値 \"%1\" は数値ではありません。")
-                                  .arg(ui->edtSize->text()));
+        m_prompter->showError(
+            QStringLiteral("「ｻｲｽﾞ」の値 \"%1\" は数値ではありません。").arg(ui->edtSize->text()));
         return;
     }
     LayoutItemRecord r;
@@ -663,8 +680,7 @@ void TfrmPreView::cbFontNameChange(const QString& text)
     int points = ui->edtSize->text().toInt(&ok);
     if (!ok)
         points = base;
-    font.setPixelSize(
-        qMax(1, qRound(qRound(points * m_zoom / 100.0) * ScreenDpi / 72.0)));
+    font.setPixelSize(qMax(1, qRound(qRound(points * m_zoom / 100.0) * ScreenDpi / 72.0)));
     edit->setFont(font);
     if (ui->chkAutoUpdate->isChecked())
         ApplyPropertyPanel();
@@ -757,14 +773,6 @@ void TfrmPreView::alignTargets(int which)
 
 bool TfrmPreView::eventFilter(QObject* watched, QEvent* event)
 {
-    if (auto* edit = qobject_cast<TTateEdit*>(watched)) {
-        if (event->type() == QEvent::MouseButtonRelease) {
-            auto* e = static_cast<QMouseEvent*>(event);
-            if (e->button() == Qt::LeftButton && edit->rect().contains(e->position().toPoint()))
-                fieldClick(edit);
-        }
-        return false;
-    }
     if (watched == ui->Panel8 && event->type() == QEvent::MouseButtonRelease) {
         ReleaseSelection(false);
         return false;
@@ -784,8 +792,7 @@ bool TfrmPreView::eventFilter(QObject* watched, QEvent* event)
     }
     if (event->type() == QEvent::KeyRelease) {
         auto* e = static_cast<QKeyEvent*>(event);
-        if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) &&
-            watched != ui->cbFontName)
+        if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && watched != ui->cbFontName)
             numberBoxEnter(static_cast<QLineEdit*>(watched));
     }
     return QWidget::eventFilter(watched, event);

@@ -40,6 +40,12 @@ public:
     // Checks the orientation and writing buttons for `kind` without running their commands.
     void setKindButtons(LayoutKind kind);
     double Zoom() const { return m_zoom; }
+    // "自動更新": moves and font choices store at once.
+    bool autoUpdate() const;
+    void setAutoUpdate(bool on);
+    // What showing the window does, for a window already shown: no selection, the face of
+    // CurrentKind brought up to date.
+    void reshow();
     int SelectedItem() const { return m_selectedItem; }
 
     // The field of (item, kind) and the face of a kind.
