@@ -57,7 +57,7 @@ void TForm1::purebyu1Click()
 
 void TForm1::rdoYokoOkiClick()
 {
-    if (!frmPreView->isVisible())
+    if (!frmPreView || !frmPreView->isVisible())
         return;
     const LayoutKind kind = currentLayoutKind();
     frmPreView->setCurrentKind(kind);
@@ -68,7 +68,8 @@ void TForm1::rdoYokoOkiClick()
 
 void TForm1::ShowRecord(int row)
 {
-    if (!frmPreView->isVisible())
+    // The grid selects its first cell while the window is made, before the preview exists.
+    if (!frmPreView || !frmPreView->isVisible())
         return;
     AddressGrid& grid = m_book.grid();
     if (!HeaderColumns::IsAddressList(grid))
