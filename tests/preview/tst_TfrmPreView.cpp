@@ -72,6 +72,7 @@ private Q_SLOTS:
     void autoStoreOffWaitsForUpdate();
     void alignTops();
     void lockBlocksEditMode();
+    void endingEditModeClicksBeneath();
     void noViewHidesWhileTransparent();
     void undecodablePictureKeepsTheFace();
     void pictureFromFile();
@@ -295,6 +296,20 @@ void tst_TfrmPreView::lockBlocksEditMode()
     // A click on the face ends edit mode.
     QTest::mouseClick(p.window.face(LayoutKind::TT), Qt::LeftButton, {}, QPoint(5, 300));
     QVERIFY(!p.window.StretchHandle1()->Attached());
+}
+
+// "編集モード解除(&E)" lets go of the fields and clicks what lies under the pointer.
+void tst_TfrmPreView::endingEditModeClicksBeneath()
+{
+    Preview p;
+    TTateEdit* kaishamei = p.window.field(LayoutItem::Kaishamei, LayoutKind::TT);
+    p.window.editField(p.atena(), false);
+    QCursor::setPos(kaishamei->mapToGlobal(QPoint(5, 30)));
+    if (QCursor::pos() != kaishamei->mapToGlobal(QPoint(5, 30)))
+        QSKIP("this platform has no pointer to move");
+    p.window.PopupMenu2()->findChild<QAction*>(u"MenuItem1"_qs)->trigger();
+    QVERIFY(!p.window.StretchHandle1()->Attached());
+    QVERIFY(p.window.windowTitle().contains(u"[会社名]"_qs));
 }
 
 void tst_TfrmPreView::noViewHidesWhileTransparent()
