@@ -60,8 +60,11 @@ CardTexts CardComposer::ComposeCardTexts(const AddressRecord& record, LayoutKind
     // The "印刷コード" cell is the switch. An empty cell of a loaded list holds a single space,
     // so a cell of blanks counts as empty: otherwise every row would get a barcode.
     QString printed = record[F::PrintedBarcode];
-    if (!IsBlankText(record[F::BarcodeData]) && !IsBlankText(printed)) {
-        printed = CustomerBarcode(record[F::BarcodeData]);
+    QString data = record[F::BarcodeData];
+    if (IsBlankText(data) && o.barcodeFromAddress && m_barcodeSource && !IsBlankText(printed))
+        data = m_barcodeSource(record);
+    if (!IsBlankText(data) && !IsBlankText(printed)) {
+        printed = CustomerBarcode(data);
         if (grid && columns && (*columns)[F::PrintedBarcode] >= 0)
             grid->setCell((*columns)[F::PrintedBarcode], record.row, printed);
     }

@@ -4,6 +4,7 @@
 #include "addresslist/AddressRecord.h"
 #include "addresslist/HeaderColumns.h"
 #include "postal/AddressNumber.h"
+#include "postal/PostalIndex.h"
 
 QList<AddressCheck::Finding> AddressCheck::run(const PostalIndex& index, const AddressGrid& grid,
                                                const HeaderColumns& columns, int first, int last,
@@ -28,6 +29,12 @@ QList<AddressCheck::Finding> AddressCheck::run(const PostalIndex& index, const A
             findings.append({row, m.status, m.message});
     }
     return findings;
+}
+
+int AddressCheck::count(const AddressGrid& grid, const HeaderColumns& columns, int first, int last)
+{
+    const PostalIndex& index = PostalIndex::shared();
+    return index.isLoaded() ? int(run(index, grid, columns, first, last).size()) : 0;
 }
 
 QString AddressCheck::summary(qsizetype findings)

@@ -28,6 +28,10 @@ public:
                               const HeaderColumns& columns, int first = 1, int last = -1,
                               const std::function<void(int)>& progress = {});
 
+    // The number of findings in rows `first`..`last` with the program's table (none without
+    // it), for the print run's confirmation.
+    static int count(const AddressGrid& grid, const HeaderColumns& columns, int first, int last);
+
     // "3 件の住所を確認してください" or "住所はすべて郵便番号と一致しています".
     static QString summary(qsizetype findings);
 };

@@ -187,3 +187,8 @@ QString AddressNumber::joinedAddress(const AddressRecord& record)
     // A blank between the lines, so a number ending 住所１ and one starting 住所２ stay two.
     return record[F::Address1] + u' ' + record[F::Address2];
 }
+
+QString AddressNumber::barcodeDataOf(const AddressRecord& record)
+{
+    return barcodeData(PostalIndex::shared(), record);
+}

@@ -28,4 +28,6 @@ public:
     // For the print run: the barcode data of a record's postal code and address, or empty.
     static QString joinedAddress(const AddressRecord& record);
     static QString barcodeData(const PostalIndex& index, const AddressRecord& record);
+    // The same with the program's table.
+    static QString barcodeDataOf(const AddressRecord& record);
 };

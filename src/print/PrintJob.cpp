@@ -84,10 +84,14 @@ PrintJob::Result PrintJob::btnPrintClick(const PrintParameters& parameters)
     m_host.setStartLineText(QString::number(start));
     m_host.setEndLineText(QString::number(end));
 
-    if (parameters.confirm &&
-        !m_prompter.confirm(QString::number(start) + u'～' + QString::number(end) +
-                                QStringLiteral(" を印刷します"),
-                            QStringLiteral("実行確認")))
+    QString question =
+        QString::number(start) + u'～' + QString::number(end) + QStringLiteral(" を印刷します");
+    if (parameters.confirm && m_options.barcodeFromAddress && m_addressCheck) {
+        if (const int findings = m_addressCheck(m_grid, columns, start, end))
+            question += u'\n' + QString::number(findings) +
+                        QStringLiteral(" 件の住所を確認してください（住所チェック）");
+    }
+    if (parameters.confirm && !m_prompter.confirm(question, QStringLiteral("実行確認")))
         return Result{Outcome::Cancelled, 0, 0, QString()};
 
     if (!m_device.beginDocument()) {
@@ -115,7 +119,8 @@ PrintJob::Result PrintJob::btnPrintClick(const PrintParameters& parameters)
 PrintJob::Result PrintJob::printRows(int start, int end, LayoutKind kind,
                                      const HeaderColumns& columns)
 {
-    const CardComposer composer(m_options, m_measure);
+    CardComposer composer(m_options, m_measure);
+    composer.setBarcodeDataSource(m_barcodeSource);
     const double yubinFontSize = m_layouts.record(kind, LayoutItem::YubinNo1).FontSize;
 
     Result result{Outcome::Printed, 0, 1, QString()};
