@@ -25,14 +25,11 @@ TfrmAddressCheck::TfrmAddressCheck(QWidget* parent)
 {
     ui->setupUi(this);
     ui->grdFindings->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
-    const auto choose = [this](int line) {
-        if (line >= 0)
-            Q_EMIT rowChosen(gridRow(line));
-    };
-    connect(ui->grdFindings, &QTableWidget::cellDoubleClicked, this,
-            [choose](int line, int) { choose(line); });
-    connect(ui->grdFindings, &QTableWidget::activated, this,
-            [choose](const QModelIndex& index) { choose(index.row()); });
+    // Activation is the double-click (or a single click where the desktop says so) and Enter.
+    connect(ui->grdFindings, &QTableWidget::activated, this, [this](const QModelIndex& index) {
+        if (index.isValid())
+            Q_EMIT rowChosen(gridRow(index.row()));
+    });
 }
 
 TfrmAddressCheck::~TfrmAddressCheck() = default;
