@@ -19,7 +19,7 @@ void showTown(const QLineEdit& code, const QLineEdit& address1, const QLineEdit&
         town.clear();
         return;
     }
-    const QList<PostalIndex::Town> towns = index.towns(*parsed);
+    const PostalIndex::Towns towns = index.towns(*parsed);
     if (towns.isEmpty()) {
         town.setText(QStringLiteral("<font color=\"#c00000\">郵便番号データにありません</font>"));
         return;
@@ -55,7 +55,7 @@ void AttachPostalHelp(QLineEdit& code, QLineEdit& address1, QLineEdit& address2,
         const std::optional<quint32> parsed = AddressText::parsePostalCode(code.text());
         if (!index.isLoaded() || !parsed)
             return;
-        const QList<PostalIndex::Town> towns = index.towns(*parsed);
+        const PostalIndex::Towns towns = index.towns(*parsed);
         if (towns.isEmpty())
             return;
         const AddressMatch::Result m = AddressMatch::match(index, code.text(), address1.text());

@@ -111,7 +111,7 @@ AddressMatch::Result AddressMatch::match(const PostalIndex& index, QStringView p
         return r;
     }
     r.code = *code;
-    const QList<PostalIndex::Town> towns = index.towns(*code);
+    const PostalIndex::Towns towns = index.towns(*code);
     if (towns.isEmpty()) {
         r.status = Status::Unknown;
         r.message = QStringLiteral("郵便番号 ") + AddressText::formatPostalCode(*code) +

@@ -126,9 +126,9 @@ PostalIndex::Town PostalIndex::makeTown(quint32 cityIndex, const F::Text& town) 
                 false};
 }
 
-QList<PostalIndex::Town> PostalIndex::towns(quint32 code) const
+PostalIndex::Towns PostalIndex::towns(quint32 code) const
 {
-    QList<Town> result;
+    Towns result;
     if (!m_header)
         return result;
     const quint32* end = m_codes + m_header->entryCount;
@@ -158,7 +158,7 @@ bool PostalIndex::isRepresentative(quint32 code) const
 {
     if (code % 100 != 0)
         return false;
-    const QList<Town> t = towns(code);
+    const Towns t = towns(code);
     return t.size() == 1 && t.front().town.isEmpty();
 }
 

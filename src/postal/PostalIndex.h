@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <QStringView>
+#include <QVarLengthArray>
 
 #include <optional>
 
@@ -26,6 +27,9 @@ public:
         QString fullName() const { return prefecture.toString().append(city).append(town); }
     };
 
+    // Most codes have one town: no allocation for up to four.
+    using Towns = QVarLengthArray<Town, 4>;
+
     static const QString FileName; // "tayori-postal.bin"
 
     PostalIndex() = default;
@@ -45,7 +49,7 @@ public:
     static QString unavailableMessage();
 
     // The towns of a 7-digit code; empty when the code is not in the table.
-    QList<Town> towns(quint32 code) const;
+    Towns towns(quint32 code) const;
     bool contains(quint32 code) const;
     // A code ending in 00 whose only town is the empty one: the city's "以下に掲載がない場合".
     bool isRepresentative(quint32 code) const;

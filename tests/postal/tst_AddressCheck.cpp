@@ -100,7 +100,7 @@ void tst_AddressCheck::list()
 void tst_AddressCheck::lookups()
 {
     const PostalIndex& index = PostalIndex::shared();
-    const QList<PostalIndex::Town> towns = index.towns(1000013);
+    const PostalIndex::Towns towns = index.towns(1000013);
     QCOMPARE(towns.size(), 1);
     QCOMPARE(towns[0].fullName(), u"東京都千代田区霞が関"_qs);
     QVERIFY(index.isRepresentative(1000000));
