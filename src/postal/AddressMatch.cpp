@@ -31,6 +31,21 @@ bool townAt(const QString& text, qsizetype pos, const QString& town)
     return !(end < text.size() && isDigit(text[end]) && isDigit(town.back()));
 }
 
+// Kyoto writes the streets before the town: 「寺町通御池上る上本能寺前町488」. The town may
+// come later than right after the city, as long as no number stands between them.
+qsizetype townAfterStreet(const QString& text, qsizetype from, const QString& town)
+{
+    for (qsizetype at = text.indexOf(town, from); at >= 0; at = text.indexOf(town, at + 1)) {
+        for (qsizetype i = from; i < at; ++i) {
+            if (isDigit(text[i]))
+                return -1;
+        }
+        if (townAt(text, at, town))
+            return at + town.size();
+    }
+    return -1;
+}
+
 struct Place
 {
     qsizetype cityEnd = -1; // after the city, or -1 when the city is missing
@@ -142,6 +157,8 @@ AddressMatch::Result AddressMatch::match(const PostalIndex& index, QStringView p
                 t.building ? buildingTown(index, t) : AddressText::comparableText(t.town);
             if (townAt(text.text, p.townStart, name))
                 townEnd = p.townStart + name.size();
+            else if (p.cityEnd >= 0)
+                townEnd = townAfterStreet(text.text, p.cityEnd, name);
         }
         if (townEnd < 0)
             continue;
