@@ -2,7 +2,7 @@
 #include "ScriptedPrompter.h"
 #include "app/SettingsFile.h"
 #include "app/TfrmAddressCheck.h"
-#include "postal/PostalIndex.h"
+#include "postal/PostalTesting.h"
 
 #include <QAction>
 #include <QLabel>
@@ -39,8 +39,7 @@ QStringList record(const QString& name, const QString& postal, const QString& ad
 void tst_PostalWindow::initTestCase()
 {
     QCoreApplication::setApplicationName(QStringLiteral("Tayori"));
-    if (!PostalIndex::shared().isLoaded())
-        QSKIP("built without the postal-code package");
+    REQUIRE_POSTAL_DATA();
 }
 
 void tst_PostalWindow::checkListSelectsRow()

@@ -1,4 +1,5 @@
 #include "CliRun.h"
+#include "postal/PostalTesting.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -17,9 +18,7 @@ private Q_SLOTS:
 
 void tst_postalcommands::initTestCase()
 {
-    const CliRun probe = RunCli({u"address-number"_qs, u"1000013"_qs, u"東京都千代田区霞が関1"_qs});
-    if (probe.errors.contains(u"郵便番号データ"_qs))
-        QSKIP("built without the postal-code package");
+    REQUIRE_POSTAL_DATA();
 }
 
 void tst_postalcommands::addressNumber_data()
