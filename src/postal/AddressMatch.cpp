@@ -129,8 +129,10 @@ AddressMatch::Result AddressMatch::match(const PostalIndex& index, QStringView p
     const PostalIndex::Towns towns = index.towns(*code);
     if (towns.isEmpty()) {
         r.status = Status::Unknown;
-        r.message = QStringLiteral("郵便番号 ") + AddressText::formatPostalCode(*code) +
-                    QStringLiteral(" は郵便番号データにありません");
+        r.message =
+            QStringLiteral("郵便番号 ") + AddressText::formatPostalCode(*code) +
+            QStringLiteral(
+                " は郵便番号データにありません（大口事業所・私書箱の個別番号は確かめられません）");
         return r;
     }
     r.town = towns.front();
