@@ -1,6 +1,7 @@
 #include "PostalTesting.h"
 
 #include "compose/CustomerBarcode.h"
+#include "postal/AddressMatch.h"
 #include "postal/AddressNumber.h"
 
 #include <QFile>
@@ -20,6 +21,8 @@ private Q_SLOTS:
     void rules();
     void checkCharacters_data();
     void checkCharacters();
+    void oddText_data();
+    void oddText();
 };
 
 void tst_AddressNumber::examples_data()
@@ -127,6 +130,30 @@ void tst_AddressNumber::checkCharacters()
     const QString barcode = CustomerBarcode(data);
     QCOMPARE(barcode.size(), 23);
     QCOMPARE(barcode[21], check);
+}
+
+void tst_AddressNumber::oddText_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::newRow("lone surrogates") << QString(u"東京都千代田区霞が関\xD800 1\xDC00-2"_qs);
+    QTest::newRow("long kanji numeral run") << QString(200, u'九') + u"番地"_qs;
+    QTest::newRow("half-width voiced mark alone") << u"ﾞ東京都千代田区霞が関ﾟ1"_qs;
+    QTest::newRow("only symbols") << u"&/・.&"_qs;
+    QTest::newRow("empty") << QString();
+}
+
+// Text from a list may hold anything: the check and the extraction answer, never crash, and
+// the data stays barcode material.
+void tst_AddressNumber::oddText()
+{
+    QFETCH(QString, address);
+    const AddressMatch::Result m = AddressMatch::match(PostalIndex::shared(), u"1000013", address);
+    QVERIFY(m.townEnd <= address.size());
+    const AddressNumber::Result r =
+        AddressNumber::extract(PostalIndex::shared(), u"1000013", address);
+    for (QChar c : r.data)
+        QVERIFY2(c.isDigit() || c == u'-' || (c >= u'A' && c <= u'Z'), qPrintable(r.data));
+    QVERIFY(!AddressNumber::fromAddressPart(address).startsWith(u'-'));
 }
 
 QTEST_GUILESS_MAIN(tst_AddressNumber)
