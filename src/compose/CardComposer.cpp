@@ -57,13 +57,14 @@ CardTexts CardComposer::ComposeCardTexts(const AddressRecord& record, LayoutKind
             renmei.prepend(QString(narrow, QChar(0x3000)));
     }
 
-    // The "印刷コード" cell is the switch. An empty cell of a loaded list holds a single space,
-    // so a cell of blanks counts as empty: otherwise every row would get a barcode.
+    // The "印刷コード" cell is the switch; the single space that stands for an empty cell of a
+    // loaded list counts as on, so filling "コード" alone is enough. Without data there is
+    // no barcode: a barcode of fill characters would be printed for every such row.
     QString printed = record[F::PrintedBarcode];
     QString data = record[F::BarcodeData];
-    if (IsBlankText(data) && o.barcodeFromAddress && m_barcodeSource && !IsBlankText(printed))
+    if (IsBlankText(data) && o.barcodeFromAddress && m_barcodeSource && !printed.isEmpty())
         data = m_barcodeSource(record);
-    if (!IsBlankText(data) && !IsBlankText(printed)) {
+    if (!IsBlankText(data) && !printed.isEmpty()) {
         printed = CustomerBarcode(data);
         if (grid && columns && (*columns)[F::PrintedBarcode] >= 0)
             grid->setCell((*columns)[F::PrintedBarcode], record.row, printed);
