@@ -149,8 +149,9 @@ int runCellsCommand(const QStringList& args)
         return 2;
     }
     bool workbook = false;
+    bool damaged = false;
     AddressBook book;
-    if (!LoadListFile(book, args.front(), prompter, &workbook))
+    if (!LoadListFile(book, args.front(), prompter, &workbook, &damaged))
         return 1;
 
     Output out;
@@ -159,5 +160,6 @@ int runCellsCommand(const QStringList& args)
         printSheets(out, book);
     else
         printGrid(out, book.grid());
-    return 0;
+    // The cells before the damage are printed; the status says the list is not whole.
+    return damaged ? 3 : 0;
 }
