@@ -132,14 +132,20 @@ quint32 CompoundDocument::fatNext(quint32 id) const
 std::vector<quint32> CompoundDocument::chain(quint32 start, qsizetype limit, bool* broken) const
 {
     std::vector<quint32> ids;
+    std::vector<bool> seen;
     quint32 id = start;
-    // A loop in the table shows as a chain longer than the file has sectors.
-    limit = std::min<qsizetype>(limit, m_sectorCount + 1);
     while (id != kEndOfChain && qsizetype(ids.size()) < limit) {
-        if (id >= m_sectorCount || ids.size() >= m_sectorCount) {
+        if (id >= m_sectorCount) {
             *broken = true;
             break;
         }
+        if (seen.empty())
+            seen.resize(m_sectorCount);
+        if (seen[id]) { // a loop in the table
+            *broken = true;
+            break;
+        }
+        seen[id] = true;
         ids.push_back(id);
         const quint32 next = fatNext(id);
         if (next == kUnknown) {
@@ -304,11 +310,13 @@ std::optional<CompoundDocument::Stream> CompoundDocument::readEntry(quint32 inde
         if (rootBroken || fatBroken)
             out.complete = false;
         quint32 id = start;
+        std::vector<bool> seen(miniFat.size());
         while (id != kEndOfChain && qsizetype(ids.size()) < needed) {
-            if (id >= miniFat.size() || ids.size() >= miniFat.size()) {
+            if (id >= miniFat.size() || seen[id]) {
                 broken = true;
                 break;
             }
+            seen[id] = true;
             ids.push_back(id);
             id = miniFat[id];
         }

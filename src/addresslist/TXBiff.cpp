@@ -484,6 +484,8 @@ private:
         const quint32 index = body.u32();
         if (body.ok() && index < quint64(m_sst.size()))
             cell(row, col, 0, [this, index] { return m_sst.at(qsizetype(index)); });
+        else if (body.ok() && m_sst.cutShort())
+            m_owner.m_damaged = true; // the string was lost with the end of a broken table
     }
 
     void rk(ByteCursor& body)
@@ -578,8 +580,6 @@ private:
             pieces.push_back(m_in.bytes(pieceLength));
         }
         m_sst.read(std::move(pieces));
-        if (m_sst.cutShort())
-            m_owner.m_damaged = true;
     }
 
     TXBiff& m_owner;
