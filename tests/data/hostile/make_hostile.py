@@ -3,13 +3,14 @@
 
 usage: make_hostile.py OUTDIR [--small] [--strings N]
   --small      only the files under 64 KiB (fuzz seeds)
-  --strings N  also write sst_N.xls: a workbook whose shared-string table holds N strings
+  --strings N  write only sst_N.xls: a workbook whose shared-string table holds N strings
                (16000000 gives the 66 MB file of the memory benchmark)
 
 Every file is made here from its description, so nothing binary is kept in the repository.
 Each workbook's first sheet holds "宛先" in A1 and "s<k>" strings below it, so a reader that
 gets through shows it.
 """
+import itertools
 import os
 import struct
 import sys
@@ -23,10 +24,10 @@ def rec(number, body=b""):
     return struct.pack("<HH", number, len(body)) + body
 
 
-def sst_records(strings):
+def sst_records(strings, count):
     """SST and CONTINUE records; 8-bit strings split over pieces as writers do."""
     limit = 8224
-    pieces, cur = [], bytearray(struct.pack("<II", len(strings), len(strings)))
+    pieces, cur = [], bytearray(struct.pack("<II", count, count))
     for s in strings:
         wide = any(ord(c) > 0xFF for c in s)
         data = s.encode("utf-16-le") if wide else s.encode("latin-1")
@@ -46,7 +47,7 @@ def sst_records(strings):
     return rec(0x00FC, pieces[0]) + b"".join(rec(0x003C, p) for p in pieces[1:])
 
 
-def workbook(strings=None, cells=None):
+def workbook(strings=None, cells=None, count=None):
     """A BIFF8 workbook stream: one worksheet "住所録" whose LABELSST cells name `cells`
     (row, col, index) into `strings`."""
     if strings is None:
@@ -59,7 +60,7 @@ def workbook(strings=None, cells=None):
     sheet += rec(0x000A)
     bound = lambda pos: rec(0x0085, struct.pack("<IBBBB", pos, 0, 0, len(name), 1) + name.encode("utf-16-le"))
     head = rec(0x0809, struct.pack("<HHHHII", 0x0600, 0x0005, 0, 0, 0, 0)) + rec(0x0042, struct.pack("<H", 1200))
-    tail = sst_records(strings) + rec(0x000A)
+    tail = sst_records(strings, len(strings) if count is None else count) + rec(0x000A)
     pos = len(head) + len(bound(0)) + len(tail)
     return head + bound(pos) + tail + sheet
 
@@ -252,9 +253,6 @@ def files(small, strings):
     yield "sst_million.xls", compound([("Workbook", workbook(table, [(0, 0, 0), (1, 0, 1), (2, 0, count - 1)]))])
     # Enough table sectors that the DIFAT chain is needed (more than 109 of them).
     yield "difat.xls", compound([("Workbook", big), ("Filler", b"z" * (8 << 20))])
-    if strings:
-        table = ["宛先"] + ["s%d" % k for k in range(1, strings)]
-        yield "sst_%d.xls" % strings, compound([("Workbook", workbook(table, [(0, 0, 0), (1, 0, strings - 1)]))])
 
 
 def main():
@@ -265,7 +263,13 @@ def main():
         strings = int(args[args.index("--strings") + 1])
     out = [a for a in args if not a.startswith("--") and not a.isdigit()][0]
     os.makedirs(out, exist_ok=True)
-    for name, data in files(small, strings):
+    made = files(small, strings)
+    if strings:
+        # Made as it is written: a list of sixteen million strings would take gigabytes here.
+        table = itertools.chain(["宛先"], ("s%d" % k for k in range(1, strings)))
+        book = workbook(table, [(0, 0, 0), (1, 0, strings - 1)], count=strings)
+        made = [("sst_%d.xls" % strings, compound([("Workbook", book)]))]
+    for name, data in made:
         with open(os.path.join(out, name), "wb") as f:
             f.write(data)
 
