@@ -21,7 +21,7 @@
 class CompoundDocument
 {
 public:
-    static constexpr qsizetype kMaxEntries = 1 << 22;
+    static constexpr qsizetype kMaxEntries = 1 << 20;
 
     // Maps the file read-only.
     explicit CompoundDocument(const QString& fileName);

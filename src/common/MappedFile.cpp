@@ -18,9 +18,10 @@ MappedFile::MappedFile(const QString& fileName)
             m_open = true;
         } else {
             // Populated at once: the readers go through every page anyway, and one call is
-            // cheaper than a fault per page.
-            void* p =
-                ::mmap(nullptr, size_t(info.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+            // cheaper than a fault per page. A file far larger than any list is left to faults.
+            constexpr off_t populateUpTo = off_t(256) << 20;
+            const int flags = MAP_PRIVATE | (info.st_size <= populateUpTo ? MAP_POPULATE : 0);
+            void* p = ::mmap(nullptr, size_t(info.st_size), PROT_READ, flags, fd, 0);
             if (p != MAP_FAILED) {
                 m_data = static_cast<const char*>(p);
                 m_size = qsizetype(info.st_size);

@@ -266,7 +266,8 @@ def main():
     made = files(small, strings)
     if strings:
         # Made as it is written: a list of sixteen million strings would take gigabytes here.
-        table = itertools.chain(["宛先"], ("s%d" % k for k in range(1, strings)))
+        # One letter each, four bytes a string, as a table of short codes or initials is.
+        table = itertools.chain(["宛先"], (chr(0x41 + k % 26) for k in range(1, strings - 1)), ["end"])
         book = workbook(table, [(0, 0, 0), (1, 0, strings - 1)], count=strings)
         made = [("sst_%d.xls" % strings, compound([("Workbook", book)]))]
     for name, data in made:
