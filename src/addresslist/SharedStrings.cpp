@@ -44,11 +44,16 @@ public:
 
     bool u16(quint16* value)
     {
-        quint8 lo = 0, hi = 0;
         if (remaining() < 2) {
             m_pos = m_size;
             return false;
         }
+        if (const char* p = inPiece(2)) {
+            *value = quint16(quint8(p[0]) | (quint8(p[1]) << 8));
+            m_pos += 2;
+            return true;
+        }
+        quint8 lo = 0, hi = 0;
         u8(&lo);
         u8(&hi);
         *value = quint16(lo | (hi << 8));
@@ -94,6 +99,15 @@ public:
     }
 
 private:
+    // The next `count` bytes when they lie in one piece.
+    const char* inPiece(qint64 count)
+    {
+        locate(m_pos);
+        if (m_pos + count > m_ends[m_piece])
+            return nullptr;
+        return m_pieces[m_piece].data() + (m_pos - (m_ends[m_piece] - m_pieces[m_piece].size()));
+    }
+
     void locate(qint64 pos)
     {
         if (m_ends[m_piece] <= pos || m_ends[m_piece] - m_pieces[m_piece].size() > pos)
