@@ -390,6 +390,8 @@ void TForm1::LoadWorkbook(const QString& path)
     setWindowTitle(path + QStringLiteral(" -") + QCoreApplication::applicationName());
     const QSignalBlocker blocker(ui->TabControl1);
     ui->TabControl1->setCurrentIndex(0);
+    if (result == AddressBook::LoadResult::Damaged)
+        setStatusPanel(2, AddressBook::DamagedFileMessage());
 }
 
 void TForm1::LoadDelimitedList(const QString& path)
