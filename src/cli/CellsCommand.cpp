@@ -148,6 +148,7 @@ int runCellsCommand(const QStringList& args)
         prompter.showError(QStringLiteral("usage: tayori-cli cells FILE"));
         return 2;
     }
+    prompter.setSubject(args.front());
     bool workbook = false;
     AddressBook book;
     if (!LoadListFile(book, args.front(), prompter, &workbook))

@@ -33,6 +33,7 @@ int runComposeCommand(const QStringList& args)
         return 2;
     }
 
+    prompter.setSubject(positional[0]);
     SettingsState settings;
     LayoutTable layouts;
     SettingsFile::ReadSettings(settingsPath, settings, layouts);
