@@ -2,8 +2,6 @@
 
 #include "addresslist/RowText.h"
 #include "addresslist/TXBiff.h"
-#include "common/FieldText.h"
-#include "common/cp932.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +11,31 @@ const QString OneSpace = QStringLiteral(" ");
 } // namespace
 
 AddressBook::AddressBook(QObject* parent) : QObject(parent) {}
+
+bool AddressBook::CutLongCell(QString& text)
+{
+    if (text.size() <= MaxCellLength)
+        return false;
+    qsizetype keep = MaxCellLength;
+    if (text[keep - 1].isHighSurrogate() && text[keep].isLowSurrogate())
+        --keep;
+    text.truncate(keep);
+    return true;
+}
+
+QString AddressBook::CutCellsMessage(int count)
+{
+    return QStringLiteral("%1 文字を超えるセルを切り詰めました（%2 件）")
+        .arg(MaxCellLength)
+        .arg(count);
+}
+
+void AddressBook::setCutCells(int count)
+{
+    m_cutCells = count;
+    if (count > 0)
+        Q_EMIT cellsCut(count);
+}
 
 AddressSheet& AddressBook::sheet(int slot)
 {
@@ -61,6 +84,7 @@ AddressBook::LoadResult AddressBook::LoadWorkbook(const QString& path)
     for (AddressSheet& s : m_sheets)
         s.clear();
 
+    m_cutCells = 0;
     TXBiff reader;
     int lastPercent = -1;
     reader.OnProgress = [this, &lastPercent](int percent) {
@@ -84,6 +108,7 @@ AddressBook::LoadResult AddressBook::LoadWorkbook(const QString& path)
     } catch (...) {
         flushPendingRow();
         Q_EMIT tabsChanged();
+        setCutCells(m_cutCells);
         throw;
     }
     flushPendingRow();
@@ -98,6 +123,7 @@ AddressBook::LoadResult AddressBook::LoadWorkbook(const QString& path)
     if (m_sheetCount <= SheetSlots)
         m_tabs = m_tabs.mid(0, keep);
     Q_EMIT tabsChanged();
+    setCutCells(m_cutCells);
     return LoadResult::Loaded;
 }
 
@@ -136,6 +162,8 @@ void AddressBook::XBiff1ReadCell(int sheetNo, int row, int col, const QString& t
         for (qsizetype i = 0; i < col - m + 2; ++i)
             m_pendingCells.append(OneSpace);
     m_pendingCells[col] = text;
+    if (CutLongCell(m_pendingCells[col]))
+        ++m_cutCells;
 }
 
 void AddressBook::flushPendingRow()
@@ -170,17 +198,15 @@ void AddressBook::ShowSheet(int slot)
 
     for (int r = 0; r < s.rows.size() && r < MaxRows; ++r) {
         if (r == 0) {
-            // Header cells show the name before a "|" note.
-            const QByteArray header = cp932::fromUnicode(s.rows[0]);
-            QString text = QStringLiteral(" ,");
-            for (int i = 1; i <= MaxColumns; ++i) {
-                QByteArray field = NthField(header, i).field;
-                const qsizetype bar = field.indexOf('|');
+            // Header cells one for one above their columns, each showing the name before a
+            // "|" note: a header such as "管理 番号" must not push the later names aside.
+            QStringList header = RowText::read(s.rows[0], true, MaxColumns);
+            for (QString& cell : header) {
+                const qsizetype bar = cell.indexOf(u'|');
                 if (bar >= 0)
-                    field.truncate(bar);
-                text += cp932::toUnicode(field) + u',';
+                    cell.truncate(bar);
             }
-            m_grid.setRowText(0, text);
+            m_grid.setRowCells(0, QStringList{QStringLiteral(" ")} + header);
         } else {
             m_grid.setRowText(r, QString::number(r) + u',' + s.rows[r]);
         }

@@ -88,17 +88,23 @@ QStringList HeaderCells(const QString& line)
     return cells;
 }
 
-void SetGridFromLines(AddressGrid& grid, const QStringList& lines)
+int SetGridFromLines(AddressGrid& grid, const QStringList& lines)
 {
+    int cut = 0;
     const bool marked = !lines.isEmpty() && lines.front().contains(u"宛先|");
     const int first = marked ? 1 : 0;
-    const QStringList header = marked ? HeaderCells(lines.front()) : QStringList();
+    QStringList header = marked ? HeaderCells(lines.front()) : QStringList();
+    for (QString& cell : header)
+        cut += AddressBook::CutLongCell(cell) ? 1 : 0;
     // An unquoted space stays inside its cell: lists written by spreadsheet programs do not
     // quote "山田 太郎".
     std::vector<QStringList> rows;
     rows.reserve(size_t(lines.size()));
-    for (qsizetype k = first; k < lines.size(); ++k)
+    for (qsizetype k = first; k < lines.size(); ++k) {
         rows.push_back(RowText::read(lines[k], false, WidestRow));
+        for (QString& cell : rows.back())
+            cut += AddressBook::CutLongCell(cell) ? 1 : 0;
+    }
     // Lists saved here start with the fixed column, whose header field is blank. A list from
     // elsewhere ("宛先,郵便番号,…") has no such column: its cells go from column 1 on, and the
     // fixed column numbers the rows as it does for a workbook.
@@ -143,6 +149,7 @@ void SetGridFromLines(AddressGrid& grid, const QStringList& lines)
         grid.setColumnWidth(c, c <= int(ListColumnWidths.size()) ? ListColumnWidths[size_t(c - 1)]
                                                                  : AddressGrid::DefaultColumnWidth);
     grid.endUpdate();
+    return cut;
 }
 
 void LoadDelimitedBytes(AddressBook& book, QByteArrayView bytes, const QString& path,
@@ -150,9 +157,10 @@ void LoadDelimitedBytes(AddressBook& book, QByteArrayView bytes, const QString& 
 {
     dropSheets(book);
     const DelimitedText::Lines read = DelimitedText::ReadLines(bytes, MaxLines, complete);
-    SetGridFromLines(book.grid(), read.lines);
+    const int cut = SetGridFromLines(book.grid(), read.lines);
     book.setCurrentDataFile(path);
     book.setTabCaptions({QFileInfo(path).completeBaseName()});
+    book.setCutCells(cut);
     if (read.truncated)
         prompter.showMessage(
             QStringLiteral("ファイルが大きすぎるため、先頭の %1 行だけを読み込みました。")
@@ -217,7 +225,7 @@ bool SaveDelimitedList(const AddressGrid& grid, const QString& tabCaption, Promp
         return false;
     QString error;
     if (!SaveCsvu(grid, path, &error)) {
-        prompter.showError(error);
+        prompter.showError(QStringLiteral("住所録を保存できませんでした: ") + error);
         return false;
     }
     return true;

@@ -33,11 +33,16 @@ int runComposeCommand(const QStringList& args)
         return 2;
     }
 
-    prompter.setSubject(positional[0]);
     SettingsState settings;
     LayoutTable layouts;
-    SettingsFile::ReadSettings(settingsPath, settings, layouts);
+    QString settingsError;
+    if (!SettingsFile::ReadSettings(settingsPath, settings, layouts, &settingsError)) {
+        prompter.showError(QStringLiteral("設定を読み込めませんでした: ") + settingsError);
+        return 1;
+    }
 
+    // From here on every message is about the list.
+    prompter.setSubject(positional[0]);
     AddressBook book;
     if (!LoadListFile(book, positional[0], prompter))
         return 1;

@@ -1,10 +1,12 @@
 #include "layout/LayoutTable.h"
 
+#include "layout/LayoutLimits.h"
+
 #include "common/FieldText.h"
 #include "common/IniFile.h"
 #include "common/SettingsText.h"
 #include "common/cp932.h"
-#include "compose/BarcodeGeometry.h"
+#include "layout/BarcodeGeometry.h"
 
 #include <QStringList>
 
@@ -55,7 +57,8 @@ constexpr DefaultRow Defaults[LayoutKindCount][LayoutItemCount] = {
     {
         // YT
         {Gothic, 13.0, 700, 150, 200, 30, 0},
-        {Gothic, 13.0, 750, 150, 200, 30, 0},
+        // 10 mm right of part 1: at 75 mm the three 13-point digits ran into part 2.
+        {Gothic, 13.0, 800, 150, 200, 30, 0},
         {Mincho, 10.0, 1300, 220, 30, 600, 0},
         {Mincho, 10.0, 1230, 220, 30, 600, 0},
         {Mincho, 10.0, 1160, 220, 30, 600, 0},
@@ -152,6 +155,7 @@ bool LayoutTable::StoreLayoutItem(int kind, int item, const LayoutItemRecord& va
     } else {
         r = values;
     }
+    LayoutLimits::clamp(r, defaultRecord(LayoutKind(kind), LayoutItem(item)));
     if (displayName)
         *displayName = layoutItemDisplayName(LayoutItem(item));
     return true;
@@ -213,7 +217,9 @@ void LayoutTable::LoadLayoutTable(const IniFile& settings)
     for (int k = 0; k < LayoutKindCount; ++k) {
         for (int i = 0; i < LayoutItemCount; ++i) {
             const QString key = itemKey(LayoutKind(k), LayoutItem(i)).toUpper();
-            parseRecordText(SettingsText::ReadSetting(settings, Section, key), &m_records[k][i]);
+            LayoutItemRecord& r = m_records[k][i];
+            if (parseRecordText(SettingsText::ReadSetting(settings, Section, key), &r))
+                LayoutLimits::clamp(r, defaultRecord(LayoutKind(k), LayoutItem(i)));
         }
     }
 }

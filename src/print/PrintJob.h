@@ -4,6 +4,7 @@
 #include "layout/LayoutKind.h"
 #include "print/CardRenderer.h"
 
+#include <QList>
 #include <QString>
 
 class AddressGrid;
@@ -61,8 +62,8 @@ public:
     static const QString NotAddressListMessage; // "宛名のリストではなさそうです"
     static const QString BadHeaderMessage;      // "見出し行が不整備です"
     static const QString NoPrinterMessage; // "プリンターが接続されていないようです"
-    static const QString NoRowsMessage;    // "宛名データがありません"
-    static const QString PrintMarker;      // "印刷": Edit1's text for a preview print
+    static const QString NoRowsMessage; // "宛名データがありません" (also: no name in range)
+    static const QString PrintMarker; // "印刷": Edit1's text for a preview print
 
     // `measure` is the main window's surface, for the spread postal-code digits.
     PrintJob(AddressGrid& grid, const LayoutTable& layouts, const SessionOptions& options,
@@ -72,6 +73,10 @@ public:
     // The run. A failure inside it (an exception included) still ends the document and gives
     // the window its buttons back before it is passed on.
     Result btnPrintClick(const PrintParameters& parameters);
+
+    // The line the confirmation adds for cards with characters no font can draw:
+    // "3 件に印刷できない文字があります（行 4, 9, 11）".
+    static QString UndrawableRowsMessage(const QList<int>& rows);
 
     static int cardsPerSheet(PaperKind paper);
     // The paper name given to SetPrinterPaper: "POST", "A4", "A3".
@@ -86,6 +91,10 @@ public:
 
 private:
     Result printRows(int start, int end, LayoutKind kind, const HeaderColumns& columns);
+    // The rows of the range that would print a character neither its field's font nor any
+    // fallback face has (they come out as empty boxes).
+    QList<int> rowsWithUndrawableCharacters(int start, int end, LayoutKind kind,
+                                            const HeaderColumns& columns) const;
     void finish(Result& result);
 
     AddressGrid& m_grid;
