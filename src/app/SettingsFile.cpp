@@ -140,9 +140,9 @@ bool SettingsFile::ReadSettings(const QString& path, SettingsState& state, Layou
     layouts.LoadLayoutTable(ini);
 
     for (int k = 0; k < 4; ++k) {
-        const auto v =
-            r.value(FileSection, QStringLiteral("BackImageFile") + QLatin1String(KindNames[k]));
-        state.backImage[size_t(k)] = v && QFileInfo::exists(*v) ? *v : QString();
+        const QString v = ReadPathSetting(
+            ini, FileSection, QStringLiteral("BackImageFile") + QLatin1String(KindNames[k]));
+        state.backImage[size_t(k)] = !IsMissingValue(v) && QFileInfo::exists(v) ? v : QString();
     }
     return readable;
 }
@@ -165,8 +165,9 @@ bool SettingsFile::WriteSettings(const QString& path, const SettingsState& state
     put(Form, QStringLiteral("PreViewTop"), QString::number(preview.y()));
     for (int k = 0; k < 4; ++k)
         if (!state.backImage[size_t(k)].isEmpty())
-            put(FileSection, QStringLiteral("BackImageFile") + QLatin1String(KindNames[k]),
-                state.backImage[size_t(k)]);
+            WritePathSetting(ini, FileSection,
+                             QStringLiteral("BackImageFile") + QLatin1String(KindNames[k]),
+                             state.backImage[size_t(k)]);
 
     const SessionOptions& o = state.options;
     put(Menu, QStringLiteral("NameSpacing"), BoolText(o.spaceBetweenName));
@@ -182,7 +183,7 @@ bool SettingsFile::WriteSettings(const QString& path, const SettingsState& state
     put(Menu, QStringLiteral("UseKeisho2"), o.defaultHonorific2);
     put(Menu, QStringLiteral("NameSpace"), QString::number(cp932::byteLength(o.nameSpacingText)));
     if (!state.dataFile.isEmpty())
-        put(FILESection, QStringLiteral("DataFile"), state.dataFile);
+        WritePathSetting(ini, FILESection, QStringLiteral("DataFile"), state.dataFile);
     put(Option, QStringLiteral("Paper"), QString::number(state.paper));
     put(Option, QStringLiteral("StartOfPaper"), state.startOfPaper);
     put(Option, QStringLiteral("Hosei"), state.hoseiX + u',' + state.hoseiY);

@@ -134,6 +134,10 @@ private:
     // Loads by extension (".XLS" or ".CSVU", any letter case); false for any other.
     bool loadByExtension(const QString& path);
     void rebuildTabs();
+    // Asks before dropping record edits not yet saved; true when there are none or on OK.
+    bool confirmDiscardEdits();
+    // The printer dialog; true when the user confirmed a printer (or a file).
+    bool choosePrinter();
     void showProgress(int percent);
     void gridAboutToReset();
     void gridWasReset();
@@ -159,6 +163,8 @@ private:
     QString m_settingsFilePath;
     QString m_helpFilePath;
     bool m_shown = false;
+    // Records were edited with "修正(&E)" since the list was loaded or saved.
+    bool m_listEdited = false;
 
     // The grid's current cell and selected rows, kept across a redraw of the grid.
     int m_keptColumn = 1;

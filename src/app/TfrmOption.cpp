@@ -27,6 +27,11 @@ void TfrmOption::loadOptions()
         const QSignalBlocker blocker(box);
         box->setChecked(*option);
     }
+    // The session's values, so that OK keeps a stored 殿 or 全角 rather than the defaults.
+    ui->edtKeisho1->setText(m_options->defaultHonorific1);
+    ui->edtKeisho2->setText(m_options->defaultHonorific2);
+    (m_options->nameSpacingText == u"\u3000" ? ui->RadioButton2 : ui->RadioButton1)
+        ->setChecked(true);
 }
 
 std::vector<std::pair<QCheckBox*, bool*>> TfrmOption::readDirectlyBoxes() const

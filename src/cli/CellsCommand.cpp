@@ -150,6 +150,7 @@ int runCellsCommand(const QStringList& args)
         prompter.showError(QStringLiteral("usage: tayori-cli cells FILE"));
         return 2;
     }
+    prompter.setSubject(args.front());
     bool workbook = false;
     bool damaged = false;
     AddressBook book;

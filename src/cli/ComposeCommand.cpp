@@ -42,6 +42,8 @@ int runComposeCommand(const QStringList& args)
         return 1;
     }
 
+    // From here on every message is about the list.
+    prompter.setSubject(positional[0]);
     AddressBook book;
     if (!LoadListFile(book, positional[0], prompter))
         return 1;
