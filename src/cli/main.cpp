@@ -23,6 +23,7 @@ int main(int argc, char* argv[])
         {QStringLiteral("cells"), {runCellsCommand, false}},
         {QStringLiteral("compose"), {runComposeCommand, true}},
         {QStringLiteral("print"), {runPrintCommand, true}},
+        {QStringLiteral("layout"), {runLayoutCommand, true}},
     };
     const QString name = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     const auto it = commands.find(name);
