@@ -93,7 +93,9 @@ Kind kindOf(const QMetaProperty& p)
 bool isPublished(const QMetaProperty& p)
 {
     const char* name = p.name();
-    return name[0] >= 'A' && name[0] <= 'Z' && p.isReadable() && kindOf(p) != Kind::None;
+    // An object's Name travels in its record's header, never as a property.
+    return name[0] >= 'A' && name[0] <= 'Z' && qstrcmp(name, "Name") != 0 && p.isReadable() &&
+           kindOf(p) != Kind::None;
 }
 
 // The range of an integer property's type.
@@ -147,14 +149,6 @@ const ClassProperties& propertiesOf(const QMetaObject* meta)
         }
     }
     return *entry;
-}
-
-std::optional<QString> declaredDefault(const QMetaObject* meta, const QMetaProperty& p)
-{
-    const int i = meta->indexOfClassInfo(QByteArray("Default.") + p.name());
-    if (i < 0)
-        return std::nullopt;
-    return QString::fromUtf8(meta->classInfo(i).value());
 }
 
 // ---- colours: the file's TColor numbers and names ------------------------------------
@@ -407,6 +401,70 @@ std::optional<int> setOfText(const QMetaEnum& e, QString text)
     return value;
 }
 
+// The declared default of a property, as a value of its own kind: a class info
+// "Default.<name>" in text, or what the object's invokable declaredDefault(QString) gives
+// (an invalid value there: no default).
+std::optional<QVariant> declaredDefault(const QObject* object, const QMetaProperty& p)
+{
+    const QMetaObject* meta = object->metaObject();
+    const int info = meta->indexOfClassInfo(QByteArray("Default.") + p.name());
+    if (info >= 0) {
+        const QString text = QString::fromUtf8(meta->classInfo(info).value());
+        switch (kindOf(p)) {
+        case Kind::Bool:
+            return QVariant(text.compare(u"true", Qt::CaseInsensitive) == 0);
+        case Kind::Integer:
+        case Kind::Int64:
+            return QVariant(text.toLongLong());
+        case Kind::Enum: {
+            bool ok = false;
+            const int v = p.enumerator().keyToValue(text.toLatin1().constData(), &ok);
+            return ok ? std::optional<QVariant>(v) : std::nullopt;
+        }
+        case Kind::Set:
+            if (const std::optional<int> v = setOfText(p.enumerator(), text))
+                return QVariant(*v);
+            return std::nullopt;
+        case Kind::Color:
+            if (const std::optional<QColor> c = colorOfText(text))
+                return QVariant(*c);
+            return std::nullopt;
+        default:
+            return std::nullopt;
+        }
+    }
+    if (meta->indexOfMethod("declaredDefault(QString)") >= 0) {
+        QVariant value;
+        QMetaObject::invokeMethod(const_cast<QObject*>(object), "declaredDefault",
+                                  Qt::DirectConnection, Q_RETURN_ARG(QVariant, value),
+                                  Q_ARG(QString, QString::fromLatin1(p.name())));
+        if (value.isValid())
+            return value;
+    }
+    return std::nullopt;
+}
+
+// Whether a property's value equals its default.
+bool isDefault(Kind kind, const QVariant& value, const std::optional<QVariant>& def)
+{
+    if (!def)
+        return false;
+    switch (kind) {
+    case Kind::Bool:
+        return value.toBool() == def->toBool();
+    case Kind::Integer:
+    case Kind::Int64:
+        return value.toLongLong() == def->toLongLong();
+    case Kind::Enum:
+    case Kind::Set:
+        return value.toInt() == def->toInt();
+    case Kind::Color:
+        return value.value<QColor>() == def->value<QColor>();
+    default:
+        return false;
+    }
+}
+
 // Font.Height: the character height in pixels, negative; Qt keeps either pixels or points.
 int fontHeight(const QFont& font)
 {
@@ -451,15 +509,14 @@ void writeProperties(const QObject* object, const QByteArray& prefix, bool root,
 void writeProperty(const QObject* object, const QMetaProperty& p, const QByteArray& prefix,
                    bool root, Writer& w, int depth)
 {
-    const QMetaObject* meta = object->metaObject();
     const QByteArray name = prefix + p.name();
     const QVariant value = p.read(object);
-    const std::optional<QString> def = declaredDefault(meta, p);
-    switch (kindOf(p)) {
+    const Kind kind = kindOf(p);
+    if (isDefault(kind, value, declaredDefault(object, p)))
+        return;
+    switch (kind) {
     case Kind::Bool: {
         const bool v = value.toBool();
-        if (def && (def->compare(u"true", Qt::CaseInsensitive) == 0) == v)
-            return;
         w.shortString(name);
         w.tag(v ? StreamTag::True : StreamTag::False);
         return;
@@ -467,9 +524,7 @@ void writeProperty(const QObject* object, const QMetaProperty& p, const QByteArr
     case Kind::Integer:
     case Kind::Int64: {
         const std::int64_t v = value.toLongLong();
-        if (def && def->toLongLong() == v)
-            return;
-        if (!def && kindOf(p) == Kind::Int64 && v == 0)
+        if (kind == Kind::Int64 && v == 0 && !declaredDefault(object, p))
             return;
         w.shortString(name);
         w.integer(v);
@@ -478,12 +533,6 @@ void writeProperty(const QObject* object, const QMetaProperty& p, const QByteArr
     case Kind::Enum: {
         const QMetaEnum e = p.enumerator();
         const int v = value.toInt();
-        if (def) {
-            bool ok = false;
-            const int d = e.keyToValue(def->toLatin1().constData(), &ok);
-            if (ok && d == v)
-                return;
-        }
         w.shortString(name);
         if (const char* key = e.valueToKey(v))
             w.identifier(key);
@@ -494,8 +543,6 @@ void writeProperty(const QObject* object, const QMetaProperty& p, const QByteArr
     case Kind::Set: {
         const QMetaEnum e = p.enumerator();
         const int v = value.toInt();
-        if (def && setOfText(e, *def) == v)
-            return;
         w.shortString(name);
         w.set(setMembers(e, v));
         return;
@@ -518,8 +565,6 @@ void writeProperty(const QObject* object, const QMetaProperty& p, const QByteArr
     }
     case Kind::Color: {
         const QColor v = value.value<QColor>();
-        if (def && colorOfText(*def) == v)
-            return;
         std::int64_t number = 0x1FFFFFFF; // clNone
         if (v.isValid())
             number = v.red() | v.green() << 8 | v.blue() << 16;

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QObject>
 #include <QString>
+#include <QVariant>
 
 // Small property trees for the streamer's tests: a face panel and a field with the kinds of
 // properties the card face carries, defaults declared beside them.
@@ -111,4 +112,25 @@ public:
     QColor Color = QColor(255, 255, 255);
     QObject* PopupMenu = nullptr;
     int internalCounter = 0; // Qt-style name: not part of the stream
+};
+
+// Defaults through an invokable declaredDefault(), and a Name property that the header carries.
+class MethodDefaults : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QString Name READ objectName WRITE setObjectName)
+    Q_PROPERTY(bool Visible MEMBER Visible)
+    Q_PROPERTY(int Offset MEMBER Offset)
+public:
+    using QObject::QObject;
+    Q_INVOKABLE QVariant declaredDefault(const QString& property) const
+    {
+        if (property == u"Visible")
+            return true;
+        if (property == u"Offset")
+            return 2;
+        return {};
+    }
+    bool Visible = true;
+    int Offset = 2;
 };

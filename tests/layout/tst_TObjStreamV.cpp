@@ -76,6 +76,7 @@ private Q_SLOTS:
     void writerBytes();
     void values_data();
     void values();
+    void defaultsFromTheObject();
     void extendedReal_data();
     void extendedReal();
     void roundTrip();
@@ -178,6 +179,20 @@ void tst_TObjStreamV::values()
     QString error;
     QVERIFY2(TObjStreamV::read(bytes, &copy, &error), qPrintable(error));
     QCOMPARE(target->property(property.constData()), field->property(property.constData()));
+}
+
+void tst_TObjStreamV::defaultsFromTheObject()
+{
+    MethodDefaults object;
+    object.setObjectName("obj");
+    QCOMPARE(TObjStreamV::write(&object),
+             QByteArray("TPF0") + shortString("MethodDefaults") + shortString("obj") + hex("0000"));
+    object.Visible = false;
+    object.Offset = 300;
+    QCOMPARE(TObjStreamV::write(&object), QByteArray("TPF0") + shortString("MethodDefaults") +
+                                              shortString("obj") + shortString("Visible") +
+                                              hex("08") + shortString("Offset") + hex("032c01") +
+                                              hex("0000"));
 }
 
 void tst_TObjStreamV::extendedReal_data()
