@@ -93,19 +93,21 @@ bool fieldRecord(const QObject* field, double zoom, double dpi, FieldRecord* out
 
 QString dialogFilter()
 {
-    return QStringLiteral("はがき(*.tyd);;すべて(*.*)");
+    return QStringLiteral("はがき(*.tyd)|*.tyd|すべて(*.*)|*.*");
 }
 
 QString fileNameForKind(const QString& chosen, LayoutKind kind)
 {
     const QFileInfo info(chosen);
     QString name = info.fileName();
+    const QString ending = layoutKindName(kind) + QStringLiteral(".tyd");
+    // A layout file of this kind chosen to be replaced keeps its name, not "cardTTTT.tyd".
+    if (name.endsWith(ending, Qt::CaseInsensitive) && name.size() > ending.size())
+        return chosen;
     const qsizetype dot = name.lastIndexOf(u'.');
     if (dot >= 0)
         name.truncate(dot);
-    const QString file = name + layoutKindName(kind) + QStringLiteral(".tyd");
-    const qsizetype slash = chosen.size() - info.fileName().size();
-    return chosen.left(slash) + file;
+    return chosen.left(chosen.size() - info.fileName().size()) + name + ending;
 }
 
 std::optional<LayoutKind> kindOfFileName(const QString& path)

@@ -18,11 +18,12 @@ class QObject;
 // `Font`, `Hint` and `Text` — the preview's own panel, or a PlainFace where there is no window.
 namespace LayoutFile {
 
-// The filter of both dialogs ("はがき", "すべて"), in the form Qt's file dialogs take.
+// The filter of both dialogs, in the Prompter's "Caption|patterns" form.
 QString dialogFilter();
 
 // The chosen name with its extension replaced by the kind's tag and ".tyd":
-// "card.tyd" or "card" for TT give "cardTT.tyd". Only the file name's own extension counts.
+// "card.tyd" or "card" for TT give "cardTT.tyd". Only the file name's own extension counts;
+// a name that already ends in the kind's tag and ".tyd" is kept as it is.
 QString fileNameForKind(const QString& chosen, LayoutKind kind);
 // The first of "TT", "TY", "YT", "YY" followed by "." in the file name, in any letter case.
 std::optional<LayoutKind> kindOfFileName(const QString& path);

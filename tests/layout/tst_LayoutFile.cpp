@@ -70,7 +70,8 @@ void tst_LayoutFile::fileNames_data()
     QTest::newRow("no extension") << "card" << 1 << "cardTY.tyd" << -1;
     QTest::newRow("tag in the folder only") << "/TT.b/card" << 2 << "/TT.b/cardYT.tyd" << -1;
     QTest::newRow("other extension") << "c.txt" << 3 << "cYY.tyd" << -1;
-    QTest::newRow("lower case tag") << "cardyt.tyd" << 2 << "cardytYT.tyd" << 2;
+    QTest::newRow("lower case tag") << "cardyt.tyd" << 2 << "cardyt.tyd" << 2;
+    QTest::newRow("other kind's file") << "cardTT.tyd" << 2 << "cardTTYT.tyd" << 0;
     QTest::newRow("tag not before a point") << "TTcard.tyd" << 0 << "TTcardTT.tyd" << -1;
     QTest::newRow("first tag in TT, TY, YT, YY order")
         << "a.YY.TY.tyd" << 0 << "a.YY.TYTT.tyd" << 1;
