@@ -3,7 +3,7 @@ PRESET ?= default
 BUILD := build/$(PRESET)
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test asan bench fuzz format clean
+.PHONY: all deps build run test asan bench fuzz deb format clean
 
 all: build
 
@@ -32,6 +32,9 @@ fuzz: deps
 	cmake --preset fuzz
 	cmake --build --preset fuzz --target fuzzers
 	@bash scripts/run-fuzzers build/fuzz $(FUZZ_SECONDS)
+
+deb: build
+	cpack --config $(BUILD)/CPackConfig.cmake -B $(BUILD)/deb
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

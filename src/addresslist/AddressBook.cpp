@@ -2,8 +2,6 @@
 
 #include "addresslist/RowText.h"
 #include "addresslist/TXBiff.h"
-#include "common/FieldText.h"
-#include "common/cp932.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -170,17 +168,15 @@ void AddressBook::ShowSheet(int slot)
 
     for (int r = 0; r < s.rows.size() && r < MaxRows; ++r) {
         if (r == 0) {
-            // Header cells show the name before a "|" note.
-            const QByteArray header = cp932::fromUnicode(s.rows[0]);
-            QString text = QStringLiteral(" ,");
-            for (int i = 1; i <= MaxColumns; ++i) {
-                QByteArray field = NthField(header, i).field;
-                const qsizetype bar = field.indexOf('|');
+            // Header cells one for one above their columns, each showing the name before a
+            // "|" note: a header such as "管理 番号" must not push the later names aside.
+            QStringList header = RowText::read(s.rows[0], true, MaxColumns);
+            for (QString& cell : header) {
+                const qsizetype bar = cell.indexOf(u'|');
                 if (bar >= 0)
-                    field.truncate(bar);
-                text += cp932::toUnicode(field) + u',';
+                    cell.truncate(bar);
             }
-            m_grid.setRowText(0, text);
+            m_grid.setRowCells(0, QStringList{QStringLiteral(" ")} + header);
         } else {
             m_grid.setRowText(r, QString::number(r) + u',' + s.rows[r]);
         }

@@ -19,6 +19,7 @@ struct SessionOptions
     // Values of the main window that the options dialog replaces on OK; they start as the
     // dialog's fields do.
     QString nameSpacingText = QStringLiteral(" ");
-    QString defaultHonorific1 = QStringLiteral("様");   // for a blank "敬称"
-    QString defaultHonorific2 = QStringLiteral("御中"); // for a blank "敬称2"
+    QString defaultHonorific1 = QStringLiteral("様"); // for a blank "敬称"
+    // For a blank "敬称2": the joint name on a family card is a person too.
+    QString defaultHonorific2 = QStringLiteral("様");
 };

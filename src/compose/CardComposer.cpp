@@ -57,10 +57,11 @@ CardTexts CardComposer::ComposeCardTexts(const AddressRecord& record, LayoutKind
             renmei.prepend(QString(narrow, QChar(0x3000)));
     }
 
-    // The "印刷コード" cell is the switch. An empty cell of a loaded list holds a single space,
-    // so a cell of blanks counts as empty: otherwise every row would get a barcode.
+    // The "印刷コード" cell is the switch; the single space that stands for an empty cell of a
+    // loaded list counts as on, so filling "コード" alone is enough. Without data there is
+    // no barcode: a barcode of fill characters would be printed for every such row.
     QString printed = record[F::PrintedBarcode];
-    if (!IsBlankText(record[F::BarcodeData]) && !IsBlankText(printed)) {
+    if (!IsBlankText(record[F::BarcodeData]) && !printed.isEmpty()) {
         printed = CustomerBarcode(record[F::BarcodeData]);
         if (grid && columns && (*columns)[F::PrintedBarcode] >= 0)
             grid->setCell((*columns)[F::PrintedBarcode], record.row, printed);

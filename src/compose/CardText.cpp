@@ -14,9 +14,12 @@ QString ToFullWidth(const QString& text)
             continue;
         }
         if (c >= 0x80) {
-            // Latin-1 range: through the code page like the byte it becomes.
+            // Latin-1 range: through the code page like the byte it becomes, except letters
+            // and characters without a code, which stay as they are (José, not Jos?).
             const QByteArray b = cp932::fromUnicode(QString(ch));
-            if (b.size() == 1 && quint8(b[0]) < 0x80 && quint8(b[0]) >= 0x20 && b[0] != '?')
+            if (ch.isLetter() || b == "?")
+                out += ch;
+            else if (b.size() == 1 && quint8(b[0]) < 0x80 && quint8(b[0]) >= 0x20)
                 out += ToFullWidth(QString(QChar(b[0])));
             else
                 out += cp932::toUnicode(b);
@@ -49,17 +52,53 @@ QString ToFullWidth(const QString& text)
     return out;
 }
 
+namespace {
+
+// Half-width katakana U+FF61..U+FF9F in their full-width forms; a following voiced or
+// semi-voiced mark joins its letter where the pair has one character (ｶﾞ -> ガ).
+QString fullWidthKatakana(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < 0xFF61 || c > 0xFF9F) {
+            out += text[i];
+            continue;
+        }
+        if (c == 0xFF9E || c == 0xFF9F) { // a mark alone: ゛ or ゜
+            out += QChar(c == 0xFF9E ? 0x309B : 0x309C);
+            continue;
+        }
+        const QString letter = QString(text[i]).normalized(QString::NormalizationForm_KC);
+        if (i + 1 < text.size() && (text[i + 1] == QChar(0xFF9E) || text[i + 1] == QChar(0xFF9F))) {
+            const QChar mark(text[i + 1] == QChar(0xFF9E) ? 0x3099 : 0x309A);
+            const QString joined = (letter + mark).normalized(QString::NormalizationForm_C);
+            if (joined.size() == 1) {
+                out += joined;
+                ++i;
+                continue;
+            }
+        }
+        out += letter;
+    }
+    return out;
+}
+
+} // namespace
+
 QString ToVerticalText(const QString& text, bool useNonUnicodeFont)
 {
     if (text.isEmpty())
         return text;
     static const QString kanji = QString::fromUtf8("〇一二三四五六七八九");
-    QString out = ToFullWidth(text);
+    QString out = fullWidthKatakana(ToFullWidth(text));
     for (QChar& ch : out) {
         const char16_t c = ch.unicode();
         if (c >= 0xFF10 && c <= 0xFF19)
             ch = kanji[c - 0xFF10];
-        else if (c == 0xFF0D)
+        // The minus sign and the hyphens read as "－" would: a line along the column.
+        else if (c == 0xFF0D || c == 0x2212 || (c >= 0x2010 && c <= 0x2013))
             ch = QChar(useNonUnicodeFont ? 0x2500 : 0x2758);
     }
     return out;
@@ -83,8 +122,8 @@ QString SpreadDigits(const QString& part, double fontSize, const TextMeasure& me
         --e;
     spaced = spaced.mid(b, e - b);
 
-    const int reference = measure.widthPx(QStringLiteral("12345678901234567890"));
-    if (reference == 120)
+    const int reference = measure.widthPx(ReferenceText);
+    if (reference == StandardReferenceWidth)
         return spaced;
     const double scale = measure.fontPointSize > 0 ? fontSize / measure.fontPointSize : 1.0;
     const int px = numbers::roundHalfAway(measure.widthPx(spaced) * scale);

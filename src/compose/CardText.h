@@ -7,12 +7,18 @@
 // Text conversions of the card fields.
 
 // ASCII to full width: letters and digits +U+FEE0, space -> U+3000, and the symbols with
-// their own full-width forms; everything above U+00FF and control characters unchanged.
+// their own full-width forms; everything above U+00FF, control characters and the letters of
+// U+0080..U+00FF unchanged.
 QString ToFullWidth(const QString& text);
 
-// Full width, then full-width digits become kanji numerals one for one, and "－" becomes
+// Full width, half-width katakana in full width (voiced marks joined), then full-width digits
+// become kanji numerals one for one, and "－" (and the minus sign, U+2010..U+2013) becomes
 // "─" (useNonUnicodeFont) or "❘". Converting converted text changes nothing.
 QString ToVerticalText(const QString& text, bool useNonUnicodeFont);
+
+// SpreadDigits' reference: the text and its width on the standard screen (96 dpi).
+inline const QString ReferenceText = QStringLiteral("12345678901234567890");
+constexpr int StandardReferenceWidth = 120;
 
 // How SpreadDigits measures: the width in pixels of a text on the main window's surface, the
 // point size of that surface's font and the screen resolution.

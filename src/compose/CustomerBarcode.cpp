@@ -53,5 +53,14 @@ QByteArray CustomerBarcodeBytes(QByteArrayView data)
 
 QString CustomerBarcode(QStringView data)
 {
-    return cp932::toUnicode(CustomerBarcodeBytes(cp932::fromUnicode(data)));
+    // Data typed in full width (「１２３－４」) means the same digits, letters and hyphens; as
+    // double-byte characters they would be cut in halves by the byte rule.
+    QString ascii = data.toString();
+    for (QChar& ch : ascii) {
+        if (ch.unicode() >= 0xFF01 && ch.unicode() <= 0xFF5E)
+            ch = QChar(char16_t(ch.unicode() - 0xFEE0));
+        else if (ch.unicode() == 0x2212)
+            ch = u'-';
+    }
+    return cp932::toUnicode(CustomerBarcodeBytes(cp932::fromUnicode(ascii)));
 }

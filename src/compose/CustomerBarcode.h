@@ -13,6 +13,7 @@
 QByteArray CustomerBarcodeBytes(QByteArrayView data);
 
 // The barcode of a cell text, computed on its code page 932 form and returned as text (the
-// 23 bytes read back as code page 932). Data of digits, "-" and capital letters gives 23
-// ASCII characters; other characters pass through as they are.
+// 23 bytes read back as code page 932). Full-width ASCII and the minus sign are read as
+// their ASCII forms first. Data of digits, "-" and capital letters gives 23 ASCII
+// characters; other characters pass through as they are.
 QString CustomerBarcode(QStringView data);

@@ -4,7 +4,7 @@
 #include "common/IniFile.h"
 #include "common/SettingsText.h"
 #include "common/cp932.h"
-#include "compose/BarcodeGeometry.h"
+#include "layout/BarcodeGeometry.h"
 
 #include <QStringList>
 
@@ -55,7 +55,8 @@ constexpr DefaultRow Defaults[LayoutKindCount][LayoutItemCount] = {
     {
         // YT
         {Gothic, 13.0, 700, 150, 200, 30, 0},
-        {Gothic, 13.0, 750, 150, 200, 30, 0},
+        // 10 mm right of part 1: at 75 mm the three 13-point digits ran into part 2.
+        {Gothic, 13.0, 800, 150, 200, 30, 0},
         {Mincho, 10.0, 1300, 220, 30, 600, 0},
         {Mincho, 10.0, 1230, 220, 30, 600, 0},
         {Mincho, 10.0, 1160, 220, 30, 600, 0},

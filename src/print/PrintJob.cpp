@@ -4,6 +4,7 @@
 #include "addresslist/AddressRecord.h"
 #include "addresslist/HeaderColumns.h"
 #include "common/Prompter.h"
+#include "common/TextHelpers.h"
 #include "common/numbers.h"
 #include "compose/CardComposer.h"
 #include "layout/LayoutTable.h"
@@ -83,6 +84,13 @@ PrintJob::Result PrintJob::btnPrintClick(const PrintParameters& parameters)
         return Result{Outcome::Stopped, 0, 0, QString()};
     m_host.setStartLineText(QString::number(start));
     m_host.setEndLineText(QString::number(end));
+    // The document opens for a first card only: a range of blank names feeds no empty sheet.
+    const int nameColumn = columns[HeaderColumns::Name];
+    bool anyName = false;
+    for (int row = start; row <= end && !anyName; ++row)
+        anyName = !IsBlankText(m_grid.cell(nameColumn, row));
+    if (!anyName)
+        return refuse(NoRowsMessage);
 
     if (parameters.confirm &&
         !m_prompter.confirm(QString::number(start) + u'～' + QString::number(end) +

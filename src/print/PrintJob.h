@@ -61,8 +61,8 @@ public:
     static const QString NotAddressListMessage; // "宛名のリストではなさそうです"
     static const QString BadHeaderMessage;      // "見出し行が不整備です"
     static const QString NoPrinterMessage; // "プリンターが接続されていないようです"
-    static const QString NoRowsMessage;    // "宛名データがありません"
-    static const QString PrintMarker;      // "印刷": Edit1's text for a preview print
+    static const QString NoRowsMessage; // "宛名データがありません" (also: no name in range)
+    static const QString PrintMarker; // "印刷": Edit1's text for a preview print
 
     // `measure` is the main window's surface, for the spread postal-code digits.
     PrintJob(AddressGrid& grid, const LayoutTable& layouts, const SessionOptions& options,

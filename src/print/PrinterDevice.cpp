@@ -11,6 +11,9 @@ std::optional<QPageSize> PrinterPaperSize(const QString& name)
         return QPageSize(QPageSize::JisB5);
     if (upper.contains(u"POST"))
         return QPageSize(QPageSize::Postcard);
+    // A printer keeps the paper the last run set: an A4 run after postcards must say A4.
+    if (upper.contains(u"A4"))
+        return QPageSize(QPageSize::A4);
     return std::nullopt;
 }
 

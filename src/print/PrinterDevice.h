@@ -39,8 +39,8 @@ public:
 };
 
 // The paper of a paper name, by the first test that matches the upper-cased name: contains
-// "A3", "B4" (JIS), "B5" (JIS), "POST" (Japanese postcard, 100 x 148 mm). Nothing for any
-// other name ("A4" among them): the printer keeps its paper.
+// "A3", "B4" (JIS), "B5" (JIS), "POST" (Japanese postcard, 100 x 148 mm), "A4". Nothing for
+// any other name: the printer keeps its paper.
 std::optional<QPageSize> PrinterPaperSize(const QString& name);
 
 // Sets the paper of `name` (see PrinterPaperSize) and always the orientation.

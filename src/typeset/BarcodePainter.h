@@ -1,6 +1,6 @@
 #pragma once
 
-#include "compose/BarcodeGeometry.h"
+#include "layout/BarcodeGeometry.h"
 
 #include <QPointF>
 #include <QSizeF>

@@ -8,5 +8,6 @@
 // what a text measures with it on the screen.
 QFont MainWindowFont();
 
-// Measures with `font` at `dpi` (the screen's logical resolution; 96 is the standard).
+// Measures with `font` at `dpi` (the screen's logical resolution; 96 is the standard), scaled
+// so that the reference text of SpreadDigits measures its standard 120 px.
 TextMeasure ScreenTextMeasure(const QFont& font = MainWindowFont(), int dpi = 96);

@@ -80,6 +80,12 @@ public:
     {
         return record(0x027E, Body().u16(row).u16(col).u16(15).u32(v));
     }
+    // A BIFF8 LABEL holding a UTF-16 text.
+    BiffBuilder& label8(int row, int col, const QString& text)
+    {
+        return record(0x0204,
+                      Body().u16(row).u16(col).u16(15).u16(int(text.size())).u8(1).utf16(text));
+    }
     BiffBuilder& labelSst(int row, int col, std::uint32_t index)
     {
         return record(0x00FD, Body().u16(row).u16(col).u16(15).u32(index));

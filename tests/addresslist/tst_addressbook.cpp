@@ -4,6 +4,8 @@
 #include "addresslist/XBiffError.h"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QMap>
 
 #include <QTemporaryDir>
@@ -115,9 +117,9 @@ void tst_AddressBook::showSheetHeaderAndRows()
     QCOMPARE(g.cell(0, 0), QString(" "));
     QCOMPARE(g.cell(1, 0), QString::fromUtf8("宛先"));
     QCOMPARE(g.cell(2, 0), QString::fromUtf8("郵便番号"));
-    // a header field with a space is split by the row-text reading
-    QCOMPARE(g.cell(3, 0), QString("two"));
-    QCOMPARE(g.cell(4, 0), QString("words"));
+    // one header cell above its column, spaces and all
+    QCOMPARE(g.cell(3, 0), QString("two words"));
+    QCOMPARE(g.cell(4, 0), QString(" "));
     QCOMPARE(g.rowCount(), 42);
     QCOMPARE(g.cell(0, 41), QString("41"));
     QCOMPARE(g.cell(1, 41), QString());
@@ -185,7 +187,6 @@ void tst_AddressBook::corpus()
                     cells[{s, r, c}] = row[c];
         }
     }
-    int compared = 0;
     for (const QString& line : readLines(dir + base + ".expected.tsv")) {
         const QStringList f = line.split(u'\t');
         if (line.startsWith(u'#') || f.size() < 5)
@@ -202,7 +203,6 @@ void tst_AddressBook::corpus()
             QVERIFY2(sameNumber(have, want), qPrintable(where + have + " != " + want));
         else
             QVERIFY2(have == want, qPrintable(where + have + " != " + want));
-        ++compared;
     }
     // booleans and errors of formulas are the only cells xlrd lists differently
     static const QStringList formulaOnly = {"TRUE",  "FALSE",  "#NULL!", "#DIV/0!", "#VALUE!",
@@ -210,12 +210,16 @@ void tst_AddressBook::corpus()
     for (auto it = cells.cbegin(); it != cells.cend(); ++it)
         QVERIFY2(formulaOnly.contains(it.value()), qPrintable("extra cell: " + it.value()));
 
-    QStringList names = readLines(dir + base + ".sheets.txt").mid(0, AddressBook::MaxSheets);
-    if (names.isEmpty() || compared == 0)
-        return;
-    // a bare worksheet has no sheet list: its one tab keeps the default caption
-    if (book.tabCaptions() == QStringList{QStringLiteral("Sheet1")} && names.size() == 1)
-        return;
+    // A bare worksheet stream has no sheet list: its one tab keeps the default caption.
+    QFile info(dir + base + ".biffinfo.json");
+    QVERIFY(info.open(QIODevice::ReadOnly));
+    const QJsonArray sheets = QJsonDocument::fromJson(info.readAll())[u"boundsheets"].toArray();
+    const bool bare = std::none_of(sheets.begin(), sheets.end(), [](const QJsonValue& v) {
+        return v[u"type"].toString() == u"worksheet";
+    });
+    const QStringList names =
+        bare ? QStringList{QStringLiteral("Sheet1")}
+             : readLines(dir + base + ".sheets.txt").mid(0, AddressBook::MaxSheets);
     QCOMPARE(book.tabCaptions(), names);
     QCOMPARE(book.grid().cell(0, 1), QStringLiteral("1"));
 }

@@ -1,9 +1,11 @@
+#include "PdfText.h"
 #include "ScriptedPrompter.h"
 #include "app/TForm1.h"
 #include "print/PrintJob.h"
 #include "typeset/FontSubstitutes.h"
 
 #include <QAction>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
@@ -11,7 +13,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -52,17 +53,9 @@ struct Window
     }
 };
 
-QString bboxText(const QString& pdf)
-{
-    QProcess process;
-    process.start(u"pdftotext"_qs, {u"-bbox-layout"_qs, pdf, u"-"_qs});
-    process.waitForFinished(30000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 int pageCount(const QString& pdf)
 {
-    return int(bboxText(pdf).count(u"<page "_qs));
+    return int(PdfText::ReadPages(pdf).size());
 }
 
 } // namespace
@@ -73,6 +66,8 @@ class tst_TForm1Print : public QObject
 private Q_SLOTS:
     void initTestCase();
     void printsIntoTheChosenFile();
+    void paperAcrossRuns();
+    void rangeWithoutNames();
     void sameCardsAsTheCommandLine();
     void abortFromTheExitButton();
     void previewTrigger();
@@ -81,7 +76,7 @@ private Q_SLOTS:
 
 void tst_TForm1Print::initTestCase()
 {
-    if (QStandardPaths::findExecutable(u"pdftotext"_qs).isEmpty())
+    if (!PdfText::Available())
         QSKIP("pdftotext missing: run scripts/install-deps");
     QCoreApplication::setApplicationName(u"Tayori"_qs);
     FontSubstitutes::install();
@@ -111,6 +106,51 @@ void tst_TForm1Print::printsIntoTheChosenFile()
     QVERIFY(w.form.statusPanel(2).isEmpty());
 }
 
+// One printer across runs: every paper choice sets its paper, "Ａ4（4枚)" too, whatever the
+// run before it left on the printer.
+void tst_TForm1Print::paperAcrossRuns()
+{
+    QTemporaryDir dir;
+    Window w(dir.filePath(u"unused.pdf"_qs));
+    w.set("edtStartLine", u"1"_qs);
+    w.set("edtEndLine", u"1"_qs);
+    const std::pair<const char*, QSizeF> runs[] = {
+        {"rdOHagaki", QSizeF(283.5, 419.5)}, // 100 x 148 mm
+        {"rdoA4", QSizeF(595.3, 841.9)},
+        {"rdoA3", QSizeF(1190.6, 841.9)}, // portrait cards: the sheet lies landscape
+        {"rdoA4", QSizeF(595.3, 841.9)},
+    };
+    for (int i = 0; i < 4; ++i) {
+        const QString pdf = dir.filePath(u"run%1.pdf"_qs.arg(i));
+        w.form.printer().setOutputFileName(pdf);
+        w.check(runs[i].first);
+        w.prompter.confirmAnswers << true;
+        w.form.btnPrintClick();
+        const QList<PdfText::Page> pages = PdfText::ReadPages(pdf);
+        QCOMPARE(pages.size(), 1);
+        const QSizeF size = pages[0].points;
+        QVERIFY2(std::abs(size.width() - runs[i].second.width()) < 1 &&
+                     std::abs(size.height() - runs[i].second.height()) < 1,
+                 qPrintable(u"run %1: %2 x %3"_qs.arg(i).arg(size.width()).arg(size.height())));
+    }
+}
+
+// Rows without a name make no card: no question, no sheet, no file.
+void tst_TForm1Print::rangeWithoutNames()
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(u"none.pdf"_qs);
+    Window w(pdf);
+    w.set("edtStartLine", u"20"_qs);
+    w.set("edtEndLine", u"25"_qs);
+    w.prompter.confirmAnswers << true;
+    w.form.btnPrintClick();
+    QVERIFY(!QFile::exists(pdf));
+    QVERIFY(w.prompter.questions.isEmpty());
+    QCOMPARE(w.form.statusPanel(2), u"宛名データがありません"_qs);
+    QVERIFY(w.idle());
+}
+
 // The command line makes the same cards as the window from the same list and settings.
 void tst_TForm1Print::sameCardsAsTheCommandLine()
 {
@@ -133,14 +173,11 @@ void tst_TForm1Print::sameCardsAsTheCommandLine()
                     dir.filePath(u"none.ini"_qs)});
     QVERIFY(cli.waitForFinished(60000));
     QCOMPARE(cli.exitCode(), 0);
-    // Pages and words with their boxes; the creation dates may differ.
-    const auto pages = [](const QString& pdf) {
-        const QString text = bboxText(pdf);
-        return text.mid(text.indexOf(u"<doc>"_qs));
-    };
-    const QString window = pages(windowPdf);
-    QVERIFY(window.count(u"<word "_qs) > 50);
-    QCOMPARE(pages(cliPdf), window);
+    // Pages and words with their boxes.
+    const QList<PdfText::Page> window = PdfText::ReadPages(windowPdf);
+    QCOMPARE(window.size(), 2);
+    QVERIFY(window[0].words.size() > 20);
+    QVERIFY(PdfText::ReadPages(cliPdf) == window);
 }
 
 // "印刷中断" during the run, answered OK: the card in hand is the last, the window idle again.

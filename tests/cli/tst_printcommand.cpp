@@ -1,10 +1,8 @@
 #include "CliRun.h"
+#include "PdfText.h"
 
 #include <QFile>
 #include <QPageSize>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -19,45 +17,11 @@ CliRun print(const QStringList& args)
     return RunCli(QStringList{u"print"_qs} + args);
 }
 
-QString tool(const QString& name, const QStringList& args)
-{
-    QProcess process;
-    process.start(name, args);
-    process.waitForFinished(30000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-// Each page's size in points and its words with their left and top edges in millimetres.
-struct Page
-{
-    QSizeF points;
-    QList<std::pair<QString, QPointF>> words;
-    bool has(const QString& word) const
-    {
-        return std::any_of(words.begin(), words.end(),
-                           [&](const auto& w) { return w.first == word; });
-    }
-};
+using PdfText::Page;
 
 QList<Page> pages(const QString& pdf)
 {
-    static const QRegularExpression page(uR"re(<page width="([\d.]+)" height="([\d.]+)">)re"_qs);
-    static const QRegularExpression word(
-        uR"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="[\d.]+" yMax="[\d.]+">([^<]*)</word>)re"_qs);
-    const QStringList parts =
-        tool(u"pdftotext"_qs, {u"-bbox-layout"_qs, pdf, u"-"_qs}).split(u"<page "_qs);
-    QList<Page> result;
-    for (qsizetype i = 1; i < parts.size(); ++i) {
-        Page p;
-        const QRegularExpressionMatch size = page.match(u"<page "_qs + parts[i]);
-        p.points = QSizeF(size.captured(1).toDouble(), size.captured(2).toDouble());
-        for (const QRegularExpressionMatch& m : word.globalMatch(parts[i]))
-            p.words.append(
-                {m.captured(3),
-                 QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()) * 25.4 / 72.0});
-        result << p;
-    }
-    return result;
+    return PdfText::ReadPages(pdf);
 }
 
 bool sameSize(const QSizeF& points, QPageSize::PageSizeId id, bool landscape)
@@ -86,7 +50,7 @@ private Q_SLOTS:
 
 void tst_PrintCommand::initTestCase()
 {
-    if (QStandardPaths::findExecutable(u"pdftotext"_qs).isEmpty())
+    if (!PdfText::Available())
         QSKIP("pdftotext missing: run scripts/install-deps");
 }
 
@@ -121,7 +85,7 @@ void tst_PrintCommand::usage_data()
         << u"no printer named no printer of this name"_qs;
     QTest::newRow("missing list") << QStringList{u"/nonexistent/list.xls"_qs, u"--to"_qs,
                                                  u"a.pdf"_qs}
-                                  << 1 << QString();
+                                  << 1 << u"ﾌｧｲﾙを開くことに失敗しました"_qs;
 }
 
 void tst_PrintCommand::usage()
@@ -177,8 +141,8 @@ void tst_PrintCommand::sheetRangeAndStart()
     // Slot 3 is the lower left card: 中村's company at YY Kaishamei (80, 45) mm + (0, 105).
     const auto at = [](const Page& p, const QString& word, QPointF mm) {
         return std::any_of(p.words.begin(), p.words.end(), [&](const auto& w) {
-            return w.first == word && std::abs(w.second.x() - mm.x()) < 0.3 &&
-                   std::abs(w.second.y() - mm.y()) < 0.3;
+            return w.text == word && std::abs(w.box.left() - mm.x()) < 0.3 &&
+                   std::abs(w.box.top() - mm.y()) < 0.3;
         });
     };
     QVERIFY(at(read[0], u"有限会社スズキ"_qs, QPointF(80, 150)));
@@ -209,10 +173,10 @@ void tst_PrintCommand::settingsFile()
     QVERIFY(sameSize(read[0].points, QPageSize::A3, false));
     // Slot 2 of landscape cards is at (148, 0) mm; the correction adds (1, -0.5).
     const auto name = std::find_if(read[0].words.begin(), read[0].words.end(),
-                                   [](const auto& w) { return w.first == u"山"; });
+                                   [](const auto& w) { return w.text == u"山"; });
     QVERIFY(name != read[0].words.end());
-    QVERIFY(std::abs(name->second.x() - (148 + 30 + 1)) < 0.3);
-    QVERIFY(std::abs(name->second.y() - (20 - 0.5)) < 0.3);
+    QVERIFY(std::abs(name->box.left() - (148 + 30 + 1)) < 0.3);
+    QVERIFY(std::abs(name->box.top() - (20 - 0.5)) < 0.3);
 }
 
 // A list without "宛先" is refused with the window's status message, and nothing is written.

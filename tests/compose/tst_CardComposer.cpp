@@ -138,9 +138,13 @@ void tst_CardComposer::barcode_data()
     QTest::newRow("built but not printed") << "10000133-2-1"
                                            << "1" << false << ""
                                            << "(10000133-2-1DDDDDDDD9)";
-    QTest::newRow("single-space switch is off") << "10000133-2-1"
-                                                << " " << true << ""
-                                                << " ";
+    QTest::newRow("single-space switch (an empty list cell) is on")
+        << "10000133-2-1"
+        << " " << true << "(10000133-2-1DDDDDDDD9)"
+        << "(10000133-2-1DDDDDDDD9)";
+    QTest::newRow("blank data with a blank switch builds nothing") << " "
+                                                                   << " " << true << ""
+                                                                   << " ";
     QTest::newRow("ideographic space switch is on")
         << "10000133-2-1" << QString(QChar(0x3000)) << true << "(10000133-2-1DDDDDDDD9)"
         << "(10000133-2-1DDDDDDDD9)";

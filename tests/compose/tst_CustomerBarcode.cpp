@@ -46,6 +46,10 @@ void tst_CustomerBarcode::text_data()
                                                                    << "(aaaaaaaaaaaaaaaaaaaa1)";
     QTest::newRow("a blank is an unknown byte") << "1 2"
                                                 << "(1 2DDDDDDDDDDDDDDDDD7)";
+    QTest::newRow("full-width data reads as ASCII")
+        << QString::fromUtf8("１００００１３３－２－１ＡＢ") << "(10000133-2-1A0A1DDDD4)";
+    QTest::newRow("minus sign reads as a hyphen")
+        << QString::fromUtf8("1−2") << "(1-2DDDDDDDDDDDDDDDDDE)";
 
     // Japan Post's own worked examples (zip code manual).
     QTest::newRow("JP: Kasumigaseki 1-3-2-503, check 9 as printed") << "10000131-3-2-503"
@@ -75,11 +79,11 @@ void tst_CustomerBarcode::bytes_data()
     QTest::addColumn<QString>("data");
     QTest::addColumn<QByteArray>("expectedBytes");
 
-    // Full-width "1" is 0x82 0x50, and 0x50 is "P": byte by byte, the trail byte is a letter.
-    QTest::newRow("full-width digit: lead byte unknown, trail byte a letter")
-        << QString::fromUtf8("１")
-        << QByteArray("(\x82"
-                      "B5DDDDDDDDDDDDDDDDDB)");
+    // "ア" is 0x83 0x41, and 0x41 is "A": byte by byte, the trail byte is a letter.
+    QTest::newRow("katakana: lead byte unknown, trail byte a letter")
+        << QString::fromUtf8("ア")
+        << QByteArray("(\x83"
+                      "A0DDDDDDDDDDDDDDDDDH)");
     // Byte 20 is the lead byte of "区" (0x8B 0xE6); the trail byte is cut off.
     QTest::newRow("double-byte character cut after its lead byte")
         << QString::fromUtf8("1234567890123456789区")

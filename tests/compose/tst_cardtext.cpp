@@ -41,6 +41,10 @@ void tst_CardText::fullWidth_data()
     QTest::newRow("kana and kanji unchanged")
         << QString::fromUtf8("ｱイ山") << QString::fromUtf8("ｱイ山");
     QTest::newRow("control kept") << QString("a\tb") << QString::fromUtf8("ａ\tｂ");
+    QTest::newRow("Latin-1 letters kept")
+        << QString::fromUtf8("José Müller") << QString::fromUtf8("Ｊｏｓé　Ｍüｌｌｅｒ");
+    QTest::newRow("Latin-1 symbols through the code page")
+        << QString::fromUtf8("×±") << QString::fromUtf8("×±");
 }
 
 void tst_CardText::fullWidth()
@@ -67,6 +71,13 @@ void tst_CardText::vertical_data()
     QTest::newRow("half-width space")
         << QString::fromUtf8("山田 様") << true << QString::fromUtf8("山田　様");
     QTest::newRow("empty") << "" << true << "";
+    QTest::newRow("minus and hyphens")
+        << QString::fromUtf8("1−2‐3‑4‒5–6") << true << QString::fromUtf8("一─二─三─四─五─六");
+    QTest::newRow("half-width katakana, marks joined")
+        << QString::fromUtf8("ｶﾞｰﾃﾞﾝﾊﾟﾚｽ ｳﾞｨ") << false
+        << QString::fromUtf8("ガーデンパレス　ヴィ");
+    QTest::newRow("marks that join nothing")
+        << QString::fromUtf8("ｱﾞﾞｨﾟ｡") << false << QString::fromUtf8("ア゛゛ィ゜。");
 }
 
 void tst_CardText::vertical()
@@ -79,7 +90,8 @@ void tst_CardText::vertical()
 
 void tst_CardText::verticalIsStable()
 {
-    const QString once = ToVerticalText(QString::fromUtf8("東京都1-2-3 ABC \"x\""), true);
+    const QString once =
+        ToVerticalText(QString::fromUtf8("東京都1-2−3 ABC \"x\" ｶﾞｰﾃﾞﾝ José"), true);
     QCOMPARE(ToVerticalText(once, true), once);
 }
 
@@ -137,7 +149,8 @@ void tst_CardText::spreadMeasured_data()
                                              << "123";
     QTest::newRow("fits") << 7 << 4.0 << "123"
                           << "1 2 3";
-    QTest::newRow("fits, double spaces collapse") << 7 << 4.0 << QString::fromUtf8("1　3") << "1  3";
+    QTest::newRow("fits, double spaces collapse")
+        << 7 << 4.0 << QString::fromUtf8("1　3") << "1  3";
     QTest::newRow("too long keeps ideographic space")
         << 7 << 9.0 << QString::fromUtf8("1　3") << QString::fromUtf8("1　3");
 }

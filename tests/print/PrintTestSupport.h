@@ -3,6 +3,7 @@
 // Shared by the print tests: an address grid built in code, a window stand-in, a printer that
 // paints pages into images, and the words of a PDF as poppler reads them back.
 
+#include "PdfText.h"
 #include "addresslist/AddressGrid.h"
 #include "addresslist/HeaderColumns.h"
 #include "print/PrintHost.h"
@@ -19,7 +20,7 @@
 
 namespace PrintTest {
 
-constexpr double PointsPerMm = 72.0 / 25.4;
+using PdfText::PointsPerMm;
 
 // One row of a list, in HeaderNames order: 宛先 郵便番号 住所１ 住所２ 会社名 肩書き 敬称 連名
 // 敬称2 コード 印刷コード.
@@ -182,39 +183,20 @@ private:
     QPainter m_painter;
 };
 
-struct Word
-{
-    QString text;
-    QRectF box; // millimetres from the page's top-left corner
-};
+using PdfText::Word;
 
-// The words of every page, as `pdftotext -bbox-layout` finds them.
+// The words of every page.
 inline QList<QList<Word>> pdfWords(const QString& pdf)
 {
-    QProcess process;
-    process.start(u"pdftotext"_qs, {u"-bbox-layout"_qs, pdf, u"-"_qs});
-    process.waitForFinished(60000);
-    const QString xml = QString::fromUtf8(process.readAllStandardOutput());
-    static const QRegularExpression word(QStringLiteral(
-        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
     QList<QList<Word>> pages;
-    const QStringList pageTexts = xml.split(u"<page "_qs);
-    for (qsizetype p = 1; p < pageTexts.size(); ++p) {
-        QList<Word> words;
-        for (const QRegularExpressionMatch& m : word.globalMatch(pageTexts[p])) {
-            const QPointF topLeft(m.captured(1).toDouble(), m.captured(2).toDouble());
-            const QPointF bottomRight(m.captured(3).toDouble(), m.captured(4).toDouble());
-            words.append({m.captured(5), QRectF(topLeft / PointsPerMm, bottomRight / PointsPerMm)});
-        }
-        pages.append(words);
-    }
+    for (const PdfText::Page& page : PdfText::ReadPages(pdf))
+        pages.append(page.words);
     return pages;
 }
 
 inline bool havePoppler()
 {
-    return !QStandardPaths::findExecutable(u"pdftotext"_qs).isEmpty() &&
-           !QStandardPaths::findExecutable(u"pdftoppm"_qs).isEmpty();
+    return PdfText::Available() && !QStandardPaths::findExecutable(u"pdftoppm"_qs).isEmpty();
 }
 
 } // namespace PrintTest

@@ -361,10 +361,8 @@ void tst_PrintJob::paperAndOrientation_data()
                                  << QPageSize::Postcard << P;
     QTest::newRow("postcard YT") << PaperKind::Postcard << LayoutKind::YT << false
                                  << QPageSize::Postcard << L;
-    QTest::newRow("A4 TY keeps the paper")
-        << PaperKind::A4 << LayoutKind::TY << false << QPageSize::JisB5 << P;
-    QTest::newRow("A4 YY keeps the paper")
-        << PaperKind::A4 << LayoutKind::YY << false << QPageSize::JisB5 << L;
+    QTest::newRow("A4 TY") << PaperKind::A4 << LayoutKind::TY << false << QPageSize::A4 << P;
+    QTest::newRow("A4 YY") << PaperKind::A4 << LayoutKind::YY << false << QPageSize::A4 << L;
     QTest::newRow("A3 TT") << PaperKind::A3 << LayoutKind::TT << false << QPageSize::A3 << L;
     QTest::newRow("A3 YT") << PaperKind::A3 << LayoutKind::YT << false << QPageSize::A3 << P;
     QTest::newRow("postcard, paper not set")

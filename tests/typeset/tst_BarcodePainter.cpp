@@ -1,6 +1,5 @@
 #include "typeset/BarcodePainter.h"
 
-#include "compose/BarcodePattern.h"
 #include "compose/CustomerBarcode.h"
 
 #include <QImage>
@@ -92,7 +91,28 @@ void tst_BarcodePainter::barsOnImage()
     QFETCH(QPointF, originMm);
 
     const QString text = CustomerBarcode(u"10000131-3-2-503");
-    const QString pattern = BarcodePattern::bars(text);
+    QCOMPARE(text, u"(10000131-3-2-503DDDD9)"_qs);
+    // Japan Post's published table: F long, A upper and D lower semi-long, T timing bar.
+    const QString pattern = u"FD"_qs // start
+                            + u"FFT"
+                              u"FTT"
+                              u"FTT"
+                              u"FTT"
+                              u"FTT"
+                              u"FFT"
+                              u"DFA"_qs // 1000013
+                            + u"FFT"
+                              u"TFT"
+                              u"DFA"
+                              u"TFT"
+                              u"FDA"_qs // 1-3-2
+                            + u"TFT"
+                              u"FTF"
+                              u"FTT"
+                              u"DFA"_qs // -503
+                            + u"TDA"_qs.repeated(4) +
+                            u"TFF"
+                            u"DF"_qs; // CC4, 9, stop
     QImage image = blankImage(100.0, 8.0);
     {
         QPainter painter(&image);

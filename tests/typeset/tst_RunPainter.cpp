@@ -1,3 +1,4 @@
+#include "PdfText.h"
 #include "typeset/FontSubstitutes.h"
 #include "typeset/RunPainter.h"
 
@@ -7,9 +8,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -272,37 +270,16 @@ void tst_RunPainter::emptyText()
 
 namespace {
 
-struct Word
-{
-    QString text;
-    QRectF box; // points
-};
+using PdfText::Word;
 
-QList<Word> pdfWords(const QString& pdf)
-{
-    QProcess process;
-    process.start(u"pdftotext"_qs, {u"-bbox-layout"_qs, pdf, u"-"_qs});
-    process.waitForFinished(30000);
-    const QString xml = QString::fromUtf8(process.readAllStandardOutput());
-    static const QRegularExpression word(QStringLiteral(
-        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
-    QList<Word> words;
-    for (const QRegularExpressionMatch& m : word.globalMatch(xml)) {
-        const QPointF topLeft(m.captured(1).toDouble(), m.captured(2).toDouble());
-        const QPointF bottomRight(m.captured(3).toDouble(), m.captured(4).toDouble());
-        words.append({m.captured(5), QRectF(topLeft, bottomRight)});
-    }
-    return words;
-}
-
-// The words whose boxes lie across [from, to] points, in reading order down or across.
+// The words whose boxes lie across [from, to] mm, in reading order down or across.
 QList<Word> wordsWithin(const QList<Word>& words, double from, double to, bool column)
 {
     QList<Word> found;
     for (const Word& w : words) {
         const double lo = column ? w.box.left() : w.box.top();
         const double hi = column ? w.box.right() : w.box.bottom();
-        if (lo >= from - 0.5 && hi <= to + 0.5)
+        if (lo >= from - 0.2 && hi <= to + 0.2)
             found.append(w);
     }
     std::sort(found.begin(), found.end(), [&](const Word& a, const Word& b) {
@@ -317,13 +294,13 @@ QList<Word> wordsWithin(const QList<Word>& words, double from, double to, bool c
 // back as their characters, in order, with boxes running down the column.
 void tst_RunPainter::pdfTextReadsBack()
 {
-    if (QStandardPaths::findExecutable(u"pdftotext"_qs).isEmpty())
+    if (!PdfText::Available())
         QSKIP("pdftotext missing: run scripts/install-deps");
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString file = dir.filePath(u"run.pdf"_qs);
     constexpr int PdfDpi = 600;
-    const auto pt = [](int px) { return px * 72.0 / PdfDpi; };
+    const auto mm = [](int px) { return px * 25.4 / PdfDpi; };
 
     const QStringList columns{u"東京都千代田区霞が関一─三─二"_qs, u"（株）サンプル、ビル…ー"_qs,
                               u"「ヤマダ」〜様"_qs};
@@ -350,31 +327,32 @@ void tst_RunPainter::pdfTextReadsBack()
         horizontal.draw(painter, QPoint(200, 3000), line, 1500, 0, AlignMode::alLeft);
     }
 
-    const QList<Word> words = pdfWords(file);
+    const QList<PdfText::Page> pages = PdfText::ReadPages(file);
+    QCOMPARE(pages.size(), 1);
+    const QList<Word>& words = pages[0].words;
     QVERIFY(!words.isEmpty());
     for (int c = 0; c < columns.size(); ++c) {
         const QList<Word> found =
-            wordsWithin(words, pt(columnX[c]), pt(columnX[c] + columnWidth), true);
+            wordsWithin(words, mm(columnX[c]), mm(columnX[c] + columnWidth), true);
         QString read;
         for (qsizetype i = 0; i < found.size(); ++i) {
             read += found[i].text;
             if (i > 0) // one character per cell, each below the one before
-                QVERIFY(found[i].box.top() >= found[i - 1].box.bottom() - 0.5);
+                QVERIFY(found[i].box.top() >= found[i - 1].box.bottom() - 0.2);
         }
         QCOMPARE(read, columns[c]);
-        const double mm = 72.0 / 25.4;
-        QVERIFY2(qAbs(found.front().box.top() - pt(top)) <= 0.3 * mm,
-                 QByteArray::number(found.front().box.top() - pt(top)));
+        QVERIFY2(qAbs(found.front().box.top() - mm(top)) <= 0.3,
+                 QByteArray::number(found.front().box.top() - mm(top)));
     }
 
     const QList<Word> letters =
-        wordsWithin(words, pt(columnX.back()), pt(columnX.back() + columnWidth), true);
+        wordsWithin(words, mm(columnX.back()), mm(columnX.back() + columnWidth), true);
     QCOMPARE(letters.size(), 1);
     QCOMPARE(letters.front().text, turned);
     QVERIFY2(letters.front().box.height() > 2 * letters.front().box.width(), "runs down");
 
     QString across;
-    for (const Word& w : wordsWithin(words, pt(3000), pt(3000 + columnWidth), false))
+    for (const Word& w : wordsWithin(words, mm(3000), mm(3000 + columnWidth), false))
         across += (across.isEmpty() ? u""_qs : u" "_qs) + w.text;
     QCOMPARE(across, line);
 }

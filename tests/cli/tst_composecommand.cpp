@@ -1,0 +1,104 @@
+#include "CliRun.h"
+#include "addresslist/BiffBuilder.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+// tayori-cli compose: the texts of a card from a workbook as a user fills it, with the options
+// of a settings file.
+
+namespace {
+
+// Row 0 the header with a leading "管理 番号" column, then the rows; an empty text leaves the
+// cell out, as a spreadsheet program does.
+QByteArray workbook(const QList<QStringList>& rows)
+{
+    BiffBuilder b;
+    b.bof8(0x0005).boundSheet8(u"住所録"_qs).eof();
+    b.bof8(0x0010);
+    for (int r = 0; r < rows.size(); ++r)
+        for (int c = 0; c < rows[r].size(); ++c)
+            if (!rows[r][c].isEmpty())
+                b.label8(r, c, rows[r][c]);
+    b.eof();
+    return b.bytes();
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+class tst_ComposeCommand : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void cardTexts_data();
+    void cardTexts();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_list;
+    QString m_settings;
+};
+
+void tst_ComposeCommand::initTestCase()
+{
+    m_list = m_dir.filePath(u"list.xls"_qs);
+    m_settings = m_dir.filePath(u"tayori.ini"_qs);
+    const QList<QStringList> rows{
+        {u"管理 番号"_qs, u"宛先"_qs, u"郵便番号"_qs, u"住所１"_qs, u"住所２"_qs, u"会社名"_qs,
+         u"肩書き"_qs, u"敬称"_qs, u"連名"_qs, u"敬称2"_qs, u"コード"_qs, u"印刷コード"_qs,
+         u"備考"_qs},
+        // "コード" in full width, "印刷コード" left empty.
+        {u"A-1"_qs, u"山田 太郎"_qs, u"100-0013"_qs, u"東京都千代田区霞が関1\u22123\u22122"_qs,
+         u"ﾊﾟｰｸﾋﾞﾙ"_qs, u"José Müller"_qs, QString(), QString(), u"花子"_qs, QString(),
+         u"１００００１３３－２－１"_qs},
+        // "コード" and "印刷コード" skipped: both hold the single space of an empty cell.
+        {u"A-2"_qs, u"鈴木 一郎"_qs, u"060-0906"_qs, QString(), QString(), QString(), QString(),
+         QString(), QString(), QString(), QString(), QString(), u"転居"_qs},
+    };
+    QVERIFY(writeFile(m_list, workbook(rows)));
+    QVERIFY(writeFile(m_settings, "[Menu]\r\nUseZipNoEreaTT=\"True\"\r\n"
+                                  "[Option]\r\nBarCode=\"True\"\r\n"));
+}
+
+void tst_ComposeCommand::cardTexts_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("the name of its own column") << 1 << u"Atena"_qs << u"山田　太郎　様"_qs;
+    QTest::newRow("joint name, default honorific 様") << 1 << u"Renmei"_qs << u"　　　花子　様"_qs;
+    QTest::newRow("postal digits spread for the boxes") << 1 << u"YubinNo1"_qs << u"1 0 0"_qs;
+    QTest::newRow("second part spread too") << 1 << u"YubinNo2"_qs << u"0 0 1 3"_qs;
+    QTest::newRow("minus signs run along the column")
+        << 1 << u"Jyusho1"_qs << u"東京都千代田区霞が関一─三─二"_qs;
+    QTest::newRow("half-width katakana, marks joined") << 1 << u"Jyusho2"_qs << u"パークビル"_qs;
+    QTest::newRow("accented letters kept") << 1 << u"Kaishamei"_qs << u"Ｊｏｓé　Ｍüｌｌｅｒ"_qs;
+    QTest::newRow("full-width barcode data, empty switch cell")
+        << 1 << u"PostCode"_qs << u"(10000133-2-1DDDDDDDD9)"_qs;
+    QTest::newRow("no barcode of fill characters without data") << 2 << u"PostCode"_qs << QString();
+    QTest::newRow("second row's name") << 2 << u"Atena"_qs << u"鈴木　一郎　様"_qs;
+}
+
+void tst_ComposeCommand::cardTexts()
+{
+    QFETCH(int, row);
+    QFETCH(QString, item);
+    QFETCH(QString, text);
+    const CliRun run = RunCli(
+        {u"compose"_qs, m_list, QString::number(row), u"TT"_qs, u"--settings"_qs, m_settings});
+    QCOMPARE(run.exitCode, 0);
+    const QStringList lines = run.lines().filter(item + u'\t');
+    QCOMPARE(lines, QStringList{item + u'\t' + text});
+}
+
+QTEST_MAIN(tst_ComposeCommand)
+#include "tst_composecommand.moc"
