@@ -9,6 +9,7 @@
 #include "app/TfrmEditData.h"
 #include "app/TfrmInfomation.h"
 #include "app/TfrmOption.h"
+#include "app/WindowPlacement.h"
 #include "common/Prompter.h"
 #include "common/SettingsText.h"
 #include "preview/TfrmPreView.h"
@@ -27,6 +28,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressBar>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QUrl>
 
@@ -208,6 +210,8 @@ void TForm1::connectCommands()
     connect(ui->TabControl1, &QTabBar::currentChanged, this, &TForm1::TabControl1Change);
     connect(&m_book, &AddressBook::progress, this, &TForm1::showProgress);
     connect(&m_book, &AddressBook::tabsChanged, this, &TForm1::rebuildTabs);
+    connect(&m_book, &AddressBook::cellsCut, this,
+            [this](int count) { setStatusPanel(2, AddressBook::CutCellsMessage(count)); });
 }
 
 void TForm1::FormShow()
@@ -231,16 +235,20 @@ void TForm1::FormShow()
 void TForm1::ReadSettings()
 {
     SettingsState state = currentSettings();
-    SettingsFile::ReadSettings(m_settingsFilePath, state, m_layouts);
+    QString error;
+    if (!SettingsFile::ReadSettings(m_settingsFilePath, state, m_layouts, &error))
+        m_prompter->showMessage(QStringLiteral("設定を読み込めませんでした: ") + error);
     applySettings(state);
 }
 
-void TForm1::WriteSettings()
+bool TForm1::WriteSettings()
 {
     QString error;
-    if (!SettingsFile::WriteSettings(m_settingsFilePath, currentSettings(), m_layouts, &error) &&
-        !error.isEmpty())
-        m_prompter->showError(error);
+    if (SettingsFile::WriteSettings(m_settingsFilePath, currentSettings(), m_layouts, &error))
+        return true;
+    // The user may free space or fix the folder and close again.
+    return m_prompter->confirm(QStringLiteral("設定を保存できませんでした: ") + error +
+                               QStringLiteral("。保存せずに終了しますか"));
 }
 
 SettingsState TForm1::currentSettings() const
@@ -265,7 +273,12 @@ SettingsState TForm1::currentSettings() const
 
 void TForm1::applySettings(const SettingsState& s)
 {
-    setGeometry(s.geometry);
+    QList<QRect> screens;
+    if (const QScreen* primary = QGuiApplication::primaryScreen())
+        screens << primary->availableGeometry();
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens << screen->availableGeometry();
+    setGeometry(WindowPlacement::keepOnScreen(s.geometry, SettingsState().geometry, screens));
     m_previewPosition = s.effectivePreviewPosition();
     ui->P2->setChecked(s.noSetPrinter);
     ui->R1->setChecked(s.reopenLastList);
@@ -298,7 +311,7 @@ void TForm1::FormCloseQuery(bool& canClose)
 {
     canClose = m_prompter->confirm(QStringLiteral("終了しますか"));
     if (canClose && !m_settingsFilePath.isEmpty())
-        WriteSettings();
+        canClose = WriteSettings();
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

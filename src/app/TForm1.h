@@ -116,7 +116,8 @@ protected:
 
 private:
     void ReadSettings();
-    void WriteSettings();
+    // False when the settings could not be saved and the user chose to stay.
+    bool WriteSettings();
     void applySettings(const SettingsState& state);
     SettingsState currentSettings() const;
     void createWindows();

@@ -49,6 +49,10 @@ public:
     int ascent() const { return m_metrics.ascent(); }
     int descent() const { return m_metrics.descent(); }
 
+    // True when the font or a face it falls back to has a glyph for the unit; otherwise the
+    // unit prints as an empty box.
+    bool canDraw(QStringView unit) const;
+
     // Each unit's horizontal advance in device pixels, measured on its own.
     QList<int> advances(const TextUnits& units) const;
     CharacterRun layOut(const TextUnits& units, int boxLength, int spreadLength, AlignMode mode,
