@@ -255,7 +255,7 @@ SettingsState TForm1::currentSettings() const
 {
     SettingsState s;
     s.geometry = geometry();
-    s.previewPosition = m_previewPosition;
+    s.previewPosition = frmPreView->isVisible() ? frmPreView->pos() : m_previewPosition;
     s.noSetPrinter = ui->P2->isChecked();
     s.reopenLastList = ui->R1->isChecked();
     s.options = m_options;

@@ -67,11 +67,13 @@ private Q_SLOTS:
     void enterInNumberBoxes_data();
     void enterInNumberBoxes();
     void notANumberStoresNothing();
+    void fontChoice();
     void dragStoresPosition_data();
     void dragStoresPosition();
     void autoStoreOffWaitsForUpdate();
     void alignTops();
     void lockBlocksEditMode();
+    void endingEditModeClicksBeneath();
     void noViewHidesWhileTransparent();
     void undecodablePictureKeepsTheFace();
     void pictureFromFile();
@@ -192,6 +194,25 @@ void tst_TfrmPreView::notANumberStoresNothing()
     QCOMPARE(p.ui.edtHeight->text(), u"6O0"_qs);
 }
 
+// Choosing a face in "書体" restyles the selected field and, with auto-store, stores it at
+// the panel's size.
+void tst_TfrmPreView::fontChoice()
+{
+    Preview p;
+    p.select(p.atena());
+    p.ui.edtSize->setText(u"14.0"_qs);
+    p.ui.cbFontName->setEditText(u"IPAGothic"_qs);
+    QCOMPARE(p.stored().FontName, u"IPAGothic"_qs);
+    QCOMPARE(p.stored().FontSize, 14.0);
+    QCOMPARE(p.atena()->font().family(), u"IPAGothic"_qs);
+    QCOMPARE(p.atena()->font().pixelSize(), LayoutUnits::pointsToFontPixelsAtZoom(14, 90, 96));
+
+    // Filling the panel from another field changes nothing.
+    const LayoutTable before = p.layouts;
+    p.select(p.window.field(LayoutItem::Jyusho1, LayoutKind::TT));
+    QCOMPARE(p.layouts, before);
+}
+
 // Edit mode on the TT Atena, then a drag of the handle by (dx, dy) pixels at a zoom.
 void tst_TfrmPreView::dragStoresPosition_data()
 {
@@ -295,6 +316,20 @@ void tst_TfrmPreView::lockBlocksEditMode()
     // A click on the face ends edit mode.
     QTest::mouseClick(p.window.face(LayoutKind::TT), Qt::LeftButton, {}, QPoint(5, 300));
     QVERIFY(!p.window.StretchHandle1()->Attached());
+}
+
+// "編集モード解除(&E)" lets go of the fields and clicks what lies under the pointer.
+void tst_TfrmPreView::endingEditModeClicksBeneath()
+{
+    Preview p;
+    TTateEdit* kaishamei = p.window.field(LayoutItem::Kaishamei, LayoutKind::TT);
+    p.window.editField(p.atena(), false);
+    QCursor::setPos(kaishamei->mapToGlobal(QPoint(5, 30)));
+    if (QCursor::pos() != kaishamei->mapToGlobal(QPoint(5, 30)))
+        QSKIP("this platform has no pointer to move");
+    p.window.PopupMenu2()->findChild<QAction*>(u"MenuItem1"_qs)->trigger();
+    QVERIFY(!p.window.StretchHandle1()->Attached());
+    QVERIFY(p.window.windowTitle().contains(u"[会社名]"_qs));
 }
 
 void tst_TfrmPreView::noViewHidesWhileTransparent()
