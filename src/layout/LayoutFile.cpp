@@ -4,6 +4,7 @@
 #include "common/cp932.h"
 #include "common/numbers.h"
 #include "layout/LayoutItem.h"
+#include "layout/LayoutLimits.h"
 #include "layout/LayoutTable.h"
 #include "layout/LayoutUnits.h"
 #include "layout/TObjStreamV.h"
@@ -24,8 +25,6 @@ namespace {
 
 // Larger than any face with its background picture; a bigger file is not a layout.
 constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
-
-constexpr double MaxFontSize = 500.0;
 
 QString shown(const QString& path)
 {
@@ -78,7 +77,7 @@ bool fieldRecord(const QObject* field, double zoom, double dpi, FieldRecord* out
     }
     const int width = field->property("Width").toInt();
     const int height = field->property("Height").toInt();
-    if (width <= 0 || height <= 0 || !(r.FontSize > 0.0 && r.FontSize <= MaxFontSize) ||
+    if (width <= 0 || height <= 0 || !LayoutLimits::isFontSizeInRange(r.FontSize) ||
         !toTenthMm(field->property("Left").toInt(), zoom, dpi, &r.X) ||
         !toTenthMm(field->property("Top").toInt(), zoom, dpi, &r.Y) ||
         !toTenthMm(width, zoom, dpi, &r.Width) || !toTenthMm(height, zoom, dpi, &r.Height) ||

@@ -64,8 +64,8 @@ struct Loaded
 // Reads a stream into `face` and gives the zoom and the record of every field as a load
 // stores them (pixels at the saved zoom to 1/10 mm on a screen of `dpi`). The whole stream is
 // parsed and checked first; when anything fails — a broken stream, a hint that is not a
-// number, a field with no size or a font size beyond 500 points — `face` is left exactly as
-// it was and *error holds the message.
+// number, a field with no size or a font size out of LayoutLimits' range — `face` is left exactly
+// as it was and *error holds the message.
 bool load(QByteArrayView bytes, QObject* face, double dpi, Loaded* out, QString* error);
 // The same from a file; a file that cannot be read gives "ファイル %s は開けません".
 bool loadFile(const QString& path, QObject* face, double dpi, Loaded* out, QString* error);

@@ -171,6 +171,8 @@ void tst_LayoutFile::refusedLoadsChangeNothing_data()
         << savedFace(table, 90.0, [](PlainFace& f) { f.field(4)->Height = -3; }) << format;
     QTest::newRow("font size above 500")
         << savedFace(table, 90.0, [](PlainFace& f) { f.field(5)->Hint = "000500.01"; }) << format;
+    QTest::newRow("font size below 1")
+        << savedFace(table, 90.0, [](PlainFace& f) { f.field(5)->Hint = "0000.5"; }) << format;
     QTest::newRow("zoom zero") << savedFace(table, 90.0, [](PlainFace& f) { f.Hint = "0"; })
                                << format;
     QTest::newRow("position beyond any card")
