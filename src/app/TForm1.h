@@ -25,6 +25,7 @@ class TfrmEditData;
 class TfrmInfomation;
 class TfrmOption;
 class TfrmPreView;
+class TfrmAddressCheck;
 
 namespace Ui {
 class TForm1;
@@ -68,6 +69,7 @@ public:
     TfrmEditData* editDialog() const { return frmEditData; }
     TfrmInfomation* informationDialog() const { return frmInfomation; }
     TfrmOption* optionDialog() const { return frmOption; }
+    TfrmAddressCheck* addressCheckWindow() const { return frmAddressCheck; }
 
     // Every modal dialog of the window runs through `runner`, which returns the dialog's
     // result; the default is QDialog::exec. Tests answer dialogs with it.
@@ -103,6 +105,7 @@ public Q_SLOTS:
     void H1Click();
     void V1Click();
     void E1Click();
+    void K1Click();
     void rdoYokoOkiClick();
 
     void TntStringGrid1SelectCell(int column, int row);
@@ -151,6 +154,7 @@ private:
     TfrmEditData* frmEditData = nullptr;
     TfrmInfomation* frmInfomation = nullptr;
     TfrmOption* frmOption = nullptr;
+    TfrmAddressCheck* frmAddressCheck = nullptr;
     DialogRunner m_dialogRunner;
     QString m_settingsFilePath;
     QString m_helpFilePath;
