@@ -7,5 +7,6 @@ int runCellsCommand(const QStringList& args);
 int runBarcodeCommand(const QStringList& args);
 int runComposeCommand(const QStringList& args);
 int runPrintCommand(const QStringList& args);
+int runLayoutCommand(const QStringList& args);
 int runAddressNumberCommand(const QStringList& args);
 int runCheckCommand(const QStringList& args);

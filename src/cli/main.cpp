@@ -95,6 +95,13 @@ int main(int argc, char* argv[])
           "LIST",
           "rows whose postal code is missing, unknown or another place's",
           {{"LIST", ListFile}}}},
+        {QStringLiteral("layout"),
+         {runLayoutCommand,
+          true,
+          "FILE.tyd [--into INI]",
+          "the field records a layout file gives, as the preview's load applies them",
+          {{"FILE.tyd", "a layout file; its kind (TT, TY, YT, YY) comes from its name"},
+           {"--into INI", "also store them into this settings file's layouts"}}}},
     };
     const QString name = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     const auto it = commands.find(name);

@@ -75,6 +75,7 @@ void TShadowPanel::setColor(const QColor& value)
 void TShadowPanel::setPicture(const QPixmap& picture)
 {
     m_picture = picture;
+    m_pictureFile.clear();
     m_scaled = QPixmap();
     applyAutoSize();
     repaint();

@@ -18,6 +18,19 @@ class TShadowPanel : public QWidget
     Q_PROPERTY(QColor Color READ Color WRITE setColor)
     Q_PROPERTY(QPixmap Picture READ Picture WRITE setPicture)
     Q_PROPERTY(bool AutoSize READ AutoSize WRITE setAutoSize)
+    // The preview keeps data in it (a layout file's zoom); it is not shown.
+    Q_PROPERTY(QString Hint READ Hint WRITE setHint)
+    // The picture's file as read, so a JPEG travels in a layout file as it came.
+    Q_PROPERTY(QByteArray pictureFile READ pictureFile WRITE setPictureFile)
+    Q_CLASSINFO("Default.HorzOffset", "8")
+    Q_CLASSINFO("Default.VertOffset", "8")
+    Q_CLASSINFO("Default.Shade", "5")
+    Q_CLASSINFO("Default.ShadowColor", "cl3DDkShadow")
+    Q_CLASSINFO("Default.BackColor", "clBtnFace")
+    Q_CLASSINFO("Default.ShadowShow", "True")
+    Q_CLASSINFO("Default.Color", "clWhite")
+    Q_CLASSINFO("Default.AutoSize", "False")
+    Q_CLASSINFO("Source.Picture", "pictureFile")
 
 public:
     explicit TShadowPanel(QWidget* parent = nullptr);
@@ -41,6 +54,11 @@ public:
     void setPicture(const QPixmap& picture);
     bool AutoSize() const { return m_autoSize; }
     void setAutoSize(bool value);
+    QString Hint() const { return m_hint; }
+    void setHint(const QString& value) { m_hint = value; }
+    // Set after the picture it belongs to; a new picture forgets it.
+    QByteArray pictureFile() const { return m_pictureFile; }
+    void setPictureFile(const QByteArray& file) { m_pictureFile = file; }
 
     // The face: the panel reduced by the offsets (a positive offset takes from the right or
     // bottom, a negative one from the left or top).
@@ -76,4 +94,6 @@ private:
     QPixmap m_scaled; // the picture at the size it was last drawn stretched
     bool m_autoSize = false;
     bool m_pressed = false;
+    QString m_hint;
+    QByteArray m_pictureFile;
 };

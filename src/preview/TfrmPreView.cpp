@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QImageReader>
@@ -226,6 +227,7 @@ void TfrmPreView::createMenus()
     for (int i = 0; i < 4; ++i)
         connect(add(alignNames[i], alignCaptions[i]), &QAction::triggered, this,
                 [this, i] { alignTargets(i); });
+    createLayoutFileItems();
 }
 
 void TfrmPreView::createFields()
@@ -505,6 +507,10 @@ void TfrmPreView::Button2Click()
         return;
     }
     m_faces[size_t(m_currentKind)]->setPicture(QPixmap::fromImage(picture));
+    // A JPEG file is kept as it is, for layout files.
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly) && file.peek(3) == QByteArray("\xFF\xD8\xFF"))
+        m_faces[size_t(m_currentKind)]->setPictureFile(file.readAll());
     m_backImageNames[size_t(m_currentKind)] = QFileInfo(path).absoluteFilePath();
     ui->edtBackImageName->setText(QFileInfo(path).fileName());
     ui->edtBackImageName->setToolTip(QFileInfo(path).absoluteFilePath());

@@ -99,6 +99,9 @@ public Q_SLOTS:
     void alignTargets(int which);
     void pnlTTClick();
     void fieldClick(TTateEdit* field);
+    // "配置に名前をつけて保存(&A)" and "保存した配置を読み込む(&R)" (TfrmPreViewLayoutFile.cpp).
+    void SaveAs1Click();
+    void R1Click();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -109,6 +112,7 @@ private:
     void FormCreate();
     void createFields();
     void createMenus();
+    void createLayoutFileItems();
     void fillFontList();
     void applyFieldFromRecord(TTateEdit* edit, int item, const LayoutItemRecord& r,
                               bool positionOnly);

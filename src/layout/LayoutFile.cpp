@@ -1,0 +1,248 @@
+#include "layout/LayoutFile.h"
+
+#include "common/AtomicFile.h"
+#include "common/cp932.h"
+#include "common/numbers.h"
+#include "layout/LayoutItem.h"
+#include "layout/LayoutLimits.h"
+#include "layout/LayoutTable.h"
+#include "layout/LayoutUnits.h"
+#include "layout/TObjStreamV.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFont>
+#include <QObject>
+#include <QRegularExpression>
+#include <QVariant>
+
+#include <cmath>
+
+namespace LayoutFile {
+
+namespace {
+
+// Larger than any face with its background picture; a bigger file is not a layout.
+constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
+
+QString shown(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+QString notFloat(const QString& text)
+{
+    return QStringLiteral("'%1' は浮動小数点数ではありません").arg(text);
+}
+
+bool isField(const QObject* o)
+{
+    for (const char* name : {"Tag", "Left", "Top", "Width", "Height", "OffsetEx", "Font", "Hint"})
+        if (o->metaObject()->indexOfProperty(name) < 0)
+            return false;
+    return true;
+}
+
+// round(p x 100 / zoom) pixels at 100 %, then 1/10 mm; false when the value is beyond any card.
+bool toTenthMm(int pixels, double zoom, double dpi, int* out)
+{
+    const double unzoomed = pixels * 100.0 / zoom;
+    if (!std::isfinite(unzoomed) || std::abs(unzoomed) > 1.0e6)
+        return false;
+    *out = LayoutUnits::pixelsToTenthMm(numbers::roundHalfAway(unzoomed), dpi);
+    return true;
+}
+
+bool fieldRecord(const QObject* field, double zoom, double dpi, FieldRecord* out, QString* error)
+{
+    const QFont font = field->property("Font").value<QFont>();
+    const QString hint = field->property("Hint").toString();
+    LayoutItemRecord& r = out->record;
+    out->item = field->property("Tag").toInt();
+    out->fieldName = field->objectName();
+    r.FontName = font.family();
+    if (hint.size() < 4) {
+        const double points =
+            font.pixelSize() > 0 ? font.pixelSize() * 72.0 / dpi : font.pointSizeF();
+        r.FontSize = numbers::roundHalfAway(numbers::roundHalfAway(points) * 100.0 / zoom);
+    } else {
+        r.Lock = hint[0] == u'1';
+        r.NoView = hint[1] == u'1';
+        r.NoPrint = hint[2] == u'1';
+        if (!parseNumber(hint.mid(3), &r.FontSize)) {
+            *error = notFloat(hint.mid(3));
+            return false;
+        }
+    }
+    const int width = field->property("Width").toInt();
+    const int height = field->property("Height").toInt();
+    if (width <= 0 || height <= 0 || !LayoutLimits::isFontSizeInRange(r.FontSize) ||
+        !toTenthMm(field->property("Left").toInt(), zoom, dpi, &r.X) ||
+        !toTenthMm(field->property("Top").toInt(), zoom, dpi, &r.Y) ||
+        !toTenthMm(width, zoom, dpi, &r.Width) || !toTenthMm(height, zoom, dpi, &r.Height) ||
+        !toTenthMm(field->property("OffsetEx").toInt(), zoom, dpi, &r.WidthEx)) {
+        *error = TObjStreamV::formatError();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QString dialogFilter()
+{
+    return QStringLiteral("はがき(*.tyd)|*.tyd|すべて(*.*)|*.*");
+}
+
+QString fileNameForKind(const QString& chosen, LayoutKind kind)
+{
+    const QFileInfo info(chosen);
+    QString name = info.fileName();
+    const QString ending = layoutKindName(kind) + QStringLiteral(".tyd");
+    // A layout file of this kind chosen to be replaced keeps its name, not "cardTTTT.tyd".
+    if (name.endsWith(ending, Qt::CaseInsensitive) && name.size() > ending.size())
+        return chosen;
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot >= 0)
+        name.truncate(dot);
+    return chosen.left(chosen.size() - info.fileName().size()) + name + ending;
+}
+
+std::optional<LayoutKind> kindOfFileName(const QString& path)
+{
+    const QString name = QFileInfo(path).fileName();
+    for (int k = 0; k < LayoutKindCount; ++k)
+        if (name.contains(layoutKindName(LayoutKind(k)) + u'.', Qt::CaseInsensitive))
+            return LayoutKind(k);
+    return std::nullopt;
+}
+
+QString placeholder(int item)
+{
+    static const char16_t* const Texts[LayoutItemCount] = {
+        u"123",      u"4567",     u"[住所１]",
+        u"[住所２]", u"[会社名]", u"[肩書き]",
+        u"[宛先]",   u"[連名]",   u",(91000673-80-25-2A1DD1)"};
+    return item >= 0 && item < LayoutItemCount ? QString::fromUtf16(Texts[item]) : QString();
+}
+
+QString fieldHint(const LayoutItemRecord& record)
+{
+    const auto flag = [](bool b) { return b ? u'1' : u'0'; };
+    return QString(flag(record.Lock)) + flag(record.NoView) + flag(record.NoPrint) +
+           QString::number(record.FontSize, 'f', 2);
+}
+
+QString zoomHint(double zoom)
+{
+    return QString::number(zoom, 'f', 2);
+}
+
+QString zoomBoxText(double zoom)
+{
+    return QString::asprintf("%3.0f%%", zoom);
+}
+
+bool parseNumber(const QString& text, double* value)
+{
+    static const QRegularExpression Number(
+        QStringLiteral(R"(^\s*[+-]?(\d+([.,]\d*)?|[.,]\d+)([eE][+-]?\d+)?\s*$)"));
+    if (!Number.match(text).hasMatch())
+        return false;
+    QString t = text.trimmed();
+    t.replace(u',', u'.');
+    bool ok = false;
+    const double v = t.toDouble(&ok);
+    if (!ok || !std::isfinite(v))
+        return false;
+    *value = v;
+    return true;
+}
+
+void prepareSave(QObject* face, const LayoutTable& table, LayoutKind kind, double zoom)
+{
+    for (QObject* child : face->children()) {
+        if (!isField(child))
+            continue;
+        const int item = child->property("Tag").toInt();
+        QString name;
+        LayoutItemRecord r;
+        if (!table.ReadLayoutItem(int(kind), item, &name, &r))
+            continue;
+        child->setProperty("Hint", fieldHint(r));
+        child->setProperty("Text", placeholder(item));
+    }
+    face->setProperty("Hint", zoomHint(zoom));
+}
+
+bool save(const QObject* face, const QString& path, QString* error)
+{
+    if (AtomicFile::write(path, TObjStreamV::write(face)))
+        return true;
+    if (error)
+        *error = QStringLiteral("ファイル %1 を作成できません").arg(shown(path));
+    return false;
+}
+
+bool load(QByteArrayView bytes, QObject* face, double dpi, Loaded* out, QString* error)
+{
+    QString message;
+    const std::optional<StreamObject> records = TObjStreamV::parse(bytes, &message);
+    if (!records) {
+        *error = message;
+        return false;
+    }
+    const TObjStreamV::Snapshot before = TObjStreamV::snapshot(face);
+    if (!TObjStreamV::apply(*records, face, &message)) {
+        *error = message;
+        return false;
+    }
+    const auto refuse = [&](const QString& why) {
+        before.restore();
+        *error = why;
+        return false;
+    };
+
+    Loaded loaded;
+    const QString zoomText = face->property("Hint").toString();
+    if (!parseNumber(zoomText, &loaded.zoom))
+        return refuse(notFloat(zoomText));
+    if (!(loaded.zoom > 0.0))
+        return refuse(TObjStreamV::formatError());
+
+    for (const QObject* child : face->children()) {
+        if (!isField(child))
+            continue;
+        FieldRecord field;
+        if (!fieldRecord(child, loaded.zoom, dpi, &field, &message))
+            return refuse(message);
+        for (const StreamObject& record : records->children)
+            if (cp932::toUnicode(record.name) == child->objectName())
+                field.inFile = true;
+        loaded.fields.append(field);
+    }
+    *out = loaded;
+    return true;
+}
+
+bool loadFile(const QString& path, QObject* face, double dpi, Loaded* out, QString* error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("ファイル %1 は開けません").arg(shown(path));
+        return false;
+    }
+    if (file.size() > MaxFileSize) {
+        *error = TObjStreamV::formatError();
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        *error = QStringLiteral("ファイル %1 は開けません").arg(shown(path));
+        return false;
+    }
+    return load(bytes, face, dpi, out, error);
+}
+
+} // namespace LayoutFile

@@ -1,0 +1,96 @@
+// The preview's layout-file commands: the face shown saved to a .tyd file, and a file loaded
+// into the face its name tells.
+#include "common/Prompter.h"
+#include "controls/TShadowPanel.h"
+#include "layout/LayoutFile.h"
+#include "layout/LayoutTable.h"
+#include "preview/TfrmPreView.h"
+#include "print/CardRenderer.h"
+#include "ui_TfrmPreView.h"
+
+#include <QFileInfo>
+#include <QMenu>
+#include <QSignalBlocker>
+
+void TfrmPreView::createLayoutFileItems()
+{
+    const QString saveCaption = QStringLiteral("配置に名前をつけて保存(&A)");
+    const QString loadCaption = QStringLiteral("保存した配置を読み込む(&R)");
+    const auto add = [this](QMenu* menu, const char* name, const QString& caption,
+                            void (TfrmPreView::*slot)()) {
+        QAction* a = menu->addAction(caption);
+        a->setObjectName(QLatin1String(name));
+        connect(a, &QAction::triggered, this, slot);
+    };
+    add(m_popupMenu1, "A1", saveCaption, &TfrmPreView::SaveAs1Click);
+    add(m_popupMenu1, "R2", loadCaption, &TfrmPreView::R1Click);
+    m_popupMenu2->addSeparator();
+    add(m_popupMenu2, "SaveAs1", saveCaption, &TfrmPreView::SaveAs1Click);
+    add(m_popupMenu2, "R1", loadCaption, &TfrmPreView::R1Click);
+}
+
+void TfrmPreView::SaveAs1Click()
+{
+    // The drag handle sits on the face while attached; it is no part of the layout.
+    ReleaseSelection(false);
+    const QString chosen =
+        m_prompter->saveFileName(LayoutFile::dialogFilter(), QStringLiteral("tyd"),
+                                 QStringLiteral("配置に名前をつけて保存"));
+    if (chosen.isEmpty())
+        return;
+    const LayoutKind kind = m_currentKind;
+    const QString path = LayoutFile::fileNameForKind(chosen, kind);
+    // The dialog asked about the name chosen; the file written may be another one.
+    if (path != chosen && QFileInfo::exists(path) &&
+        !m_prompter->confirm(QStringLiteral("%1 は既に存在します。\n上書きしますか?")
+                                 .arg(QFileInfo(path).fileName())))
+        return;
+    TShadowPanel* face = m_faces[size_t(kind)];
+    LayoutFile::prepareSave(face, *m_layouts, kind, m_zoom);
+    QString error;
+    if (!LayoutFile::save(face, path, &error))
+        m_prompter->showError(error);
+}
+
+void TfrmPreView::R1Click()
+{
+    ReleaseSelection(false);
+    const QString path = m_prompter->openFileName(LayoutFile::dialogFilter(), QStringLiteral("tyd"),
+                                                  QStringLiteral("保存した配置を読み込む"));
+    if (path.isEmpty())
+        return;
+    const std::optional<LayoutKind> kind = LayoutFile::kindOfFileName(path);
+    if (!kind)
+        return;
+
+    // The whole file is checked before anything of it is kept: a refused file leaves the
+    // face and the layout as they were.
+    LayoutFile::Loaded loaded;
+    QString error;
+    if (!LayoutFile::loadFile(path, m_faces[size_t(*kind)], CardRenderer::StandardScreenDpi,
+                              &loaded, &error)) {
+        m_prompter->showError(error);
+        return;
+    }
+
+    const bool zoomChanged = loaded.zoom != m_zoom;
+    if (zoomChanged) {
+        const QSignalBlocker blocker(ui->ComboBox1);
+        const QString entry = LayoutFile::zoomBoxText(loaded.zoom);
+        const int index = ui->ComboBox1->findText(entry);
+        if (index >= 0)
+            ui->ComboBox1->setCurrentIndex(index);
+        else
+            ui->ComboBox1->setEditText(entry);
+        m_zoom = loaded.zoom;
+    }
+    setKindButtons(*kind);
+    RadioButton1Click();
+
+    // The records read from the file, stored as the load found them: following the kind may
+    // have shown the face again from the layout before this point.
+    for (const LayoutFile::FieldRecord& f : loaded.fields)
+        StoreLayoutItem(int(*kind), f.item, f.record, false);
+    // A face laid out at another zoom takes that zoom's size too.
+    ApplyLayoutKind(*kind, zoomChanged);
+}

@@ -1,0 +1,224 @@
+#include "ScriptedPrompter.h"
+#include "controls/TShadowPanel.h"
+#include "controls/TTateEdit.h"
+#include "layout/LayoutTable.h"
+#include "layout/LayoutUnits.h"
+#include "preview/TfrmPreView.h"
+#include "ui_TfrmPreView.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The preview's layout-file commands driven as a user drives them: the menu items, the
+// dialogs answered by the scripted prompter, files in a temporary folder.
+
+namespace {
+
+struct Preview
+{
+    LayoutTable layouts;
+    ScriptedPrompter prompter;
+    TfrmPreView window{&layouts, &prompter};
+    Ui::TfrmPreView& ui = window.form();
+
+    Preview()
+    {
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+    }
+    void show(LayoutKind kind)
+    {
+        window.setKindButtons(kind);
+        window.setCurrentKind(kind);
+        window.reshow();
+    }
+    void run(QMenu* menu, const char* item)
+    {
+        QAction* action = menu->findChild<QAction*>(QLatin1String(item));
+        QVERIFY(action);
+        action->trigger();
+    }
+    void save(const QString& chosen)
+    {
+        prompter.saveAnswers.enqueue(chosen);
+        run(window.PopupMenu1(), "A1");
+    }
+    void load(const QString& path)
+    {
+        prompter.openAnswers.enqueue(path);
+        run(window.PopupMenu2(), "R1");
+    }
+    LayoutItemRecord record(LayoutKind kind, LayoutItem item = LayoutItem::Atena)
+    {
+        return layouts.record(kind, item);
+    }
+    // The Atena record as a load reads it back from the face: 1/10 mm through whole pixels.
+    LayoutItemRecord asOnFace(LayoutKind kind)
+    {
+        LayoutItemRecord r = record(kind);
+        const QRect g = window.field(LayoutItem::Atena, kind)->geometry();
+        const auto back = [&](int pixels) {
+            return LayoutUnits::pixelsToTenthMm(qRound(pixels * 100.0 / window.Zoom()), 96.0);
+        };
+        r.X = back(g.x());
+        r.Y = back(g.y());
+        r.Width = back(g.width());
+        r.Height = back(g.height());
+        r.WidthEx = back(window.field(LayoutItem::Atena, kind)->OffsetEx());
+        return r;
+    }
+    void moveAtena(LayoutKind kind, int dx)
+    {
+        LayoutItemRecord r = record(kind);
+        r.X += dx;
+        r.Lock = false;
+        r.FontSize = 20;
+        window.StoreLayoutItem(int(kind), int(LayoutItem::Atena), r, false);
+    }
+};
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+class tst_PreviewLayoutFile : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void saveMoveLoad();
+    void fileOfAnotherFace();
+    void nameWithoutKindIsIgnored();
+    void brokenFileChangesNothing();
+    void pictureTravels();
+};
+
+// Saved, moved, loaded: the field is back where it was saved, flags and size with it.
+void tst_PreviewLayoutFile::saveMoveLoad()
+{
+    Preview p;
+    LayoutItemRecord atena = p.record(LayoutKind::TT);
+    atena.Lock = true;
+    atena.NoView = false;
+    atena.NoPrint = true;
+    atena.FontSize = 10.5;
+    p.window.StoreLayoutItem(0, int(LayoutItem::Atena), atena, false);
+    const LayoutItemRecord savedFace = p.asOnFace(LayoutKind::TT);
+
+    QTemporaryDir dir;
+    p.save(dir.filePath("card.tyd"));
+    QVERIFY2(p.prompter.errors.isEmpty(), qPrintable(p.prompter.errors.join('\n')));
+    const QString file = dir.filePath("cardTT.tyd");
+    QVERIFY(QFile::exists(file));
+    QCOMPARE(p.window.field(LayoutItem::Atena, LayoutKind::TT)->Text(), QStringLiteral("[宛先]"));
+    QCOMPARE(p.window.field(LayoutItem::Atena, LayoutKind::TT)->Hint(), QStringLiteral("10110.50"));
+    QCOMPARE(p.window.face(LayoutKind::TT)->Hint(), QStringLiteral("90.00"));
+
+    p.moveAtena(LayoutKind::TT, 100);
+    const int movedLeft = p.window.field(LayoutItem::Atena, LayoutKind::TT)->x();
+    p.load(file);
+    QVERIFY2(p.prompter.errors.isEmpty(), qPrintable(p.prompter.errors.join('\n')));
+    QCOMPARE(p.record(LayoutKind::TT), savedFace);
+    QVERIFY(p.window.field(LayoutItem::Atena, LayoutKind::TT)->x() < movedLeft);
+
+    // Saving over the file asks first when the name written is not the one chosen.
+    p.prompter.confirmAnswers.enqueue(false);
+    p.moveAtena(LayoutKind::TT, 50);
+    const QByteArray before = readAll(file);
+    p.save(dir.filePath("card"));
+    QCOMPARE(p.prompter.questions.size(), 1);
+    QCOMPARE(readAll(file), before);
+}
+
+// A YT file loads into the YT face while TT is shown, at the zoom it was saved at.
+void tst_PreviewLayoutFile::fileOfAnotherFace()
+{
+    Preview p;
+    p.show(LayoutKind::YT);
+    const LayoutItemRecord saved = p.asOnFace(LayoutKind::YT);
+    QTemporaryDir dir;
+    p.save(dir.filePath("yoko"));
+    const QString file = dir.filePath("yokoYT.tyd");
+    QVERIFY(QFile::exists(file));
+
+    p.show(LayoutKind::TT);
+    p.ui.ComboBox1->setCurrentText("100%");
+    QCOMPARE(p.window.Zoom(), 100.0);
+    p.moveAtena(LayoutKind::YT, -200);
+    const LayoutItemRecord tt = p.record(LayoutKind::TT);
+    p.load(file);
+    QCOMPARE(p.window.CurrentKind(), LayoutKind::YT);
+    QCOMPARE(p.window.Zoom(), 90.0);
+    QCOMPARE(p.ui.ComboBox1->currentText(), QStringLiteral(" 90%"));
+    QVERIFY(p.ui.RadioButton1->isChecked() && p.ui.RadioButton5->isChecked());
+    QCOMPARE(p.record(LayoutKind::YT), saved);
+    QCOMPARE(p.record(LayoutKind::TT), tt);
+    QCOMPARE(p.window.face(LayoutKind::YT)->size(), QSize(503, 340));
+}
+
+void tst_PreviewLayoutFile::nameWithoutKindIsIgnored()
+{
+    Preview p;
+    QTemporaryDir dir;
+    p.save(dir.filePath("card"));
+    QVERIFY(QFile::copy(dir.filePath("cardTT.tyd"), dir.filePath("card.tyd")));
+    p.moveAtena(LayoutKind::TT, 30);
+    const LayoutTable before = p.layouts;
+    p.load(dir.filePath("card.tyd"));
+    QVERIFY(p.prompter.errors.isEmpty());
+    QVERIFY(p.layouts == before);
+}
+
+// A file cut short: the message, and the face and the layout exactly as they were.
+void tst_PreviewLayoutFile::brokenFileChangesNothing()
+{
+    Preview p;
+    QTemporaryDir dir;
+    p.save(dir.filePath("card"));
+    const QByteArray good = readAll(dir.filePath("cardTT.tyd"));
+    const QString broken = dir.filePath("brokenTT.tyd");
+    QFile f(broken);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(good.left(good.size() - 40));
+    f.close();
+
+    p.moveAtena(LayoutKind::TT, 30);
+    const LayoutTable before = p.layouts;
+    TTateEdit* atena = p.window.field(LayoutItem::Atena, LayoutKind::TT);
+    const QRect geometry = atena->geometry();
+    p.load(broken);
+    QCOMPARE(p.prompter.errors, QStringList{QStringLiteral("不正なストリーム フォーマット")});
+    QVERIFY(p.layouts == before);
+    QCOMPARE(atena->geometry(), geometry);
+}
+
+// The face's background picture goes into the file and comes back with it; a JPEG as it was.
+void tst_PreviewLayoutFile::pictureTravels()
+{
+    Preview p;
+    QTemporaryDir dir;
+    const QString picture = dir.filePath("design.jpg");
+    QImage design(100, 148, QImage::Format_RGB32);
+    design.fill(QColor(10, 200, 30));
+    QVERIFY(design.save(picture, "jpeg"));
+    p.prompter.openAnswers.enqueue(picture);
+    p.ui.Button2->click();
+    TShadowPanel* face = p.window.face(LayoutKind::TT);
+    QCOMPARE(face->pictureFile(), readAll(picture));
+
+    p.save(dir.filePath("card"));
+    p.ui.Button3->click();
+    QVERIFY(face->Picture().isNull());
+    p.load(dir.filePath("cardTT.tyd"));
+    QCOMPARE(face->Picture().size(), QSize(100, 148));
+    QCOMPARE(face->pictureFile(), readAll(picture));
+}
+
+QTEST_MAIN(tst_PreviewLayoutFile)
+#include "tst_PreviewLayoutFile.moc"
