@@ -214,8 +214,8 @@ void tst_CellsCommand::help()
     const CliRun all = RunCli({QStringLiteral("--help")});
     QCOMPARE(all.exitCode, 0);
     QVERIFY(all.errors.isEmpty());
-    const QStringList commands = {"address-number", "barcode", "cells",
-                                  "check",          "compose", "print"};
+    const QStringList commands = {"address-number", "barcode", "cells", "check",
+                                  "compose",        "layout",  "print"};
     const QStringList lines = all.lines().mid(1);
     QCOMPARE(lines.size(), commands.size());
     for (int i = 0; i < commands.size(); ++i) {
