@@ -9,8 +9,12 @@
 #include "app/TfrmEditData.h"
 #include "app/TfrmInfomation.h"
 #include "app/TfrmOption.h"
+#include "app/TfrmPrintoutTable.h"
+#include "app/TfrmVersion.h"
+#include "app/VersionInfo.h"
 #include "common/Prompter.h"
 #include "common/SettingsText.h"
+#include "print/ListTable.h"
 #include "print/PrintJob.h"
 #include "print/QPrinterDevice.h"
 #include "typeset/ScreenTextMeasure.h"
@@ -75,8 +79,10 @@ void TForm1::FormCreate()
 
 void TForm1::createWindows()
 {
-    // In the order of the program's windows; the splash, the preview and the list-printing
-    // preview come before these once they exist.
+    // In the order of the program's windows; the preview comes after the splash once it exists.
+    frmVersion = new TfrmVersion(m_prompter, this);
+    frmPrintoutTable = new TfrmPrintoutTable(&printer(), m_prompter, this);
+    frmPrintoutTable->setFont(font());
     frmEditData = new TfrmEditData(this);
     frmInfomation = new TfrmInfomation(this);
     frmOption = new TfrmOption(&m_options, this);
@@ -211,8 +217,8 @@ void TForm1::connectCommands()
 void TForm1::FormShow()
 {
     m_book.setCurrentDataFile(QString());
-    const QFileInfo exe(QCoreApplication::applicationFilePath());
-    m_helpFilePath = exe.absolutePath() + u'/' + exe.completeBaseName() + QStringLiteral(".mht");
+    // The help file is the installed manual.
+    m_helpFilePath = VersionInfo::ManualPath();
     if (m_settingsFilePath.isEmpty())
         return;
     ReadSettings();
@@ -582,9 +588,48 @@ void TForm1::Edit1Change()
     }
 }
 
-void TForm1::L1Click() {}
+void TForm1::L1Click()
+{
+    const QTabBar* tabs = ui->TabControl1;
+    const std::optional<ListTable> table = ListTable::FromGrid(
+        m_book.grid(), ui->TntStringGrid1->font(), tabs->tabText(tabs->currentIndex()));
+    if (!table) {
+        setStatusPanel(2, QStringLiteral("データがありません"));
+        return;
+    }
+    frmPrintoutTable->setTable(*table);
+    runDialog(*frmPrintoutTable);
+}
+
 void TForm1::purebyu1Click() {}
-void TForm1::V1Click() {}
+
+void TForm1::V1Click()
+{
+    runDialog(*frmVersion);
+}
+
+void TForm1::OpenFile(const QString& path)
+{
+    const QString extension = QFileInfo(path).suffix().toUpper();
+    if (!QFileInfo(path).isFile()) {
+        m_prompter->showError(QStringLiteral("%1 が見つかりません").arg(path));
+        return;
+    }
+    if (extension == u"TYD") {
+        m_prompter->showMessage(
+            QStringLiteral("レイアウトファイル（.tyd）はプレビュー画面で読み込んでください"));
+        return;
+    }
+    if (!loadByExtension(path)) {
+        // A .csv or .txt list goes the way of "住所録を開く(&J)".
+        if (!DelimitedList::IsDelimitedListFile(path) && extension != u"TXT") {
+            setStatusPanel(2, QStringLiteral("エクセルファイルかCSVUファイルに対応しています"));
+            return;
+        }
+        LoadDelimitedList(path);
+    }
+    ui->TntRichEdit1->setText(m_book.grid().rowText(1));
+}
 
 void TForm1::E1Click()
 {

@@ -24,6 +24,8 @@ class QRadioButton;
 class TfrmEditData;
 class TfrmInfomation;
 class TfrmOption;
+class TfrmPrintoutTable;
+class TfrmVersion;
 
 namespace Ui {
 class TForm1;
@@ -64,6 +66,11 @@ public:
     TfrmEditData* editDialog() const { return frmEditData; }
     TfrmInfomation* informationDialog() const { return frmInfomation; }
     TfrmOption* optionDialog() const { return frmOption; }
+    TfrmVersion* versionWindow() const { return frmVersion; }
+    TfrmPrintoutTable* printoutTableWindow() const { return frmPrintoutTable; }
+
+    // A file named on the command line, loaded as "開く" would load it.
+    void OpenFile(const QString& path);
 
     // Every modal dialog of the window runs through `runner`, which returns the dialog's
     // result; the default is QDialog::exec. Tests answer dialogs with it.
@@ -146,6 +153,8 @@ private:
     TfrmEditData* frmEditData = nullptr;
     TfrmInfomation* frmInfomation = nullptr;
     TfrmOption* frmOption = nullptr;
+    TfrmVersion* frmVersion = nullptr;
+    TfrmPrintoutTable* frmPrintoutTable = nullptr;
     DialogRunner m_dialogRunner;
     QString m_settingsFilePath;
     QString m_helpFilePath;

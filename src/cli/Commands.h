@@ -7,3 +7,4 @@ int runCellsCommand(const QStringList& args);
 int runBarcodeCommand(const QStringList& args);
 int runComposeCommand(const QStringList& args);
 int runPrintCommand(const QStringList& args);
+int runListCommand(const QStringList& args);

@@ -22,6 +22,7 @@ int main(int argc, char* argv[])
         {QStringLiteral("barcode"), {runBarcodeCommand, false}},
         {QStringLiteral("cells"), {runCellsCommand, false}},
         {QStringLiteral("compose"), {runComposeCommand, true}},
+        {QStringLiteral("list"), {runListCommand, true}},
         {QStringLiteral("print"), {runPrintCommand, true}},
     };
     const QString name = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
