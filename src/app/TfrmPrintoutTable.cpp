@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QScreen>
 #include <QSignalBlocker>
 
 TfrmPrintoutTable::TfrmPrintoutTable(QPrinter* printer, Prompter* prompter, QWidget* parent)
@@ -48,6 +49,13 @@ void TfrmPrintoutTable::FormCreate()
 
     renderPreview();
     fillPrinters();
+
+    // As much of the page as the screen has room for.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QSize room = screen->availableSize() * 0.9;
+        const QSize wanted = m_preview.size() + QSize(40, 120);
+        resize(std::min(wanted.width(), room.width()), std::min(wanted.height(), room.height()));
+    }
 }
 
 void TfrmPrintoutTable::FormDestroy()
