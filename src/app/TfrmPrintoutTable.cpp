@@ -47,6 +47,9 @@ void TfrmPrintoutTable::FormCreate()
     connect(ui->cmbPrinter, &QComboBox::currentIndexChanged, this,
             &TfrmPrintoutTable::cmbPrinterChange);
 
+    m_report.page().fillRow = [this](int, std::vector<ReportTextItem>& cells) {
+        LRGridPanel1PrintPanel(cells);
+    };
     renderPreview();
     fillPrinters();
 
@@ -131,6 +134,11 @@ void TfrmPrintoutTable::SpeedButton4Click()
 void TfrmPrintoutTable::SpeedButton1Click()
 {
     goToPage(m_report.pageCount());
+}
+
+void TfrmPrintoutTable::LRGridPanel1PrintPanel(std::vector<ReportTextItem>& cells)
+{
+    m_report.printPanel(cells);
 }
 
 void TfrmPrintoutTable::cmbPaperSizeChange()

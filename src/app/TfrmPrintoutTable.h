@@ -47,6 +47,8 @@ public Q_SLOTS:
     void SpeedButton2Click();
     void SpeedButton3Click();
     void SpeedButton4Click();
+    // Before each body row of a page: the cells show the next row of the list.
+    void LRGridPanel1PrintPanel(std::vector<ReportTextItem>& cells);
 
 protected:
     void showEvent(QShowEvent* event) override;

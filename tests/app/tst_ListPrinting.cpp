@@ -94,6 +94,7 @@ private Q_SLOTS:
     void paging();
     void printedList();
     void paperChoice();
+    void printFailure();
 };
 
 void tst_ListPrinting::initTestCase()
@@ -318,6 +319,20 @@ void tst_ListPrinting::paperChoice()
         QVERIFY2(std::abs(sizes[i].width() - expected[i].width()) < 1 &&
                      std::abs(sizes[i].height() - expected[i].height()) < 1,
                  qPrintable(u"%1: %2 x %3"_qs.arg(i).arg(sizes[i].width()).arg(sizes[i].height())));
+}
+
+// A file that cannot be written is told, and the window stays usable.
+void tst_ListPrinting::printFailure()
+{
+    Session s(Cells(NumberedRows(3)));
+    s.prompter.saveAnswers << u"/nonexistent/folder/list.pdf"_qs;
+    s.act = [&](TfrmPrintoutTable& w) {
+        Child<QComboBox>(w, "cmbPrinter")->setCurrentText(TfrmPrintoutTable::PdfFileEntry());
+        s.click("Button2");
+        QCOMPARE(s.indicator(), u"001/001"_qs);
+    };
+    s.form.L1Click();
+    QCOMPARE(s.prompter.errors, QStringList{u"/nonexistent/folder/list.pdf に書き込めません"_qs});
 }
 
 QTEST_MAIN(tst_ListPrinting)
