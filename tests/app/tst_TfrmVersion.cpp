@@ -1,5 +1,4 @@
 #include "ScriptedPrompter.h"
-#include "app/TForm1.h"
 #include "app/TfrmVersion.h"
 #include "app/VersionInfo.h"
 
@@ -40,7 +39,6 @@ private Q_SLOTS:
     void clickCloses_data();
     void clickCloses();
     void linkOpensComments();
-    void menuShowsIt();
 };
 
 void tst_TfrmVersion::versionLine()
@@ -120,20 +118,6 @@ void tst_TfrmVersion::linkOpensComments()
     QVERIFY(catcher.urls[0].toLocalFile().endsWith(u"/manual/index.html"_qs));
     QVERIFY(QFile::exists(catcher.urls[0].toLocalFile()));
     QVERIFY(prompter.errors.isEmpty());
-}
-
-// "バージョン表示" runs it as a modal window of the main window.
-void tst_TfrmVersion::menuShowsIt()
-{
-    ScriptedPrompter prompter;
-    TForm1 form(&prompter);
-    int shown = 0;
-    form.setDialogRunner([&](QDialog& dialog) {
-        ++shown;
-        return dialog.metaObject() == &TfrmVersion::staticMetaObject ? 1 : 0;
-    });
-    form.V1Click();
-    QCOMPARE(shown, 1);
 }
 
 QTEST_MAIN(tst_TfrmVersion)
