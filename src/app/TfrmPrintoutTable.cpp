@@ -174,10 +174,14 @@ void TfrmPrintoutTable::Button2Click()
     } else {
         device = std::make_unique<QPrinterDevice>(*m_printer);
     }
+    // The list's paper is for the list only: card printing finds the printer as it was.
+    const QPageLayout kept = m_printer->pageLayout();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QString error;
     const bool printed = m_report.print(*device, &error);
     QApplication::restoreOverrideCursor();
+    device.reset();
+    m_printer->setPageLayout(kept);
     if (!printed)
         m_prompter->showError(error.isEmpty() ? QStringLiteral("プリンターが見つかりません")
                                               : error);
