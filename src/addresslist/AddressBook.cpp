@@ -12,6 +12,31 @@ const QString OneSpace = QStringLiteral(" ");
 
 AddressBook::AddressBook(QObject* parent) : QObject(parent) {}
 
+bool AddressBook::CutLongCell(QString& text)
+{
+    if (text.size() <= MaxCellLength)
+        return false;
+    qsizetype keep = MaxCellLength;
+    if (text[keep - 1].isHighSurrogate() && text[keep].isLowSurrogate())
+        --keep;
+    text.truncate(keep);
+    return true;
+}
+
+QString AddressBook::CutCellsMessage(int count)
+{
+    return QStringLiteral("%1 文字を超えるセルを切り詰めました（%2 件）")
+        .arg(MaxCellLength)
+        .arg(count);
+}
+
+void AddressBook::setCutCells(int count)
+{
+    m_cutCells = count;
+    if (count > 0)
+        Q_EMIT cellsCut(count);
+}
+
 AddressSheet& AddressBook::sheet(int slot)
 {
     return m_sheets[size_t(qBound(1, slot, SheetSlots) - 1)];
@@ -59,6 +84,7 @@ AddressBook::LoadResult AddressBook::LoadWorkbook(const QString& path)
     for (AddressSheet& s : m_sheets)
         s.clear();
 
+    m_cutCells = 0;
     TXBiff reader;
     int lastPercent = -1;
     reader.OnProgress = [this, &lastPercent](int percent) {
@@ -82,6 +108,7 @@ AddressBook::LoadResult AddressBook::LoadWorkbook(const QString& path)
     } catch (...) {
         flushPendingRow();
         Q_EMIT tabsChanged();
+        setCutCells(m_cutCells);
         throw;
     }
     flushPendingRow();
@@ -96,6 +123,7 @@ AddressBook::LoadResult AddressBook::LoadWorkbook(const QString& path)
     if (m_sheetCount <= SheetSlots)
         m_tabs = m_tabs.mid(0, keep);
     Q_EMIT tabsChanged();
+    setCutCells(m_cutCells);
     return LoadResult::Loaded;
 }
 
@@ -134,6 +162,8 @@ void AddressBook::XBiff1ReadCell(int sheetNo, int row, int col, const QString& t
         for (qsizetype i = 0; i < col - m + 2; ++i)
             m_pendingCells.append(OneSpace);
     m_pendingCells[col] = text;
+    if (CutLongCell(m_pendingCells[col]))
+        ++m_cutCells;
 }
 
 void AddressBook::flushPendingRow()

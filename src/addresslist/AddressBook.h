@@ -22,6 +22,15 @@ public:
     static constexpr int MinGridRows = 32;
     static constexpr int MinGridColumns = 16;
 
+    // The longest text a spreadsheet cell holds, in UTF-16 units. A loaded cell beyond it is
+    // cut there: a field of a million characters would stall drawing and printing.
+    static constexpr qsizetype MaxCellLength = 32767;
+    // Cuts `text` to MaxCellLength (one less when that would split a surrogate pair); true
+    // when it was cut.
+    static bool CutLongCell(QString& text);
+    // What the status bar says after a load that cut `count` cells.
+    static QString CutCellsMessage(int count);
+
     explicit AddressBook(QObject* parent = nullptr);
 
     AddressGrid& grid() { return m_grid; }
@@ -52,6 +61,10 @@ public:
     // while the current data file stays as it was.
     LoadResult LoadWorkbook(const QString& path);
 
+    // Cells cut by the last load (CutLongCell); a load that cut any emits cellsCut at its end.
+    int cutCells() const { return m_cutCells; }
+    void setCutCells(int count);
+
     // Draws sheet slot 1..16 into the grid.
     void ShowSheet(int slot);
 
@@ -63,6 +76,7 @@ public:
 Q_SIGNALS:
     void progress(int percent);
     void tabsChanged();
+    void cellsCut(int count);
 
 private:
     void flushPendingRow();
@@ -72,6 +86,7 @@ private:
     QStringList m_tabs{QStringLiteral("Sheet1")};
     int m_sheetCount = 1;
     QString m_currentDataFile;
+    int m_cutCells = 0;
 
     // Consecutive cells of one row are gathered before the row text is written again.
     int m_pendingSheet = 0;

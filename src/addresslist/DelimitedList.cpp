@@ -86,8 +86,9 @@ QStringList HeaderCells(const QString& line)
     return cells;
 }
 
-void SetGridFromLines(AddressGrid& grid, const QStringList& lines)
+int SetGridFromLines(AddressGrid& grid, const QStringList& lines)
 {
+    int cut = 0;
     const bool marked = !lines.isEmpty() && lines.front().contains(u"宛先|");
     const int first = marked ? 1 : 0;
     // An unquoted space stays inside its cell: lists written by spreadsheet programs do not
@@ -97,6 +98,8 @@ void SetGridFromLines(AddressGrid& grid, const QStringList& lines)
     int columns = Columns;
     for (qsizetype k = first; k < lines.size(); ++k) {
         rows.push_back(RowText::read(lines[k], false, WidestRow));
+        for (QString& cell : rows.back())
+            cut += AddressBook::CutLongCell(cell) ? 1 : 0;
         columns = qMax(columns, int(rows.back().size()));
     }
 
@@ -109,9 +112,11 @@ void SetGridFromLines(AddressGrid& grid, const QStringList& lines)
     for (int r = 0; r < grid.rowCount(); ++r)
         grid.clearRow(r);
     if (marked) {
-        const QStringList header = HeaderCells(lines.front());
-        for (int i = 0; i < Columns; ++i)
+        QStringList header = HeaderCells(lines.front());
+        for (int i = 0; i < Columns; ++i) {
+            cut += AddressBook::CutLongCell(header[i]) ? 1 : 0;
             grid.setCell(i, 0, header[i]);
+        }
     }
     for (size_t k = 0; k < rows.size(); ++k)
         grid.setRowCells(int(k) + first, rows[k]);
@@ -121,6 +126,7 @@ void SetGridFromLines(AddressGrid& grid, const QStringList& lines)
         grid.setColumnWidth(c, c <= int(ListColumnWidths.size()) ? ListColumnWidths[size_t(c - 1)]
                                                                  : AddressGrid::DefaultColumnWidth);
     grid.endUpdate();
+    return cut;
 }
 
 void LoadDelimitedBytes(AddressBook& book, QByteArrayView bytes, const QString& path,
@@ -128,9 +134,10 @@ void LoadDelimitedBytes(AddressBook& book, QByteArrayView bytes, const QString& 
 {
     dropSheets(book);
     const DelimitedText::Lines read = DelimitedText::ReadLines(bytes, MaxLines, complete);
-    SetGridFromLines(book.grid(), read.lines);
+    const int cut = SetGridFromLines(book.grid(), read.lines);
     book.setCurrentDataFile(path);
     book.setTabCaptions({QFileInfo(path).completeBaseName()});
+    book.setCutCells(cut);
     if (read.truncated)
         prompter.showMessage(
             QStringLiteral("ファイルが大きすぎるため、先頭の %1 行だけを読み込みました。")
@@ -205,7 +212,7 @@ bool SaveDelimitedList(const AddressGrid& grid, const QString& tabCaption, Promp
         return false;
     QString error;
     if (!SaveCsvu(grid, path, &error)) {
-        prompter.showError(error);
+        prompter.showError(QStringLiteral("住所録を保存できませんでした: ") + error);
         return false;
     }
     return true;

@@ -46,8 +46,9 @@ void LoadDelimitedBytes(AddressBook& book, QByteArrayView bytes, const QString& 
 
 // Fills the grid from the lines of a list: one grid row per line, 32 columns (33 when a line
 // holds a 33rd cell, as lists saved from a full sheet do), the header, the data rows with
-// unquoted spaces kept inside their cells, and the column widths.
-void SetGridFromLines(AddressGrid& grid, const QStringList& lines);
+// unquoted spaces kept inside their cells, and the column widths. Cells longer than
+// AddressBook::MaxCellLength are cut there; returns how many.
+int SetGridFromLines(AddressGrid& grid, const QStringList& lines);
 
 // The 32 header cells of a line holding "宛先|": each field cut at its first "|".
 QStringList HeaderCells(const QString& line);

@@ -22,6 +22,8 @@ const QString Option = QStringLiteral("Option");
 const QString FileSection = QStringLiteral("File");
 const QString FILESection = QStringLiteral("FILE");
 const char* const KindNames[] = {"TT", "TY", "YT", "YY"};
+// The largest size a widget can take.
+constexpr qint64 MaxWindowCoordinate = 16777215;
 
 // A whole number as the settings write it, or nothing.
 std::optional<int> strictInt(QString text)
@@ -54,30 +56,38 @@ struct Reader
 
 } // namespace
 
-void SettingsFile::ReadSettings(const QString& path, SettingsState& state, LayoutTable& layouts)
+bool SettingsFile::ReadSettings(const QString& path, SettingsState& state, LayoutTable& layouts,
+                                QString* error)
 {
     IniFile ini;
-    ini.load(path);
+    const bool readable = ini.load(path, error);
     const Reader r{ini};
 
     // Form: a present but unreadable value falls back to a small window.
     const std::pair<const char*, int> geometryKeys[] = {
         {"top", 100}, {"left", 100}, {"width", 649}, {"height", 318}};
+    qint64 top = state.geometry.top();
+    qint64 left = state.geometry.left();
+    qint64 width = state.geometry.width();
+    qint64 height = state.geometry.height();
     for (const auto& [key, fallback] : geometryKeys) {
         const auto v = r.value(Form, QString::fromLatin1(key));
         if (!v)
             continue;
         const int n = strictInt(*v).value_or(fallback);
         const QByteArrayView k(key);
-        if (k == "top")
-            state.geometry.moveTop(n);
-        else if (k == "left")
-            state.geometry.moveLeft(n);
-        else if (k == "width")
-            state.geometry.setWidth(n);
-        else
-            state.geometry.setHeight(n);
+        (k == "top" ? top : k == "left" ? left : k == "width" ? width : height) = n;
     }
+    // Sizes no window can have (a rectangle whose edge overflows) give the initial geometry;
+    // the window keeps the rest within the screen.
+    const auto fits = [](qint64 v) {
+        return v >= -MaxWindowCoordinate && v <= MaxWindowCoordinate;
+    };
+    if (fits(top) && fits(left) && fits(width) && fits(height) && fits(left + width) &&
+        fits(top + height))
+        state.geometry = QRect(int(left), int(top), int(width), int(height));
+    else
+        state.geometry = SettingsState().geometry;
     QPoint preview = state.effectivePreviewPosition();
     if (const auto v = r.value(Form, QStringLiteral("PreViewLeft")))
         preview.setX(strictInt(*v).value_or(preview.x()));
@@ -133,6 +143,7 @@ void SettingsFile::ReadSettings(const QString& path, SettingsState& state, Layou
             r.value(FileSection, QStringLiteral("BackImageFile") + QLatin1String(KindNames[k]));
         state.backImage[size_t(k)] = v && QFileInfo::exists(*v) ? *v : QString();
     }
+    return readable;
 }
 
 bool SettingsFile::WriteSettings(const QString& path, const SettingsState& state,

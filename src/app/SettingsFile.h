@@ -49,11 +49,14 @@ class SettingsFile
 public:
     // Applies the file to `state` and `layouts` in the order the settings depend on each
     // other; missing keys leave what is there. A missing file changes nothing but the layouts,
-    // which get their defaults.
-    static void ReadSettings(const QString& path, SettingsState& state, LayoutTable& layouts);
+    // which get their defaults. A file that exists but cannot be read (another user's, a
+    // folder) is applied as if missing and gives false, with *error "<file>: <reason>".
+    static bool ReadSettings(const QString& path, SettingsState& state, LayoutTable& layouts,
+                             QString* error = nullptr);
 
     // Writes every setting. Returns false when nothing could be written (the file stays
-    // read-only, or saving failed; *error then says why, empty for the read-only case).
+    // read-only, cannot be read, or saving failed); *error then says "<file>: <reason>" in
+    // Japanese, and the previous file is whole.
     static bool WriteSettings(const QString& path, const SettingsState& state,
                               const LayoutTable& layouts, QString* error = nullptr);
 

@@ -12,8 +12,10 @@
 #include "app/TfrmPrintoutTable.h"
 #include "app/TfrmVersion.h"
 #include "app/VersionInfo.h"
+#include "app/WindowPlacement.h"
 #include "common/Prompter.h"
 #include "common/SettingsText.h"
+#include "preview/TfrmPreView.h"
 #include "print/ListTable.h"
 #include "print/PrintJob.h"
 #include "print/QPrinterDevice.h"
@@ -30,6 +32,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressBar>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QUrl>
 
@@ -79,8 +82,9 @@ void TForm1::FormCreate()
 
 void TForm1::createWindows()
 {
-    // In the order of the program's windows; the preview comes after the splash once it exists.
+    // In the order of the program's windows.
     frmVersion = new TfrmVersion(m_prompter, this);
+    createPreview();
     frmPrintoutTable = new TfrmPrintoutTable(&printer(), m_prompter, this);
     frmPrintoutTable->setFont(font());
     frmEditData = new TfrmEditData(this);
@@ -212,6 +216,8 @@ void TForm1::connectCommands()
     connect(ui->TabControl1, &QTabBar::currentChanged, this, &TForm1::TabControl1Change);
     connect(&m_book, &AddressBook::progress, this, &TForm1::showProgress);
     connect(&m_book, &AddressBook::tabsChanged, this, &TForm1::rebuildTabs);
+    connect(&m_book, &AddressBook::cellsCut, this,
+            [this](int count) { setStatusPanel(2, AddressBook::CutCellsMessage(count)); });
 }
 
 void TForm1::FormShow()
@@ -235,23 +241,27 @@ void TForm1::FormShow()
 void TForm1::ReadSettings()
 {
     SettingsState state = currentSettings();
-    SettingsFile::ReadSettings(m_settingsFilePath, state, m_layouts);
+    QString error;
+    if (!SettingsFile::ReadSettings(m_settingsFilePath, state, m_layouts, &error))
+        m_prompter->showMessage(QStringLiteral("設定を読み込めませんでした: ") + error);
     applySettings(state);
 }
 
-void TForm1::WriteSettings()
+bool TForm1::WriteSettings()
 {
     QString error;
-    if (!SettingsFile::WriteSettings(m_settingsFilePath, currentSettings(), m_layouts, &error) &&
-        !error.isEmpty())
-        m_prompter->showError(error);
+    if (SettingsFile::WriteSettings(m_settingsFilePath, currentSettings(), m_layouts, &error))
+        return true;
+    // The user may free space or fix the folder and close again.
+    return m_prompter->confirm(QStringLiteral("設定を保存できませんでした: ") + error +
+                               QStringLiteral("。保存せずに終了しますか"));
 }
 
 SettingsState TForm1::currentSettings() const
 {
     SettingsState s;
     s.geometry = geometry();
-    s.previewPosition = m_previewPosition;
+    s.previewPosition = frmPreView->isVisible() ? frmPreView->pos() : m_previewPosition;
     s.noSetPrinter = ui->P2->isChecked();
     s.reopenLastList = ui->R1->isChecked();
     s.options = m_options;
@@ -263,13 +273,18 @@ SettingsState TForm1::currentSettings() const
     s.hoseiY = ui->edtHoseiY->text();
     s.layoutKind = currentLayoutKind();
     s.dataFile = currentDataFile();
-    s.backImage = m_backImages;
+    s.backImage = frmPreView->BackImageNames();
     return s;
 }
 
 void TForm1::applySettings(const SettingsState& s)
 {
-    setGeometry(s.geometry);
+    QList<QRect> screens;
+    if (const QScreen* primary = QGuiApplication::primaryScreen())
+        screens << primary->availableGeometry();
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens << screen->availableGeometry();
+    setGeometry(WindowPlacement::keepOnScreen(s.geometry, SettingsState().geometry, screens));
     m_previewPosition = s.effectivePreviewPosition();
     ui->P2->setChecked(s.noSetPrinter);
     ui->R1->setChecked(s.reopenLastList);
@@ -283,7 +298,7 @@ void TForm1::applySettings(const SettingsState& s)
     ui->edtHoseiY->setText(s.hoseiY);
     (isLandscape(s.layoutKind) ? ui->rdoYokoOki : ui->rdoTateOki)->setChecked(true);
     (isHorizontalWriting(s.layoutKind) ? ui->rdoYokoGaki : ui->rdoTateGaki)->setChecked(true);
-    m_backImages = s.backImage;
+    frmPreView->setBackImageNames(s.backImage);
 }
 
 void TForm1::showEvent(QShowEvent* event)
@@ -302,7 +317,7 @@ void TForm1::FormCloseQuery(bool& canClose)
 {
     canClose = m_prompter->confirm(QStringLiteral("終了しますか"));
     if (canClose && !m_settingsFilePath.isEmpty())
-        WriteSettings();
+        canClose = WriteSettings();
 }
 
 void TForm1::closeEvent(QCloseEvent* event)
@@ -418,6 +433,7 @@ void TForm1::TntStringGrid1SelectCell(int column, int row)
 {
     ui->TntRichEdit1->setText(m_book.grid().rowText(row));
     setStatusPanel(0, QString::asprintf("%d %d", column, row));
+    ShowRecord(row);
 }
 
 void TForm1::TntStringGrid1MouseMove()
@@ -494,11 +510,6 @@ LayoutKind TForm1::currentLayoutKind() const
     if (yokoOki)
         return yokoGaki ? LayoutKind::YY : LayoutKind::YT;
     return yokoGaki ? LayoutKind::TY : LayoutKind::TT;
-}
-
-void TForm1::rdoYokoOkiClick()
-{
-    // Only a visible preview follows the radio buttons; nothing else depends on them here.
 }
 
 QPrinter& TForm1::printer()
@@ -601,8 +612,6 @@ void TForm1::L1Click()
     runDialog(*frmPrintoutTable);
 }
 
-void TForm1::purebyu1Click() {}
-
 void TForm1::V1Click()
 {
     runDialog(*frmVersion);
@@ -657,7 +666,7 @@ void TForm1::E1Click()
 void TForm1::O3Click()
 {
     frmOption->loadOptions();
-    frmOption->setMirrors({ui->R1->isChecked(), ui->rdoTateOki->isChecked(), m_previewAutoUpdate,
+    frmOption->setMirrors({ui->R1->isChecked(), ui->rdoTateOki->isChecked(), previewAutoUpdate(),
                            ui->P2->isChecked()});
     if (runDialog(*frmOption) != QDialog::Accepted)
         return;
@@ -665,7 +674,7 @@ void TForm1::O3Click()
     const TfrmOption::Mirrors mirrors = frmOption->mirrors();
     ui->R1->setChecked(mirrors.readLastFile);
     setRadioChecked(ui->rdoTateOki, mirrors.tategakiFirst);
-    m_previewAutoUpdate = mirrors.autoUpdatePreview;
+    setPreviewAutoUpdate(mirrors.autoUpdatePreview);
     ui->P2->setChecked(mirrors.noSetPaper);
     m_options.nameSpacingText = frmOption->nameSpacingText();
     m_options.defaultHonorific1 = frmOption->honorific1();

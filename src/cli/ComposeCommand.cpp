@@ -35,7 +35,11 @@ int runComposeCommand(const QStringList& args)
 
     SettingsState settings;
     LayoutTable layouts;
-    SettingsFile::ReadSettings(settingsPath, settings, layouts);
+    QString settingsError;
+    if (!SettingsFile::ReadSettings(settingsPath, settings, layouts, &settingsError)) {
+        prompter.showError(QStringLiteral("設定を読み込めませんでした: ") + settingsError);
+        return 1;
+    }
 
     AddressBook book;
     if (!LoadListFile(book, positional[0], prompter))

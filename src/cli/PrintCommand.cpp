@@ -108,9 +108,11 @@ int runPrintCommand(const QStringList& args)
     // The window's settings file unless one is given.
     SettingsState state;
     LayoutTable layouts;
-    SettingsFile::ReadSettings(
-        a.settings.isEmpty() ? SettingsFile::DefaultPath(QStringLiteral("tayori")) : a.settings,
-        state, layouts);
+    QString settingsError;
+    if (!SettingsFile::ReadSettings(
+            a.settings.isEmpty() ? SettingsFile::DefaultPath(QStringLiteral("tayori")) : a.settings,
+            state, layouts, &settingsError))
+        return fail(QStringLiteral("設定を読み込めませんでした: ") + settingsError);
 
     PrintParameters parameters;
     parameters.confirm = false;

@@ -8,7 +8,8 @@
 class AtomicFile
 {
 public:
-    // Returns false and sets *error (a message for the user) when the file could not be
-    // written; the previous file is then unchanged.
+    // Returns false and sets *error to "<file>: <reason>" (Japanese, see FileErrorText) when
+    // the file could not be written; the previous file is then unchanged and no temporary
+    // file is left.
     static bool write(const QString& path, QByteArrayView data, QString* error = nullptr);
 };

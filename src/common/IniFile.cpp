@@ -2,10 +2,13 @@
 
 #include "common/AtomicFile.h"
 #include "common/FileAttributes.h"
+#include "common/FileErrorText.h"
 #include "common/cp932.h"
 
 #include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
 
 namespace {
 
@@ -65,20 +68,24 @@ bool IniFile::load(const QString& path, QString* error)
 {
     m_path = path;
     m_lines.clear();
-    QFile file(path);
-    if (!file.exists())
-        return true;
-    if (!file.open(QIODevice::ReadOnly)) {
+    // The error number is taken right after the call that failed, for a reason in words. A
+    // file in a folder we may not enter is unreadable, not missing.
+    const auto fail = [&](int code) {
         if (error)
-            *error = file.errorString();
+            *error = FileErrorText::message(path, code ? code : EIO, FileErrorText::Access::Read);
         return false;
+    };
+    if (QFileInfo(path).isDir())
+        return fail(EISDIR);
+    QFile file(path);
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly)) {
+        const int code = errno;
+        return code == ENOENT ? true : fail(code);
     }
     const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
+    if (file.error() != QFileDevice::NoError)
+        return fail(errno);
     parse(bytes);
     return true;
 }
@@ -118,7 +125,7 @@ bool IniFile::save(QString* error) const
 {
     if (FileAttributes::isReadOnly(m_path)) {
         if (error)
-            *error = QStringLiteral("読み出し専用のため書き込めません: %1").arg(m_path);
+            *error = FileErrorText::readOnlyFileMessage(m_path);
         return false;
     }
     return AtomicFile::write(m_path, toBytes(), error);

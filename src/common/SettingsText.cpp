@@ -1,6 +1,7 @@
 #include "common/SettingsText.h"
 
 #include "common/FileAttributes.h"
+#include "common/FileErrorText.h"
 #include "common/IniFile.h"
 #include "common/Prompter.h"
 #include "common/numbers.h"
@@ -69,8 +70,11 @@ bool OpenSettingsForWrite(const QString& path, IniFile* ini, QString* error)
 {
     if (error)
         error->clear();
-    if (!FileAttributes::clearReadOnly(path))
+    if (!FileAttributes::clearReadOnly(path)) {
+        if (error)
+            *error = FileErrorText::readOnlyFileMessage(path);
         return false;
+    }
     return ini->load(path, error);
 }
 

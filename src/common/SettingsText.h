@@ -39,7 +39,8 @@ bool WriteSetting(const QString& path, const QString& section, const QString& ke
 void WriteSetting(IniFile& ini, const QString& section, const QString& key, const QString& value);
 
 // The start of the whole-file write: a read-only file is made writable without asking; if it
-// stays read-only, false (write nothing). Otherwise loads the file (missing: empty) into *ini.
+// stays read-only, false (write nothing) and *error says so. Otherwise loads the file
+// (missing: empty) into *ini; a file that cannot be read gives false and *error.
 bool OpenSettingsForWrite(const QString& path, IniFile* ini, QString* error = nullptr);
 
 // "True" or "False".

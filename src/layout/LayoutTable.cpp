@@ -1,5 +1,7 @@
 #include "layout/LayoutTable.h"
 
+#include "layout/LayoutLimits.h"
+
 #include "common/FieldText.h"
 #include "common/IniFile.h"
 #include "common/SettingsText.h"
@@ -153,6 +155,7 @@ bool LayoutTable::StoreLayoutItem(int kind, int item, const LayoutItemRecord& va
     } else {
         r = values;
     }
+    LayoutLimits::clamp(r, defaultRecord(LayoutKind(kind), LayoutItem(item)));
     if (displayName)
         *displayName = layoutItemDisplayName(LayoutItem(item));
     return true;
@@ -214,7 +217,9 @@ void LayoutTable::LoadLayoutTable(const IniFile& settings)
     for (int k = 0; k < LayoutKindCount; ++k) {
         for (int i = 0; i < LayoutItemCount; ++i) {
             const QString key = itemKey(LayoutKind(k), LayoutItem(i)).toUpper();
-            parseRecordText(SettingsText::ReadSetting(settings, Section, key), &m_records[k][i]);
+            LayoutItemRecord& r = m_records[k][i];
+            if (parseRecordText(SettingsText::ReadSetting(settings, Section, key), &r))
+                LayoutLimits::clamp(r, defaultRecord(LayoutKind(k), LayoutItem(i)));
         }
     }
 }

@@ -30,12 +30,14 @@ public:
 
     // Stores one record: position, size, extension, font name and size always; Lock, NoView
     // and NoPrint only when `positionOnly` is false (a move of the field keeps its flags).
-    // Gives the item's display name. A kind or item out of range stores nothing: false.
+    // Values out of range (LayoutLimits) take the default record's. Gives the item's display
+    // name. A kind or item out of range stores nothing: false.
     bool StoreLayoutItem(int kind, int item, const LayoutItemRecord& values, bool positionOnly,
                          QString* displayName = nullptr);
 
     // The defaults, then every stored record of the settings file. A missing, empty, "ER",
-    // "IR" or short key keeps the default of that one record.
+    // "IR" or short key keeps the default of that one record; a value out of range
+    // (LayoutLimits) keeps the default's value.
     void LoadLayoutTable(const IniFile& settings);
     // Writes all 36 records into the settings file in memory (the caller saves it).
     void SaveLayoutTable(IniFile& settings) const;

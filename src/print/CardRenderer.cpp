@@ -4,6 +4,7 @@
 #include "common/TextHelpers.h"
 #include "common/numbers.h"
 #include "compose/CardText.h"
+#include "layout/LayoutLimits.h"
 #include "layout/LayoutTable.h"
 #include "layout/LayoutUnits.h"
 #include "typeset/BarcodePainter.h"
@@ -11,6 +12,8 @@
 
 #include <QPaintDevice>
 #include <QPainter>
+
+#include <cstdlib>
 
 namespace {
 
@@ -32,9 +35,15 @@ CardRenderer::CardRenderer(const LayoutTable& layouts, const SessionOptions& opt
       m_screenDpi(screenDpi > 0.0 ? screenDpi : StandardScreenDpi)
 {}
 
-int CardRenderer::toDevice(int tenthMm, int dpi)
+int CardRenderer::toDevice(qint64 tenthMm, int dpi)
 {
-    return numbers::roundHalfAway(tenthMm / 254.0 * dpi);
+    return numbers::roundHalfAway(double(tenthMm) / 254.0 * dpi);
+}
+
+bool CardRenderer::isDrawable(QPoint devicePosition)
+{
+    return std::abs(qint64(devicePosition.x())) <= MaxDeviceCoordinate &&
+           std::abs(qint64(devicePosition.y())) <= MaxDeviceCoordinate;
 }
 
 int CardRenderer::printerPointSize(double fontSize, double screenDpi)
@@ -77,7 +86,9 @@ QFont CardRenderer::fieldFont(const QString& fontName, double fontSize,
 {
     QFont font(fontName);
     font.setStyleStrategy(QFont::PreferDefault);
-    const int points = printerPointSize(fontSize, m_screenDpi);
+    // The table holds sizes within the limits; a caller's own size is bounded here too, as a
+    // pixel size beyond them overflows inside the font engine.
+    const int points = printerPointSize(LayoutLimits::boundedFontSize(fontSize), m_screenDpi);
     const int dpiY = device ? device->logicalDpiY() : 72;
     font.setPixelSize(std::max(1, numbers::roundHalfAway(points * double(dpiY) / 72.0)));
     font.setWeight(QFont::Normal);
@@ -87,7 +98,7 @@ QFont CardRenderer::fieldFont(const QString& fontName, double fontSize,
     return font;
 }
 
-int CardRenderer::DrawFieldText(QPainter& canvas, int x, int y, AlignMode mode, bool vertical,
+int CardRenderer::DrawFieldText(QPainter& canvas, qint64 x, qint64 y, AlignMode mode, bool vertical,
                                 int spreadLength, int boxLength, const QString& fontName,
                                 double fontSize, const QString& text) const
 {
@@ -99,6 +110,8 @@ int CardRenderer::DrawFieldText(QPainter& canvas, int x, int y, AlignMode mode, 
     const int dpiX = device->logicalDpiX();
     const int dpiY = device->logicalDpiY();
     const QPoint pen(toDevice(x, dpiX), toDevice(y, dpiY));
+    if (!isDrawable(pen))
+        return 0;
     const int length = toDevice(boxLength, dpiX);
     const int spread = toDevice(spreadLength, dpiX);
     const QString drawn = vertical ? ToVerticalText(text, m_options.useNonUnicodeFont) : text;
@@ -113,20 +126,41 @@ int CardRenderer::DrawFieldText(QPainter& canvas, int x, int y, AlignMode mode, 
     return sum;
 }
 
+bool CardRenderer::CanDrawCard(LayoutKind kind, const CardTexts& texts) const
+{
+    for (const LayoutItem item : DrawingOrder) {
+        const LayoutItemRecord& r = m_layouts.record(kind, item);
+        if (r.NoView || r.NoPrint || item == LayoutItem::PostCode)
+            continue;
+        const QString text = item == LayoutItem::Katagaki ? TrimBlanks(texts[item]) : texts[item];
+        if (text.isEmpty())
+            continue;
+        const bool vertical = isVerticalItem(kind, item);
+        const RunPainter run(fieldFont(r.FontName, r.FontSize, nullptr), nullptr,
+                             vertical ? RunPainter::Direction::Vertical
+                                      : RunPainter::Direction::Horizontal);
+        const TextUnits units(vertical ? ToVerticalText(text, m_options.useNonUnicodeFont) : text);
+        for (int i = 0; i < units.count(); ++i)
+            if (!run.canDraw(units.at(i)))
+                return false;
+    }
+    return true;
+}
+
 void CardRenderer::DrawCard(LayoutKind kind, QPainter& canvas, const CardTexts& texts,
                             const CardPlacement& placement) const
 {
-    const QPoint correction(numbers::lenientInt(placement.hoseiX),
-                            numbers::lenientInt(placement.hoseiY));
-    const QPoint origin =
-        correction + SlotOffset(kind, placement.cardsPerSheet, placement.sheetPosition);
+    // In 64 bits: a correction typed at the integer limit plus a position must not wrap.
+    const QPoint slot = SlotOffset(kind, placement.cardsPerSheet, placement.sheetPosition);
+    const qint64 originX = qint64(numbers::lenientInt(placement.hoseiX)) + slot.x();
+    const qint64 originY = qint64(numbers::lenientInt(placement.hoseiY)) + slot.y();
 
     for (const LayoutItem item : DrawingOrder) {
         const LayoutItemRecord& r = m_layouts.record(kind, item);
         if (r.NoView || r.NoPrint)
             continue;
-        const int x = r.X + origin.x();
-        const int y = r.Y + origin.y();
+        const qint64 x = r.X + originX;
+        const qint64 y = r.Y + originY;
         QString text = texts[item];
         if (item == LayoutItem::PostCode) {
             // Bars at their published size, never squeezed into the box: a narrowed
@@ -134,12 +168,11 @@ void CardRenderer::DrawCard(LayoutKind kind, QPainter& canvas, const CardTexts& 
             const QPaintDevice* device = canvas.device();
             if (text.isEmpty() || !device)
                 continue;
+            const QPoint at(toDevice(x, device->logicalDpiX()), toDevice(y, device->logicalDpiY()));
+            if (!isDrawable(at))
+                continue;
             canvas.save();
-            BarcodePainter(BarcodePointSize)
-                .paint(
-                    canvas,
-                    QPointF(toDevice(x, device->logicalDpiX()), toDevice(y, device->logicalDpiY())),
-                    text);
+            BarcodePainter(BarcodePointSize).paint(canvas, QPointF(at), text);
             canvas.restore();
             continue;
         }

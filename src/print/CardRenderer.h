@@ -44,11 +44,15 @@ public:
     // Draws `text` with its box starting at (x, y) (1/10 mm, slot and correction included),
     // box length `boxLength` and spread length `spreadLength` (1/10 mm, converted with the
     // horizontal resolution in either direction), in the face `fontName` at the print size
-    // of `fontSize`. Returns the sum of the drawn advances in device pixels, without the
-    // spreading; an empty text draws nothing and returns 0.
-    int DrawFieldText(QPainter& canvas, int x, int y, AlignMode mode, bool vertical,
+    // of `fontSize` (bounded to the layout's font-size range). Returns the sum of the drawn
+    // advances in device pixels, without the spreading; an empty text draws nothing and returns 0.
+    int DrawFieldText(QPainter& canvas, qint64 x, qint64 y, AlignMode mode, bool vertical,
                       int spreadLength, int boxLength, const QString& fontName, double fontSize,
                       const QString& text) const;
+
+    // True when every character DrawCard would draw for these texts has a glyph in its
+    // field's font or in a face that font falls back to (the barcode is bars, always drawn).
+    bool CanDrawCard(LayoutKind kind, const CardTexts& texts) const;
 
     // Offset of the card's slot on the sheet in 1/10 mm; none with one card per sheet.
     static QPoint SlotOffset(LayoutKind kind, int cardsPerSheet, int sheetPosition);
@@ -58,8 +62,13 @@ public:
     // 10.5 at 11.
     static int printerPointSize(double fontSize, double screenDpi = StandardScreenDpi);
 
-    // 1/10 mm to device pixels at `dpi`.
-    static int toDevice(int tenthMm, int dpi);
+    // 1/10 mm to device pixels at `dpi`, saturating at the limits of int.
+    static int toDevice(qint64 tenthMm, int dpi);
+
+    // The paint engines keep coordinates in fixed point: a field placed beyond this many
+    // device pixels from the paper's corner (far off any sheet) is not drawn at all.
+    static constexpr int MaxDeviceCoordinate = 1 << 22;
+    static bool isDrawable(QPoint devicePosition);
 
     // The font a field is drawn with on `device`: the face as stored (a leading "@" is the
     // vertical run's business, not the face's), the print size, no style.

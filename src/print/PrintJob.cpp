@@ -92,11 +92,15 @@ PrintJob::Result PrintJob::btnPrintClick(const PrintParameters& parameters)
     if (!anyName)
         return refuse(NoRowsMessage);
 
-    if (parameters.confirm &&
-        !m_prompter.confirm(QString::number(start) + u'～' + QString::number(end) +
-                                QStringLiteral(" を印刷します"),
-                            QStringLiteral("実行確認")))
-        return Result{Outcome::Cancelled, 0, 0, QString()};
+    if (parameters.confirm) {
+        QString question =
+            QString::number(start) + u'～' + QString::number(end) + QStringLiteral(" を印刷します");
+        const QList<int> rows = rowsWithUndrawableCharacters(start, end, kind, columns);
+        if (!rows.isEmpty())
+            question += u'\n' + UndrawableRowsMessage(rows);
+        if (!m_prompter.confirm(question, QStringLiteral("実行確認")))
+            return Result{Outcome::Cancelled, 0, 0, QString()};
+    }
 
     if (!m_device.beginDocument()) {
         Result failed{Outcome::Failed, 0, 0, m_device.errorText()};
@@ -170,6 +174,44 @@ PrintJob::Result PrintJob::printRows(int start, int end, LayoutKind kind,
             sheetFull = true;
     }
     return result;
+}
+
+QString PrintJob::UndrawableRowsMessage(const QList<int>& rows)
+{
+    // A long list is cut: the count says how many there are.
+    constexpr qsizetype MaxRowsNamed = 20;
+    QStringList named;
+    for (qsizetype i = 0; i < rows.size() && i < MaxRowsNamed; ++i)
+        named << QString::number(rows[i]);
+    if (rows.size() > MaxRowsNamed)
+        named << QStringLiteral("…");
+    return QStringLiteral("%1 件に印刷できない文字があります（行 %2）")
+        .arg(rows.size())
+        .arg(named.join(QStringLiteral(", ")));
+}
+
+QList<int> PrintJob::rowsWithUndrawableCharacters(int start, int end, LayoutKind kind,
+                                                  const HeaderColumns& columns) const
+{
+    const CardComposer composer(m_options, m_measure);
+    const double yubinFontSize = m_layouts.record(kind, LayoutItem::YubinNo1).FontSize;
+    const bool fromPreview = m_host.edit1Text() == PrintMarker;
+    QList<int> rows;
+    for (int row = start; row <= end; ++row) {
+        const std::optional<AddressRecord> record = ReadAddressRecord(m_grid, columns, row);
+        if (!record)
+            continue;
+        // Composed without a grid: the barcode goes into its cell when the card is printed.
+        std::optional<CardTexts> texts;
+        if (fromPreview)
+            texts = m_host.previewCardTexts(kind);
+        if (!texts)
+            texts = composer.ComposeCardTexts(*record, kind, CardComposer::Purpose::Print,
+                                              yubinFontSize);
+        if (!m_renderer.CanDrawCard(kind, *texts))
+            rows << row;
+    }
+    return rows;
 }
 
 void PrintJob::finish(Result& result)

@@ -4,6 +4,7 @@
 #include "layout/LayoutKind.h"
 #include "print/CardRenderer.h"
 
+#include <QList>
 #include <QString>
 
 class AddressGrid;
@@ -73,6 +74,10 @@ public:
     // the window its buttons back before it is passed on.
     Result btnPrintClick(const PrintParameters& parameters);
 
+    // The line the confirmation adds for cards with characters no font can draw:
+    // "3 件に印刷できない文字があります（行 4, 9, 11）".
+    static QString UndrawableRowsMessage(const QList<int>& rows);
+
     static int cardsPerSheet(PaperKind paper);
     // The paper name given to SetPrinterPaper: "POST", "A4", "A3".
     static QString paperName(PaperKind paper);
@@ -86,6 +91,10 @@ public:
 
 private:
     Result printRows(int start, int end, LayoutKind kind, const HeaderColumns& columns);
+    // The rows of the range that would print a character neither its field's font nor any
+    // fallback face has (they come out as empty boxes).
+    QList<int> rowsWithUndrawableCharacters(int start, int end, LayoutKind kind,
+                                            const HeaderColumns& columns) const;
     void finish(Result& result);
 
     AddressGrid& m_grid;

@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
+
 namespace {
 
 QFont faceOf(QFont font)
@@ -46,10 +48,11 @@ struct Frame
     QList<QPointF> positions;
     QList<QPainterPath> outlines;
     QList<Text> texts;
+    QList<QRectF> boxes; // cells of characters no face has: a crossed box each
 
     void paint(QPainter& painter, const QTransform& base, const QRawFont& font) const
     {
-        if (glyphs.isEmpty() && outlines.isEmpty() && texts.isEmpty())
+        if (glyphs.isEmpty() && outlines.isEmpty() && texts.isEmpty() && boxes.isEmpty())
             return;
         painter.setWorldTransform(transform * base);
         if (!glyphs.isEmpty()) {
@@ -65,6 +68,16 @@ struct Frame
         for (const Text& t : texts) {
             painter.setPen(t.invisible ? QPen(Qt::transparent) : pen);
             painter.drawText(t.at, t.text);
+        }
+        for (const QRectF& cell : boxes) {
+            // Inside the cell, whatever the missing character's shaping would have drawn.
+            const qreal inset = std::min(cell.width(), cell.height()) / 8.0;
+            const QRectF box = cell.adjusted(inset, inset, -inset, -inset);
+            painter.setPen(QPen(pen.brush(), std::max<qreal>(1.0, box.height() / 16.0)));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(box);
+            painter.drawLine(box.topLeft(), box.bottomRight());
+            painter.drawLine(box.topRight(), box.bottomLeft());
         }
         painter.setPen(pen);
     }
@@ -82,12 +95,31 @@ RunPainter::RunPainter(const QFont& font, const QPaintDevice* device, Direction 
         m_shaper->isValid() && m_shaper->rawFont().familyName() == QFontInfo(m_font).family();
 }
 
+bool RunPainter::canDraw(QStringView unit) const
+{
+    if (m_shaper->isValid() && m_shaper->horizontalGlyph(unit).index != 0)
+        return true;
+    // Variation selectors (as in names written with a variant of a kanji), joiners and other
+    // format characters draw nothing of their own.
+    const char32_t c = TextUnits::codePoint(unit);
+    if (QChar::category(c) == QChar::Other_Format || (c >= 0xFE00 && c <= 0xFE0F) ||
+        (c >= 0xE0100 && c <= 0xE01EF) || (c >= 0x180B && c <= 0x180D))
+        return true;
+    // The metrics look through the same fallback faces QPainter draws with.
+    return m_metrics.inFontUcs4(c);
+}
+
 QList<int> RunPainter::advances(const TextUnits& units) const
 {
     QList<int> result;
     result.reserve(units.count());
     for (int i = 0; i < units.count(); ++i) {
         const QStringView unit = units.at(i);
+        // A character without a face takes one em, as the box drawn for it.
+        if (!canDraw(unit)) {
+            result.append(QFontInfo(m_font).pixelSize());
+            continue;
+        }
         result.append(unit.size() == 1 ? m_metrics.horizontalAdvance(unit.front())
                                        : m_metrics.horizontalAdvance(unit.toString()));
     }
@@ -95,9 +127,9 @@ QList<int> RunPainter::advances(const TextUnits& units) const
 }
 
 CharacterRun RunPainter::layOut(const TextUnits& units, int boxLength, int spreadLength,
-                                AlignMode mode) const
+                                AlignMode mode, CharacterRun::Rule rule) const
 {
-    return CharacterRun(advances(units), boxLength, spreadLength, mode);
+    return CharacterRun(advances(units), boxLength, spreadLength, mode, rule);
 }
 
 int RunPainter::paint(QPainter& painter, QPoint pen, const TextUnits& units,
@@ -108,7 +140,7 @@ int RunPainter::paint(QPainter& painter, QPoint pen, const TextUnits& units,
     placed.reserve(n);
     for (int i = 0; i < n; ++i)
         placed.append({units.at(i), run.boundary(i), run.step(i)});
-    paintPlaced(painter, pen, placed, run.scale());
+    paintPlaced(painter, pen, placed, glyphScale(run));
     return run.advanceSum();
 }
 
@@ -162,6 +194,15 @@ void RunPainter::paintPlaced(QPainter& painter, QPointF origin, const QList<Plac
         emLeft = (cellHeight() - em) / 2.0;
 
     for (const Placed& p : units) {
+        if (!canDraw(p.unit)) {
+            // A character no installed face has would be shaped into boxes of the fallback
+            // engine that run over the neighbouring cells and fields.
+            if (isVertical())
+                upright.boxes.append(QRectF(0.0, p.offset / s, cellHeight(), p.length / s));
+            else
+                along.boxes.append(QRectF(p.offset / s, -ascent(), p.length / s, cellHeight()));
+            continue;
+        }
         if (!isVertical() || TextUnits::isHalfWidth(p.unit)) {
             const QPointF at(p.offset / s, 0.0);
             const VerticalShaper::Glyph glyph =

@@ -18,6 +18,8 @@ private Q_SLOTS:
     void cellPlacement();
     void limits_data();
     void limits();
+    void longCellsCut_data();
+    void longCellsCut();
     void sheetNamesAndCount();
     void columnWidths();
     void showSheetHeaderAndRows();
@@ -75,6 +77,28 @@ void tst_AddressBook::limits()
     QCOMPARE(!s.rows.isEmpty(), kept);
     if (kept)
         QCOMPARE(RowText::read(s.rows[row]).value(column), QString("v"));
+}
+
+void tst_AddressBook::longCellsCut_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("kept");
+    QTest::newRow("40,000 characters") << QString(40000, u'a') << 32767;
+    QTest::newRow("exactly the limit") << QString(32767, u'a') << 32767;
+    // A character outside the BMP is never split into a lone half.
+    QTest::newRow("pair across the limit")
+        << QString(32766, u'a') + QStringLiteral("𠮷𠮷") << 32766;
+}
+
+void tst_AddressBook::longCellsCut()
+{
+    QFETCH(QString, text);
+    QFETCH(int, kept);
+    AddressBook book;
+    book.XBiff1ReadCell(1, 1, 0, text);
+    book.ShowSheet(1);
+    QCOMPARE(book.grid().cell(1, 1), text.left(kept));
+    QCOMPARE(book.cutCells(), text.size() > kept ? 1 : 0);
 }
 
 void tst_AddressBook::sheetNamesAndCount()

@@ -585,10 +585,12 @@ void tst_DelimitedList::saveCommand()
     QCOMPARE(prompter.saveQuestions.last().defaultName, QStringLiteral("Sheet1.txt"));
     QCOMPARE(readFile(path), DelimitedList::CsvuBytes(grid));
 
-    // A failure reaches the error box.
+    // A failure reaches the error box, saying what was not saved and why.
     prompter.saveAnswers << dir.filePath("missing/out.csvu");
     QVERIFY(!DelimitedList::SaveDelimitedList(grid, QString(), prompter));
-    QCOMPARE(prompter.errors.size(), 1);
+    QCOMPARE(prompter.errors, QStringList{QStringLiteral("住所録を保存できませんでした: ") +
+                                          dir.filePath("missing/out.csvu") +
+                                          QStringLiteral(": 保存先のフォルダーが見つかりません")});
 }
 
 void tst_DelimitedList::lockedAndMissingFiles()

@@ -86,6 +86,12 @@ void tst_PrintCommand::usage_data()
     QTest::newRow("missing list") << QStringList{u"/nonexistent/list.xls"_qs, u"--to"_qs,
                                                  u"a.pdf"_qs}
                                   << 1 << u"ﾌｧｲﾙを開くことに失敗しました"_qs;
+    QTest::newRow("settings that cannot be read")
+        << QStringList{Sample, u"--to"_qs, u"a.pdf"_qs, u"--settings"_qs,
+                       QStringLiteral(TAYORI_BINARY_DIR)}
+        << 1
+        << QStringLiteral("設定を読み込めませんでした: " TAYORI_BINARY_DIR
+                          ": ファイルではなくフォルダーです");
 }
 
 void tst_PrintCommand::usage()

@@ -57,6 +57,7 @@ private Q_SLOTS:
     void recordText();
     void itemFontReading_data();
     void itemFontReading();
+    void storeKeepsValuesInRange();
     void oneBadRecordLeavesTheOthers();
     void emptyFileGivesDefaults();
     void writtenFileForm();
@@ -252,6 +253,21 @@ void tst_LayoutTable::itemFontReading_data()
     QTest::newRow("size not positive keeps the default size")
         << "ITEM17=\"ＭＳ 明朝,-3,1,2,3,4,5,False,False,False\""
         << rec("ＭＳ 明朝", 12, 1, 2, 3, 4, 5);
+    QTest::newRow("size 4000 takes the default size")
+        << "ITEM17=\"ＭＳ 明朝,4000,1,2,3,4,5,False,False,False\""
+        << rec("ＭＳ 明朝", 12, 1, 2, 3, 4, 5);
+    QTest::newRow("size 1e300 takes the default size")
+        << "ITEM17=\"ＭＳ 明朝,1e300,1,2,3,4,5,False,False,False\""
+        << rec("ＭＳ 明朝", 12, 1, 2, 3, 4, 5);
+    QTest::newRow("size below 1 point takes the default size")
+        << "ITEM17=\"ＭＳ 明朝,0.5,1,2,3,4,5,False,False,False\""
+        << rec("ＭＳ 明朝", 12, 1, 2, 3, 4, 5);
+    QTest::newRow("sizes 1 and 500 are kept")
+        << "ITEM17=\"ＭＳ 明朝,500,1,2,3,4,5,False,False,False\""
+        << rec("ＭＳ 明朝", 500, 1, 2, 3, 4, 5);
+    QTest::newRow("lengths beyond a metre take the default's, each on its own")
+        << "ITEM17=\"ＭＳ 明朝,1,2147483647,-2147483648,10001,-10000,-10001,False,False,False\""
+        << rec("ＭＳ 明朝", 1, 500, 450, 60, -10000, 400);
     QTest::newRow("size is not rounded on reading")
         << "ITEM17=\"ＭＳ 明朝,10.25,1,2,3,4,5,False,False,False\""
         << rec("ＭＳ 明朝", 10.25, 1, 2, 3, 4, 5);
@@ -274,6 +290,14 @@ void tst_LayoutTable::itemFontReading()
     const QByteArray bytes = "[ItemFont]\r\nITEM11=\"ER\"\r\n" + cp932::fromUnicode(line) + "\r\n";
     const LayoutTable table = loadFrom(bytes);
     QCOMPARE(table.record(LayoutKind::TT, LayoutItem::Atena), expected);
+}
+
+void tst_LayoutTable::storeKeepsValuesInRange()
+{
+    // Layout files store through here too: what comes from outside cannot reach printing.
+    LayoutTable table;
+    table.StoreLayoutItem(0, 6, rec("x", 5000, 10000, -2000000000, 1, 2, 99999), false);
+    QCOMPARE(table.record(LayoutKind::TT, LayoutItem::Atena), rec("x", 12, 10000, 450, 1, 2, 400));
 }
 
 void tst_LayoutTable::oneBadRecordLeavesTheOthers()

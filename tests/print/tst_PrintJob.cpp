@@ -78,6 +78,8 @@ private Q_SLOTS:
     void refusedChecks_data();
     void refusedChecks();
     void confirmationAndCancel();
+    void undrawableRowsNamed_data();
+    void undrawableRowsNamed();
     void ranges_data();
     void ranges();
     void startSlotThenNewSheet();
@@ -168,6 +170,38 @@ void tst_PrintJob::confirmationAndCancel()
     QVERIFY(s.host.printingStates.isEmpty());
     QCOMPARE(s.device.layout.pageSize().id(), QPageSize::A3);
     QCOMPARE(s.device.layout.orientation(), QPageLayout::Landscape);
+}
+
+void tst_PrintJob::undrawableRowsNamed_data()
+{
+    QTest::addColumn<LayoutKind>("kind");
+    QTest::newRow("vertical") << LayoutKind::TT;
+    QTest::newRow("horizontal") << LayoutKind::YY;
+}
+
+// Characters no installed face has (Hangul, Thai, Devanagari, a private-use code) are named
+// by row before anything prints; those a fallback face draws (Latin, Greek) are not.
+void tst_PrintJob::undrawableRowsNamed()
+{
+    QFETCH(LayoutKind, kind);
+    QStringList names;
+    for (int i = 1; i <= 12; ++i)
+        names << QStringLiteral("名前%1").arg(i);
+    names[1] = u"José Ωmega"_qs;
+    names[3] = u"김민준"_qs;
+    names[10] = u"\uE000"_qs;
+    Session s(names);
+    QList<Row> rows;
+    for (const QString& name : names)
+        rows << person(name);
+    rows[8][2] = u"กรุงเทพ"_qs; // 住所１
+    rows[10][7] = u"नमस्ते"_qs;  // 連名
+    fillGrid(s.grid, rows);
+    s.prompter.confirmAnswers.enqueue(false);
+    s.run(PaperKind::Postcard, kind);
+    QCOMPARE(
+        s.prompter.questionTexts(),
+        QStringList{u"1～12 を印刷します\n3 件に印刷できない文字があります（行 4, 9, 11）"_qs});
 }
 
 void tst_PrintJob::ranges_data()

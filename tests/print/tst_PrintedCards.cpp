@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
 #include <memory>
 
 // Cards printed into a PDF and read back: the text with pdftotext's word boxes, the barcode
@@ -186,6 +187,10 @@ private Q_SLOTS:
     void fieldsAtTheirPlaces();
     void fontSizeRule_data();
     void fontSizeRule();
+    void absurdFontSizesAreBounded_data();
+    void absurdFontSizesAreBounded();
+    void correctionAtTheIntegerLimit_data();
+    void correctionAtTheIntegerLimit();
     void hiddenFields_data();
     void hiddenFields();
     void barcodeBars_data();
@@ -384,6 +389,63 @@ void tst_PrintedCards::fontSizeRule()
     // A full-width character advances by one em, the font's size.
     const double em = pages[0][0].box.width() * PointsPerMm;
     QVERIFY2(std::abs(em - points) < 0.05, qPrintable(QString::number(em)));
+}
+
+void tst_PrintedCards::absurdFontSizesAreBounded_data()
+{
+    QTest::addColumn<double>("fontSize");
+    QTest::addColumn<double>("points");
+    QTest::newRow("5000 prints at 500") << 5000.0 << 500.0;
+    QTest::newRow("1e300 prints at 500") << 1e300 << 500.0;
+    QTest::newRow("not a number prints at 1") << std::nan("") << 1.0;
+}
+
+// Sizes a layout file or a caller may still hand the renderer: the font stays within what a
+// printer font can be (a pixel size beyond it crashed the font engine).
+void tst_PrintedCards::absurdFontSizesAreBounded()
+{
+    QFETCH(double, fontSize);
+    QFETCH(double, points);
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(u"size.pdf"_qs);
+    const LayoutTable table;
+    const SessionOptions options;
+    Device device = pdfDevice(pdf);
+    QVERIFY(device.device->beginDocument());
+    CardRenderer(table, options)
+        .DrawFieldText(*device.device->painter(), 100, 100, AlignMode::alLeft, false, 0, 100000,
+                       u"ＭＳ 明朝"_qs, fontSize, u"山"_qs);
+    QVERIFY(device.device->endDocument());
+    const QList<QList<Word>> pages = pdfWords(pdf);
+    QCOMPARE(pages.size(), 1);
+    QCOMPARE(pages[0].size(), 1);
+    const double em = pages[0][0].box.width() * PointsPerMm;
+    QVERIFY2(std::abs(em - points) < 0.05, qPrintable(QString::number(em)));
+}
+
+void tst_PrintedCards::correctionAtTheIntegerLimit_data()
+{
+    QTest::addColumn<QString>("hoseiX");
+    QTest::addColumn<QString>("hoseiY");
+    QTest::newRow("right") << u"2147483000"_qs << u"0"_qs;
+    QTest::newRow("left") << u"-2147483000"_qs << u"0"_qs;
+    QTest::newRow("down") << u"0"_qs << u"2147483647"_qs;
+}
+
+// A correction near the integer limit moves every field far off the sheet: nothing is drawn,
+// and the position sums do not wrap round onto the card.
+void tst_PrintedCards::correctionAtTheIntegerLimit()
+{
+    QFETCH(QString, hoseiX);
+    QFETCH(QString, hoseiY);
+    QTemporaryDir dir;
+    Layout layout;
+    layout.hoseiX = hoseiX;
+    layout.hoseiY = hoseiY;
+    const Printed out = print(dir, layout, PaperKind::Postcard, LayoutKind::TT, 1);
+    QCOMPARE(out.result.outcome, PrintJob::Outcome::Printed);
+    QCOMPARE(out.pages.size(), 1);
+    QVERIFY2(out.pages[0].isEmpty(), qPrintable(describe(out.pages[0])));
 }
 
 void tst_PrintedCards::hiddenFields_data()

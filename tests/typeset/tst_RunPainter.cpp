@@ -125,6 +125,17 @@ void tst_RunPainter::inkStaysInCells_data()
         << true << u"東☺京"_qs << 1200 << 0 << 0 << false;
     QTest::newRow("horizontal, a character from a fallback face")
         << false << u"東☺京"_qs << 600 << 0 << 3 << false;
+    // Devanagari, Hangul and Thai are in no installed face: a crossed box in each cell,
+    // never the fallback engine's blocks running over the next cells.
+    const QString faceless = u"東नमस्ते김ก京"_qs;
+    QTest::newRow("vertical, characters no face has")
+        << true << faceless << 1200 << 0 << 0 << false;
+    QTest::newRow("vertical, characters no face has, squeezed")
+        << true << faceless << 300 << 0 << 0 << true;
+    QTest::newRow("horizontal, characters no face has")
+        << false << faceless << 700 << 0 << 0 << false;
+    QTest::newRow("horizontal, characters no face has, spread")
+        << false << faceless << 750 << 740 << 4 << false;
     QTest::newRow("horizontal, natural size") << false << address << 650 << 0 << 0 << false;
     QTest::newRow("horizontal, squeezed") << false << address << 300 << 0 << 0 << true;
     QTest::newRow("horizontal, spread over L") << false << u"山田太郎"_qs << 600 << 0 << 3 << false;
