@@ -128,6 +128,7 @@ bool SettingsFile::ReadSettings(const QString& path, SettingsState& state, Layou
         state.hoseiY = cp932::toUnicode(NthField(bytes, 2).field);
     }
     r.readBool(Option, QStringLiteral("BarCode"), o.useCustomerBarcode);
+    r.readBool(Option, QStringLiteral("BarCodeFromAddress"), o.barcodeFromAddress);
     // Not a whole number from 0 to 3: the radio buttons stay as they are.
     if (const auto v = r.value(Option, QStringLiteral("ReadData"))) {
         const auto kind = strictInt(*v);
@@ -186,6 +187,7 @@ bool SettingsFile::WriteSettings(const QString& path, const SettingsState& state
     put(Option, QStringLiteral("StartOfPaper"), state.startOfPaper);
     put(Option, QStringLiteral("Hosei"), state.hoseiX + u',' + state.hoseiY);
     put(Option, QStringLiteral("BarCode"), BoolText(o.useCustomerBarcode));
+    put(Option, QStringLiteral("BarCodeFromAddress"), BoolText(o.barcodeFromAddress));
     put(Option, QStringLiteral("ReadData"), QString::number(int(state.layoutKind)));
     layouts.SaveLayoutTable(ini);
     return ini.save(error);

@@ -6,6 +6,7 @@
 #include "addresslist/XBiffError.h"
 #include "app/DataFileInfo.h"
 #include "app/TForm1PrintHost.h"
+#include "app/TfrmAddressCheck.h"
 #include "app/TfrmEditData.h"
 #include "app/TfrmInfomation.h"
 #include "app/TfrmOption.h"
@@ -15,6 +16,9 @@
 #include "app/WindowPlacement.h"
 #include "common/Prompter.h"
 #include "common/SettingsText.h"
+#include "postal/AddressCheck.h"
+#include "postal/AddressNumber.h"
+#include "postal/PostalIndex.h"
 #include "preview/TfrmPreView.h"
 #include "print/ListTable.h"
 #include "print/PrintJob.h"
@@ -210,6 +214,7 @@ void TForm1::connectCommands()
     connect(ui->H1, &QAction::triggered, this, &TForm1::H1Click);
     connect(ui->V1, &QAction::triggered, this, &TForm1::V1Click);
     connect(ui->E1, &QAction::triggered, this, &TForm1::E1Click);
+    connect(ui->K1, &QAction::triggered, this, &TForm1::K1Click);
     // P2 and R1 are checkable: the menu inverts their marks itself.
     for (QRadioButton* radio : {ui->rdoYokoOki, ui->rdoTateOki, ui->rdoYokoGaki, ui->rdoTateGaki})
         connect(radio, &QRadioButton::clicked, this, &TForm1::rdoYokoOkiClick);
@@ -391,6 +396,8 @@ void TForm1::LoadWorkbook(const QString& path)
     setWindowTitle(path + QStringLiteral(" -") + QCoreApplication::applicationName());
     const QSignalBlocker blocker(ui->TabControl1);
     ui->TabControl1->setCurrentIndex(0);
+    if (result == AddressBook::LoadResult::Damaged)
+        setStatusPanel(2, AddressBook::DamagedFileMessage());
 }
 
 void TForm1::LoadDelimitedList(const QString& path)
@@ -575,6 +582,8 @@ void TForm1::btnPrintClick()
     QPrinterDevice device(printer());
     PrintJob job(m_book.grid(), m_layouts, m_options, ScreenTextMeasure(), device, host,
                  *m_prompter);
+    job.setBarcodeDataSource(AddressNumber::barcodeDataOf);
+    job.setAddressCheck(AddressCheck::count);
     PrintParameters parameters;
     parameters.paper = ui->rdoA3->isChecked()   ? PaperKind::A3
                        : ui->rdoA4->isChecked() ? PaperKind::A4
@@ -712,4 +721,45 @@ void TForm1::D1Click()
             DataFileInfo::LastWriteText(QCoreApplication::applicationFilePath()));
     }
     runDialog(*frmInfomation);
+}
+
+void TForm1::K1Click()
+{
+    const PostalIndex& index = PostalIndex::shared();
+    if (!index.isLoaded()) {
+        setStatusPanel(2, index.errorText());
+        m_prompter->showMessage(index.errorText());
+        return;
+    }
+    const AddressGrid& grid = m_book.grid();
+    if (!HeaderColumns::IsAddressList(grid)) {
+        setStatusPanel(2, PrintJob::NotAddressListMessage);
+        return;
+    }
+    HeaderColumns columns;
+    if (!columns.FindHeaderColumns(grid, m_prompter))
+        return;
+    ProgressBar1->setValue(0);
+    ProgressBar1->show();
+    const QList<AddressCheck::Finding> findings = AddressCheck::run(
+        index, grid, columns, 1, -1, [this](int percent) { showProgress(percent); });
+    ProgressBar1->hide();
+    const QString summary = AddressCheck::summary(findings.size());
+    setStatusPanel(2, summary);
+    if (!frmAddressCheck) {
+        frmAddressCheck = new TfrmAddressCheck(this);
+        frmAddressCheck->setFont(font());
+        connect(frmAddressCheck, &TfrmAddressCheck::rowChosen, this, [this](int row) {
+            const QModelIndex cell =
+                m_model->index(row, std::max(1, ui->TntStringGrid1->currentIndex().column()));
+            ui->TntStringGrid1->setCurrentIndex(cell);
+            ui->TntStringGrid1->scrollTo(cell);
+            TntStringGrid1SelectCell(cell.column(), row);
+        });
+    }
+    frmAddressCheck->setFindings(findings, summary);
+    if (!findings.isEmpty()) {
+        frmAddressCheck->show();
+        frmAddressCheck->raise();
+    }
 }

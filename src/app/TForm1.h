@@ -27,6 +27,7 @@ class TfrmOption;
 class TfrmPreView;
 class TfrmPrintoutTable;
 class TfrmVersion;
+class TfrmAddressCheck;
 
 namespace Ui {
 class TForm1;
@@ -72,6 +73,7 @@ public:
     TfrmOption* optionDialog() const { return frmOption; }
     TfrmVersion* versionWindow() const { return frmVersion; }
     TfrmPrintoutTable* printoutTableWindow() const { return frmPrintoutTable; }
+    TfrmAddressCheck* addressCheckWindow() const { return frmAddressCheck; }
 
     // A file named on the command line, loaded as "開く" would load it.
     void OpenFile(const QString& path);
@@ -110,6 +112,7 @@ public Q_SLOTS:
     void H1Click();
     void V1Click();
     void E1Click();
+    void K1Click();
     void rdoYokoOkiClick();
 
     void TntStringGrid1SelectCell(int column, int row);
@@ -160,6 +163,7 @@ private:
     TfrmOption* frmOption = nullptr;
     TfrmVersion* frmVersion = nullptr;
     TfrmPrintoutTable* frmPrintoutTable = nullptr;
+    TfrmAddressCheck* frmAddressCheck = nullptr;
     DialogRunner m_dialogRunner;
     QString m_settingsFilePath;
     QString m_helpFilePath;

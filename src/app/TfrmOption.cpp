@@ -1,6 +1,7 @@
 #include "app/TfrmOption.h"
 
 #include "common/SessionOptions.h"
+#include "postal/PostalIndex.h"
 #include "ui_TfrmOption.h"
 
 #include <QSignalBlocker>
@@ -9,6 +10,11 @@ TfrmOption::TfrmOption(SessionOptions* options, QWidget* parent)
     : QDialog(parent, Qt::Tool), ui(std::make_unique<Ui::TfrmOption>()), m_options(options)
 {
     ui->setupUi(this);
+    // Without the postal-code table the option can do nothing: say why instead.
+    if (const QString why = PostalIndex::unavailableMessage(); !why.isEmpty()) {
+        ui->chkBarCodeFromAddress->setEnabled(false);
+        ui->chkBarCodeFromAddress->setToolTip(why);
+    }
     for (const auto& [box, option] : readDirectlyBoxes())
         connect(box, &QCheckBox::toggled, this, [option](bool checked) { *option = checked; });
 }
@@ -32,6 +38,7 @@ std::vector<std::pair<QCheckBox*, bool*>> TfrmOption::readDirectlyBoxes() const
             {ui->YYchkUseZipNoErea, &o.useZipBoxes[3]},
             {ui->chkUseHyphone, &o.joinByHyphen},
             {ui->chkUseCBC, &o.useCustomerBarcode},
+            {ui->chkBarCodeFromAddress, &o.barcodeFromAddress},
             {ui->chkKeisho, &o.useDefaultHonorifics},
             {ui->chkMakeBlankBitweenName, &o.spaceBetweenName},
             {ui->chkUseNonYunicodeFont, &o.useNonUnicodeFont}};

@@ -4,6 +4,7 @@
 #include "cli/ConsolePrompter.h"
 #include "cli/ListLoading.h"
 #include "layout/LayoutTable.h"
+#include "postal/AddressNumber.h"
 #include "print/PrintHost.h"
 #include "print/PrintJob.h"
 #include "print/QPrinterDevice.h"
@@ -179,6 +180,7 @@ int runPrintCommand(const QStringList& args)
     QPrinterDevice device(printer);
 
     PrintJob job(book.grid(), layouts, state.options, ScreenTextMeasure(), device, host, prompter);
+    job.setBarcodeDataSource(AddressNumber::barcodeDataOf);
     PrintJob::Result result;
     try {
         result = job.btnPrintClick(parameters);

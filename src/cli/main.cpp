@@ -24,6 +24,8 @@ int main(int argc, char* argv[])
         {QStringLiteral("compose"), {runComposeCommand, true}},
         {QStringLiteral("list"), {runListCommand, true}},
         {QStringLiteral("print"), {runPrintCommand, true}},
+        {QStringLiteral("address-number"), {runAddressNumberCommand, false}},
+        {QStringLiteral("check"), {runCheckCommand, false}},
     };
     const QString name = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     const auto it = commands.find(name);

@@ -15,6 +15,7 @@ struct SessionOptions
     std::array<bool, 4> useZipBoxes{}; // TT, TY, YT, YY: the card has printed postal-code boxes
     bool useNonUnicodeFont = true;     // chkUseNonYunicodeFont: "－" becomes "─" (else "❘")
     bool useCustomerBarcode = false;   // chkUseCBC
+    bool barcodeFromAddress = false;   // chkBarCodeFromAddress: data from the address
 
     // Values of the main window that the options dialog replaces on OK; they start as the
     // dialog's fields do.

@@ -3,6 +3,7 @@
 #include "app/TForm1.h"
 
 #include <QAction>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -47,6 +48,7 @@ private Q_SLOTS:
     void openOtherExtensions();
     void workbookFailureKeepsSession_data();
     void workbookFailureKeepsSession();
+    void damagedWorkbookIsTold();
     void unreadableWorkbookIsRefused();
     void selectionIsPrintRange_data();
     void selectionIsPrintRange();
@@ -304,6 +306,32 @@ void tst_TForm1::workbookFailureKeepsSession()
     QVERIFY(!child<QWidget>(form, "ProgressBar1")->isVisible());
     QCOMPARE(form.windowTitle(), QStringLiteral("Tayori"));
     QCOMPARE(form.currentDataFile(), QStringLiteral("/earlier/list.xls"));
+}
+
+void tst_TForm1::damagedWorkbookIsTold()
+{
+    // A workbook cut short loads what was before the cut and says the file was not whole.
+    QFile whole(QStringLiteral(TAYORI_TESTDATA "/xls/writeexcel_biff8.xls"));
+    QVERIFY(whole.open(QIODevice::ReadOnly));
+    const QByteArray bytes = whole.readAll();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("cut.xls"));
+    QFile cut(path);
+    QVERIFY(cut.open(QIODevice::WriteOnly));
+    cut.write(bytes.left(bytes.size() * 6 / 10));
+    cut.close();
+
+    ScriptedPrompter prompter;
+    prompter.openAnswers << path;
+    TForm1 form(&prompter);
+    form.LoadBtnClick();
+
+    QCOMPARE(form.statusPanel(2),
+             u"ファイルの一部が読めませんでした（破損している可能性があります）"_qs);
+    QVERIFY(prompter.errors.isEmpty());
+    QCOMPARE(form.currentDataFile(), path);
+    QCOMPARE(form.addressBook().grid().cell(1, 0), QStringLiteral("宛先"));
+    QVERIFY(!form.addressBook().grid().cell(1, 1).trimmed().isEmpty());
 }
 
 void tst_TForm1::unreadableWorkbookIsRefused()

@@ -42,6 +42,7 @@ private Q_SLOTS:
     void workbookCells();
     void failures_data();
     void failures();
+    void damagedWorkbook();
 };
 
 void tst_CellsCommand::everyShownCellOnce_data()
@@ -175,6 +176,29 @@ void tst_CellsCommand::failures()
     QVERIFY(run.lines().isEmpty());
 
     QCOMPARE(cells({}).exitCode, 2);
+}
+
+void tst_CellsCommand::damagedWorkbook()
+{
+    // A workbook cut short: the cells before the cut are printed, the damage is told and the
+    // exit status says the list is not whole.
+    QFile whole(QStringLiteral(TAYORI_TESTDATA "/xls/writeexcel_biff8.xls"));
+    QVERIFY(whole.open(QIODevice::ReadOnly));
+    const QByteArray bytes = whole.readAll();
+    QTemporaryDir dir;
+    const CliRun full = cells({whole.fileName()});
+    QCOMPARE(full.exitCode, 0);
+    const CliRun cut = cells({writeFile(dir, "cut.xls", bytes.left(bytes.size() * 6 / 10))});
+    QCOMPARE(cut.exitCode, 3);
+    QCOMPARE(cut.errors.trimmed(),
+             u"ファイルの一部が読めませんでした（破損している可能性があります）"_qs);
+    const QStringList lines = cut.lines();
+    QVERIFY(lines.size() > 1000);
+    const QStringList fullLines = full.lines();
+    QVERIFY(lines.size() < fullLines.size());
+    const QSet<QString> known(fullLines.cbegin() + 1, fullLines.cend());
+    for (qsizetype i = 1; i < lines.size(); ++i)
+        QVERIFY2(known.contains(lines[i]), qPrintable(lines[i]));
 }
 
 QTEST_GUILESS_MAIN(tst_CellsCommand)
