@@ -10,13 +10,18 @@
 #include "app/TfrmEditData.h"
 #include "app/TfrmInfomation.h"
 #include "app/TfrmOption.h"
+#include "app/TfrmPrintoutTable.h"
+#include "app/TfrmVersion.h"
+#include "app/VersionInfo.h"
 #include "app/WindowPlacement.h"
 #include "common/Prompter.h"
 #include "common/SettingsText.h"
+#include "layout/LayoutFile.h"
 #include "postal/AddressCheck.h"
 #include "postal/AddressNumber.h"
 #include "postal/PostalIndex.h"
 #include "preview/TfrmPreView.h"
+#include "print/ListTable.h"
 #include "print/PrintJob.h"
 #include "print/QPrinterDevice.h"
 #include "typeset/ScreenTextMeasure.h"
@@ -84,9 +89,11 @@ void TForm1::FormCreate()
 
 void TForm1::createWindows()
 {
-    // In the order of the program's windows; the splash, the preview and the list-printing
-    // preview come before these once they exist.
+    // In the order of the program's windows.
+    frmVersion = new TfrmVersion(m_prompter, this);
     createPreview();
+    frmPrintoutTable = new TfrmPrintoutTable(&printer(), m_prompter, this);
+    frmPrintoutTable->setFont(font());
     frmEditData = new TfrmEditData(this);
     frmInfomation = new TfrmInfomation(this);
     frmOption = new TfrmOption(&m_options, this);
@@ -224,8 +231,8 @@ void TForm1::connectCommands()
 void TForm1::FormShow()
 {
     m_book.setCurrentDataFile(QString());
-    const QFileInfo exe(QCoreApplication::applicationFilePath());
-    m_helpFilePath = exe.absolutePath() + u'/' + exe.completeBaseName() + QStringLiteral(".mht");
+    // The help file is the installed manual.
+    m_helpFilePath = VersionInfo::ManualPath();
     if (m_settingsFilePath.isEmpty())
         return;
     ReadSettings();
@@ -642,8 +649,53 @@ void TForm1::Edit1Change()
     }
 }
 
-void TForm1::L1Click() {}
-void TForm1::V1Click() {}
+void TForm1::L1Click()
+{
+    const QTabBar* tabs = ui->TabControl1;
+    const std::optional<ListTable> table = ListTable::FromGrid(
+        m_book.grid(), ui->TntStringGrid1->font(), tabs->tabText(tabs->currentIndex()));
+    if (!table) {
+        setStatusPanel(2, QStringLiteral("データがありません"));
+        return;
+    }
+    frmPrintoutTable->setTable(*table);
+    runDialog(*frmPrintoutTable);
+}
+
+void TForm1::V1Click()
+{
+    runDialog(*frmVersion);
+}
+
+void TForm1::OpenFile(const QString& path)
+{
+    const QString extension = QFileInfo(path).suffix().toUpper();
+    if (!QFileInfo(path).isFile()) {
+        m_prompter->showError(QStringLiteral("%1 が見つかりません").arg(path));
+        return;
+    }
+    if (extension == u"TYD") {
+        // A layout file opens on the preview, as "保存した配置を読み込む" would load it.
+        if (!LayoutFile::kindOfFileName(path)) {
+            m_prompter->showError(
+                QStringLiteral("%1: ファイル名に配置の種類（TT, TY, YT, YY）がありません")
+                    .arg(QFileInfo(path).fileName()));
+            return;
+        }
+        purebyu1Click();
+        frmPreView->LoadLayoutFile(path);
+        return;
+    }
+    if (!loadByExtension(path)) {
+        // A .csv or .txt list goes the way of "住所録を開く(&J)".
+        if (!DelimitedList::IsDelimitedListFile(path) && extension != u"TXT") {
+            setStatusPanel(2, QStringLiteral("エクセルファイルかCSVUファイルに対応しています"));
+            return;
+        }
+        LoadDelimitedList(path);
+    }
+    ui->TntRichEdit1->setText(m_book.grid().rowText(1));
+}
 
 void TForm1::E1Click()
 {

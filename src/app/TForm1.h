@@ -25,6 +25,8 @@ class TfrmEditData;
 class TfrmInfomation;
 class TfrmOption;
 class TfrmPreView;
+class TfrmPrintoutTable;
+class TfrmVersion;
 class TfrmAddressCheck;
 
 namespace Ui {
@@ -69,7 +71,12 @@ public:
     TfrmEditData* editDialog() const { return frmEditData; }
     TfrmInfomation* informationDialog() const { return frmInfomation; }
     TfrmOption* optionDialog() const { return frmOption; }
+    TfrmVersion* versionWindow() const { return frmVersion; }
+    TfrmPrintoutTable* printoutTableWindow() const { return frmPrintoutTable; }
     TfrmAddressCheck* addressCheckWindow() const { return frmAddressCheck; }
+
+    // A file named on the command line, loaded as "開く" would load it.
+    void OpenFile(const QString& path);
 
     // Every modal dialog of the window runs through `runner`, which returns the dialog's
     // result; the default is QDialog::exec. Tests answer dialogs with it.
@@ -158,6 +165,8 @@ private:
     TfrmEditData* frmEditData = nullptr;
     TfrmInfomation* frmInfomation = nullptr;
     TfrmOption* frmOption = nullptr;
+    TfrmVersion* frmVersion = nullptr;
+    TfrmPrintoutTable* frmPrintoutTable = nullptr;
     TfrmAddressCheck* frmAddressCheck = nullptr;
     DialogRunner m_dialogRunner;
     QString m_settingsFilePath;

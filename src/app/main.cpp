@@ -16,5 +16,8 @@ int main(int argc, char* argv[])
     TForm1 form(&prompter, SettingsFile::DefaultPath());
     prompter.setParentWidget(&form);
     form.show();
+    // A desktop passes the file the user opened with the program (the .desktop file's %f).
+    if (argc > 1)
+        form.OpenFile(QString::fromLocal8Bit(argv[1]));
     return app.exec();
 }

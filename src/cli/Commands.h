@@ -8,5 +8,6 @@ int runBarcodeCommand(const QStringList& args);
 int runComposeCommand(const QStringList& args);
 int runPrintCommand(const QStringList& args);
 int runLayoutCommand(const QStringList& args);
+int runListCommand(const QStringList& args);
 int runAddressNumberCommand(const QStringList& args);
 int runCheckCommand(const QStringList& args);

@@ -102,6 +102,15 @@ int main(int argc, char* argv[])
           "the field records a layout file gives, as the preview's load applies them",
           {{"FILE.tyd", "a layout file; its kind (TT, TY, YT, YY) comes from its name"},
            {"--into INI", "also store them into this settings file's layouts"}}}},
+        {QStringLiteral("list"),
+         {runListCommand,
+          true,
+          "FILE --to OUT.pdf [--sheet N] [--paper NAME]",
+          "the list printout of one sheet, as the list preview prints it",
+          {{"FILE", ListFile},
+           {"--to OUT.pdf", "print into this PDF file"},
+           {"--sheet N", "the workbook sheet (default: 1)"},
+           {"--paper NAME", "paper and orientation, e.g. A4-横, B5-縦 (default: A4-横)"}}}},
     };
     const QString name = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     const auto it = commands.find(name);

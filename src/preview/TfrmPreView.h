@@ -68,6 +68,9 @@ public:
     void ReleaseSelection(bool click);
     // Stores one record into the layout table and brings its field up to date.
     void StoreLayoutItem(int kind, int item, const LayoutItemRecord& values, bool positionOnly);
+    // Loads a layout file into the face its name tags (TT, TY, YT, YY) and into the layout;
+    // false when the name has no tag or the file is refused (the refusal is told).
+    bool LoadLayoutFile(const QString& path);
     void ApplyPropertyPanel();
 
     // Edit mode on a field: as "編集モード(&S)" on it; `add` as with Shift held.

@@ -57,11 +57,15 @@ void TfrmPreView::R1Click()
     ReleaseSelection(false);
     const QString path = m_prompter->openFileName(LayoutFile::dialogFilter(), QStringLiteral("tyd"),
                                                   QStringLiteral("保存した配置を読み込む"));
-    if (path.isEmpty())
-        return;
+    if (!path.isEmpty())
+        LoadLayoutFile(path);
+}
+
+bool TfrmPreView::LoadLayoutFile(const QString& path)
+{
     const std::optional<LayoutKind> kind = LayoutFile::kindOfFileName(path);
     if (!kind)
-        return;
+        return false;
 
     // The whole file is checked before anything of it is kept: a refused file leaves the
     // face and the layout as they were.
@@ -70,7 +74,7 @@ void TfrmPreView::R1Click()
     if (!LayoutFile::loadFile(path, m_faces[size_t(*kind)], CardRenderer::StandardScreenDpi,
                               &loaded, &error)) {
         m_prompter->showError(error);
-        return;
+        return false;
     }
 
     const bool zoomChanged = loaded.zoom != m_zoom;
@@ -93,4 +97,5 @@ void TfrmPreView::R1Click()
         StoreLayoutItem(int(*kind), f.item, f.record, false);
     // A face laid out at another zoom takes that zoom's size too.
     ApplyLayoutKind(*kind, zoomChanged);
+    return true;
 }

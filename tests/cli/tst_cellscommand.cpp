@@ -215,7 +215,7 @@ void tst_CellsCommand::help()
     QCOMPARE(all.exitCode, 0);
     QVERIFY(all.errors.isEmpty());
     const QStringList commands = {"address-number", "barcode", "cells", "check",
-                                  "compose",        "layout",  "print"};
+                                  "compose",        "layout",  "list",  "print"};
     const QStringList lines = all.lines().mid(1);
     QCOMPARE(lines.size(), commands.size());
     for (int i = 0; i < commands.size(); ++i) {

@@ -1,0 +1,96 @@
+#include "CliRun.h"
+#include "PdfText.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+// tayori-cli list: the window's list printout of one sheet into a PDF file.
+
+namespace {
+const QString Sample = QStringLiteral(TAYORI_SOURCE_DIR "/examples/sample.xls");
+}
+
+class tst_listcommand : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void prints_data();
+    void prints();
+    void refuses_data();
+    void refuses();
+};
+
+void tst_listcommand::initTestCase()
+{
+    if (!PdfText::Available())
+        QSKIP("pdftotext missing: run scripts/install-deps");
+}
+
+void tst_listcommand::prints_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QSizeF>("paperMm");
+    QTest::addColumn<QString>("sheetName");
+    QTest::addColumn<QString>("cell"); // a cell of that sheet
+
+    QTest::newRow("defaults: sheet 1 on A4 landscape")
+        << QStringList{} << QSizeF(297, 210) << u"家族・友人"_qs << u"東京都千代田区霞が関1-3-2"_qs;
+    QTest::newRow("sheet 2 on JIS B4 portrait")
+        << QStringList{u"--sheet"_qs, u"2"_qs, u"--paper"_qs, u"B4-縦"_qs} << QSizeF(257, 364)
+        << u"仕事関係"_qs << QString();
+}
+
+void tst_listcommand::prints()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QSizeF, paperMm);
+    QFETCH(QString, sheetName);
+    QFETCH(QString, cell);
+
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(u"list.pdf"_qs);
+    const CliRun run = RunCli(QStringList{u"list"_qs, Sample, u"--to"_qs, pdf} + options);
+    QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+    const QList<PdfText::Page> pages = PdfText::ReadPages(pdf);
+    QCOMPARE(pages.size(), 1);
+    const QSizeF size = pages[0].points / PdfText::PointsPerMm;
+    QVERIFY2(std::abs(size.width() - paperMm.width()) < 1 &&
+                 std::abs(size.height() - paperMm.height()) < 1,
+             qPrintable(u"%1 x %2"_qs.arg(size.width()).arg(size.height())));
+    QVERIFY(pages[0].has(sheetName));
+    QVERIFY(pages[0].has(u"宛先"_qs));
+    if (!cell.isEmpty())
+        QVERIFY(pages[0].has(cell));
+    QVERIFY(run.out.contains(u"on 1 pages"_qs));
+}
+
+void tst_listcommand::refuses_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+
+    QTest::newRow("no output") << QStringList{u"list"_qs, Sample} << 2;
+    QTest::newRow("unknown paper")
+        << QStringList{u"list"_qs, Sample, u"--to"_qs, u"x.pdf"_qs, u"--paper"_qs, u"はがき"_qs}
+        << 1;
+    QTest::newRow("sheet out of range")
+        << QStringList{u"list"_qs, Sample, u"--to"_qs, u"x.pdf"_qs, u"--sheet"_qs, u"3"_qs} << 1;
+    QTest::newRow("missing file") << QStringList{u"list"_qs, u"/nonexistent/list.xls"_qs,
+                                                 u"--to"_qs, u"x.pdf"_qs}
+                                  << 1;
+}
+
+void tst_listcommand::refuses()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    const CliRun run = RunCli(args);
+    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY(!QFile::exists(dir.filePath(u"x.pdf"_qs)));
+}
+
+QTEST_GUILESS_MAIN(tst_listcommand)
+#include "tst_listcommand.moc"
