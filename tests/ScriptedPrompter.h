@@ -28,12 +28,15 @@ public:
     QQueue<bool> confirmAnswers;
     QQueue<QString> openAnswers;
     QQueue<QString> saveAnswers;
+    QQueue<QString> textAnswers; // askText; an empty queue cancels
 
     QStringList messages;
     QStringList errors;
     QList<Question> questions;
     QList<FileQuestion> openQuestions;
     QList<FileQuestion> saveQuestions;
+    QList<Question> textQuestions; // askText: prompt and caption
+    QStringList textPresets;
     QStringList unanswered;
 
     void showMessage(const QString& text) override { messages << text; }
@@ -62,6 +65,16 @@ public:
     {
         saveQuestions << FileQuestion{filter, defaultSuffix, title, defaultName};
         return next(saveAnswers, QStringLiteral("save file"));
+    }
+
+    std::optional<QString> askText(const QString& caption, const QString& prompt,
+                                   const QString& preset) override
+    {
+        textQuestions << Question{prompt, caption};
+        textPresets << preset;
+        if (textAnswers.isEmpty())
+            return std::nullopt;
+        return textAnswers.dequeue();
     }
 
     QStringList questionTexts() const

@@ -12,6 +12,7 @@
 #include "app/WindowPlacement.h"
 #include "common/Prompter.h"
 #include "common/SettingsText.h"
+#include "preview/TfrmPreView.h"
 #include "print/PrintJob.h"
 #include "print/QPrinterDevice.h"
 #include "typeset/ScreenTextMeasure.h"
@@ -79,6 +80,7 @@ void TForm1::createWindows()
 {
     // In the order of the program's windows; the splash, the preview and the list-printing
     // preview come before these once they exist.
+    createPreview();
     frmEditData = new TfrmEditData(this);
     frmInfomation = new TfrmInfomation(this);
     frmOption = new TfrmOption(&m_options, this);
@@ -265,7 +267,7 @@ SettingsState TForm1::currentSettings() const
     s.hoseiY = ui->edtHoseiY->text();
     s.layoutKind = currentLayoutKind();
     s.dataFile = currentDataFile();
-    s.backImage = m_backImages;
+    s.backImage = frmPreView->BackImageNames();
     return s;
 }
 
@@ -290,7 +292,7 @@ void TForm1::applySettings(const SettingsState& s)
     ui->edtHoseiY->setText(s.hoseiY);
     (isLandscape(s.layoutKind) ? ui->rdoYokoOki : ui->rdoTateOki)->setChecked(true);
     (isHorizontalWriting(s.layoutKind) ? ui->rdoYokoGaki : ui->rdoTateGaki)->setChecked(true);
-    m_backImages = s.backImage;
+    frmPreView->setBackImageNames(s.backImage);
 }
 
 void TForm1::showEvent(QShowEvent* event)
@@ -425,6 +427,7 @@ void TForm1::TntStringGrid1SelectCell(int column, int row)
 {
     ui->TntRichEdit1->setText(m_book.grid().rowText(row));
     setStatusPanel(0, QString::asprintf("%d %d", column, row));
+    ShowRecord(row);
 }
 
 void TForm1::TntStringGrid1MouseMove()
@@ -501,11 +504,6 @@ LayoutKind TForm1::currentLayoutKind() const
     if (yokoOki)
         return yokoGaki ? LayoutKind::YY : LayoutKind::YT;
     return yokoGaki ? LayoutKind::TY : LayoutKind::TT;
-}
-
-void TForm1::rdoYokoOkiClick()
-{
-    // Only a visible preview follows the radio buttons; nothing else depends on them here.
 }
 
 QPrinter& TForm1::printer()
@@ -596,7 +594,6 @@ void TForm1::Edit1Change()
 }
 
 void TForm1::L1Click() {}
-void TForm1::purebyu1Click() {}
 void TForm1::V1Click() {}
 
 void TForm1::E1Click()
@@ -625,7 +622,7 @@ void TForm1::E1Click()
 void TForm1::O3Click()
 {
     frmOption->loadOptions();
-    frmOption->setMirrors({ui->R1->isChecked(), ui->rdoTateOki->isChecked(), m_previewAutoUpdate,
+    frmOption->setMirrors({ui->R1->isChecked(), ui->rdoTateOki->isChecked(), previewAutoUpdate(),
                            ui->P2->isChecked()});
     if (runDialog(*frmOption) != QDialog::Accepted)
         return;
@@ -633,7 +630,7 @@ void TForm1::O3Click()
     const TfrmOption::Mirrors mirrors = frmOption->mirrors();
     ui->R1->setChecked(mirrors.readLastFile);
     setRadioChecked(ui->rdoTateOki, mirrors.tategakiFirst);
-    m_previewAutoUpdate = mirrors.autoUpdatePreview;
+    setPreviewAutoUpdate(mirrors.autoUpdatePreview);
     ui->P2->setChecked(mirrors.noSetPaper);
     m_options.nameSpacingText = frmOption->nameSpacingText();
     m_options.defaultHonorific1 = frmOption->honorific1();

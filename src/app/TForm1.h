@@ -24,6 +24,7 @@ class QRadioButton;
 class TfrmEditData;
 class TfrmInfomation;
 class TfrmOption;
+class TfrmPreView;
 
 namespace Ui {
 class TForm1;
@@ -56,9 +57,12 @@ public:
     SessionOptions& options() { return m_options; }
     // The four layouts of nine fields.
     LayoutTable& layouts() { return m_layouts; }
-    // Stands in for the preview's "chkAutoUpdate" until the preview exists.
-    bool previewAutoUpdate() const { return m_previewAutoUpdate; }
-    void setPreviewAutoUpdate(bool on) { m_previewAutoUpdate = on; }
+    // The preview's "chkAutoUpdate".
+    bool previewAutoUpdate() const;
+    void setPreviewAutoUpdate(bool on);
+    TfrmPreView* preview() const { return frmPreView; }
+    // Fills the preview's current face from a grid row (nothing while it is hidden).
+    void ShowRecord(int row);
 
     // The dialogs, created once with the window and kept.
     TfrmEditData* editDialog() const { return frmEditData; }
@@ -117,6 +121,7 @@ private:
     void applySettings(const SettingsState& state);
     SettingsState currentSettings() const;
     void createWindows();
+    void createPreview();
     void placeEditDialog();
     void setRadioChecked(QRadioButton* button, bool checked);
     int runDialog(QDialog& dialog);
@@ -142,8 +147,7 @@ private:
     LayoutTable m_layouts;
     // Kept for the settings file: read at start and written back unchanged.
     std::optional<QPoint> m_previewPosition;
-    std::array<QString, 4> m_backImages;
-    bool m_previewAutoUpdate = false;
+    TfrmPreView* frmPreView = nullptr;
     TfrmEditData* frmEditData = nullptr;
     TfrmInfomation* frmInfomation = nullptr;
     TfrmOption* frmOption = nullptr;

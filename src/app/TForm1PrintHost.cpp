@@ -1,6 +1,7 @@
 #include "app/TForm1PrintHost.h"
 
 #include "app/TForm1.h"
+#include "preview/TfrmPreView.h"
 #include "ui_TForm1.h"
 
 #include <QCoreApplication>
@@ -85,4 +86,19 @@ void TForm1PrintHost::setAbortRequested(bool requested)
 QString TForm1PrintHost::edit1Text() const
 {
     return m_ui.Edit1->text();
+}
+
+void TForm1PrintHost::setPreviewKind(LayoutKind kind)
+{
+    m_window.preview()->setCurrentKind(kind);
+}
+
+void TForm1PrintHost::showCardOnPreview(LayoutKind kind, const CardTexts& texts)
+{
+    m_window.preview()->setCardTexts(kind, texts);
+}
+
+std::optional<CardTexts> TForm1PrintHost::previewCardTexts(LayoutKind kind) const
+{
+    return m_window.preview()->cardTexts(kind);
 }

@@ -9,7 +9,7 @@ class TForm1;
 }
 
 // The main window as a print run sees it: its tool bar fields, status bar, row display,
-// buttons and abort flag. The preview's side stays inert until there is a preview.
+// buttons, abort flag and preview.
 class TForm1PrintHost : public PrintHost
 {
 public:
@@ -30,6 +30,9 @@ public:
     bool abortRequested() const override;
     void setAbortRequested(bool requested) override;
     QString edit1Text() const override;
+    void setPreviewKind(LayoutKind kind) override;
+    void showCardOnPreview(LayoutKind kind, const CardTexts& texts) override;
+    std::optional<CardTexts> previewCardTexts(LayoutKind kind) const override;
 
 private:
     TForm1& m_window;

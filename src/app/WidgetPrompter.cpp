@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QMessageBox>
 
 QString WidgetPrompter::caption(const QString& caption) const
@@ -18,6 +19,17 @@ void WidgetPrompter::showMessage(const QString& text)
 void WidgetPrompter::showError(const QString& text)
 {
     QMessageBox::critical(m_parent, caption(QString()), text);
+}
+
+std::optional<QString> WidgetPrompter::askText(const QString& caption, const QString& prompt,
+                                               const QString& preset)
+{
+    bool ok = false;
+    const QString answer = QInputDialog::getText(m_parent, this->caption(caption), prompt,
+                                                 QLineEdit::Normal, preset, &ok);
+    if (!ok)
+        return std::nullopt;
+    return answer;
 }
 
 bool WidgetPrompter::confirm(const QString& text, const QString& title)

@@ -21,6 +21,8 @@ public:
     QString saveFileName(const QString& filter, const QString& defaultSuffix,
                          const QString& title = QString(),
                          const QString& defaultName = QString()) override;
+    std::optional<QString> askText(const QString& caption, const QString& prompt,
+                                   const QString& preset) override;
 
     // "Caption|*.A;*.B|Caption|*.C" into the dialog's name filters, each pattern matching in
     // any letter case: "*.XLS" becomes "*.[xX][lL][sS]", and "*.*" every file.

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // Every question and notice to the user goes through one Prompter: the application gives the
 // real one (message boxes and file dialogs), tests give a scripted one.
 class Prompter
@@ -24,4 +26,13 @@ public:
     virtual QString saveFileName(const QString& filter, const QString& defaultSuffix,
                                  const QString& title = QString(),
                                  const QString& defaultName = QString()) = 0;
+    // One line of text, the answer starting as `preset`; nothing when the user cancels.
+    virtual std::optional<QString> askText(const QString& caption, const QString& prompt,
+                                           const QString& preset)
+    {
+        Q_UNUSED(caption);
+        Q_UNUSED(prompt);
+        Q_UNUSED(preset);
+        return std::nullopt;
+    }
 };

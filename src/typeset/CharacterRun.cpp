@@ -2,6 +2,7 @@
 
 #include "common/numbers.h"
 
+#include <cstdlib>
 #include <numeric>
 
 namespace {
@@ -14,8 +15,10 @@ float squeezeScale(int boxLength, int naturalLength)
 
 } // namespace
 
-CharacterRun::CharacterRun(QList<int> advances, int boxLength, int spreadLength, AlignMode mode)
-    : m_advances(std::move(advances)), m_mode(mode), m_boxLength(std::max(boxLength, 0))
+CharacterRun::CharacterRun(QList<int> advances, int boxLength, int spreadLength, AlignMode mode,
+                           Rule rule)
+    : m_advances(std::move(advances)), m_mode(mode), m_rule(rule),
+      m_boxLength(std::max(boxLength, 0))
 {
     const int n = count();
     const int L = m_boxLength;
@@ -65,6 +68,24 @@ CharacterRun::CharacterRun(QList<int> advances, int boxLength, int spreadLength,
         pen += step + m_gap + (i < m_remainder ? 1 : 0);
         m_boundaries.append(pen);
     }
+}
+
+int CharacterRun::glyphWidth(int averageCharWidth, bool vertical) const
+{
+    const double width = double(averageCharWidth) * double(m_scale);
+    if (m_rule == Rule::Printer && vertical)
+        return std::abs(int(width));
+    return std::abs(numbers::roundHalfAway(width));
+}
+
+float CharacterRun::glyphScale(int averageCharWidth, bool vertical) const
+{
+    const int width =
+        averageCharWidth > 0 && isSqueezed() ? glyphWidth(averageCharWidth, vertical) : 0;
+    // A width of 0 would be the font's own width: keep s, the glyphs still fit their steps.
+    if (width == 0)
+        return m_scale;
+    return static_cast<float>(double(width) / double(averageCharWidth));
 }
 
 int CharacterRun::end() const

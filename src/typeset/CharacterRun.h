@@ -13,19 +13,30 @@
 //
 // Every unit advances the pen by round(advance x s) + q, plus 1 for the first r units;
 // rounding is half away from zero and s is single precision, as the stored layouts expect.
+//
+// Screen and paper place the units alike; they differ only in how a squeezed run narrows
+// its glyphs (see glyphWidth), which is the run's Rule.
 class CharacterRun
 {
 public:
+    enum class Rule
+    {
+        Printer, // the card renderer
+        Screen,  // the field control
+    };
+
     CharacterRun() = default;
 
     // `boxLength` below 0 counts as 0. `spreadLength` only matters for alJustifyEx, where a
     // value above L or below MinSpreadLength means L.
-    CharacterRun(QList<int> advances, int boxLength, int spreadLength, AlignMode mode);
+    CharacterRun(QList<int> advances, int boxLength, int spreadLength, AlignMode mode,
+                 Rule rule = Rule::Printer);
 
     static constexpr int MinSpreadLength = 16;
 
     int count() const { return int(m_advances.size()); }
     AlignMode mode() const { return m_mode; }
+    Rule rule() const { return m_rule; }
     int boxLength() const { return m_boxLength; }
     // G after the replacement by L; equal to L for the modes that do not spread over G.
     int spreadLength() const { return m_spreadLength; }
@@ -53,6 +64,14 @@ public:
     // last boundary includes the gap after the last unit.
     const QList<int>& boundaries() const { return m_boundaries; }
     int boundary(int i) const { return m_boundaries.at(i); }
+    // The average character width of the font a squeezed run is drawn with: |average x s|,
+    // rounded, except that the printer truncates it in a vertical column. The glyphs are
+    // narrowed along the line by glyphWidth / average (glyphScale), the pen still moves by
+    // the steps.
+    int glyphWidth(int averageCharWidth, bool vertical) const;
+    // glyphWidth / average; s itself for a font without an average width.
+    float glyphScale(int averageCharWidth, bool vertical) const;
+
     // Where the last unit's own advance ends (t for an empty run): G for a spread run, at
     // most L for a squeezed one.
     int end() const;
@@ -62,6 +81,7 @@ private:
     QList<int> m_steps;
     QList<int> m_boundaries{0};
     AlignMode m_mode = AlignMode::alLeft;
+    Rule m_rule = Rule::Printer;
     int m_boxLength = 0;
     int m_spreadLength = 0;
     int m_naturalLength = 0;

@@ -127,9 +127,9 @@ QList<int> RunPainter::advances(const TextUnits& units) const
 }
 
 CharacterRun RunPainter::layOut(const TextUnits& units, int boxLength, int spreadLength,
-                                AlignMode mode) const
+                                AlignMode mode, CharacterRun::Rule rule) const
 {
-    return CharacterRun(advances(units), boxLength, spreadLength, mode);
+    return CharacterRun(advances(units), boxLength, spreadLength, mode, rule);
 }
 
 int RunPainter::paint(QPainter& painter, QPoint pen, const TextUnits& units,
@@ -140,7 +140,7 @@ int RunPainter::paint(QPainter& painter, QPoint pen, const TextUnits& units,
     placed.reserve(n);
     for (int i = 0; i < n; ++i)
         placed.append({units.at(i), run.boundary(i), run.step(i)});
-    paintPlaced(painter, pen, placed, run.scale());
+    paintPlaced(painter, pen, placed, glyphScale(run));
     return run.advanceSum();
 }
 

@@ -55,8 +55,15 @@ public:
 
     // Each unit's horizontal advance in device pixels, measured on its own.
     QList<int> advances(const TextUnits& units) const;
-    CharacterRun layOut(const TextUnits& units, int boxLength, int spreadLength,
-                        AlignMode mode) const;
+    CharacterRun layOut(const TextUnits& units, int boxLength, int spreadLength, AlignMode mode,
+                        CharacterRun::Rule rule = CharacterRun::Rule::Printer) const;
+    // The font's average character width (what a squeezed run's glyph width derives from).
+    int averageCharWidth() const { return m_metrics.averageCharWidth(); }
+    // How much `run`'s glyphs are narrowed along the line.
+    float glyphScale(const CharacterRun& run) const
+    {
+        return run.glyphScale(averageCharWidth(), isVertical());
+    }
 
     // Paints `units` placed by `run` (made by layOut for the same units) with the box start
     // at `pen`, in device pixels of the painter's device, which should be the device this
@@ -64,7 +71,7 @@ public:
     int paint(QPainter& painter, QPoint pen, const TextUnits& units, const CharacterRun& run) const;
 
     // One unit with its cell's top-left corner at `cell`, `length` pixels long along the
-    // line, its glyph compressed along the line by `scale` (below 1 when squeezed). For a
+    // line, its glyph compressed along the line by `scale` (glyphScale of its run). For a
     // field that paints some units differently (a selection).
     void paintUnit(QPainter& painter, QPointF cell, QStringView unit, int length,
                    float scale) const;

@@ -1,0 +1,799 @@
+#include "preview/TfrmPreView.h"
+
+#include "common/Prompter.h"
+#include "controls/TShadowPanel.h"
+#include "controls/TStretchHandle.h"
+#include "controls/TTateEdit.h"
+#include "layout/LayoutTable.h"
+#include "layout/LayoutUnits.h"
+#include "preview/TBarcodeField.h"
+#include "print/CardFacePicture.h"
+#include "print/CardRenderer.h"
+#include "ui_TfrmPreView.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QImageReader>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QSignalBlocker>
+
+#include <cmath>
+
+namespace {
+constexpr double ScreenDpi = CardRenderer::StandardScreenDpi;
+constexpr QSize FaceBaseSize[LayoutKindCount] = {{378, 559}, {378, 559}, {559, 378}, {559, 378}};
+constexpr QSize PictureSize[LayoutKindCount] = {{686, 1012}, {686, 1012}, {697, 493}, {767, 528}};
+const QString BarcodeFontName = QStringLiteral("i-JapanPost");
+const QString Caption = QStringLiteral("プレビュー");
+
+QString placeholder(LayoutItem item)
+{
+    switch (item) {
+    case LayoutItem::YubinNo1:
+        return QStringLiteral("123");
+    case LayoutItem::YubinNo2:
+        return QStringLiteral("1234");
+    case LayoutItem::Jyusho1:
+        return QStringLiteral("[住所１]");
+    case LayoutItem::Jyusho2:
+        return QStringLiteral("[住所２]");
+    case LayoutItem::Kaishamei:
+        return QStringLiteral("[会社名]");
+    case LayoutItem::Katagaki:
+        return QStringLiteral("[肩書き]");
+    case LayoutItem::Atena:
+        return QStringLiteral("[宛名]");
+    case LayoutItem::Renmei:
+        return QStringLiteral("[連名]");
+    case LayoutItem::PostCode:
+        return QStringLiteral("(1234567890123456)");
+    }
+    return {};
+}
+
+TTateEdit::TAlignment alignmentOf(int item)
+{
+    return item == int(LayoutItem::Atena) || item == int(LayoutItem::Renmei)
+               ? TTateEdit::alJustifyEx
+               : TTateEdit::alLeft;
+}
+
+bool isPostCode(const QWidget* w)
+{
+    return w->objectName().contains(QLatin1String("PostCode"));
+}
+
+int tagOf(const QWidget* w)
+{
+    return w->property("Tag").toInt();
+}
+
+int toPixels(int tenthMm, double zoom)
+{
+    return LayoutUnits::tenthMmToPixelsAtZoom(tenthMm, zoom, ScreenDpi);
+}
+
+int toTenthMm(int pixels, double zoom)
+{
+    return LayoutUnits::pixelsAtZoomToTenthMm(pixels, zoom, ScreenDpi);
+}
+
+// An integer as the number boxes read it on Enter: commas and spaces removed, anything else
+// that is not a number counts as 0.
+int enteredInt(const QString& text)
+{
+    QString t = text;
+    t.remove(u',').remove(u' ').remove(QChar(0x3000));
+    bool ok = false;
+    const int v = t.toInt(&ok);
+    return ok ? v : 0;
+}
+
+std::optional<double> decimalOf(const QString& text)
+{
+    bool ok = false;
+    const double v = text.trimmed().toDouble(&ok);
+    return ok ? std::optional<double>(v) : std::nullopt;
+}
+} // namespace
+
+TfrmPreView::TfrmPreView(LayoutTable* layouts, Prompter* prompter, QWidget* parent)
+    : QWidget(parent, Qt::Window), ui(std::make_unique<Ui::TfrmPreView>()), m_layouts(layouts),
+      m_prompter(prompter)
+{
+    ui->setupUi(this);
+    FormCreate();
+}
+
+TfrmPreView::~TfrmPreView()
+{
+    // A detached handle has no parent to free it.
+    if (m_handle && !m_handle->parent())
+        delete m_handle;
+}
+
+void TfrmPreView::FormCreate()
+{
+    fillFontList();
+
+    {
+        const QSignalBlocker blocker(ui->ComboBox1);
+        ui->ComboBox1->setCurrentIndex(1);
+    }
+    m_zoom = ui->ComboBox1->currentText().chopped(1).trimmed().toInt();
+
+    QPalette dark = ui->Panel8->palette();
+    dark.setColor(QPalette::Window, QColor(64, 64, 64));
+    ui->Panel8->setPalette(dark);
+
+    m_faces = {ui->pnlTT, ui->pnlTY, ui->pnlYT, ui->pnlYY};
+    for (int k = 0; k < LayoutKindCount; ++k) {
+        TShadowPanel* face = m_faces[size_t(k)];
+        face->setBackColor(QColor(64, 64, 64));
+        face->setShadowColor(QColor(16, 16, 16));
+        face->move(4, 4);
+        m_builtInPictures[size_t(k)] =
+            QPixmap::fromImage(CardFacePicture::image(LayoutKind(k), PictureSize[k]));
+        face->setPicture(m_builtInPictures[size_t(k)]);
+        face->setVisible(k == 0);
+        connect(face, &TShadowPanel::Click, this, &TfrmPreView::pnlTTClick);
+        face->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(face, &QWidget::customContextMenuRequested, this,
+                [this, face](const QPoint& p) { m_popupMenu1->popup(face->mapToGlobal(p)); });
+    }
+    ui->Panel8->installEventFilter(this);
+
+    createMenus();
+    createFields();
+
+    m_handle = new TStretchHandle(this);
+    m_handle->setObjectName(QStringLiteral("StretchHandle1"));
+    m_handle->setGridX(1);
+    m_handle->setGridY(1);
+    m_handle->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_handle, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
+        m_contextTarget = m_handle;
+        m_popupMenu2->popup(m_handle->mapToGlobal(p));
+    });
+    connect(m_handle, &TStretchHandle::Moved, this, &TfrmPreView::StretchHandle1Moved);
+
+    connect(ui->RadioButton1, &QRadioButton::clicked, this, &TfrmPreView::RadioButton1Click);
+    connect(ui->RadioButton2, &QRadioButton::clicked, this, &TfrmPreView::RadioButton1Click);
+    connect(ui->RadioButton4, &QRadioButton::clicked, this, &TfrmPreView::RadioButton1Click);
+    connect(ui->RadioButton5, &QRadioButton::clicked, this, &TfrmPreView::RadioButton1Click);
+    connect(ui->ComboBox1, &QComboBox::currentTextChanged, this, &TfrmPreView::ComboBox1Change);
+    connect(ui->CheckBox2, &QCheckBox::clicked, this, &TfrmPreView::CheckBox2Click);
+    connect(ui->chkEdit, &QCheckBox::clicked, this, &TfrmPreView::chkEditClick);
+    connect(ui->Button1, &QPushButton::clicked, this, &TfrmPreView::Button1Click);
+    connect(ui->Button2, &QPushButton::clicked, this, &TfrmPreView::Button2Click);
+    connect(ui->Button3, &QPushButton::clicked, this, &TfrmPreView::Button3Click);
+    connect(ui->Button4, &QPushButton::clicked, this, &TfrmPreView::Button4Click);
+    connect(ui->chkAutoUpdate, &QCheckBox::clicked, this, &TfrmPreView::chkAutoUpdateClick);
+    for (QCheckBox* box : {ui->chkLock, ui->chkNoView, ui->chkNoPrint})
+        connect(box, &QCheckBox::clicked, this, &TfrmPreView::propertyPanelClick);
+    connect(ui->cbFontName, &QComboBox::currentTextChanged, this, &TfrmPreView::cbFontNameChange);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ui->edtX, ui->edtY, ui->edtWidth, ui->edtHeight,
+                                         ui->edtWidthEx, ui->edtSize, ui->cbFontName})
+        w->installEventFilter(this);
+
+    setMinimumSize(520, 300);
+    resize(520, ui->PageScroller1->height() + FaceBaseSize[0].height() + 4);
+}
+
+void TfrmPreView::fillFontList()
+{
+    // Japanese-capable families; vertical "@" faces are the field's own business.
+    QStringList names;
+    for (const QString& family : QFontDatabase::families(QFontDatabase::Japanese))
+        if (!family.startsWith(u'@'))
+            names << family;
+    const QSignalBlocker blocker(ui->cbFontName);
+    ui->cbFontName->addItems(names);
+    ui->cbFontName->setCurrentIndex(0);
+}
+
+void TfrmPreView::createMenus()
+{
+    m_popupMenu1 = new QMenu(this);
+    m_popupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    QAction* print = m_popupMenu1->addAction(QStringLiteral("このカードだけを印刷する(&P)"));
+    print->setObjectName(QStringLiteral("P1"));
+    connect(print, &QAction::triggered, this, &TfrmPreView::printShownCard);
+
+    m_popupMenu2 = new QMenu(this);
+    m_popupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
+    auto add = [this](const char* name, const QString& caption) {
+        QAction* a = m_popupMenu2->addAction(caption);
+        a->setObjectName(QLatin1String(name));
+        return a;
+    };
+    connect(add("MenuItem1", QStringLiteral("編集モード解除(&E)")), &QAction::triggered, this,
+            &TfrmPreView::MenuItem1Click);
+    connect(add("MenuItem2", QStringLiteral("編集モード(&S)")), &QAction::triggered, this,
+            &TfrmPreView::MenuItem2Click);
+    m_popupMenu2->addSeparator();
+    const char* alignNames[] = {"MenuItem4", "MenuItem5", "MenuItem6", "MenuItem7"};
+    const QString alignCaptions[] = {QStringLiteral("複数の項目の左を合わせる(&L)"),
+                                     QStringLiteral("複数の項目の上を合わせる(&T)"),
+                                     QStringLiteral("複数の項目の幅を合わせる(&W)"),
+                                     QStringLiteral("複数の項目の高さを合わせる(&H)")};
+    for (int i = 0; i < 4; ++i)
+        connect(add(alignNames[i], alignCaptions[i]), &QAction::triggered, this,
+                [this, i] { alignTargets(i); });
+}
+
+void TfrmPreView::createFields()
+{
+    for (int k = 0; k < LayoutKindCount; ++k) {
+        for (int i = 0; i < LayoutItemCount; ++i) {
+            const auto item = LayoutItem(i);
+            TTateEdit* edit = item == LayoutItem::PostCode ? new TBarcodeField(m_faces[size_t(k)])
+                                                           : new TTateEdit(m_faces[size_t(k)]);
+            edit->setObjectName(QStringLiteral("edt") + layoutItemName(item) +
+                                layoutKindName(LayoutKind(k)));
+            edit->setProperty("Tag", i);
+            edit->setAlignment(alignmentOf(i));
+            edit->setVertical(CardRenderer::isVerticalItem(LayoutKind(k), item));
+            edit->setText(placeholder(item));
+            if (item == LayoutItem::PostCode) {
+                edit->setReadOnly(true);
+                edit->setTransParent(true);
+            }
+            edit->setPrompter(m_prompter);
+            connect(edit, &TTateEdit::OnClick, this, [this, edit] { fieldClick(edit); });
+            edit->setContextMenuPolicy(Qt::CustomContextMenu);
+            connect(edit, &QWidget::customContextMenuRequested, this,
+                    [this, edit](const QPoint& p) {
+                        m_contextTarget = edit;
+                        m_popupMenu2->popup(edit->mapToGlobal(p));
+                    });
+            m_fields[size_t(i)][size_t(k)] = edit;
+        }
+    }
+}
+
+TTateEdit* TfrmPreView::field(int item, int kind) const
+{
+    if (item < 0 || item >= LayoutItemCount || kind < 0 || kind >= LayoutKindCount)
+        return nullptr;
+    return m_fields[size_t(item)][size_t(kind)];
+}
+
+void TfrmPreView::setKindButtons(LayoutKind kind)
+{
+    (isLandscape(kind) ? ui->RadioButton1 : ui->RadioButton2)->setChecked(true);
+    (isHorizontalWriting(kind) ? ui->RadioButton4 : ui->RadioButton5)->setChecked(true);
+}
+
+void TfrmPreView::setCardTexts(LayoutKind kind, const CardTexts& texts)
+{
+    for (int i = 0; i < LayoutItemCount; ++i)
+        field(i, int(kind))->setText(texts.text[size_t(i)]);
+}
+
+CardTexts TfrmPreView::cardTexts(LayoutKind kind) const
+{
+    CardTexts texts;
+    for (int i = 0; i < LayoutItemCount; ++i)
+        texts.text[size_t(i)] = field(i, int(kind))->Text();
+    return texts;
+}
+
+void TfrmPreView::setBackImageNames(const std::array<QString, LayoutKindCount>& names)
+{
+    m_backImageNames = names;
+    const QString& current = m_backImageNames[size_t(m_currentKind)];
+    ui->edtBackImageName->setText(QFileInfo(current).fileName());
+    ui->edtBackImageName->setToolTip(current);
+}
+
+void TfrmPreView::setFieldFont(TTateEdit* edit, int item, const QString& name, double points)
+{
+    QFont font(item == int(LayoutItem::PostCode) ? BarcodeFontName : name);
+    font.setPixelSize(qMax(1, LayoutUnits::pointsToFontPixelsAtZoom(points, m_zoom, ScreenDpi)));
+    edit->setFont(font);
+}
+
+void TfrmPreView::applyFieldFromRecord(TTateEdit* edit, int item, const LayoutItemRecord& r,
+                                       bool positionOnly)
+{
+    setFieldFont(edit, item, r.FontName, r.FontSize);
+    edit->setGeometry(toPixels(r.X, m_zoom), toPixels(r.Y, m_zoom), toPixels(r.Width, m_zoom),
+                      toPixels(r.Height, m_zoom));
+    if (!positionOnly)
+        edit->setOffsetEx(item == int(LayoutItem::PostCode) ? 0 : toPixels(r.WidthEx, m_zoom));
+    if (auto* barcode = qobject_cast<TBarcodeField*>(edit))
+        barcode->setZoom(m_zoom);
+    edit->repaint();
+}
+
+int TfrmPreView::windowFrameExtra() const
+{
+    return frameGeometry().height() - geometry().height();
+}
+
+void TfrmPreView::resizeToFace(LayoutKind kind)
+{
+    const QSize faceSize = m_faces[size_t(kind)]->size();
+    // Wide enough for the face, so a landscape card at 100 % is not cut off.
+    const int width = qMax(this->width(), faceSize.width() + 12);
+    resize(width, ui->PageScroller1->height() + faceSize.height() + 4);
+}
+
+void TfrmPreView::ApplyLayoutKind(LayoutKind kind, bool force)
+{
+    if (force || kind != m_currentKind) {
+        const bool transparent = ui->CheckBox2->isChecked();
+        for (int k = 0; k < LayoutKindCount; ++k) {
+            TShadowPanel* face = m_faces[size_t(k)];
+            if (k == int(kind)) {
+                const QSize base = FaceBaseSize[k];
+                face->resize(qRound(base.width() * m_zoom / 100.0),
+                             qRound(base.height() * m_zoom / 100.0));
+                for (int i = 0; i < LayoutItemCount; ++i) {
+                    TTateEdit* edit = field(i, k);
+                    const LayoutItemRecord& r = m_layouts->record(LayoutKind(k), LayoutItem(i));
+                    edit->setReadOnly(!ui->chkEdit->isChecked());
+                    edit->setAlignment(alignmentOf(i));
+                    applyFieldFromRecord(edit, i, r, false);
+                    edit->setBorderStyle(transparent ? TTateEdit::bsNone : TTateEdit::bsSingle);
+                    edit->setTransParent(transparent);
+                    edit->setVisible(!(r.NoView && transparent));
+                }
+                resizeToFace(kind);
+                const QString& name = m_backImageNames[size_t(k)];
+                ui->edtBackImageName->setText(QFileInfo(name).fileName());
+                ui->edtBackImageName->setToolTip(name);
+            }
+            face->setVisible(k == int(kind));
+        }
+    }
+
+    for (QWidget* w : m_faces[size_t(m_currentKind)]->findChildren<QWidget*>())
+        w->repaint();
+    clearPropertyPanel();
+    setWindowTitle(Caption);
+}
+
+void TfrmPreView::clearPropertyPanel()
+{
+    for (QLineEdit* box :
+         {ui->edtX, ui->edtY, ui->edtWidth, ui->edtHeight, ui->edtWidthEx, ui->edtSize})
+        box->clear();
+    {
+        const QSignalBlocker blocker(ui->cbFontName);
+        ui->cbFontName->setCurrentIndex(-1);
+        ui->cbFontName->setEditText(QString());
+    }
+    ui->chkLock->setChecked(false);
+    ui->chkNoView->setChecked(false);
+    ui->chkNoPrint->setChecked(false);
+    ui->chkAutoUpdate->setChecked(true);
+    ui->Button4->setEnabled(false);
+    ui->Panel2->setToolTip(QString());
+    m_selectedItem = -1;
+}
+
+void TfrmPreView::ReleaseSelection(bool click)
+{
+    m_contextTarget = nullptr;
+    m_handle->Detach();
+    m_handle->setLocked(false);
+    if (!click)
+        return;
+    // The control under the pointer gets a click, as if the user had clicked beside the
+    // menu's item.
+    const QPoint global = QCursor::pos() - QPoint(1, 1);
+    QCursor::setPos(global);
+    QWidget* target = QApplication::widgetAt(global);
+    if (!target)
+        return;
+    const QPointF local = target->mapFromGlobal(QPointF(global));
+    QMouseEvent press(QEvent::MouseButtonPress, local, QPointF(global), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, local, QPointF(global), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &release);
+}
+
+bool TfrmPreView::autoUpdate() const
+{
+    return ui->chkAutoUpdate->isChecked();
+}
+
+void TfrmPreView::setAutoUpdate(bool on)
+{
+    ui->chkAutoUpdate->setChecked(on);
+    chkAutoUpdateClick();
+}
+
+void TfrmPreView::reshow()
+{
+    m_selectedItem = -1;
+    ApplyLayoutKind(m_currentKind, true);
+}
+
+void TfrmPreView::showEvent(QShowEvent* event)
+{
+    m_selectedItem = -1;
+    ApplyLayoutKind(m_currentKind, true);
+    QWidget::showEvent(event);
+}
+
+void TfrmPreView::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    if (!event->spontaneous())
+        Q_EMIT closed();
+}
+
+void TfrmPreView::RadioButton1Click()
+{
+    ReleaseSelection(false);
+    const LayoutKind kind =
+        layoutKindOf(ui->RadioButton1->isChecked(), ui->RadioButton4->isChecked());
+    // The main window checks its own buttons; while this window is visible that shows the
+    // face of the kind and fills it.
+    Q_EMIT kindChosen(kind);
+    m_currentKind = kind;
+    ApplyLayoutKind(kind, false);
+}
+
+void TfrmPreView::ComboBox1Change(const QString& text)
+{
+    ReleaseSelection(false);
+    bool ok = false;
+    const int zoom = text.chopped(qMin<qsizetype>(1, text.size())).trimmed().toInt(&ok);
+    // Out of the list's range a face would vanish or swamp the screen.
+    m_zoom = ok && zoom >= 10 && zoom <= 400 ? zoom : 100;
+    ApplyLayoutKind(m_currentKind, true);
+}
+
+void TfrmPreView::CheckBox2Click()
+{
+    const bool transparent = ui->CheckBox2->isChecked();
+    for (int i = 0; i < LayoutItemCount; ++i) {
+        TTateEdit* edit = field(i, int(m_currentKind));
+        if (isPostCode(edit))
+            continue;
+        edit->setBorderStyle(transparent ? TTateEdit::bsNone : TTateEdit::bsSingle);
+        edit->setTransParent(transparent);
+        edit->setVisible(!(m_layouts->record(m_currentKind, LayoutItem(i)).NoView && transparent));
+    }
+}
+
+void TfrmPreView::chkEditClick()
+{
+    for (int i = 0; i < LayoutItemCount; ++i) {
+        TTateEdit* edit = field(i, int(m_currentKind));
+        if (!isPostCode(edit))
+            edit->setReadOnly(!ui->chkEdit->isChecked());
+    }
+}
+
+void TfrmPreView::Button1Click()
+{
+    ReleaseSelection(false);
+    hide();
+}
+
+void TfrmPreView::Button2Click()
+{
+    ReleaseSelection(false);
+    QStringList patterns;
+    for (const QByteArray& format : QImageReader::supportedImageFormats())
+        patterns << QStringLiteral("*.") + QString::fromLatin1(format).toUpper();
+    const QString filter =
+        QStringLiteral("画像ファイル|") + patterns.join(u';') + QStringLiteral("|すべて(*.*)|*.*");
+    const QString path =
+        m_prompter->openFileName(filter, QString(), QStringLiteral("背景イメージの読み込み"));
+    if (path.isEmpty())
+        return;
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    const QImage picture = reader.read();
+    if (picture.isNull()) {
+        m_prompter->showError(QStringLiteral("画像を読み込めません: %1\n%2")
+                                  .arg(QFileInfo(path).fileName(), reader.errorString()));
+        return;
+    }
+    m_faces[size_t(m_currentKind)]->setPicture(QPixmap::fromImage(picture));
+    m_backImageNames[size_t(m_currentKind)] = QFileInfo(path).absoluteFilePath();
+    ui->edtBackImageName->setText(QFileInfo(path).fileName());
+    ui->edtBackImageName->setToolTip(QFileInfo(path).absoluteFilePath());
+}
+
+void TfrmPreView::Button3Click()
+{
+    ReleaseSelection(false);
+    m_faces[size_t(m_currentKind)]->setPicture(QPixmap());
+}
+
+void TfrmPreView::Button4Click()
+{
+    ApplyPropertyPanel();
+}
+
+void TfrmPreView::chkAutoUpdateClick()
+{
+    ui->Button4->setEnabled(!ui->chkAutoUpdate->isChecked());
+}
+
+void TfrmPreView::propertyPanelClick()
+{
+    ReleaseSelection(false);
+    ApplyPropertyPanel();
+}
+
+void TfrmPreView::pnlTTClick()
+{
+    ReleaseSelection(false);
+}
+
+void TfrmPreView::setPanelCheck(QCheckBox* box, bool on)
+{
+    if (box->isChecked() == on)
+        return;
+    box->setChecked(on);
+    propertyPanelClick();
+}
+
+void TfrmPreView::fieldClick(TTateEdit* edit)
+{
+    TShadowPanel* face = m_faces[size_t(m_currentKind)];
+    if (!edit || edit->parentWidget() != face)
+        return;
+    const int item = tagOf(edit);
+    QString displayName;
+    LayoutItemRecord r;
+    if (!m_layouts->ReadLayoutItem(int(m_currentKind), item, &displayName, &r))
+        return;
+    ui->Panel2->setToolTip(edit->objectName());
+    m_selectedItem = item;
+
+    ui->edtX->setText(QString::number(r.X));
+    ui->edtY->setText(QString::number(r.Y));
+    ui->edtWidth->setText(QString::number(r.Width));
+    ui->edtHeight->setText(QString::number(r.Height));
+    ui->edtWidthEx->setText(QString::number(r.WidthEx));
+    ui->edtSize->setText(QString::asprintf("%.1f", r.FontSize));
+    {
+        const QSignalBlocker blocker(ui->cbFontName);
+        ui->cbFontName->setEditText(r.FontName);
+    }
+    setPanelCheck(ui->chkLock, r.Lock);
+    setPanelCheck(ui->chkNoView, r.NoView);
+    setPanelCheck(ui->chkNoPrint, r.NoPrint);
+
+    setWindowTitle(
+        Caption + QStringLiteral(" - [") + displayName + QStringLiteral("] ") +
+        QString::asprintf("X=%d Y=%d W=%d H=%d %s", r.X, r.Y, r.Width, r.Height,
+                          edit->Alignment() == TTateEdit::alJustifyEx ? "True" : "False"));
+}
+
+void TfrmPreView::StoreLayoutItem(int kind, int item, const LayoutItemRecord& values,
+                                  bool positionOnly)
+{
+    if (!m_layouts->StoreLayoutItem(kind, item, values, positionOnly))
+        return;
+    if (TTateEdit* edit = field(item, kind))
+        applyFieldFromRecord(edit, item, m_layouts->record(LayoutKind(kind), LayoutItem(item)),
+                             positionOnly);
+}
+
+void TfrmPreView::ApplyPropertyPanel()
+{
+    if (m_selectedItem < 0 || m_selectedItem >= LayoutItemCount || ui->Panel2->toolTip().isEmpty())
+        return;
+    const std::pair<QLineEdit*, const char*> boxes[] = {
+        {ui->edtX, "左"},      {ui->edtY, "上"},       {ui->edtWidth, "幅"},
+        {ui->edtHeight, "高"}, {ui->edtWidthEx, "Ex"}, {ui->edtSize, "ｻｲｽﾞ"}};
+    if (ui->cbFontName->currentText().isEmpty())
+        return;
+    for (const auto& [box, caption] : boxes)
+        if (box->text().isEmpty())
+            return;
+
+    int values[5] = {};
+    for (int n = 0; n < 5; ++n) {
+        bool ok = false;
+        values[n] = boxes[n].first->text().trimmed().toInt(&ok);
+        if (!ok) {
+            m_prompter->showError(
+                QStringLiteral("「%1」の値 \"%2\" は整数ではありません。")
+                    .arg(QString::fromUtf8(boxes[n].second), boxes[n].first->text()));
+            return;
+        }
+    }
+    const std::optional<double> size = decimalOf(ui->edtSize->text());
+    if (!size) {
+        m_prompter->showError(
+            QStringLiteral("「ｻｲｽﾞ」の値 \"%1\" は数値ではありません。").arg(ui->edtSize->text()));
+        return;
+    }
+    LayoutItemRecord r;
+    r.FontName = ui->cbFontName->currentText();
+    r.FontSize = *size;
+    r.X = values[0];
+    r.Y = values[1];
+    r.Width = values[2];
+    r.Height = values[3];
+    r.WidthEx = values[4];
+    r.Lock = ui->chkLock->isChecked();
+    r.NoView = ui->chkNoView->isChecked();
+    r.NoPrint = ui->chkNoPrint->isChecked();
+    StoreLayoutItem(int(m_currentKind), m_selectedItem, r, false);
+}
+
+void TfrmPreView::numberBoxEnter(QLineEdit* box)
+{
+    LayoutItemRecord stored;
+    if (!m_layouts->ReadLayoutItem(int(m_currentKind), m_selectedItem, nullptr, &stored))
+        return;
+    if (box == ui->edtSize) {
+        const std::optional<double> size = decimalOf(box->text());
+        if (!size) {
+            m_prompter->showError(
+                QStringLiteral("「ｻｲｽﾞ」の値 \"%1\" は数値ではありません。").arg(box->text()));
+            return;
+        }
+        if (*size < 5)
+            box->setText(QStringLiteral("10.0"));
+    } else {
+        const int v = enteredInt(box->text());
+        if (box == ui->edtX && v < 0)
+            box->setText(QString::number(stored.X));
+        else if (box == ui->edtY && v < 0)
+            box->setText(QString::number(stored.Y));
+        else if (box == ui->edtWidth && v < 20)
+            box->setText(QString::number(stored.Width));
+        else if (box == ui->edtHeight && v < 20)
+            box->setText(QString::number(stored.Height));
+        else if (box == ui->edtWidthEx && v < 10)
+            box->setText(QStringLiteral("0"));
+    }
+    if (ui->chkAutoUpdate->isChecked())
+        ApplyPropertyPanel();
+}
+
+void TfrmPreView::cbFontNameChange(const QString& text)
+{
+    const QString name = ui->Panel2->toolTip();
+    if (name.isEmpty())
+        return;
+    auto* edit = findChild<TTateEdit*>(name);
+    if (!edit)
+        return;
+    QFont font = edit->font();
+    font.setFamily(text);
+    // The size follows the panel's whole points, else the field's own size at 100 %.
+    const int shown = qRound(std::abs(font.pixelSize()) * 72.0 / ScreenDpi);
+    const int base = qRound(shown * 100.0 / m_zoom);
+    bool ok = false;
+    int points = ui->edtSize->text().toInt(&ok);
+    if (!ok)
+        points = base;
+    font.setPixelSize(qMax(1, qRound(qRound(points * m_zoom / 100.0) * ScreenDpi / 72.0)));
+    edit->setFont(font);
+    if (ui->chkAutoUpdate->isChecked())
+        ApplyPropertyPanel();
+}
+
+void TfrmPreView::StretchHandle1Moved()
+{
+    for (int t = 0; t < m_handle->TargetCount(); ++t) {
+        auto* edit = qobject_cast<TTateEdit*>(m_handle->TargetAt(t));
+        if (!edit)
+            continue;
+        const QRect g = edit->geometry();
+        LayoutItemRecord r = m_layouts->record(m_currentKind, LayoutItem(tagOf(edit)));
+        r.X = toTenthMm(g.x(), m_zoom);
+        r.Y = toTenthMm(g.y(), m_zoom);
+        r.Width = toTenthMm(g.width(), m_zoom);
+        r.Height = toTenthMm(g.height(), m_zoom);
+        r.WidthEx = toTenthMm(edit->OffsetEx(), m_zoom);
+        ui->edtX->setText(QString::number(r.X));
+        ui->edtY->setText(QString::number(r.Y));
+        ui->edtWidth->setText(QString::number(r.Width));
+        ui->edtHeight->setText(QString::number(r.Height));
+        ui->edtWidthEx->setText(QString::number(r.WidthEx));
+        if (ui->chkAutoUpdate->isChecked())
+            StoreLayoutItem(int(m_currentKind), tagOf(edit), r, true);
+    }
+}
+
+void TfrmPreView::editField(TTateEdit* target, bool add)
+{
+    if (ui->chkLock->isChecked() || !target)
+        return;
+    if (!add)
+        m_handle->Detach();
+    m_handle->Attach(target);
+}
+
+void TfrmPreView::MenuItem1Click()
+{
+    ReleaseSelection(true);
+}
+
+void TfrmPreView::MenuItem2Click()
+{
+    if (ui->chkLock->isChecked() || !m_contextTarget)
+        return;
+    if (m_contextTarget == m_handle) {
+        m_contextTarget = m_handle->TargetAt(0);
+        return;
+    }
+    if (auto* edit = qobject_cast<TTateEdit*>(m_contextTarget.data()))
+        editField(edit, QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier);
+}
+
+void TfrmPreView::alignTargets(int which)
+{
+    const int count = m_handle->TargetCount();
+    if (count < 2)
+        return;
+    QRect smallest = m_handle->TargetAt(0)->geometry();
+    int left = smallest.x(), top = smallest.y(), width = smallest.width(),
+        height = smallest.height();
+    for (int t = 1; t < count; ++t) {
+        const QRect g = m_handle->TargetAt(t)->geometry();
+        left = qMin(left, g.x());
+        top = qMin(top, g.y());
+        width = qMin(width, g.width());
+        height = qMin(height, g.height());
+    }
+    for (int t = 0; t < count; ++t) {
+        QWidget* target = m_handle->TargetAt(t);
+        QRect g = target->geometry();
+        switch (which) {
+        case 0:
+            g.moveLeft(left);
+            break;
+        case 1:
+            g.moveTop(top);
+            break;
+        case 2:
+            g.setWidth(width);
+            break;
+        default:
+            g.setHeight(height);
+            break;
+        }
+        target->setGeometry(g);
+    }
+}
+
+bool TfrmPreView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ui->Panel8 && event->type() == QEvent::MouseButtonRelease) {
+        ReleaseSelection(false);
+        return false;
+    }
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        // A click into the property panel stores it.
+        propertyPanelClick();
+        return false;
+    }
+    if (event->type() == QEvent::KeyPress && watched == ui->edtX) {
+        // Only typed characters and Backspace reach the position box.
+        auto* e = static_cast<QKeyEvent*>(event);
+        if (e->key() != Qt::Key_Backspace && (e->text().isEmpty() || !e->text().at(0).isPrint()))
+            return e->key() != Qt::Key_Return && e->key() != Qt::Key_Enter;
+        return false;
+    }
+    if (event->type() == QEvent::KeyRelease) {
+        auto* e = static_cast<QKeyEvent*>(event);
+        if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && watched != ui->cbFontName)
+            numberBoxEnter(static_cast<QLineEdit*>(watched));
+    }
+    return QWidget::eventFilter(watched, event);
+}

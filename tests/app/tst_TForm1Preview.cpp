@@ -1,0 +1,197 @@
+// The main window's side of the preview: opening it on the radio buttons' face, filling it
+// from the grid, keeping a layout edit across a restart, printing the card it shows.
+#include "ScriptedPrompter.h"
+#include "app/TForm1.h"
+#include "controls/TShadowPanel.h"
+#include "controls/TTateEdit.h"
+#include "preview/TfrmPreView.h"
+#include "typeset/FontSubstitutes.h"
+#include <QCheckBox>
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+const QString Sample = QStringLiteral(TAYORI_SOURCE_DIR "/examples/sample.xls");
+
+template <typename T> T* child(QObject& form, const char* name)
+{
+    return form.findChild<T*>(QString::fromLatin1(name));
+}
+
+void selectRow(TForm1& form, int row)
+{
+    auto* grid = child<QTableView>(form, "TntStringGrid1");
+    grid->setCurrentIndex(grid->model()->index(row, 1));
+}
+
+QString pdfText(const QString& pdf)
+{
+    QProcess process;
+    process.start(u"pdftotext"_qs, {pdf, u"-"_qs});
+    process.waitForFinished(30000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+} // namespace
+
+class tst_TForm1Preview : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void opensOnTheWindowsFace_data();
+    void opensOnTheWindowsFace();
+    void followsTheRowAndTheButtons();
+    void editSurvivesRestart();
+    void printsTheShownCard();
+};
+
+void tst_TForm1Preview::initTestCase()
+{
+    QCoreApplication::setApplicationName(u"Tayori"_qs);
+    FontSubstitutes::install();
+}
+
+void tst_TForm1Preview::opensOnTheWindowsFace_data()
+{
+    QTest::addColumn<QString>("orientation");
+    QTest::addColumn<QString>("writing");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("previewOrientation");
+    QTest::addColumn<QString>("previewWriting");
+
+    QTest::newRow("横置き 横書き")
+        << u"rdoYokoOki"_qs << u"rdoYokoGaki"_qs << 3 << u"RadioButton1"_qs << u"RadioButton4"_qs;
+    QTest::newRow("縦置き 縦書き")
+        << u"rdoTateOki"_qs << u"rdoTateGaki"_qs << 0 << u"RadioButton2"_qs << u"RadioButton5"_qs;
+    QTest::newRow("横置き 縦書き")
+        << u"rdoYokoOki"_qs << u"rdoTateGaki"_qs << 2 << u"RadioButton1"_qs << u"RadioButton5"_qs;
+}
+
+void tst_TForm1Preview::opensOnTheWindowsFace()
+{
+    QFETCH(QString, orientation);
+    QFETCH(QString, writing);
+    QFETCH(int, kind);
+    QFETCH(QString, previewOrientation);
+    QFETCH(QString, previewWriting);
+
+    ScriptedPrompter prompter;
+    TForm1 form(&prompter);
+    form.LoadWorkbook(Sample);
+    form.findChild<QRadioButton*>(orientation)->setChecked(true);
+    form.findChild<QRadioButton*>(writing)->setChecked(true);
+    selectRow(form, 1);
+    QTest::mouseClick(child<QPushButton>(form, "Button5"), Qt::LeftButton);
+
+    TfrmPreView* preview = form.preview();
+    QVERIFY(preview->isVisible());
+    QCOMPARE(int(preview->CurrentKind()), kind);
+    QVERIFY(preview->findChild<QRadioButton*>(previewOrientation)->isChecked());
+    QVERIFY(preview->findChild<QRadioButton*>(previewWriting)->isChecked());
+    for (int k = 0; k < LayoutKindCount; ++k)
+        QCOMPARE(preview->face(LayoutKind(k))->isVisible(), k == kind);
+    QVERIFY(preview->field(LayoutItem::Atena, LayoutKind(kind))->Text().startsWith(u"山田"_qs));
+    QVERIFY(prompter.errors.isEmpty());
+}
+
+void tst_TForm1Preview::followsTheRowAndTheButtons()
+{
+    ScriptedPrompter prompter;
+    TForm1 form(&prompter);
+    form.show();
+    form.LoadWorkbook(Sample);
+    selectRow(form, 1);
+    form.purebyu1Click();
+    TfrmPreView* preview = form.preview();
+    selectRow(form, 3);
+    QVERIFY(preview->field(LayoutItem::Atena, LayoutKind::TT)->Text().startsWith(u"鈴木"_qs));
+
+    // The preview's own buttons take the main window with them.
+    QTest::mouseClick(child<QRadioButton>(*preview, "RadioButton4"), Qt::LeftButton);
+    QVERIFY(child<QRadioButton>(form, "rdoYokoGaki")->isChecked());
+    QCOMPARE(preview->CurrentKind(), LayoutKind::TY);
+    QVERIFY(preview->face(LayoutKind::TY)->isVisible());
+    QVERIFY(preview->field(LayoutItem::Atena, LayoutKind::TY)->Text().startsWith(u"鈴木"_qs));
+
+    // Hidden, it follows nothing.
+    child<QPushButton>(*preview, "Button1")->click();
+    QVERIFY(!preview->isVisible());
+    child<QRadioButton>(form, "rdoYokoOki")->click();
+    QVERIFY(!preview->isVisible());
+}
+
+void tst_TForm1Preview::editSurvivesRestart()
+{
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(u"tayori.ini"_qs);
+    {
+        ScriptedPrompter prompter;
+        prompter.confirmAnswers << true;
+        TForm1 form(&prompter, ini);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.purebyu1Click();
+        TfrmPreView* preview = form.preview();
+        TTateEdit* atena = preview->field(LayoutItem::Atena, LayoutKind::TT);
+        QTest::mouseClick(atena, Qt::LeftButton, {}, QPoint(3, 3));
+        child<QLineEdit>(*preview, "edtX")->setText(u"612"_qs);
+        QTest::keyClick(child<QLineEdit>(*preview, "edtX"), Qt::Key_Return);
+        QCOMPARE(form.layouts().record(LayoutKind::TT, LayoutItem::Atena).X, 612);
+        form.close();
+    }
+    ScriptedPrompter prompter;
+    TForm1 form(&prompter, ini);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QCOMPARE(form.layouts().record(LayoutKind::TT, LayoutItem::Atena).X, 612);
+    form.purebyu1Click();
+    QCOMPARE(form.preview()->field(LayoutItem::Atena, LayoutKind::TT)->x(),
+             qRound(0.9 * qRound(612 * 96 / 254.0)));
+}
+
+void tst_TForm1Preview::printsTheShownCard()
+{
+    if (QStandardPaths::findExecutable(u"pdftotext"_qs).isEmpty())
+        QSKIP("pdftotext missing: run scripts/install-deps");
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(u"card.pdf"_qs);
+    ScriptedPrompter prompter;
+    TForm1 form(&prompter);
+    form.show();
+    form.LoadWorkbook(Sample);
+    form.printer().setOutputFormat(QPrinter::PdfFormat);
+    form.printer().setOutputFileName(pdf);
+    child<QRadioButton>(form, "rdoYokoGaki")->setChecked(true);
+    selectRow(form, 2);
+    child<QLineEdit>(form, "edtStartLine")->setText(u"2"_qs);
+    child<QLineEdit>(form, "edtEndLine")->setText(u"2"_qs);
+    form.purebyu1Click();
+    TfrmPreView* preview = form.preview();
+    QTest::mouseClick(child<QCheckBox>(*preview, "chkEdit"), Qt::LeftButton);
+
+    TTateEdit* company = preview->field(LayoutItem::Kaishamei, LayoutKind::TY);
+    QVERIFY(!company->ReadOnly());
+    company->setFocus();
+    QTest::keyClicks(company, u"Pictured"_qs);
+    QVERIFY(company->Text().startsWith(u"Pictured"_qs));
+
+    prompter.confirmAnswers << true;
+    preview->PopupMenu1()->findChild<QAction*>(u"P1"_qs)->trigger();
+    QCOMPARE(prompter.questionTexts(), QStringList{u"2～2 を印刷します"_qs});
+    const QString printed = pdfText(pdf);
+    QVERIFY2(printed.contains(u"Pictured"_qs), qPrintable(printed));
+    QVERIFY(child<QLineEdit>(form, "Edit1")->text().isEmpty());
+}
+
+QTEST_MAIN(tst_TForm1Preview)
+#include "tst_TForm1Preview.moc"

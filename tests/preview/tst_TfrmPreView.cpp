@@ -1,0 +1,373 @@
+#include "ScriptedPrompter.h"
+#include "controls/TShadowPanel.h"
+#include "controls/TStretchHandle.h"
+#include "controls/TTateEdit.h"
+#include "layout/LayoutTable.h"
+#include "layout/LayoutUnits.h"
+#include "preview/TfrmPreView.h"
+#include "ui_TfrmPreView.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The preview driven as a user drives it, offscreen, on its own layout table.
+
+namespace {
+struct Preview
+{
+    LayoutTable layouts;
+    ScriptedPrompter prompter;
+    TfrmPreView window{&layouts, &prompter};
+    Ui::TfrmPreView& ui = window.form();
+
+    Preview()
+    {
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+    }
+    TTateEdit* atena(LayoutKind kind = LayoutKind::TT)
+    {
+        return window.field(LayoutItem::Atena, kind);
+    }
+    const LayoutItemRecord& stored(LayoutItem item = LayoutItem::Atena)
+    {
+        return layouts.record(window.CurrentKind(), item);
+    }
+    void select(TTateEdit* field) { QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(3, 3)); }
+    void enter(QLineEdit* box, const QString& text)
+    {
+        box->clear();
+        QTest::keyClicks(box, text);
+        QTest::keyClick(box, Qt::Key_Return);
+    }
+    // A left-button drag of the handle's body by (dx, dy).
+    void drag(int dx, int dy)
+    {
+        TStretchHandle* handle = window.StretchHandle1();
+        const QPoint from(handle->width() / 2, handle->height() / 2 + 7);
+        QTest::mousePress(handle, Qt::LeftButton, {}, from);
+        QTest::mouseMove(handle, from + QPoint(dx, dy));
+        QTest::mouseRelease(handle, Qt::LeftButton, {}, from + QPoint(dx, dy));
+    }
+    void zoom(const QString& text) { ui.ComboBox1->setCurrentText(text); }
+};
+} // namespace
+
+class tst_TfrmPreView : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void zoom_data();
+    void zoom();
+    void selectingShowsTheRecord();
+    void enterInNumberBoxes_data();
+    void enterInNumberBoxes();
+    void notANumberStoresNothing();
+    void dragStoresPosition_data();
+    void dragStoresPosition();
+    void autoStoreOffWaitsForUpdate();
+    void alignTops();
+    void lockBlocksEditMode();
+    void endingEditModeClicksBeneath();
+    void noViewHidesWhileTransparent();
+    void undecodablePictureKeepsTheFace();
+    void pictureFromFile();
+};
+
+void tst_TfrmPreView::zoom_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QSize>("face");
+    QTest::addColumn<int>("atenaLeft");
+
+    QTest::newRow("default 90") << QString() << QSize(340, 503) << 170;
+    QTest::newRow("100") << u"100%"_qs << QSize(378, 559) << 189;
+    QTest::newRow("50") << u" 50%"_qs << QSize(189, 280) << 95;
+    QTest::newRow("typed 75") << u"75%"_qs << QSize(284, 419) << 142;
+    QTest::newRow("not a number") << u"abc%"_qs << QSize(378, 559) << 189;
+}
+
+void tst_TfrmPreView::zoom()
+{
+    QFETCH(QString, text);
+    QFETCH(QSize, face);
+    QFETCH(int, atenaLeft);
+
+    Preview p;
+    if (!text.isNull())
+        p.zoom(text);
+    QCOMPARE(p.window.face(LayoutKind::TT)->size(), face);
+    QCOMPARE(p.atena()->x(), atenaLeft);
+    QVERIFY(p.window.face(LayoutKind::TT)->isVisible());
+    QVERIFY(!p.window.face(LayoutKind::YY)->isVisible());
+    // The font follows the zoom: 12 points are 16 pixels at 100 %.
+    QCOMPARE(p.atena()->font().pixelSize(), qRound(16 * face.width() / 378.0));
+}
+
+void tst_TfrmPreView::selectingShowsTheRecord()
+{
+    Preview p;
+    p.select(p.atena());
+    QCOMPARE(p.window.windowTitle(), u"プレビュー - [宛名] X=500 Y=450 W=60 H=600 True"_qs);
+    QCOMPARE(p.ui.edtWidth->text(), u"60"_qs);
+    QCOMPARE(p.ui.edtSize->text(), u"12.0"_qs);
+    QCOMPARE(p.ui.cbFontName->currentText(), u"ＭＳ 明朝"_qs);
+    QCOMPARE(p.window.SelectedItem(), int(LayoutItem::Atena));
+
+    // Another face clears the panel and the caption.
+    p.window.setCurrentKind(LayoutKind::TY);
+    p.window.ApplyLayoutKind(LayoutKind::TY, true);
+    QCOMPARE(p.window.windowTitle(), u"プレビュー"_qs);
+    QVERIFY(p.ui.edtWidth->text().isEmpty());
+    QVERIFY(p.ui.chkAutoUpdate->isChecked());
+    QVERIFY(!p.ui.Button4->isEnabled());
+}
+
+// Enter in a box of the property panel with the TT Atena selected (auto-store on).
+void tst_TfrmPreView::enterInNumberBoxes_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("y");
+    QTest::addColumn<double>("size");
+    QTest::addColumn<int>("widthEx");
+
+    QTest::newRow("幅 15 refused")
+        << u"edtWidth"_qs << u"15"_qs << u"60"_qs << 60 << 450 << 12.0 << 400;
+    QTest::newRow("幅 20 stored") << u"edtWidth"_qs << u"20"_qs << u"20"_qs << 20 << 450 << 12.0
+                                  << 400;
+    QTest::newRow("幅 not a number refused")
+        << u"edtWidth"_qs << u"abc"_qs << u"60"_qs << 60 << 450 << 12.0 << 400;
+    QTest::newRow("ｻｲｽﾞ 4.5 becomes 10")
+        << u"edtSize"_qs << u"4.5"_qs << u"10.0"_qs << 60 << 450 << 10.0 << 400;
+    QTest::newRow("ｻｲｽﾞ 10.5 stored")
+        << u"edtSize"_qs << u"10.5"_qs << u"10.5"_qs << 60 << 450 << 10.5 << 400;
+    QTest::newRow("Ex 9 means none")
+        << u"edtWidthEx"_qs << u"9"_qs << u"0"_qs << 60 << 450 << 12.0 << 0;
+    QTest::newRow("上 below 0 refused")
+        << u"edtY"_qs << u"-5"_qs << u"450"_qs << 60 << 450 << 12.0 << 400;
+    QTest::newRow("上 30 stored") << u"edtY"_qs << u"30"_qs << u"30"_qs << 60 << 30 << 12.0 << 400;
+}
+
+void tst_TfrmPreView::enterInNumberBoxes()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QFETCH(int, width);
+    QFETCH(int, y);
+    QFETCH(double, size);
+    QFETCH(int, widthEx);
+
+    Preview p;
+    p.select(p.atena());
+    auto* edit = p.window.findChild<QLineEdit*>(box);
+    p.enter(edit, typed);
+    QCOMPARE(edit->text(), shown);
+    QCOMPARE(p.stored().Width, width);
+    QCOMPARE(p.stored().Y, y);
+    QCOMPARE(p.stored().FontSize, size);
+    QCOMPARE(p.stored().WidthEx, widthEx);
+    // The field shows what is stored.
+    QCOMPARE(p.atena()->width(), LayoutUnits::tenthMmToPixelsAtZoom(width, 90, 96));
+    QVERIFY(p.prompter.errors.isEmpty());
+}
+
+void tst_TfrmPreView::notANumberStoresNothing()
+{
+    Preview p;
+    p.select(p.atena());
+    const LayoutItemRecord before = p.stored();
+    p.ui.edtHeight->setText(u"6O0"_qs);
+    p.ui.Button4->setEnabled(true);
+    p.window.ApplyPropertyPanel();
+    QCOMPARE(p.prompter.errors.size(), 1);
+    QVERIFY(p.prompter.errors.first().contains(u"6O0"_qs));
+    QCOMPARE(p.stored(), before);
+    QCOMPARE(p.ui.edtHeight->text(), u"6O0"_qs);
+}
+
+// Edit mode on the TT Atena, then a drag of the handle by (dx, dy) pixels at a zoom.
+void tst_TfrmPreView::dragStoresPosition_data()
+{
+    QTest::addColumn<QString>("zoom");
+    QTest::addColumn<int>("dx");
+    QTest::addColumn<int>("dy");
+
+    QTest::newRow("90 %") << u" 90%"_qs << 17 << -9;
+    QTest::newRow("100 %") << u"100%"_qs << -30 << 40;
+    QTest::newRow("50 %") << u" 50%"_qs << 5 << 5;
+}
+
+void tst_TfrmPreView::dragStoresPosition()
+{
+    QFETCH(QString, zoom);
+    QFETCH(int, dx);
+    QFETCH(int, dy);
+
+    Preview p;
+    p.zoom(zoom);
+    const double z = p.window.Zoom();
+    const QRect before = p.atena()->geometry();
+    p.select(p.atena());
+    p.window.editField(p.atena(), false);
+    QVERIFY(p.window.StretchHandle1()->Attached());
+    p.drag(dx, dy);
+
+    const QRect after = p.atena()->geometry();
+    QCOMPARE(after, before.translated(dx, dy));
+    QCOMPARE(p.stored().X, LayoutUnits::pixelsAtZoomToTenthMm(after.x(), z, 96));
+    QCOMPARE(p.stored().Y, LayoutUnits::pixelsAtZoomToTenthMm(after.y(), z, 96));
+    QCOMPARE(p.ui.edtX->text(), QString::number(p.stored().X));
+    // Moving keeps the font and the flags.
+    QCOMPARE(p.stored().FontSize, 12.0);
+    QCOMPARE(p.stored().FontName, u"ＭＳ 明朝"_qs);
+}
+
+void tst_TfrmPreView::autoStoreOffWaitsForUpdate()
+{
+    Preview p;
+    p.select(p.atena());
+    QTest::mouseClick(p.ui.chkAutoUpdate, Qt::LeftButton);
+    QVERIFY(p.ui.Button4->isEnabled());
+    const LayoutTable before = p.layouts;
+
+    p.window.editField(p.atena(), false);
+    p.drag(20, 0);
+    QCOMPARE(p.layouts, before);
+    QCOMPARE(p.ui.edtX->text(),
+             QString::number(LayoutUnits::pixelsAtZoomToTenthMm(p.atena()->x(), 90, 96)));
+
+    QTest::mouseClick(p.ui.Button4, Qt::LeftButton);
+    QCOMPARE(p.stored().X, p.ui.edtX->text().toInt());
+    LayoutTable expected = before;
+    LayoutItemRecord atena = before.record(LayoutKind::TT, LayoutItem::Atena);
+    // The panel's values, rounded through pixels at 90 %.
+    atena.X = p.ui.edtX->text().toInt();
+    atena.Y = p.ui.edtY->text().toInt();
+    atena.Width = p.ui.edtWidth->text().toInt();
+    atena.Height = p.ui.edtHeight->text().toInt();
+    atena.WidthEx = p.ui.edtWidthEx->text().toInt();
+    expected.StoreLayoutItem(0, int(LayoutItem::Atena), atena, false);
+    QCOMPARE(p.layouts, expected); // the selected item only
+}
+
+void tst_TfrmPreView::alignTops()
+{
+    Preview p;
+    const LayoutItem items[] = {LayoutItem::Jyusho1, LayoutItem::Kaishamei, LayoutItem::Atena};
+    const int tops[] = {40, 10, 25};
+    for (int i = 0; i < 3; ++i) {
+        TTateEdit* f = p.window.field(items[i], LayoutKind::TT);
+        f->move(f->x(), tops[i]);
+        p.window.editField(f, i > 0);
+    }
+    QCOMPARE(p.window.StretchHandle1()->TargetCount(), 3);
+    p.window.PopupMenu2()->findChild<QAction*>(u"MenuItem5"_qs)->trigger();
+    for (LayoutItem item : items)
+        QCOMPARE(p.window.field(item, LayoutKind::TT)->y(), 10);
+
+    // Left alone with fewer than two fields.
+    p.window.editField(p.atena(), false);
+    p.atena()->move(p.atena()->x(), 77);
+    p.window.PopupMenu2()->findChild<QAction*>(u"MenuItem5"_qs)->trigger();
+    QCOMPARE(p.atena()->y(), 77);
+}
+
+void tst_TfrmPreView::lockBlocksEditMode()
+{
+    Preview p;
+    TTateEdit* barcode = p.window.field(LayoutItem::PostCode, LayoutKind::TT);
+    p.select(barcode); // the barcode's record is locked
+    QVERIFY(p.ui.chkLock->isChecked());
+    p.window.editField(barcode, false);
+    QVERIFY(!p.window.StretchHandle1()->Attached());
+
+    p.select(p.atena());
+    QVERIFY(!p.ui.chkLock->isChecked());
+    p.window.editField(p.atena(), false);
+    QVERIFY(p.window.StretchHandle1()->Attached());
+    // A click on the face ends edit mode.
+    QTest::mouseClick(p.window.face(LayoutKind::TT), Qt::LeftButton, {}, QPoint(5, 300));
+    QVERIFY(!p.window.StretchHandle1()->Attached());
+}
+
+// "編集モード解除(&E)" lets go of the fields and clicks what lies under the pointer.
+void tst_TfrmPreView::endingEditModeClicksBeneath()
+{
+    Preview p;
+    TTateEdit* kaishamei = p.window.field(LayoutItem::Kaishamei, LayoutKind::TT);
+    p.window.editField(p.atena(), false);
+    QCursor::setPos(kaishamei->mapToGlobal(QPoint(5, 30)));
+    if (QCursor::pos() != kaishamei->mapToGlobal(QPoint(5, 30)))
+        QSKIP("this platform has no pointer to move");
+    p.window.PopupMenu2()->findChild<QAction*>(u"MenuItem1"_qs)->trigger();
+    QVERIFY(!p.window.StretchHandle1()->Attached());
+    QVERIFY(p.window.windowTitle().contains(u"[会社名]"_qs));
+}
+
+void tst_TfrmPreView::noViewHidesWhileTransparent()
+{
+    Preview p;
+    LayoutItemRecord r = p.stored(LayoutItem::Jyusho2);
+    r.NoView = true;
+    p.layouts.StoreLayoutItem(0, int(LayoutItem::Jyusho2), r, false);
+    p.window.ApplyLayoutKind(LayoutKind::TT, true);
+    TTateEdit* field = p.window.field(LayoutItem::Jyusho2, LayoutKind::TT);
+    QVERIFY(!field->isVisible());
+    QTest::mouseClick(p.ui.CheckBox2, Qt::LeftButton);
+    QVERIFY(field->isVisible());
+    QCOMPARE(field->BorderStyle(), TTateEdit::bsSingle);
+    QVERIFY(!field->TransParent());
+}
+
+void tst_TfrmPreView::undecodablePictureKeepsTheFace()
+{
+    Preview p;
+    QTemporaryDir dir;
+    const QString bad = dir.filePath(u"壊れた.png"_qs);
+    QFile f(bad);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("\x89PNG\r\n\x1a\nnot really a picture");
+    f.close();
+
+    const qint64 before = p.window.face(LayoutKind::TT)->Picture().cacheKey();
+    p.prompter.openAnswers << bad;
+    QTest::mouseClick(p.ui.Button2, Qt::LeftButton);
+    QCOMPARE(p.prompter.errors.size(), 1);
+    QVERIFY(p.prompter.errors.first().contains(u"壊れた.png"_qs));
+    QCOMPARE(p.window.face(LayoutKind::TT)->Picture().cacheKey(), before);
+    QVERIFY(p.window.BackImageNames()[0].isEmpty());
+    QVERIFY(p.prompter.openQuestions.first().filter.contains(u"*.PNG"_qs));
+}
+
+void tst_TfrmPreView::pictureFromFile()
+{
+    Preview p;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"design.png"_qs);
+    QImage design(100, 148, QImage::Format_RGB32);
+    design.fill(QColor(10, 200, 30));
+    QVERIFY(design.save(path));
+
+    p.prompter.openAnswers << path;
+    QTest::mouseClick(p.ui.Button2, Qt::LeftButton);
+    QVERIFY(p.prompter.errors.isEmpty());
+    QCOMPARE(p.window.BackImageNames()[0], path);
+    QCOMPARE(p.ui.edtBackImageName->text(), u"design.png"_qs);
+    const QImage face = p.window.face(LayoutKind::TT)->grab().toImage();
+    QCOMPARE(face.pixelColor(5, 5), QColor(10, 200, 30));
+
+    QTest::mouseClick(p.ui.Button3, Qt::LeftButton);
+    QVERIFY(p.window.face(LayoutKind::TT)->Picture().isNull());
+    QCOMPARE(p.window.BackImageNames()[0], path);
+}
+
+QTEST_MAIN(tst_TfrmPreView)
+#include "tst_TfrmPreView.moc"
