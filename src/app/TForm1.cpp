@@ -186,6 +186,7 @@ void TForm1::createStatusBar()
 
 void TForm1::connectCommands()
 {
+    createPaperCommands();
     connect(ui->Button2, &QPushButton::clicked, this, &TForm1::LoadBtnClick);
     connect(ui->O1, &QAction::triggered, this, &TForm1::LoadBtnClick);
     connect(ui->J1, &QAction::triggered, this, &TForm1::J1Click);
@@ -575,6 +576,7 @@ void TForm1::btnPrintClick()
                                                 : PaperKind::Postcard;
     parameters.kind = currentLayoutKind();
     parameters.noSetPrinter = ui->P2->isChecked();
+    parameters.proof = m_proofRun;
     try {
         job.btnPrintClick(parameters);
     } catch (const std::exception& error) {

@@ -104,6 +104,9 @@ public Q_SLOTS:
     void V1Click();
     void E1Click();
     void rdoYokoOkiClick();
+    // "見本印刷" and "位置合わせ用紙を印刷".
+    void ProofPrintClick();
+    void CalibrationSheetClick();
 
     void TntStringGrid1SelectCell(int column, int row);
     void TntStringGrid1MouseMove();
@@ -134,6 +137,7 @@ private:
     void showProgress(int percent);
     void gridAboutToReset();
     void gridWasReset();
+    void createPaperCommands();
 
     std::unique_ptr<Ui::TForm1> ui;
     Prompter* m_prompter;
@@ -155,6 +159,7 @@ private:
     QString m_settingsFilePath;
     QString m_helpFilePath;
     bool m_shown = false;
+    bool m_proofRun = false; // the print run in hand is a proof
 
     // The grid's current cell and selected rows, kept across a redraw of the grid.
     int m_keptColumn = 1;
