@@ -66,6 +66,11 @@ QString AddressBook::LockedFileMessage()
     return QStringLiteral("他のアプリケーションで開かれています。");
 }
 
+QString AddressBook::DamagedFileMessage()
+{
+    return QStringLiteral("ファイルの一部が読めませんでした（破損している可能性があります）");
+}
+
 AddressBook::LoadResult AddressBook::LoadWorkbook(const QString& path)
 {
     if (IsLockedFile(path))
@@ -124,7 +129,7 @@ AddressBook::LoadResult AddressBook::LoadWorkbook(const QString& path)
         m_tabs = m_tabs.mid(0, keep);
     Q_EMIT tabsChanged();
     setCutCells(m_cutCells);
-    return LoadResult::Loaded;
+    return reader.damaged() ? LoadResult::Damaged : LoadResult::Loaded;
 }
 
 void AddressBook::XBiff1ReadSheetName(const QString& name)

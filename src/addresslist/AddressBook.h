@@ -54,11 +54,15 @@ public:
     enum class LoadResult
     {
         Loaded,
-        Locked
+        Locked,
+        Damaged // loaded as far as the file could be read
     };
+    // What the user is told when a workbook could be read only in part.
+    static QString DamagedFileMessage();
     // Reads a workbook into the sheets and shows sheet 1. Throws XBiffError when the reader
     // fails; the sheets then keep what was read and the tabs keep the names read so far,
-    // while the current data file stays as it was.
+    // while the current data file stays as it was. A damaged or cut file loads the cells
+    // before the damage and answers Damaged.
     LoadResult LoadWorkbook(const QString& path);
 
     // Cells cut by the last load (CutLongCell); a load that cut any emits cellsCut at its end.

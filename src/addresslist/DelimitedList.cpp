@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QtEndian>
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -48,7 +49,8 @@ QString upperSuffix(const QString& path)
 
 QString OpenFilter()
 {
-    return QStringLiteral("CSV;CSVU(*.csv;*.csvu)|*.CSV;*.CSVU|すべて(*.*)|*.*");
+    return QStringLiteral(
+        "CSV;CSVU;テキスト(*.csv;*.csvu;*.txt)|*.CSV;*.CSVU;*.TXT|すべて(*.*)|*.*");
 }
 
 QString SaveFilter()
@@ -60,7 +62,7 @@ QString SaveFilter()
 bool IsDelimitedListFile(const QString& path)
 {
     const QString suffix = upperSuffix(path);
-    return suffix == u"CSV" || suffix == u"CSVU";
+    return suffix == u"CSV" || suffix == u"CSVU" || suffix == u"TXT";
 }
 
 QStringList HeaderCells(const QString& line)
@@ -91,16 +93,34 @@ int SetGridFromLines(AddressGrid& grid, const QStringList& lines)
     int cut = 0;
     const bool marked = !lines.isEmpty() && lines.front().contains(u"宛先|");
     const int first = marked ? 1 : 0;
+    QStringList header = marked ? HeaderCells(lines.front()) : QStringList();
+    for (QString& cell : header)
+        cut += AddressBook::CutLongCell(cell) ? 1 : 0;
     // An unquoted space stays inside its cell: lists written by spreadsheet programs do not
     // quote "山田 太郎".
     std::vector<QStringList> rows;
     rows.reserve(size_t(lines.size()));
-    int columns = Columns;
     for (qsizetype k = first; k < lines.size(); ++k) {
         rows.push_back(RowText::read(lines[k], false, WidestRow));
         for (QString& cell : rows.back())
             cut += AddressBook::CutLongCell(cell) ? 1 : 0;
-        columns = qMax(columns, int(rows.back().size()));
+    }
+    // Lists saved here start with the fixed column, whose header field is blank. A list from
+    // elsewhere ("宛先,郵便番号,…") has no such column: its cells go from column 1 on, and the
+    // fixed column numbers the rows as it does for a workbook.
+    const QString firstField = marked                                   ? header.front()
+                               : rows.empty() || rows.front().isEmpty() ? QString()
+                                                                        : rows.front().front();
+    const bool blank = std::all_of(firstField.cbegin(), firstField.cend(),
+                                   [](QChar c) { return c.unicode() <= 0x20; });
+    const int shift = blank ? 0 : 1;
+    int columns = Columns + shift;
+    for (QStringList& cells : rows) {
+        if (shift) {
+            cells = cells.mid(0, WidestRow - 1);
+            cells.prepend(QString());
+        }
+        columns = qMax(columns, int(cells.size()));
     }
 
     grid.beginUpdate();
@@ -112,14 +132,17 @@ int SetGridFromLines(AddressGrid& grid, const QStringList& lines)
     for (int r = 0; r < grid.rowCount(); ++r)
         grid.clearRow(r);
     if (marked) {
-        QStringList header = HeaderCells(lines.front());
-        for (int i = 0; i < Columns; ++i) {
-            cut += AddressBook::CutLongCell(header[i]) ? 1 : 0;
-            grid.setCell(i, 0, header[i]);
-        }
+        for (int i = 0; i < Columns; ++i)
+            grid.setCell(i + shift, 0, header[i]);
     }
-    for (size_t k = 0; k < rows.size(); ++k)
-        grid.setRowCells(int(k) + first, rows[k]);
+    for (size_t k = 0; k < rows.size(); ++k) {
+        const int row = int(k) + first;
+        if (shift)
+            rows[k][0] = row == 0 ? QStringLiteral(" ") : QString::number(row);
+        grid.setRowCells(row, rows[k]);
+    }
+    if (marked && shift)
+        grid.setCell(0, 0, QStringLiteral(" "));
 
     grid.setColumnWidth(0, FixedColumnWidth);
     for (int c = 1; c < columns; ++c)
@@ -192,16 +215,6 @@ QString DefaultSaveName(const QString& tabCaption)
     // The caption keeps characters that code page 932 lacks: a file name with "?" in it
     // would help nobody.
     return (tabCaption.isEmpty() ? QStringLiteral("Sheet1") : tabCaption) + QStringLiteral(".txt");
-}
-
-LoadStatus OpenDelimitedList(AddressBook& book, Prompter& prompter, QString* path)
-{
-    const QString chosen = prompter.openFileName(OpenFilter(), QString());
-    if (path)
-        *path = chosen;
-    if (chosen.isEmpty() || !IsDelimitedListFile(chosen))
-        return LoadStatus::NotChosen;
-    return LoadDelimitedList(book, chosen, prompter);
 }
 
 bool SaveDelimitedList(const AddressGrid& grid, const QString& tabCaption, Prompter& prompter)

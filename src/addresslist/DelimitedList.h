@@ -30,7 +30,7 @@ enum class LoadStatus
     NotChosen // the dialog was cancelled or the file is not a delimited list
 };
 
-// True for ".CSV" and ".CSVU" in any letter case.
+// True for ".CSV", ".CSVU" and ".TXT" (the list saved as text) in any letter case.
 bool IsDelimitedListFile(const QString& path);
 
 // Loads a delimited text file into the grid: the tabs are reduced to one and the sheets
@@ -63,10 +63,6 @@ bool SaveCsvu(const AddressGrid& grid, const QString& path, QString* error);
 
 // The name proposed when saving: the tab caption, or "Sheet1" without one, + ".txt".
 QString DefaultSaveName(const QString& tabCaption);
-
-// "住所録を開く(&J)": asks for a file and loads it when it is a delimited list. *path
-// receives the chosen file.
-LoadStatus OpenDelimitedList(AddressBook& book, Prompter& prompter, QString* path = nullptr);
 
 // "住所録を保存(&H)": asks for a name (the dialog asks before replacing a file) and saves
 // the grid; a failure is shown in the error box. True when the file was written.

@@ -1,5 +1,6 @@
 #include "addresslist/DelimitedText.h"
 
+#include "addresslist/RowText.h"
 #include "common/cp932.h"
 
 namespace DelimitedText {
@@ -16,14 +17,13 @@ enum class CellState
 {
     Start,    // before a cell: blanks, a quote or the cell's first character
     Unquoted, // runs to the next ","
-    Quoted,   // runs to the closing quote, doubled quotes inside
     Ignored   // after a NUL outside quotes: the row reader stops there
 };
 
 // Finds the lines of `n` units. `unit(i)` gives unit i (a byte or a UTF-16 code unit) and
 // `separatorWidth(i)` the number of units of a U+2028 starting at i (0 when there is none).
-// The cell states follow the row reader that later splits each line, so a quote that opens
-// a cell there is the one that lets a line break through here.
+// The cell states follow the row reader that later splits each line, so a quoted cell that
+// it reads whole is the one that lets a line break through here.
 template <typename UnitAt, typename SeparatorWidth>
 QList<Range> splitLines(qsizetype n, UnitAt unit, SeparatorWidth separatorWidth, int maxLines,
                         bool* truncated)
@@ -33,11 +33,9 @@ QList<Range> splitLines(qsizetype n, UnitAt unit, SeparatorWidth separatorWidth,
         *truncated = *truncated || n > 0;
         return lines;
     }
-    // A quote still open at a line break is only carried over when some quote follows;
-    // otherwise it was never closed and the break ends the line as usual.
-    qsizetype lastQuote = n - 1;
-    while (lastQuote >= 0 && unit(lastQuote) != u'"')
-        --lastQuote;
+    const auto lineBreakAt = [&](qsizetype i) {
+        return unit(i) == u'\r' || unit(i) == u'\n' || separatorWidth(i) > 0;
+    };
 
     CellState state = CellState::Start;
     qsizetype begin = 0;
@@ -52,10 +50,6 @@ QList<Range> splitLines(qsizetype n, UnitAt unit, SeparatorWidth separatorWidth,
         else
             breakWidth = separatorWidth(i);
         if (breakWidth > 0) {
-            if (state == CellState::Quoted && i < lastQuote) {
-                i += breakWidth;
-                continue;
-            }
             lines.append({begin, i});
             i += breakWidth;
             begin = i;
@@ -68,26 +62,25 @@ QList<Range> splitLines(qsizetype n, UnitAt unit, SeparatorWidth separatorWidth,
         }
         switch (state) {
         case CellState::Start:
-            if (c == u'"')
-                state = CellState::Quoted;
-            else if (c == 0)
-                state = CellState::Ignored;
-            else if (c != u',' && c > 0x20)
+            if (c == u'"') {
+                // A closed quoted cell keeps its line breaks; an unclosed quote is text.
+                const qsizetype close = RowText::ListQuoteEnd(n, i, unit, lineBreakAt);
+                if (close >= 0) {
+                    i = close + 1;
+                    continue;
+                }
                 state = CellState::Unquoted;
+            } else if (c == 0) {
+                state = CellState::Ignored;
+            } else if (c != u',' && c > 0x20) {
+                state = CellState::Unquoted;
+            }
             break;
         case CellState::Unquoted:
             if (c == u',')
                 state = CellState::Start;
             else if (c == 0)
                 state = CellState::Ignored;
-            break;
-        case CellState::Quoted:
-            if (c == u'"') {
-                if (i + 1 < n && unit(i + 1) == u'"')
-                    ++i;
-                else
-                    state = CellState::Start;
-            }
             break;
         case CellState::Ignored:
             break;

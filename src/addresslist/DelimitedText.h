@@ -26,10 +26,11 @@ struct Lines
 };
 
 // Lines end at CR LF, CR, LF or U+2028; a break after the last line adds no empty line. A
-// line break inside a quoted cell (a double quote opening a cell, closed later in the file)
-// belongs to the cell, so cells holding line breaks read back as written. At most maxLines
-// lines are returned. `complete` is false when `bytes` is only the start of a longer file:
-// the last, possibly cut, line is then left out. Odd-length UTF-16 loses its last byte;
+// line break inside a quoted cell (a double quote opening a cell, closed by a quote that a
+// delimiter or a line end follows, RowText::ListQuoteEnd) belongs to the cell, so cells
+// holding line breaks read back as written; a quote that never closes so ends with its line. At
+// most maxLines lines are returned. `complete` is false when `bytes` is only the start of a longer
+// file: the last, possibly cut, line is then left out. Odd-length UTF-16 loses its last byte;
 // invalid bytes decode to replacement characters.
 Lines ReadLines(QByteArrayView bytes, int maxLines, bool complete = true);
 

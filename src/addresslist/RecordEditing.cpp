@@ -10,6 +10,8 @@ namespace RecordEditing {
 
 namespace {
 
+// The columns of a record; a row is never written shorter, so an emptied cell among them
+// keeps its space.
 constexpr int SheetRowColumns = 11;
 
 // QuoteField neither doubles an inner double quote nor quotes a line break or another
@@ -39,8 +41,15 @@ void WriteBack(AddressGrid& grid, const HeaderColumns& columns, int row,
 
 QString SheetRow(const AddressGrid& grid, int row)
 {
+    // Every column that holds something: a note column beyond the record's cells stays.
+    int last = SheetRowColumns;
+    for (int c = grid.columnCount() - 1; c > last; --c)
+        if (!grid.cell(c, row).isEmpty()) {
+            last = c;
+            break;
+        }
     QString text;
-    for (int c = 1; c <= SheetRowColumns; ++c)
+    for (int c = 1; c <= last; ++c)
         text += SheetCell(grid.cell(c, row)) + u',';
     return text + QStringLiteral("\" \"");
 }

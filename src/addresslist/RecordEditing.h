@@ -31,9 +31,9 @@ QString OpeningText(const QString& value);
 void WriteBack(AddressGrid& grid, const HeaderColumns& columns, int row,
                const AddressRecord& edited);
 
-// The workbook sheet row that grid row `row` shows, rebuilt from grid columns 1 to 11 and a
-// closing cell holding one space; later columns of the sheet row are not kept. An empty cell
-// becomes one space. Every cell reads back as it was.
+// The workbook sheet row that grid row `row` shows, rebuilt from grid column 1 to the last
+// one holding something (at least column 11) and a closing cell holding one space. An empty
+// cell becomes one space. Every cell reads back as it was.
 QString SheetRow(const AddressGrid& grid, int row);
 // Puts `text` at `row` of `sheet`, adding blank rows before it when the sheet is shorter.
 void ReplaceSheetRow(AddressSheet& sheet, int row, const QString& text);

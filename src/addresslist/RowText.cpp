@@ -54,10 +54,14 @@ QStringList read(QStringView text, bool spaceSplits, qsizetype maxCells)
         while (p < n && isBlank(text[p]))
             ++p;
     };
+    const auto unit = [&](qsizetype i) { return text[i].unicode(); };
+    const auto lineBreakAt = [&](qsizetype i) {
+        return text[i] == u'\r' || text[i] == u'\n' || text[i].unicode() == 0x2028;
+    };
     skipBlanks();
     while (!atEnd() && cells.size() != maxCells) {
         QString cell;
-        if (text[p] == u'"') {
+        if (text[p] == u'"' && (spaceSplits || ListQuoteEnd(n, p, unit, lineBreakAt) >= 0)) {
             ++p;
             while (p < n) {
                 if (text[p] == u'"') {

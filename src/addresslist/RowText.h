@@ -16,6 +16,31 @@ QString write(const QStringList& cells);
 // cells) unless `spaceSplits` is false, when it runs to the next "," with the blanks at its
 // end dropped. A "," as last character adds one empty cell. Outside quotes a NUL ends the
 // text. Reading stops after `maxCells` cells when that is not negative.
+// With `spaceSplits` false (the lines of a list file) a quote opens a quoted cell only when
+// the cell closes by ListQuoteEnd; otherwise the quote is part of an unquoted cell.
 QStringList read(QStringView text, bool spaceSplits = true, qsizetype maxCells = -1);
+
+// Where the quoted cell of a list file that opens at unit `open` closes: the index of its
+// closing quote, which only a delimiter ("," after blanks), a line break (`lineBreakAt`), a
+// NUL or the end of the `n` units may follow; a doubled quote stands for one quote. -1 when
+// the cell never closes so, at a lone quote followed by other text or at the end: the quote
+// that opened it is then plain text, so a stray quote cannot swallow the following lines.
+template <typename UnitAt, typename LineBreakAt>
+qsizetype ListQuoteEnd(qsizetype n, qsizetype open, UnitAt unit, LineBreakAt lineBreakAt)
+{
+    for (qsizetype j = open + 1; j < n; ++j) {
+        if (unit(j) != u'"')
+            continue;
+        if (j + 1 < n && unit(j + 1) == u'"') {
+            ++j;
+            continue;
+        }
+        qsizetype k = j + 1;
+        while (k < n && (unit(k) == u' ' || unit(k) == u'\t'))
+            ++k;
+        return k == n || unit(k) == u',' || unit(k) == 0 || lineBreakAt(k) ? j : -1;
+    }
+    return -1;
+}
 
 } // namespace RowText

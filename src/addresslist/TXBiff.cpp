@@ -3,6 +3,7 @@
 #include "addresslist/BiffNumbers.h"
 #include "addresslist/ByteCursor.h"
 #include "addresslist/CompoundDocument.h"
+#include "addresslist/SharedStrings.h"
 #include "addresslist/XBiffError.h"
 #include "common/cp932.h"
 
@@ -157,18 +158,30 @@ class TXBiff::Read
 {
 public:
     Read(TXBiff& owner, QByteArrayView bytes, Layout layout)
-        : m_owner(owner), m_in(bytes), m_layout(layout)
+        : m_owner(owner), m_bytes(bytes), m_in(bytes), m_layout(layout)
     {}
 
     void run()
     {
         firstScan();
         while (!m_in.atEnd()) {
+            const qsizetype start = m_in.pos();
             record();
+            if (!m_in.ok() && !m_cutNoted) {
+                // The stream ends inside this record. Zero bytes there are padding.
+                m_cutNoted = true;
+                const QByteArrayView tail = m_bytes.sliced(start);
+                if (std::any_of(tail.begin(), tail.end(), [](char c) { return c != 0; }))
+                    m_owner.m_damaged = true;
+            }
             report();
             if (m_cancel)
                 break;
         }
+        // Every writer ends the stream with an EOF record (zero padding aside), after the
+        // sheets the globals name; a stream that does not was cut.
+        if (!m_cancel && m_sawBof && (m_lastRecord != kEof || m_sheetNo < m_sheetNames))
+            m_owner.m_damaged = true;
         m_owner.m_progress = 0;
         if (m_owner.OnProgress)
             m_owner.OnProgress(0);
@@ -193,6 +206,8 @@ private:
             if (type == kWorksheetType)
                 ++m_sheetNo;
             m_substreams.append(type);
+            m_sawBof = true;
+            m_lastRecord = word;
             return;
         }
         m_in.seek(m_in.size());
@@ -221,6 +236,8 @@ private:
         const quint16 length = m_in.u16();
         if (!m_in.ok())
             return; // a record header cut off by the end of the stream
+        if (number != 0 || length != 0)
+            m_lastRecord = number;
         if (number == kSst) {
             sharedStrings(length);
             return;
@@ -465,8 +482,10 @@ private:
         const int col = body.u16();
         body.skip(2);
         const quint32 index = body.u32();
-        if (body.ok() && index < quint32(m_sst.size()))
-            cell(row, col, 0, m_sst[qsizetype(index)]);
+        if (body.ok() && index < quint64(m_sst.size()))
+            cell(row, col, 0, [this, index] { return m_sst.at(qsizetype(index)); });
+        else if (body.ok() && m_sst.cutShort())
+            m_owner.m_damaged = true; // the string was lost with the end of a broken table
     }
 
     void rk(ByteCursor& body)
@@ -522,6 +541,7 @@ private:
         }
         if (!body.ok() && name.isEmpty())
             return;
+        ++m_sheetNames;
         if (m_owner.OnReadSheetName)
             m_owner.OnReadSheetName(name);
     }
@@ -542,14 +562,13 @@ private:
         m_substreams.append(type);
     }
 
-    // The SST body and the CONTINUE records after it, joined, with the end of each piece: a
-    // string may run over a piece's end and go on after a fresh option byte.
+    // The SST body and the CONTINUE records after it: a string may run over a piece's end
+    // and go on after a fresh option byte. The pieces stay in the stream.
     void sharedStrings(quint16 length)
     {
         if (length > kMaxSstPiece)
             throw XBiffError(XBiffError::unknownFormat());
-        QByteArray joined = m_in.bytes(length).toByteArray();
-        QList<qsizetype> bounds{joined.size()};
+        std::vector<QByteArrayView> pieces{m_in.bytes(length)};
         quint16 next = 0;
         while (m_in.peekU16(&next) && next == kContinue) {
             m_in.skip(2);
@@ -558,94 +577,13 @@ private:
                 break;
             if (pieceLength > kMaxSstPiece)
                 throw XBiffError(XBiffError::unknownFormat());
-            joined.append(m_in.bytes(pieceLength));
-            bounds.append(joined.size());
+            pieces.push_back(m_in.bytes(pieceLength));
         }
-        m_sst = parseSst(joined, bounds);
-    }
-
-    static QStringList parseSst(QByteArrayView joined, const QList<qsizetype>& bounds)
-    {
-        QStringList table;
-        ByteCursor in(joined);
-        in.skip(8); // total and unique counts
-        qsizetype k = 0;
-        while (in.ok() && !in.atEnd()) {
-            qint64 extra = 0;
-            try {
-                table.append(sstString(in, bounds, k, extra));
-            } catch (const std::exception&) {
-                break; // the table keeps the strings completed so far
-            }
-            if (in.remaining() < extra)
-                break;
-            in.skip(extra);
-            while (k + 1 < bounds.size() && in.pos() >= bounds[k])
-                ++k;
-        }
-        return table;
-    }
-
-    // One shared string starting at the cursor; `extra` is the size of its formatting runs
-    // and phonetic data. A short read throws.
-    static QString sstString(ByteCursor& in, const QList<qsizetype>& bounds, qsizetype& k,
-                             qint64& extra)
-    {
-        auto boundary = [&] { return k < bounds.size() ? bounds[k] : in.size(); };
-        auto exact = [&](qint64 count) {
-            const QByteArrayView bytes = in.bytes(count);
-            if (!in.ok())
-                throw XBiffError(XBiffError::streamReadError());
-            return bytes;
-        };
-        auto exactU8 = [&] { return quint8(exact(1)[0]); };
-        auto exactU16 = [&] {
-            const QByteArrayView b = exact(2);
-            return quint16(quint8(b[0]) | (quint8(b[1]) << 8));
-        };
-
-        const qint64 count = exactU16();
-        quint8 options = exactU8();
-        qint64 runs = 0;
-        qint64 phonetic = 0;
-        if (options & 0x08)
-            runs = exactU16();
-        if (options & 0x04) {
-            const QByteArrayView b = exact(4);
-            phonetic = qint64(quint8(b[0])) | (qint64(quint8(b[1])) << 8) |
-                       (qint64(quint8(b[2])) << 16) | (qint64(quint8(b[3])) << 24);
-        }
-        extra = 4 * runs + phonetic;
-
-        int width = (options & 0x01) ? 2 : 1;
-        qint64 byteCount = count * width;
-        bool continued = false;
-        if (in.pos() + byteCount > boundary()) {
-            byteCount = std::max<qint64>(0, boundary() - in.pos());
-            continued = true;
-            ++k;
-        }
-        QByteArrayView bytes = exact(byteCount);
-        QString text = width == 2 ? utf16Le(bytes, true) : QString::fromLatin1(bytes);
-        qint64 due = count;
-        while (continued) {
-            due -= bytes.size() / width;
-            options = exactU8();
-            width = (options & 0x01) ? 2 : 1;
-            byteCount = due * width;
-            if (in.pos() + byteCount > boundary()) {
-                byteCount = std::max<qint64>(0, boundary() - in.pos());
-                ++k;
-            } else {
-                continued = false;
-            }
-            bytes = exact(byteCount);
-            text += width == 2 ? utf16Le(bytes, true) : QString::fromLatin1(bytes);
-        }
-        return text;
+        m_sst.read(std::move(pieces));
     }
 
     TXBiff& m_owner;
+    QByteArrayView m_bytes;
     ByteCursor m_in;
     Layout m_layout;
     int m_sheetNo = 0;
@@ -653,7 +591,11 @@ private:
     qint64 m_percentUntil = 0;
     QList<quint16> m_substreams; // types of the BOFs not yet closed by their EOF, innermost last
     int m_codePage = kDefaultCodePage;
-    QStringList m_sst;
+    SharedStrings m_sst;
+    int m_sheetNames = 0;
+    bool m_sawBof = false;
+    quint16 m_lastRecord = 0;
+    bool m_cutNoted = false;
     int m_lastRow = 0;
     int m_lastCol = 0;
     int m_lastAttr = 0;
@@ -664,31 +606,34 @@ private:
 void TXBiff::LoadFromFile(const QString& fileName)
 {
     m_fileName = fileName;
-    {
-        const CompoundDocument document(fileName);
-        if (document.isOpen()) {
-            bool unreadable = false;
-            if (std::optional<LargeBuffer> stream = document.workbookStream(&unreadable)) {
-                run(stream->view(), Layout::Biff3To7);
-                return;
-            }
-            if (unreadable)
-                throw XBiffError(XBiffError::openFailed());
+    m_damaged = false;
+    CompoundDocument document(fileName);
+    if (!document.fileReadable())
+        throw XBiffError(XBiffError::openFailed());
+    if (document.isCompound()) {
+        if (const std::optional<CompoundDocument::Stream> stream = document.workbookStream()) {
+            run(stream->bytes, Layout::Biff3To7);
+            if (!stream->complete)
+                m_damaged = true;
+            return;
         }
     }
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw XBiffError(XBiffError::openFailed());
-    LargeBuffer bytes(file.size());
-    if (!bytes.resize(file.size()) || file.read(bytes.data(), bytes.size()) != bytes.size())
-        throw XBiffError(XBiffError::openFailed());
-    file.close();
-    run(bytes.view(), Layout::Biff2);
+    // Without a workbook stream the file's own bytes are read. In a broken container (a cut
+    // file mostly) that reads the stream's first sectors, which writers put one after another.
+    if (document.isDamaged()) {
+        // Past the container's header, whose sector size (9) reads as a BIFF2 BOF.
+        const QByteArrayView bytes = document.fileBytes();
+        run(bytes.sliced(std::min<qsizetype>(bytes.size(), 512)), Layout::Biff2);
+        m_damaged = true;
+        return;
+    }
+    run(document.fileBytes(), Layout::Biff2);
 }
 
 void TXBiff::LoadFromBytes(QByteArrayView bytes)
 {
     m_fileName.clear();
+    m_damaged = false;
     run(bytes, Layout::Biff2);
 }
 

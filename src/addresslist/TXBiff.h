@@ -41,6 +41,9 @@ public:
     QString fileName() const { return m_fileName; }
     // The last percentage reported, 0 to 100.
     int progress() const { return m_progress; }
+    // The last read stopped at a cut or broken record or container: what came before it was
+    // reported, the rest of the file could not be read.
+    bool damaged() const { return m_damaged; }
 
 private:
     // How FORMULA, STRING and the 8-bit era texts are laid out.
@@ -55,4 +58,5 @@ private:
 
     QString m_fileName;
     int m_progress = 0;
+    bool m_damaged = false;
 };

@@ -12,6 +12,24 @@ qint64 FileSize(const QString& path)
     return info.exists() ? info.size() : -1;
 }
 
+namespace {
+
+// The locale's long time names the time zone and, in Japanese, reads "9時35分33秒"; the
+// clock the user sees is the short time with its seconds: "9:35:33".
+QString plainLongTimeFormat(const QLocale& locale)
+{
+    QString format = locale.timeFormat(QLocale::ShortFormat);
+    if (format.contains(u's'))
+        return format;
+    const qsizetype minutes = format.indexOf(QLatin1String("mm"));
+    if (minutes < 1)
+        return locale.timeFormat(QLocale::LongFormat);
+    format.insert(minutes + 2, format[minutes - 1] + QStringLiteral("ss"));
+    return format;
+}
+
+} // namespace
+
 QString LastWriteText(const QString& path, const QLocale& locale)
 {
     const QFileInfo info(path);
@@ -21,7 +39,7 @@ QString LastWriteText(const QString& path, const QLocale& locale)
     if (!time.isValid())
         return QString();
     return locale.toString(time.date(), QLocale::ShortFormat) + u' ' +
-           locale.toString(time.time(), QLocale::LongFormat);
+           locale.toString(time.time(), plainLongTimeFormat(locale));
 }
 
 bool IsWorkbookFile(const QString& path)

@@ -11,7 +11,8 @@ namespace DataFileInfo {
 // Size in bytes; -1 when the file is not there.
 qint64 FileSize(const QString& path);
 
-// The last-write time in local time: the locale's short date, " ", its long time. Read from
+// The last-write time in local time: the locale's short date, " ", its time with seconds
+// and without a zone ("2026/12/07 9:35:33"). Read from
 // the file's attributes, so a read-only file shows its time too; empty only when the file
 // is not there.
 QString LastWriteText(const QString& path, const QLocale& locale = QLocale());

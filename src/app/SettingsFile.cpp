@@ -131,6 +131,7 @@ bool SettingsFile::ReadSettings(const QString& path, SettingsState& state, Layou
         state.hoseiY = cp932::toUnicode(NthField(bytes, 2).field);
     }
     r.readBool(Option, QStringLiteral("BarCode"), o.useCustomerBarcode);
+    r.readBool(Option, QStringLiteral("BarCodeFromAddress"), o.barcodeFromAddress);
     // Not a whole number from 0 to 3: the radio buttons stay as they are.
     if (const auto v = r.value(Option, QStringLiteral("ReadData"))) {
         const auto kind = strictInt(*v);
@@ -142,9 +143,9 @@ bool SettingsFile::ReadSettings(const QString& path, SettingsState& state, Layou
     layouts.LoadLayoutTable(ini);
 
     for (int k = 0; k < 4; ++k) {
-        const auto v =
-            r.value(FileSection, QStringLiteral("BackImageFile") + QLatin1String(KindNames[k]));
-        state.backImage[size_t(k)] = v && QFileInfo::exists(*v) ? *v : QString();
+        const QString v = ReadPathSetting(
+            ini, FileSection, QStringLiteral("BackImageFile") + QLatin1String(KindNames[k]));
+        state.backImage[size_t(k)] = !IsMissingValue(v) && QFileInfo::exists(v) ? v : QString();
     }
     return readable;
 }
@@ -167,8 +168,9 @@ bool SettingsFile::WriteSettings(const QString& path, const SettingsState& state
     put(Form, QStringLiteral("PreViewTop"), QString::number(preview.y()));
     for (int k = 0; k < 4; ++k)
         if (!state.backImage[size_t(k)].isEmpty())
-            put(FileSection, QStringLiteral("BackImageFile") + QLatin1String(KindNames[k]),
-                state.backImage[size_t(k)]);
+            WritePathSetting(ini, FileSection,
+                             QStringLiteral("BackImageFile") + QLatin1String(KindNames[k]),
+                             state.backImage[size_t(k)]);
 
     const SessionOptions& o = state.options;
     put(Menu, QStringLiteral("NameSpacing"), BoolText(o.spaceBetweenName));
@@ -187,11 +189,12 @@ bool SettingsFile::WriteSettings(const QString& path, const SettingsState& state
         put(Menu, QStringLiteral("ZipInBoxes") + QLatin1String(KindNames[k]),
             BoolText(o.zipInBoxes[size_t(k)]));
     if (!state.dataFile.isEmpty())
-        put(FILESection, QStringLiteral("DataFile"), state.dataFile);
+        WritePathSetting(ini, FILESection, QStringLiteral("DataFile"), state.dataFile);
     put(Option, QStringLiteral("Paper"), QString::number(state.paper));
     put(Option, QStringLiteral("StartOfPaper"), state.startOfPaper);
     put(Option, QStringLiteral("Hosei"), state.hoseiX + u',' + state.hoseiY);
     put(Option, QStringLiteral("BarCode"), BoolText(o.useCustomerBarcode));
+    put(Option, QStringLiteral("BarCodeFromAddress"), BoolText(o.barcodeFromAddress));
     put(Option, QStringLiteral("ReadData"), QString::number(int(state.layoutKind)));
     layouts.SaveLayoutTable(ini);
     return ini.save(error);

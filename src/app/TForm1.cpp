@@ -6,12 +6,16 @@
 #include "addresslist/XBiffError.h"
 #include "app/DataFileInfo.h"
 #include "app/TForm1PrintHost.h"
+#include "app/TfrmAddressCheck.h"
 #include "app/TfrmEditData.h"
 #include "app/TfrmInfomation.h"
 #include "app/TfrmOption.h"
 #include "app/WindowPlacement.h"
 #include "common/Prompter.h"
 #include "common/SettingsText.h"
+#include "postal/AddressCheck.h"
+#include "postal/AddressNumber.h"
+#include "postal/PostalIndex.h"
 #include "preview/TfrmPreView.h"
 #include "print/PrintJob.h"
 #include "print/QPrinterDevice.h"
@@ -33,9 +37,11 @@
 #include <QUrl>
 
 namespace {
-const QString OpenFilter =
-    QStringLiteral("エクセル(*.xls)|*.XLS|CSVU(*.csvu;*.csv)|*.CSV;*.CSVU|すべて(*.*)|*.*");
+const QString OpenFilter = QStringLiteral(
+    "エクセル(*.xls)|*.XLS|CSVU(*.csvu;*.csv;*.txt)|*.CSV;*.CSVU;*.TXT|すべて(*.*)|*.*");
 const QString PrintingCaption = QStringLiteral("印刷中断");
+const QString UnsavedEditsQuestion =
+    QStringLiteral("変更された住所録が保存されていません。終了しますか");
 constexpr int StatusPanelWidths[3] = {50, 200, 50};
 } // namespace
 
@@ -205,6 +211,7 @@ void TForm1::connectCommands()
     connect(ui->H1, &QAction::triggered, this, &TForm1::H1Click);
     connect(ui->V1, &QAction::triggered, this, &TForm1::V1Click);
     connect(ui->E1, &QAction::triggered, this, &TForm1::E1Click);
+    connect(ui->K1, &QAction::triggered, this, &TForm1::K1Click);
     // P2 and R1 are checkable: the menu inverts their marks itself.
     for (QRadioButton* radio : {ui->rdoYokoOki, ui->rdoTateOki, ui->rdoYokoGaki, ui->rdoTateGaki})
         connect(radio, &QRadioButton::clicked, this, &TForm1::rdoYokoOkiClick);
@@ -226,7 +233,7 @@ void TForm1::FormShow()
     if (!ui->R1->isChecked())
         return;
     const QString dataFile =
-        SettingsText::ReadSetting(m_settingsFilePath, QStringLiteral("FILE"), "DataFile");
+        SettingsText::ReadPathSetting(m_settingsFilePath, QStringLiteral("FILE"), "DataFile");
     if (SettingsText::IsMissingValue(dataFile) || !QFileInfo::exists(dataFile))
         return;
     loadByExtension(dataFile);
@@ -256,7 +263,7 @@ SettingsState TForm1::currentSettings() const
 {
     SettingsState s;
     s.geometry = geometry();
-    s.previewPosition = m_previewPosition;
+    s.previewPosition = frmPreView->isVisible() ? frmPreView->pos() : m_previewPosition;
     s.noSetPrinter = ui->P2->isChecked();
     s.reopenLastList = ui->R1->isChecked();
     s.options = m_options;
@@ -310,13 +317,20 @@ void TForm1::showEvent(QShowEvent* event)
 
 void TForm1::FormCloseQuery(bool& canClose)
 {
-    canClose = m_prompter->confirm(QStringLiteral("終了しますか"));
+    canClose =
+        m_prompter->confirm(m_listEdited ? UnsavedEditsQuestion : QStringLiteral("終了しますか"));
     if (canClose && !m_settingsFilePath.isEmpty())
         canClose = WriteSettings();
 }
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
+    // Closing during a run is the abort button's question; the run ends, the window stays.
+    if (ui->btnExit->text() == PrintingCaption) {
+        btnExitClick();
+        event->ignore();
+        return;
+    }
     bool canClose = true;
     FormCloseQuery(canClose);
     if (canClose)
@@ -342,9 +356,22 @@ void TForm1::LoadBtnClick()
     const QString path = m_prompter->openFileName(OpenFilter, QStringLiteral("xls"));
     if (path.isEmpty())
         return;
-    if (!loadByExtension(path))
+    // A list from a spreadsheet (.csv) or our own text save (.txt) is read like a CSVU list.
+    const bool workbook = DataFileInfo::IsWorkbookFile(path);
+    if (!workbook && !DelimitedList::IsDelimitedListFile(path))
         setStatusPanel(2, QStringLiteral("エクセルファイルかCSVUファイルに対応しています"));
+    else if (!confirmDiscardEdits())
+        return;
+    else if (workbook)
+        LoadWorkbook(path);
+    else
+        LoadDelimitedList(path);
     ui->TntRichEdit1->setText(m_book.grid().rowText(1));
+}
+
+bool TForm1::confirmDiscardEdits()
+{
+    return !m_listEdited || m_prompter->confirm(UnsavedEditsQuestion);
 }
 
 bool TForm1::loadByExtension(const QString& path)
@@ -371,10 +398,12 @@ void TForm1::LoadWorkbook(const QString& path)
     } catch (const XBiffError& error) {
         // The bar goes too: a failed read must not look as if it were still running.
         ProgressBar1->hide();
+        m_listEdited = false; // the sheets were refilled: the edits are gone
         m_prompter->showError(error.message());
         return;
     } catch (const std::exception& error) {
         ProgressBar1->hide();
+        m_listEdited = false;
         m_prompter->showError(QString::fromLocal8Bit(error.what()));
         return;
     }
@@ -383,15 +412,21 @@ void TForm1::LoadWorkbook(const QString& path)
         m_prompter->showMessage(QStringLiteral("他のアプリケーションで開かれています。"));
         return;
     }
+    m_listEdited = false;
     setWindowTitle(path + QStringLiteral(" -") + QCoreApplication::applicationName());
     const QSignalBlocker blocker(ui->TabControl1);
     ui->TabControl1->setCurrentIndex(0);
+    if (result == AddressBook::LoadResult::Damaged)
+        setStatusPanel(2, AddressBook::DamagedFileMessage());
 }
 
 void TForm1::LoadDelimitedList(const QString& path)
 {
-    if (DelimitedList::LoadDelimitedList(m_book, path, *m_prompter) ==
-        DelimitedList::LoadStatus::Loaded)
+    const DelimitedList::LoadStatus status =
+        DelimitedList::LoadDelimitedList(m_book, path, *m_prompter);
+    if (status != DelimitedList::LoadStatus::Locked)
+        m_listEdited = false;
+    if (status == DelimitedList::LoadStatus::Loaded)
         setWindowTitle(path + QStringLiteral(" -") + QCoreApplication::applicationName());
 }
 
@@ -516,8 +551,13 @@ QPrinter& TForm1::printer()
 
 void TForm1::P1Click()
 {
+    choosePrinter();
+}
+
+bool TForm1::choosePrinter()
+{
     QPrintDialog dialog(&printer(), this);
-    dialog.exec();
+    return runDialog(dialog) == QDialog::Accepted;
 }
 
 void TForm1::P2Click()
@@ -551,17 +591,19 @@ void TForm1::setStatusPanel(int panel, const QString& text)
 // Commands of later work: the preview, printing, lists, dialogs and record editing.
 void TForm1::J1Click()
 {
-    QString path;
-    if (DelimitedList::OpenDelimitedList(m_book, *m_prompter, &path) ==
-        DelimitedList::LoadStatus::Loaded)
-        setWindowTitle(path + QStringLiteral(" -") + QCoreApplication::applicationName());
+    const QString path = m_prompter->openFileName(DelimitedList::OpenFilter(), QString());
+    if (path.isEmpty() || !DelimitedList::IsDelimitedListFile(path))
+        return;
+    if (confirmDiscardEdits())
+        LoadDelimitedList(path);
 }
 
 void TForm1::H2Click()
 {
     const QTabBar* tabs = ui->TabControl1;
-    DelimitedList::SaveDelimitedList(m_book.grid(), tabs->tabText(tabs->currentIndex()),
-                                     *m_prompter);
+    if (DelimitedList::SaveDelimitedList(m_book.grid(), tabs->tabText(tabs->currentIndex()),
+                                         *m_prompter))
+        m_listEdited = false;
 }
 
 void TForm1::btnPrintClick()
@@ -570,6 +612,8 @@ void TForm1::btnPrintClick()
     QPrinterDevice device(printer());
     PrintJob job(m_book.grid(), m_layouts, m_options, ScreenTextMeasure(), device, host,
                  *m_prompter);
+    job.setBarcodeDataSource(AddressNumber::barcodeDataOf);
+    job.setAddressCheck(AddressCheck::count);
     PrintParameters parameters;
     parameters.paper = ui->rdoA3->isChecked()   ? PaperKind::A3
                        : ui->rdoA4->isChecked() ? PaperKind::A4
@@ -578,7 +622,12 @@ void TForm1::btnPrintClick()
     parameters.noSetPrinter = ui->P2->isChecked();
     parameters.proof = m_proofRun;
     try {
-        job.btnPrintClick(parameters);
+        const PrintJob::Result result = job.btnPrintClick(parameters);
+        // Without a printer the dialog still offers printing into a PDF file: offer it at
+        // once, and go on when the user picked one.
+        if (result.outcome == PrintJob::Outcome::Refused &&
+            result.message == PrintJob::NoPrinterMessage && choosePrinter() && device.isPresent())
+            job.btnPrintClick(parameters);
     } catch (const std::exception& error) {
         // The run has ended its document and given the buttons back.
         m_prompter->showError(QString::fromLocal8Bit(error.what()));
@@ -614,6 +663,7 @@ void TForm1::E1Click()
     frmEditData->setRecord(*record);
     if (runDialog(*frmEditData) != QDialog::Accepted)
         return;
+    m_listEdited = true;
     RecordEditing::WriteBack(m_book.grid(), columns, row, frmEditData->record(*record));
     // A workbook's sheet keeps the edit, so it survives switching tabs.
     if (DataFileInfo::IsWorkbookFile(currentDataFile()))
@@ -670,4 +720,45 @@ void TForm1::D1Click()
             DataFileInfo::LastWriteText(QCoreApplication::applicationFilePath()));
     }
     runDialog(*frmInfomation);
+}
+
+void TForm1::K1Click()
+{
+    const PostalIndex& index = PostalIndex::shared();
+    if (!index.isLoaded()) {
+        setStatusPanel(2, index.errorText());
+        m_prompter->showMessage(index.errorText());
+        return;
+    }
+    const AddressGrid& grid = m_book.grid();
+    if (!HeaderColumns::IsAddressList(grid)) {
+        setStatusPanel(2, PrintJob::NotAddressListMessage);
+        return;
+    }
+    HeaderColumns columns;
+    if (!columns.FindHeaderColumns(grid, m_prompter))
+        return;
+    ProgressBar1->setValue(0);
+    ProgressBar1->show();
+    const QList<AddressCheck::Finding> findings = AddressCheck::run(
+        index, grid, columns, 1, -1, [this](int percent) { showProgress(percent); });
+    ProgressBar1->hide();
+    const QString summary = AddressCheck::summary(findings.size());
+    setStatusPanel(2, summary);
+    if (!frmAddressCheck) {
+        frmAddressCheck = new TfrmAddressCheck(this);
+        frmAddressCheck->setFont(font());
+        connect(frmAddressCheck, &TfrmAddressCheck::rowChosen, this, [this](int row) {
+            const QModelIndex cell =
+                m_model->index(row, std::max(1, ui->TntStringGrid1->currentIndex().column()));
+            ui->TntStringGrid1->setCurrentIndex(cell);
+            ui->TntStringGrid1->scrollTo(cell);
+            TntStringGrid1SelectCell(cell.column(), row);
+        });
+    }
+    frmAddressCheck->setFindings(findings, summary);
+    if (!findings.isEmpty()) {
+        frmAddressCheck->show();
+        frmAddressCheck->raise();
+    }
 }

@@ -25,6 +25,7 @@ class TfrmEditData;
 class TfrmInfomation;
 class TfrmOption;
 class TfrmPreView;
+class TfrmAddressCheck;
 
 namespace Ui {
 class TForm1;
@@ -68,6 +69,7 @@ public:
     TfrmEditData* editDialog() const { return frmEditData; }
     TfrmInfomation* informationDialog() const { return frmInfomation; }
     TfrmOption* optionDialog() const { return frmOption; }
+    TfrmAddressCheck* addressCheckWindow() const { return frmAddressCheck; }
 
     // Every modal dialog of the window runs through `runner`, which returns the dialog's
     // result; the default is QDialog::exec. Tests answer dialogs with it.
@@ -103,6 +105,7 @@ public Q_SLOTS:
     void H1Click();
     void V1Click();
     void E1Click();
+    void K1Click();
     void rdoYokoOkiClick();
     // "見本印刷" and "位置合わせ用紙を印刷".
     void ProofPrintClick();
@@ -134,6 +137,10 @@ private:
     // Loads by extension (".XLS" or ".CSVU", any letter case); false for any other.
     bool loadByExtension(const QString& path);
     void rebuildTabs();
+    // Asks before dropping record edits not yet saved; true when there are none or on OK.
+    bool confirmDiscardEdits();
+    // The printer dialog; true when the user confirmed a printer (or a file).
+    bool choosePrinter();
     void showProgress(int percent);
     void gridAboutToReset();
     void gridWasReset();
@@ -155,11 +162,14 @@ private:
     TfrmEditData* frmEditData = nullptr;
     TfrmInfomation* frmInfomation = nullptr;
     TfrmOption* frmOption = nullptr;
+    TfrmAddressCheck* frmAddressCheck = nullptr;
     DialogRunner m_dialogRunner;
     QString m_settingsFilePath;
     QString m_helpFilePath;
     bool m_shown = false;
     bool m_proofRun = false; // the print run in hand is a proof
+    // Records were edited with "修正(&E)" since the list was loaded or saved.
+    bool m_listEdited = false;
 
     // The grid's current cell and selected rows, kept across a redraw of the grid.
     int m_keptColumn = 1;

@@ -4,6 +4,7 @@
 #include "addresslist/HeaderColumns.h"
 #include "app/TForm1.h"
 #include "compose/CardComposer.h"
+#include "postal/AddressNumber.h"
 #include "preview/TfrmPreView.h"
 #include "typeset/ScreenTextMeasure.h"
 #include "ui_TForm1.h"
@@ -81,7 +82,8 @@ void TForm1::ShowRecord(int row)
     if (!record)
         return;
     const LayoutKind kind = frmPreView->CurrentKind();
-    const CardComposer composer(m_options, ScreenTextMeasure());
+    CardComposer composer(m_options, ScreenTextMeasure());
+    composer.setBarcodeDataSource(AddressNumber::barcodeDataOf);
     const CardTexts texts = composer.ComposeCardTexts(
         *record, kind, CardComposer::Purpose::Preview,
         m_layouts.record(kind, LayoutItem::YubinNo1).FontSize, &grid, &columns);

@@ -65,6 +65,10 @@ void TForm1PrintHost::setPrinting(bool printing)
     m_ui.N1->setEnabled(!printing);
     m_ui.O1->setEnabled(!printing);
     m_ui.J1->setEnabled(!printing);
+    // A tab switch would redraw the grid from another sheet mid-run, an edit change a row
+    // being printed.
+    m_ui.TabControl1->setEnabled(!printing);
+    m_ui.E1->setEnabled(!printing);
     m_ui.btnExit->setText(printing ? QStringLiteral("印刷中断") : QStringLiteral("終了"));
 }
 

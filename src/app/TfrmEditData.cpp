@@ -1,6 +1,7 @@
 #include "app/TfrmEditData.h"
 
 #include "addresslist/RecordEditing.h"
+#include "app/PostalHelp.h"
 #include "common/cp932.h"
 #include "ui_TfrmEditData.h"
 
@@ -19,6 +20,8 @@ TfrmEditData::TfrmEditData(QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::TfrmEditData>())
 {
     ui->setupUi(this);
+    AttachPostalHelp(*ui->edtYubinNo, *ui->redtAdd1, *ui->redtAdd2, *ui->btnZipToAddress,
+                     *ui->lblZipTown);
 }
 
 TfrmEditData::~TfrmEditData() = default;

@@ -1,6 +1,7 @@
 #include "app/TfrmOption.h"
 
 #include "common/SessionOptions.h"
+#include "postal/PostalIndex.h"
 #include "ui_TfrmOption.h"
 
 #include <QSignalBlocker>
@@ -9,6 +10,11 @@ TfrmOption::TfrmOption(SessionOptions* options, QWidget* parent)
     : QDialog(parent, Qt::Tool), ui(std::make_unique<Ui::TfrmOption>()), m_options(options)
 {
     ui->setupUi(this);
+    // Without the postal-code table the option can do nothing: say why instead.
+    if (const QString why = PostalIndex::unavailableMessage(); !why.isEmpty()) {
+        ui->chkBarCodeFromAddress->setEnabled(false);
+        ui->chkBarCodeFromAddress->setToolTip(why);
+    }
     for (const auto& [box, option] : readDirectlyBoxes())
         connect(box, &QCheckBox::toggled, this, [option](bool checked) { *option = checked; });
 }
@@ -21,6 +27,11 @@ void TfrmOption::loadOptions()
         const QSignalBlocker blocker(box);
         box->setChecked(*option);
     }
+    // The session's values, so that OK keeps a stored 殿 or 全角 rather than the defaults.
+    ui->edtKeisho1->setText(m_options->defaultHonorific1);
+    ui->edtKeisho2->setText(m_options->defaultHonorific2);
+    (m_options->nameSpacingText == u"\u3000" ? ui->RadioButton2 : ui->RadioButton1)
+        ->setChecked(true);
 }
 
 std::vector<std::pair<QCheckBox*, bool*>> TfrmOption::readDirectlyBoxes() const
@@ -32,6 +43,7 @@ std::vector<std::pair<QCheckBox*, bool*>> TfrmOption::readDirectlyBoxes() const
             {ui->YYchkUseZipNoErea, &o.useZipBoxes[3]},
             {ui->chkUseHyphone, &o.joinByHyphen},
             {ui->chkUseCBC, &o.useCustomerBarcode},
+            {ui->chkBarCodeFromAddress, &o.barcodeFromAddress},
             {ui->chkKeisho, &o.useDefaultHonorifics},
             {ui->chkMakeBlankBitweenName, &o.spaceBetweenName},
             {ui->chkUseNonYunicodeFont, &o.useNonUnicodeFont},

@@ -34,7 +34,8 @@ public:
     explicit TfrmOption(SessionOptions* options, QWidget* parent = nullptr);
     ~TfrmOption() override;
 
-    // Shows the options as they are now (the settings file may have changed them).
+    // Shows the options as they are now (the settings file may have changed them), the
+    // honorifics and the name spacing included.
     void loadOptions();
 
     Mirrors mirrors() const;

@@ -6,6 +6,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <string>
 
 // tayori-cli cells FILE: loads a list as the main window would and prints its cells, one per
 // line: "sheet<TAB>row<TAB>column<TAB>text", after a first line "sheets<TAB>caption...".
@@ -70,7 +71,7 @@ public:
                 bytes[k++] = char(0x80 | ((c >> 6) & 0x3F));
             }
             bytes[k++] = char(0x80 | (c & 0x3F));
-            m_buffer.append(bytes, k);
+            m_buffer.append(bytes, size_t(k));
         }
     }
     void raw(const char* s) { m_buffer.append(s); }
@@ -78,7 +79,7 @@ public:
     {
         char digits[16];
         const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
-        m_buffer.append(digits, end - digits);
+        m_buffer.append(digits, size_t(end - digits));
     }
     void cell(int sheet, int row, int column, QStringView s)
     {
@@ -95,14 +96,15 @@ public:
     }
     void flush()
     {
-        std::fwrite(m_buffer.constData(), 1, size_t(m_buffer.size()), stdout);
+        std::fwrite(m_buffer.data(), 1, m_buffer.size(), stdout);
         std::fflush(stdout);
         m_buffer.clear();
     }
 
 private:
-    static constexpr qsizetype FlushSize = 1 << 20;
-    QByteArray m_buffer;
+    static constexpr size_t FlushSize = 1 << 20;
+    // A standard string: appending one character is inlined, which QByteArray's is not.
+    std::string m_buffer;
 };
 
 void printCaptions(Output& out, const AddressBook& book)
@@ -148,9 +150,11 @@ int runCellsCommand(const QStringList& args)
         prompter.showError(QStringLiteral("usage: tayori-cli cells FILE"));
         return 2;
     }
+    prompter.setSubject(args.front());
     bool workbook = false;
+    bool damaged = false;
     AddressBook book;
-    if (!LoadListFile(book, args.front(), prompter, &workbook))
+    if (!LoadListFile(book, args.front(), prompter, &workbook, &damaged))
         return 1;
 
     Output out;
@@ -159,5 +163,6 @@ int runCellsCommand(const QStringList& args)
         printSheets(out, book);
     else
         printGrid(out, book.grid());
-    return 0;
+    // The cells before the damage are printed; the status says the list is not whole.
+    return damaged ? 3 : 0;
 }

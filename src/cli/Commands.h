@@ -7,3 +7,5 @@ int runCellsCommand(const QStringList& args);
 int runBarcodeCommand(const QStringList& args);
 int runComposeCommand(const QStringList& args);
 int runPrintCommand(const QStringList& args);
+int runAddressNumberCommand(const QStringList& args);
+int runCheckCommand(const QStringList& args);

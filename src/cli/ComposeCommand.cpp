@@ -7,6 +7,7 @@
 #include "cli/ListLoading.h"
 #include "compose/CardComposer.h"
 #include "layout/LayoutTable.h"
+#include "postal/AddressNumber.h"
 #include "typeset/ScreenTextMeasure.h"
 
 #include <QTextStream>
@@ -41,6 +42,8 @@ int runComposeCommand(const QStringList& args)
         return 1;
     }
 
+    // From here on every message is about the list.
+    prompter.setSubject(positional[0]);
     AddressBook book;
     if (!LoadListFile(book, positional[0], prompter))
         return 1;
@@ -57,7 +60,8 @@ int runComposeCommand(const QStringList& args)
         prompter.showError(QStringLiteral("row %1 has no addressee").arg(row));
         return 1;
     }
-    const CardComposer composer(settings.options, ScreenTextMeasure());
+    CardComposer composer(settings.options, ScreenTextMeasure());
+    composer.setBarcodeDataSource(AddressNumber::barcodeDataOf);
     const double yubinSize = layouts.record(*kind, LayoutItem::YubinNo1).FontSize;
     const CardTexts card = composer.ComposeCardTexts(*record, *kind, CardComposer::Purpose::Print,
                                                      yubinSize, &grid, &columns);

@@ -2,28 +2,31 @@
 
 #include <cstdio>
 
-namespace {
-void toStandardError(const QString& text)
+void ReportError(const QString& subject, const QString& message)
 {
-    const QByteArray bytes = text.toUtf8() + '\n';
+    QString line = QStringLiteral("tayori-cli: ");
+    if (!subject.isEmpty())
+        line += subject + QStringLiteral(": ");
+    // One line per report: a message of several lines continues on the same one.
+    line += QString(message).replace(u'\n', u' ') + u'\n';
+    const QByteArray bytes = line.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
     std::fflush(stderr);
 }
-} // namespace
 
 void ConsolePrompter::showMessage(const QString& text)
 {
-    toStandardError(text);
+    ReportError(m_subject, text);
 }
 
 void ConsolePrompter::showError(const QString& text)
 {
-    toStandardError(text);
+    ReportError(m_subject, text);
 }
 
 bool ConsolePrompter::confirm(const QString& text, const QString&)
 {
-    toStandardError(text);
+    ReportError(m_subject, text);
     return false;
 }
 

@@ -9,16 +9,25 @@
 
 #include <exception>
 
-bool LoadListFile(AddressBook& book, const QString& path, Prompter& prompter, bool* workbook)
+bool LoadListFile(AddressBook& book, const QString& path, Prompter& prompter, bool* workbook,
+                  bool* damaged)
 {
+    if (damaged)
+        *damaged = false;
     const QString suffix = QFileInfo(path).suffix().toUpper();
     if (workbook)
         *workbook = suffix == u"XLS";
     if (suffix == u"XLS") {
         try {
-            if (book.LoadWorkbook(path) == AddressBook::LoadResult::Locked) {
+            const AddressBook::LoadResult result = book.LoadWorkbook(path);
+            if (result == AddressBook::LoadResult::Locked) {
                 prompter.showError(AddressBook::LockedFileMessage());
                 return false;
+            }
+            if (result == AddressBook::LoadResult::Damaged) {
+                prompter.showError(AddressBook::DamagedFileMessage());
+                if (damaged)
+                    *damaged = true;
             }
         } catch (const XBiffError& error) {
             prompter.showError(error.message());

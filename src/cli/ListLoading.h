@@ -7,6 +7,7 @@ class Prompter;
 
 // Loads a list into `book` as the main window would: ".xls" as "開く" does, ".csv" and
 // ".csvu" as "住所録を開く(&J)" does. Failures are told through `prompter`; returns false then.
-// `*workbook` says which kind was loaded.
+// `*workbook` says which kind was loaded. A workbook that could be read only in part loads
+// what was read, is told through `prompter` and sets `*damaged`.
 bool LoadListFile(AddressBook& book, const QString& path, Prompter& prompter,
-                  bool* workbook = nullptr);
+                  bool* workbook = nullptr, bool* damaged = nullptr);

@@ -4,6 +4,7 @@
 #include "cli/ConsolePrompter.h"
 #include "cli/ListLoading.h"
 #include "layout/LayoutTable.h"
+#include "postal/AddressNumber.h"
 #include "print/PrintHost.h"
 #include "print/PrintJob.h"
 #include "print/QPrinterDevice.h"
@@ -33,9 +34,10 @@ const char* const Usage =
 class ConsoleHost : public PrintHost
 {
 public:
-    QString startLine, endLine, startOfPaper, hoseiX, hoseiY;
+    QString file, startLine, endLine, startOfPaper, hoseiX, hoseiY;
 
-    void showStatus(const QString& text) override { QTextStream(stderr) << text << '\n'; }
+    // The checks' notices are about the list.
+    void showStatus(const QString& text) override { ReportError(file, text); }
     void showRowText(const QString&) override {}
     QString startLineText() const override { return startLine; }
     void setStartLineText(const QString& text) override { startLine = text; }
@@ -93,9 +95,9 @@ bool parse(const QStringList& args, Arguments& a)
     return !a.file.isEmpty() && (a.pdf.isEmpty() != a.printerName.isEmpty());
 }
 
-int fail(const QString& text)
+int fail(const QString& text, const QString& subject = QString())
 {
-    QTextStream(stderr) << text << '\n';
+    ReportError(subject, text);
     return 1;
 }
 
@@ -142,7 +144,7 @@ int runPrintCommand(const QStringList& args)
             return fail(QStringLiteral("--paper: POST, A4 or A3"));
     }
 
-    ConsolePrompter prompter;
+    ConsolePrompter prompter(a.file);
     AddressBook book;
     if (!LoadListFile(book, a.file, prompter))
         return 1;
@@ -156,6 +158,7 @@ int runPrintCommand(const QStringList& args)
     }
 
     ConsoleHost host;
+    host.file = a.file;
     host.startLine = QStringLiteral("1");
     host.endLine = QString::number(book.grid().rowCount() - 1);
     if (!a.rows.isEmpty()) {
@@ -178,17 +181,18 @@ int runPrintCommand(const QStringList& args)
         printer.setPageSize(QPageSize(QPageSize::A4));
     } else {
         if (!QPrinterInfo::availablePrinterNames().contains(a.printerName))
-            return fail(QStringLiteral("no printer named %1").arg(a.printerName));
+            return fail(QStringLiteral("no such printer"), a.printerName);
         printer.setPrinterName(a.printerName);
     }
     QPrinterDevice device(printer);
 
     PrintJob job(book.grid(), layouts, state.options, ScreenTextMeasure(), device, host, prompter);
+    job.setBarcodeDataSource(AddressNumber::barcodeDataOf);
     PrintJob::Result result;
     try {
         result = job.btnPrintClick(parameters);
     } catch (const std::exception& error) {
-        return fail(QString::fromLocal8Bit(error.what()));
+        return fail(QString::fromLocal8Bit(error.what()), a.file);
     }
     switch (result.outcome) {
     case PrintJob::Outcome::Printed:
@@ -198,7 +202,7 @@ int runPrintCommand(const QStringList& args)
                             << host.startOfPaper << '\n';
         return 0;
     case PrintJob::Outcome::Stopped:
-        return fail(QStringLiteral("no rows to print"));
+        return fail(QStringLiteral("no rows to print"), a.file);
     default:
         return 1;
     }

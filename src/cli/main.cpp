@@ -7,33 +7,112 @@
 
 #include <map>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace {
 struct Command
 {
     int (*run)(const QStringList&);
     bool needsFonts; // measures or draws text: a GUI application (offscreen is enough)
+    const char* arguments;
+    const char* summary;
+    // What `COMMAND --help` lists, one line each.
+    std::vector<std::pair<const char*, const char*>> options;
 };
+
+const char* const ListFile = "the address list: .xls, .csv, .csvu or .txt";
+const char* const Settings = "the settings file (default: the window's own)";
+
+void printHelp(QTextStream& out, const std::map<QString, Command>& commands)
+{
+    out << "usage: tayori-cli COMMAND ARGS...   (tayori-cli COMMAND --help for its options)\n";
+    qsizetype width = 0;
+    for (const auto& [name, command] : commands)
+        width = qMax(width, name.size() + 1 + qsizetype(qstrlen(command.arguments)));
+    for (const auto& [name, command] : commands)
+        out << "  " << (name + u' ' + QLatin1String(command.arguments)).leftJustified(width) << "  "
+            << command.summary << '\n';
+}
+
+void printCommandHelp(QTextStream& out, const QString& name, const Command& command)
+{
+    out << "usage: tayori-cli " << name << ' ' << command.arguments << '\n';
+    for (const auto& [option, meaning] : command.options)
+        out << "  " << QString::fromLatin1(option).leftJustified(20) << ' ' << meaning << '\n';
+}
 } // namespace
 
 int main(int argc, char* argv[])
 {
     const std::map<QString, Command> commands = {
-        {QStringLiteral("barcode"), {runBarcodeCommand, false}},
-        {QStringLiteral("cells"), {runCellsCommand, false}},
-        {QStringLiteral("compose"), {runComposeCommand, true}},
-        {QStringLiteral("print"), {runPrintCommand, true}},
+        {QStringLiteral("barcode"),
+         {runBarcodeCommand,
+          false,
+          "DATA",
+          "the customer barcode of DATA, then its bars (F/A/D/T)",
+          {{"DATA",
+            "postal code and address number, as the list's barcode data column holds them"}}}},
+        {QStringLiteral("cells"),
+         {runCellsCommand,
+          false,
+          "FILE",
+          "every cell of a list as the window loads it: sheet, row, column, text",
+          {{"FILE", ListFile}}}},
+        {QStringLiteral("compose"),
+         {runComposeCommand,
+          true,
+          "FILE ROW KIND [--settings INI]",
+          "the nine texts of one row's card, as printing composes them",
+          {{"FILE", ListFile},
+           {"ROW", "the grid row (1 is the first record)"},
+           {"KIND", "the layout: TT, TY, YT or YY"},
+           {"--settings INI", Settings}}}},
+        {QStringLiteral("print"),
+         {runPrintCommand,
+          true,
+          "FILE --to OUT.pdf|--printer NAME [options]",
+          "prints the cards of a list into a PDF file or onto a printer",
+          {{"FILE", ListFile},
+           {"--to OUT.pdf", "print into this PDF file"},
+           {"--printer NAME", "print on this printer queue"},
+           {"--rows A-B", "the grid rows to print (default: all)"},
+           {"--paper POST|A4|A3", "one postcard, four cards on A4 or eight on A3"},
+           {"--kind TT|TY|YT|YY", "the layout (default: the settings' one)"},
+           {"--start N", "the first slot on the sheet"},
+           {"--sheet N", "the workbook sheet to print (default: 1)"},
+           {"--settings INI", Settings}}}},
+        {QStringLiteral("address-number"),
+         {runAddressNumberCommand,
+          false,
+          "POSTAL ADDRESS",
+          "the customer barcode data made from a postal code and an address",
+          {{"POSTAL", "the postal code, with or without its hyphen"},
+           {"ADDRESS", "the address as the list's 住所１ and 住所２ hold it"}}}},
+        {QStringLiteral("check"),
+         {runCheckCommand,
+          false,
+          "LIST",
+          "rows whose postal code is missing, unknown or another place's",
+          {{"LIST", ListFile}}}},
     };
     const QString name = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     const auto it = commands.find(name);
     if (it == commands.end()) {
         QCoreApplication app(argc, argv);
-        QTextStream err(stderr);
-        err << "usage: tayori-cli COMMAND ARGS...\ncommands:";
-        for (const auto& [command, unused] : commands)
-            err << ' ' << command;
-        err << '\n';
-        return 2;
+        const bool help = name == u"--help" || name == u"-h";
+        QTextStream out(help ? stdout : stderr);
+        printHelp(out, commands);
+        return help ? 0 : 2;
+    }
+    for (int i = 2; i < argc; ++i) {
+        const QByteArrayView arg(argv[i]);
+        if (arg == "--help" || arg == "-h") {
+            QCoreApplication app(argc, argv);
+            QTextStream out(stdout);
+            printCommandHelp(out, name, it->second);
+            return 0;
+        }
     }
     std::unique_ptr<QCoreApplication> app;
     if (it->second.needsFonts) {

@@ -16,6 +16,7 @@ struct SessionOptions
     std::array<bool, 2> zipInBoxes{};  // TT, TY: each digit centred in Japan Post's printed box
     bool useNonUnicodeFont = true;     // chkUseNonYunicodeFont: "－" becomes "─" (else "❘")
     bool useCustomerBarcode = false;   // chkUseCBC
+    bool barcodeFromAddress = false;   // chkBarCodeFromAddress: data from the address
 
     // Values of the main window that the options dialog replaces on OK; they start as the
     // dialog's fields do.

@@ -4,6 +4,7 @@
 #include "common/FileErrorText.h"
 #include "common/IniFile.h"
 #include "common/Prompter.h"
+#include "common/cp932.h"
 #include "common/numbers.h"
 
 #include <QFileInfo>
@@ -44,6 +45,36 @@ bool IsMissingValue(const QString& value)
 void WriteSetting(IniFile& ini, const QString& section, const QString& key, const QString& value)
 {
     ini.setValue(section, key, u'"' + value + u'"');
+}
+
+QString ReadPathSetting(const IniFile& ini, const QString& section, const QString& key)
+{
+    const QString encoded = ReadSetting(ini, section, key + u'U');
+    if (!IsMissingValue(encoded)) {
+        const QByteArray utf8 = QByteArray::fromPercentEncoding(encoded.toLatin1());
+        if (utf8.isValidUtf8())
+            return QString::fromUtf8(utf8);
+    }
+    return ReadSetting(ini, section, key);
+}
+
+QString ReadPathSetting(const QString& path, const QString& section, const QString& key)
+{
+    IniFile ini;
+    ini.load(path);
+    return ReadPathSetting(ini, section, key);
+}
+
+void WritePathSetting(IniFile& ini, const QString& section, const QString& key,
+                      const QString& value)
+{
+    WriteSetting(ini, section, key, value);
+    const QString encodedKey = key + u'U';
+    if (cp932::toUnicode(cp932::fromUnicode(value)) != value)
+        WriteSetting(ini, section, encodedKey,
+                     QString::fromLatin1(value.toUtf8().toPercentEncoding("/\\:")));
+    else if (ini.contains(section, encodedKey))
+        WriteSetting(ini, section, encodedKey, QString());
 }
 
 bool WriteSetting(const QString& path, const QString& section, const QString& key,

@@ -43,6 +43,15 @@ void WriteSetting(IniFile& ini, const QString& section, const QString& key, cons
 // (missing: empty) into *ini; a file that cannot be read gives false and *error.
 bool OpenSettingsForWrite(const QString& path, IniFile* ini, QString* error = nullptr);
 
+// File paths keep every character: a path that code page 932 cannot hold exactly is also
+// written as percent-encoded UTF-8 under key + "U" ("DataFileU"), which reading prefers; the
+// key itself keeps the code page 932 form for older readers. A path that code page 932 holds
+// empties a "U" key left from before, so the two never disagree.
+QString ReadPathSetting(const IniFile& ini, const QString& section, const QString& key);
+QString ReadPathSetting(const QString& path, const QString& section, const QString& key);
+void WritePathSetting(IniFile& ini, const QString& section, const QString& key,
+                      const QString& value);
+
 // "True" or "False".
 QString BoolText(bool value);
 // True for "TRUE" in any letter case, false for anything else.

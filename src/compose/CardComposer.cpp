@@ -61,8 +61,11 @@ CardTexts CardComposer::ComposeCardTexts(const AddressRecord& record, LayoutKind
     // loaded list counts as on, so filling "コード" alone is enough. Without data there is
     // no barcode: a barcode of fill characters would be printed for every such row.
     QString printed = record[F::PrintedBarcode];
-    if (!IsBlankText(record[F::BarcodeData]) && !printed.isEmpty()) {
-        printed = CustomerBarcode(record[F::BarcodeData]);
+    QString data = record[F::BarcodeData];
+    if (IsBlankText(data) && o.barcodeFromAddress && m_barcodeSource && !printed.isEmpty())
+        data = m_barcodeSource(record);
+    if (!IsBlankText(data) && !printed.isEmpty()) {
+        printed = CustomerBarcode(data);
         if (grid && columns && (*columns)[F::PrintedBarcode] >= 0)
             grid->setCell((*columns)[F::PrintedBarcode], record.row, printed);
     }

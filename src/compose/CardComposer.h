@@ -6,6 +6,8 @@
 #include "compose/CardTexts.h"
 #include "layout/LayoutKind.h"
 
+#include <functional>
+
 class AddressGrid;
 
 // Turns the record of one grid row into the nine texts of its card.
@@ -31,7 +33,13 @@ public:
                                double yubinFontSize, AddressGrid* grid = nullptr,
                                const HeaderColumns* columns = nullptr) const;
 
+    // Barcode data made from the record's postal code and address, for a blank "コード"
+    // while "住所からバーコードを作る" is on; empty when none can be made.
+    using BarcodeDataSource = std::function<QString(const AddressRecord&)>;
+    void setBarcodeDataSource(BarcodeDataSource source) { m_barcodeSource = std::move(source); }
+
 private:
+    BarcodeDataSource m_barcodeSource;
     const SessionOptions& m_options;
     TextMeasure m_measure;
 };

@@ -75,6 +75,7 @@ void TShadowPanel::setColor(const QColor& value)
 void TShadowPanel::setPicture(const QPixmap& picture)
 {
     m_picture = picture;
+    m_scaled = QPixmap();
     applyAutoSize();
     repaint();
 }
@@ -160,9 +161,13 @@ void TShadowPanel::paintEvent(QPaintEvent*)
     if (m_autoSize) {
         painter.drawPixmap(0, 0, m_picture);
     } else {
-        const QRect target(0, 0, width() - m_horzOffset, height() - m_vertOffset);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawPixmap(target, m_picture);
+        // Scaled once per size, not on every repaint while a field is dragged over it.
+        const QSize target(width() - m_horzOffset, height() - m_vertOffset);
+        if (target.isEmpty())
+            return;
+        if (m_scaled.size() != target)
+            m_scaled = m_picture.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        painter.drawPixmap(0, 0, m_scaled);
     }
 }
 

@@ -73,6 +73,7 @@ private:
     bool m_shadowShow = true;
     QColor m_color = Qt::white;
     QPixmap m_picture;
+    QPixmap m_scaled; // the picture at the size it was last drawn stretched
     bool m_autoSize = false;
     bool m_pressed = false;
 };

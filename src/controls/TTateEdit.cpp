@@ -137,6 +137,7 @@ TTateEdit::TTateEdit(QWidget* parent) : QWidget(parent)
     setFont(f);
     resize(InitialWidth, InitialHeight);
     setAttribute(Qt::WA_InputMethodEnabled, true);
+    setAttribute(Qt::WA_OpaquePaintEvent, !m_transParent);
     setCursor(Qt::IBeamCursor);
 }
 

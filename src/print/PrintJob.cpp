@@ -99,6 +99,11 @@ PrintJob::Result PrintJob::btnPrintClick(const PrintParameters& parameters)
         const QList<int> rows = rowsWithUndrawableCharacters(start, end, kind, columns);
         if (!rows.isEmpty())
             question += u'\n' + UndrawableRowsMessage(rows);
+        if (m_options.barcodeFromAddress && m_addressCheck) {
+            if (const int findings = m_addressCheck(m_grid, columns, start, end))
+                question += u'\n' + QString::number(findings) +
+                            QStringLiteral(" 件の住所を確認してください（住所チェック）");
+        }
         if (!m_prompter.confirm(question, QStringLiteral("実行確認")))
             return Result{Outcome::Cancelled, 0, 0, QString()};
     }
@@ -128,7 +133,8 @@ PrintJob::Result PrintJob::btnPrintClick(const PrintParameters& parameters)
 PrintJob::Result PrintJob::printRows(int start, int end, LayoutKind kind,
                                      const HeaderColumns& columns)
 {
-    const CardComposer composer(m_options, m_measure);
+    CardComposer composer(m_options, m_measure);
+    composer.setBarcodeDataSource(m_barcodeSource);
     const double yubinFontSize = m_layouts.record(kind, LayoutItem::YubinNo1).FontSize;
 
     Result result{Outcome::Printed, 0, 1, QString()};

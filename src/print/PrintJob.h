@@ -1,11 +1,14 @@
 #pragma once
 
+#include "compose/CardComposer.h"
 #include "compose/CardText.h"
 #include "layout/LayoutKind.h"
 #include "print/CardRenderer.h"
 
 #include <QList>
 #include <QString>
+
+#include <functional>
 
 class AddressGrid;
 class HeaderColumns;
@@ -88,6 +91,16 @@ public:
     // landscape ones.
     static bool landscapePaper(PaperKind paper, LayoutKind kind);
 
+    // Hands the composer its barcode data source (see CardComposer).
+    void setBarcodeDataSource(CardComposer::BarcodeDataSource source)
+    {
+        m_barcodeSource = std::move(source);
+    }
+    // The address check of the rows to print, run before the confirmation while
+    // "住所からバーコードを作る" is on: the number of rows to look at.
+    using AddressCheck = std::function<int(const AddressGrid&, const HeaderColumns&, int, int)>;
+    void setAddressCheck(AddressCheck check) { m_addressCheck = std::move(check); }
+
     // State of the last run.
     int CardsPerSheet() const { return m_cardsPerSheet; }
     int SheetPosition() const { return m_sheetPosition; }
@@ -108,6 +121,8 @@ private:
     PrintHost& m_host;
     Prompter& m_prompter;
     CardRenderer m_renderer;
+    CardComposer::BarcodeDataSource m_barcodeSource;
+    AddressCheck m_addressCheck;
     int m_cardsPerSheet = 1;
     int m_sheetPosition = 1;
     bool m_proof = false;

@@ -58,10 +58,14 @@ void tst_RecordEditing::sheetRowShape()
     AddressGrid grid;
     for (int c = 0; c < 14; ++c)
         grid.setCell(c, 1, QStringLiteral("c%1").arg(c));
+    grid.setCell(1, 2, QStringLiteral("a"));
 
-    // Grid columns 1 to 11, then a closing cell; the fixed column and column 12 on are gone.
+    // Every column up to the last one used, then a closing cell; the fixed column is gone.
+    // A short row still covers the eleven record columns.
     QCOMPARE(RecordEditing::SheetRow(grid, 1),
-             QStringLiteral("c1,c2,c3,c4,c5,c6,c7,c8,c9,c10,c11,\" \""));
+             QStringLiteral("c1,c2,c3,c4,c5,c6,c7,c8,c9,c10,c11,c12,c13,\" \""));
+    QCOMPARE(RecordEditing::SheetRow(grid, 2),
+             QStringLiteral("a,\" \",\" \",\" \",\" \",\" \",\" \",\" \",\" \",\" \",\" \",\" \""));
 }
 
 void tst_RecordEditing::writeBackOrder_data()

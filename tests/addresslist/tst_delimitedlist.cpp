@@ -103,14 +103,13 @@ private Q_SLOTS:
     void fullDiskKeepsOldFile();
     void defaultSaveName_data();
     void defaultSaveName();
-    void openCommand_data();
-    void openCommand();
     void saveCommand();
     void lockedAndMissingFiles();
     void badInput_data();
     void badInput();
     void tooManyLines();
     void cutFileKeepsWholeLines();
+    void strayQuoteKeepsRecords();
 };
 
 void tst_DelimitedList::encodingsGiveSameGrid_data()
@@ -135,18 +134,20 @@ void tst_DelimitedList::encodingsGiveSameGrid()
     QVERIFY(prompter.messages.isEmpty());
     QCOMPARE(cellsOf(book.grid()), cellsOf(reference.grid()));
 
-    // No header marker: the header line is row 0 from column 0 on.
+    // No header marker: the header line is row 0. The list has no fixed column, so its
+    // cells start at column 1 and the fixed column numbers the rows.
     const AddressGrid& g = book.grid();
     QCOMPARE(g.rowCount(), 10);
-    QCOMPARE(g.columnCount(), 32);
-    QCOMPARE(g.cell(0, 0), QStringLiteral("宛先"));
-    QCOMPARE(g.cell(0, 1), QStringLiteral("山田 太郎"));
-    QCOMPARE(g.cell(4, 1), QStringLiteral(" "));
-    QCOMPARE(g.cell(11, 1), QString());
-    QCOMPARE(g.cell(0, 3), QStringLiteral("鈴木　次郎"));
-    QCOMPARE(g.cell(7, 3), QStringLiteral("京子, 健太"));
-    QCOMPARE(g.cell(0, 4), QStringLiteral("佐藤 \"サト\" 三郎"));
-    for (int c = 0; c <= 10; ++c)
+    QCOMPARE(g.columnCount(), 33);
+    QCOMPARE(g.cell(1, 0), QStringLiteral("宛先"));
+    QCOMPARE(g.cell(0, 1), QStringLiteral("1"));
+    QCOMPARE(g.cell(1, 1), QStringLiteral("山田 太郎"));
+    QCOMPARE(g.cell(5, 1), QStringLiteral(" "));
+    QCOMPARE(g.cell(12, 1), QString());
+    QCOMPARE(g.cell(1, 3), QStringLiteral("鈴木　次郎"));
+    QCOMPARE(g.cell(8, 3), QStringLiteral("京子, 健太"));
+    QCOMPARE(g.cell(1, 4), QStringLiteral("佐藤 \"サト\" 三郎"));
+    for (int c = 1; c <= 11; ++c)
         QCOMPARE(g.cell(c, 6), QStringLiteral(" "));
     QCOMPARE(book.tabCaptions(), QStringList{QFileInfo(file).completeBaseName()});
     QCOMPARE(book.currentDataFile(), CsvDir + file);
@@ -162,7 +163,7 @@ void tst_DelimitedList::spreadsheetExportMatchesHandWritten()
     AddressBook book;
     DelimitedList::LoadDelimitedList(book, CsvDir + "libreoffice_export_cp932.csv", prompter);
     QList<QStringList> expected = cellsOf(reference.grid());
-    expected[5][1] = QStringLiteral("650006");
+    expected[5][2] = QStringLiteral("650006");
     QCOMPARE(cellsOf(book.grid()), expected);
 }
 
@@ -224,8 +225,12 @@ void tst_DelimitedList::readLines_data()
         << "5\" disk,a\nb,\"c\"" << QStringList{"5\" disk,a", "b,\"c\""};
     QTest::newRow("never closed quote ends at its line")
         << "\"abc,d\ne,f\ng" << QStringList{"\"abc,d", "e,f", "g"};
-    QTest::newRow("quote after a closed one opens again")
-        << "\"a\" \"b\nc\"\nd" << QStringList{"\"a\" \"b\nc\"", "d"};
+    QTest::newRow("quote inside a field after a closed one opens nothing")
+        << "\"a\" \"b\nc\"\nd" << QStringList{"\"a\" \"b", "c\"", "d"};
+    QTest::newRow("stray quote before a quoted field ends at its line")
+        << "\"abc,d\ne,\"f\"\ng" << QStringList{"\"abc,d", "e,\"f\"", "g"};
+    QTest::newRow("closing quote before blanks and a comma")
+        << "\"a\nb\" \t,c\nd" << QStringList{"\"a\nb\" \t,c", "d"};
 }
 
 void tst_DelimitedList::readLines()
@@ -277,6 +282,9 @@ void tst_DelimitedList::rowCells_data()
     QTest::newRow("quoted empty") << "\"\",x" << QStringList{sp, "x"};
     QTest::newRow("quoted blanks kept") << "\" a \",x" << QStringList{" a ", "x"};
     QTest::newRow("line break in a quoted cell") << "1,\"a\nb\"" << QStringList{"1", "a\nb"};
+    QTest::newRow("quote not closed before a delimiter is text")
+        << "\"Big\" Co,東京" << QStringList{"\"Big\" Co", "東京"};
+    QTest::newRow("quote never closed is text") << "\"abc,d" << QStringList{"\"abc", "d"};
     QTest::newRow("NUL ends the row") << QString("a,b") + QChar(0) + ",c" << QStringList{"a", "b"};
 }
 
@@ -287,7 +295,7 @@ void tst_DelimitedList::rowCells()
     // A first line without marker, then the line under test as row 1.
     AddressBook book;
     ScriptedPrompter prompter;
-    DelimitedList::LoadDelimitedBytes(book, utf16le("h\r\n" + line + "\r\n"), "x.csvu", prompter);
+    DelimitedList::LoadDelimitedBytes(book, utf16le(",h\r\n" + line + "\r\n"), "x.csvu", prompter);
     const AddressGrid& g = book.grid();
     QCOMPARE(g.rowCount(), 2);
     for (int c = 0; c < g.columnCount(); ++c)
@@ -298,28 +306,32 @@ void tst_DelimitedList::headerMarker_data()
 {
     QTest::addColumn<QString>("firstLine");
     QTest::addColumn<QStringList>("header");
-    QTest::addColumn<int>("firstDataRow");
+    // A first header field that is not blank: no fixed column in the list, so its cells start
+    // at grid column 1 and the fixed column numbers the rows.
+    QTest::addColumn<bool>("shifted");
     QTest::newRow("marked, notes cut at the bar")
-        << ",宛先|名前の列,郵便番号|〒" << QStringList{"", "宛先", "郵便番号"} << 1;
+        << ",宛先|名前の列,郵便番号|〒" << QStringList{"", "宛先", "郵便番号"} << false;
     QTest::newRow("marked, quoted empty first field")
-        << "\"\",宛先|x,住所１" << QStringList{"", "宛先", "住所１"} << 1;
+        << "\"\",宛先|x,住所１" << QStringList{"", "宛先", "住所１"} << false;
     QTest::newRow("marked, space kept in a field")
-        << "宛先|x,会社 名" << QStringList{"宛先", "会社 名"} << 1;
+        << "宛先|x,会社 名" << QStringList{" ", "宛先", "会社 名"} << true;
     QTest::newRow("marked, bar after a fullwidth minus")
-        << "宛先|,郵便－番号|note" << QStringList{"宛先", "郵便－番号"} << 1;
+        << "宛先|,郵便－番号|note" << QStringList{" ", "宛先", "郵便－番号"} << true;
     QTest::newRow("marked, character without a code page 932 form")
-        << "宛先|,𠮷野" << QStringList{"宛先", "𠮷野"} << 1;
+        << "宛先|,𠮷野" << QStringList{" ", "宛先", "𠮷野"} << true;
     QTest::newRow("no marker: a plain row")
-        << "宛先,郵便番号" << QStringList{"宛先", "郵便番号"} << 0;
+        << "宛先,郵便番号" << QStringList{" ", "宛先", "郵便番号"} << true;
+    QTest::newRow("no marker, blank first field")
+        << " ,宛先,郵便番号" << QStringList{" ", "宛先", "郵便番号"} << false;
     QTest::newRow("bar without the name")
-        << "名前|x,郵便番号" << QStringList{"名前|x", "郵便番号"} << 0;
+        << "名前|x,郵便番号" << QStringList{" ", "名前|x", "郵便番号"} << true;
 }
 
 void tst_DelimitedList::headerMarker()
 {
     QFETCH(QString, firstLine);
     QFETCH(QStringList, header);
-    QFETCH(int, firstDataRow);
+    QFETCH(bool, shifted);
     AddressBook book;
     ScriptedPrompter prompter;
     DelimitedList::LoadDelimitedBytes(book, utf16le(firstLine + "\r\n1,a\r\n2,b"), "x.csvu",
@@ -330,12 +342,12 @@ void tst_DelimitedList::headerMarker()
         QCOMPARE(g.cell(c, 0), header[c]);
     // Marked header cells that are missing stay empty; a row from a line holds " " there.
     QCOMPARE(g.cell(header.size(), 0), QString());
-    if (firstDataRow == 1) {
-        QCOMPARE(g.cell(0, 1), QStringLiteral("1"));
-        QCOMPARE(g.cell(1, 2), QStringLiteral("b"));
-    } else {
-        QCOMPARE(g.cell(0, 1), QStringLiteral("1"));
-    }
+    const int row = 2; // the line "2,b"
+    const int first = shifted ? 1 : 0;
+    QCOMPARE(g.cell(first, row), QStringLiteral("2"));
+    QCOMPARE(g.cell(first + 1, row), QStringLiteral("b"));
+    if (shifted)
+        QCOMPARE(g.cell(0, row), QString::number(row));
 }
 
 void tst_DelimitedList::savedListWithHeaderMarker()
@@ -369,7 +381,7 @@ void tst_DelimitedList::loadReplacesWorkbookState()
     book.grid().setColumnCount(33);
     book.grid().setCell(32, 400, "old");
     ScriptedPrompter prompter;
-    DelimitedList::LoadDelimitedBytes(book, "a,b\r\nc,d", "/some/where/list.v2.csv", prompter);
+    DelimitedList::LoadDelimitedBytes(book, " ,b\r\nc,d", "/some/where/list.v2.csv", prompter);
     QCOMPARE(book.sheetCount(), 1);
     QCOMPARE(book.tabCaptions(), QStringList{"list.v2"});
     for (int slot = 1; slot <= AddressBook::SheetSlots; ++slot)
@@ -522,45 +534,6 @@ void tst_DelimitedList::defaultSaveName()
     QCOMPARE(DelimitedList::DefaultSaveName(caption), name);
 }
 
-void tst_DelimitedList::openCommand_data()
-{
-    QTest::addColumn<QString>("chosen");
-    QTest::addColumn<bool>("loads");
-    QTest::newRow("cancelled") << "" << false;
-    QTest::newRow("text file ignored") << "list.txt" << false;
-    QTest::newRow("workbook ignored") << "list.xls" << false;
-    QTest::newRow("csv") << "list.csv" << true;
-    QTest::newRow("CSVU in capitals") << "LIST.CSVU" << true;
-}
-
-void tst_DelimitedList::openCommand()
-{
-    QFETCH(QString, chosen);
-    QFETCH(bool, loads);
-    QTemporaryDir dir;
-    if (!chosen.isEmpty()) {
-        chosen = dir.filePath(chosen);
-        QFile f(chosen);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("宛先,x\n");
-    }
-    AddressBook book;
-    book.grid().setCell(3, 3, "before");
-    ScriptedPrompter prompter;
-    prompter.openAnswers << chosen;
-    QString path;
-    const auto status = DelimitedList::OpenDelimitedList(book, prompter, &path);
-    QCOMPARE(prompter.openQuestions.size(), 1);
-    QCOMPARE(prompter.openQuestions[0].filter,
-             QStringLiteral("CSV;CSVU(*.csv;*.csvu)|*.CSV;*.CSVU|すべて(*.*)|*.*"));
-    QCOMPARE(path, chosen);
-    QCOMPARE(status,
-             loads ? DelimitedList::LoadStatus::Loaded : DelimitedList::LoadStatus::NotChosen);
-    QCOMPARE(book.grid().cell(3, 3), loads ? QString() : QStringLiteral("before"));
-    QCOMPARE(book.currentDataFile(), loads ? chosen : QString());
-    QVERIFY(prompter.messages.isEmpty() && prompter.errors.isEmpty());
-}
-
 void tst_DelimitedList::saveCommand()
 {
     QTemporaryDir dir;
@@ -647,7 +620,7 @@ void tst_DelimitedList::badInput_data()
     QTest::newRow("odd-length UTF-16 loses its last byte") << oddLength << 2 << "a";
     QTest::newRow("unpaired surrogate kept")
         << QByteArray("\xFF\xFE\x00\xD8,\0x\0", 8) << 1 << QString(QChar(0xD800));
-    QTest::newRow("broken quotes") << QByteArray("\"abc,\"d\"e\"\"\n\"x\ny") << 3 << "abc,";
+    QTest::newRow("broken quotes") << QByteArray("\"abc,\"d\"e\"\"\n\"x\ny") << 3 << "\"abc";
     QTest::newRow("invalid UTF-8 after a mark")
         << QByteArray("\xEF\xBB\xBF\xFF\xFEz,b") << 1 << QStringLiteral("\uFFFD\uFFFDz");
     QTest::newRow("NUL bytes") << QByteArray("\0\0\0,a\n\0b", 9) << 2 << QString();
@@ -663,8 +636,9 @@ void tst_DelimitedList::badInput()
     ScriptedPrompter prompter;
     DelimitedList::LoadDelimitedBytes(book, bytes, "bad.csv", prompter);
     QCOMPARE(book.grid().rowCount(), rows);
+    // A first field that is not blank: the cells start at column 1.
     if (!firstCell.isEmpty())
-        QCOMPARE(book.grid().cell(0, 0), firstCell);
+        QCOMPARE(book.grid().cell(1, 0), firstCell);
 
     // Garbage of every kind loads something and stays saveable.
     QRandomGenerator random(QTest::currentDataTag() ? qHash(QByteArray(QTest::currentDataTag()))
@@ -722,6 +696,27 @@ void tst_DelimitedList::cutFileKeepsWholeLines()
     const DelimitedText::Lines readWide = DelimitedText::ReadLines(wide, 100, false);
     QCOMPARE(readWide.lines, (QStringList{"宛先,a", "山田,b"}));
     QVERIFY(readWide.truncated);
+}
+
+// A stray quote in a list costs no record: its line stays one row and the quote stays in the
+// text, while a quoted cell further down still keeps its line break.
+void tst_DelimitedList::strayQuoteKeepsRecords()
+{
+    const QByteArray list = "宛先,郵便番号,住所１\n"
+                            "\"山田 太郎,1000001,東京都\n"
+                            "鈴木 花子,\"2000002\",\"横浜市\n中区\"\n"
+                            "佐藤 一郎,3000003,大阪市\n";
+    AddressBook book;
+    ScriptedPrompter prompter;
+    DelimitedList::LoadDelimitedBytes(book, list, "list.csv", prompter);
+    const AddressGrid& g = book.grid();
+    QCOMPARE(g.rowCount(), 4);
+    const QStringList expected[] = {{"\"山田 太郎", "1000001", "東京都"},
+                                    {"鈴木 花子", "2000002", "横浜市\n中区"},
+                                    {"佐藤 一郎", "3000003", "大阪市"}};
+    for (int r = 1; r <= 3; ++r)
+        for (int c = 1; c <= 3; ++c)
+            QCOMPARE(g.cell(c, r), expected[r - 1][c - 1]);
 }
 
 QTEST_GUILESS_MAIN(tst_DelimitedList)

@@ -23,10 +23,10 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstdio>
-#include <random>
 #include <cmath>
+#include <cstdio>
 #include <optional>
+#include <random>
 
 using Body = BiffBuilder::Body;
 
@@ -573,10 +573,21 @@ void tst_xbiff::everyTruncationEndsCleanly()
     const Capture full = readBytes(whole);
     QCOMPARE(full.cells.size(), 5);
     for (qsizetype n = 0; n <= whole.size(); ++n) {
-        const Capture got = readBytes(whole.left(n));
+        TXBiff reader;
+        Capture got;
+        got.attach(reader);
+        reader.LoadFromBytes(whole.left(n));
         QCOMPARE(got.progress.last(), 0);
         for (auto it = got.cells.cbegin(); it != got.cells.cend(); ++it)
             QCOMPARE(it.value(), full.cells.value(it.key()));
+        // Every cut inside the workbook is told; two bytes hold no BOF yet.
+        QVERIFY2(reader.damaged() == (n >= 2 && n < whole.size()), qPrintable(QString::number(n)));
+    }
+    // Zero bytes after the last EOF are padding, not damage.
+    for (const QByteArray& padding : {QByteArray(1, 0), QByteArray(3, 0), QByteArray(64, 0)}) {
+        TXBiff reader;
+        reader.LoadFromBytes(whole + padding);
+        QVERIFY(!reader.damaged());
     }
 }
 

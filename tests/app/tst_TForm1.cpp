@@ -3,6 +3,8 @@
 #include "app/TForm1.h"
 
 #include <QAction>
+#include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,8 +20,10 @@
 
 namespace {
 
-const QString OpenFilter =
-    QStringLiteral("エクセル(*.xls)|*.XLS|CSVU(*.csvu;*.csv)|*.CSV;*.CSVU|すべて(*.*)|*.*");
+const QString OpenFilter = QStringLiteral(
+    "エクセル(*.xls)|*.XLS|CSVU(*.csvu;*.csv;*.txt)|*.CSV;*.CSVU;*.TXT|すべて(*.*)|*.*");
+const QString J1Filter =
+    QStringLiteral("CSV;CSVU;テキスト(*.csv;*.csvu;*.txt)|*.CSV;*.CSVU;*.TXT|すべて(*.*)|*.*");
 const QString UnsupportedNotice = QStringLiteral("エクセルファイルかCSVUファイルに対応しています");
 
 template <typename T> T* child(QObject& form, const char* name)
@@ -43,10 +47,11 @@ private Q_SLOTS:
     void exitAsks();
     void abortWhilePrinting_data();
     void abortWhilePrinting();
-    void openOtherExtensions_data();
-    void openOtherExtensions();
+    void openListFiles_data();
+    void openListFiles();
     void workbookFailureKeepsSession_data();
     void workbookFailureKeepsSession();
+    void damagedWorkbookIsTold();
     void unreadableWorkbookIsRefused();
     void selectionIsPrintRange_data();
     void selectionIsPrintRange();
@@ -224,25 +229,37 @@ void tst_TForm1::abortWhilePrinting()
     QVERIFY(form.isVisible()); // aborting never closes the window
 }
 
-void tst_TForm1::openOtherExtensions_data()
+void tst_TForm1::openListFiles_data()
 {
+    QTest::addColumn<bool>("j1"); // "住所録を開く(&J)" rather than "開く"
     QTest::addColumn<QString>("fileName");
-    QTest::addColumn<bool>("notice");
-    QTest::newRow("upper-case .CSV") << QStringLiteral("LIST.CSV") << true;
-    QTest::newRow("lower-case .csv") << QStringLiteral("list.csv") << true;
-    QTest::newRow("text file") << QStringLiteral("list.txt") << true;
-    QTest::newRow("no extension") << QStringLiteral("list") << true;
-    QTest::newRow("dot in folder only") << QStringLiteral("lists.xls/list") << true;
-    QTest::newRow("cancelled") << QString() << false;
+    QTest::addColumn<bool>("loads");
+    for (bool j1 : {false, true}) {
+        const QByteArray command = j1 ? "J1: " : "open: ";
+        QTest::newRow(command + "upper-case .CSV") << j1 << QStringLiteral("LIST.CSV") << true;
+        QTest::newRow(command + "lower-case .csv") << j1 << QStringLiteral("list.csv") << true;
+        QTest::newRow(command + "text save .txt") << j1 << QStringLiteral("list.txt") << true;
+        QTest::newRow(command + "no extension") << j1 << QStringLiteral("list") << false;
+        QTest::newRow(command + "dot in folder only")
+            << j1 << QStringLiteral("lists.xls/list") << false;
+        QTest::newRow(command + "cancelled") << j1 << QString() << false;
+    }
 }
 
-void tst_TForm1::openOtherExtensions()
+void tst_TForm1::openListFiles()
 {
+    QFETCH(bool, j1);
     QFETCH(QString, fileName);
-    QFETCH(bool, notice);
+    QFETCH(bool, loads);
     QTemporaryDir dir;
+    const QString path = fileName.isEmpty() ? QString() : dir.filePath(fileName);
+    if (loads) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("宛先,郵便番号\n鈴木花子,1000001\n").toUtf8());
+    }
     ScriptedPrompter prompter;
-    prompter.openAnswers << (fileName.isEmpty() ? QString() : dir.filePath(fileName));
+    prompter.openAnswers << path;
     TForm1 form(&prompter);
     AddressBook& book = form.addressBook();
     FillBook(book, {QStringLiteral("名簿")},
@@ -250,22 +267,24 @@ void tst_TForm1::openOtherExtensions()
     auto* rowText = child<QLineEdit>(form, "TntRichEdit1");
     rowText->setText(QStringLiteral("unchanged"));
 
-    form.LoadBtnClick();
+    j1 ? form.J1Click() : form.LoadBtnClick();
 
     QCOMPARE(prompter.openQuestions.size(), 1);
-    QCOMPARE(prompter.openQuestions[0].filter, OpenFilter);
-    QCOMPARE(prompter.openQuestions[0].defaultSuffix, QStringLiteral("xls"));
+    QCOMPARE(prompter.openQuestions[0].filter, j1 ? J1Filter : OpenFilter);
+    // "開く" tells about a file it cannot read; "住所録を開く(&J)" ignores it.
+    const bool notice = !j1 && !loads && !fileName.isEmpty();
     QCOMPARE(form.statusPanel(2), notice ? UnsupportedNotice : QString());
     QVERIFY(prompter.messages.isEmpty());
     QVERIFY(prompter.errors.isEmpty());
-    // Nothing loaded: the list, the tabs and the caption stay.
-    QCOMPARE(book.grid().cell(1, 1), QStringLiteral("山田太郎"));
-    QCOMPARE(book.tabCaptions(), QStringList{QStringLiteral("名簿")});
-    QCOMPARE(form.windowTitle(), QStringLiteral("Tayori"));
-    QCOMPARE(rowText->text(),
-             fileName.isEmpty() ? QStringLiteral("unchanged") : book.grid().rowText(1));
-    if (!fileName.isEmpty())
-        QVERIFY(rowText->text().startsWith(QStringLiteral("1,山田太郎,")));
+    QCOMPARE(book.grid().cell(1, 1),
+             loads ? QStringLiteral("鈴木花子") : QStringLiteral("山田太郎"));
+    QCOMPARE(book.tabCaptions(),
+             QStringList{loads ? QFileInfo(path).completeBaseName() : QStringLiteral("名簿")});
+    QCOMPARE(form.windowTitle(),
+             loads ? path + QStringLiteral(" -Tayori") : QStringLiteral("Tayori"));
+    if (!j1)
+        QCOMPARE(rowText->text(),
+                 fileName.isEmpty() ? QStringLiteral("unchanged") : book.grid().rowText(1));
 }
 
 void tst_TForm1::workbookFailureKeepsSession_data()
@@ -304,6 +323,32 @@ void tst_TForm1::workbookFailureKeepsSession()
     QVERIFY(!child<QWidget>(form, "ProgressBar1")->isVisible());
     QCOMPARE(form.windowTitle(), QStringLiteral("Tayori"));
     QCOMPARE(form.currentDataFile(), QStringLiteral("/earlier/list.xls"));
+}
+
+void tst_TForm1::damagedWorkbookIsTold()
+{
+    // A workbook cut short loads what was before the cut and says the file was not whole.
+    QFile whole(QStringLiteral(TAYORI_TESTDATA "/xls/writeexcel_biff8.xls"));
+    QVERIFY(whole.open(QIODevice::ReadOnly));
+    const QByteArray bytes = whole.readAll();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("cut.xls"));
+    QFile cut(path);
+    QVERIFY(cut.open(QIODevice::WriteOnly));
+    cut.write(bytes.left(bytes.size() * 6 / 10));
+    cut.close();
+
+    ScriptedPrompter prompter;
+    prompter.openAnswers << path;
+    TForm1 form(&prompter);
+    form.LoadBtnClick();
+
+    QCOMPARE(form.statusPanel(2),
+             u"ファイルの一部が読めませんでした（破損している可能性があります）"_qs);
+    QVERIFY(prompter.errors.isEmpty());
+    QCOMPARE(form.currentDataFile(), path);
+    QCOMPARE(form.addressBook().grid().cell(1, 0), QStringLiteral("宛先"));
+    QVERIFY(!form.addressBook().grid().cell(1, 1).trimmed().isEmpty());
 }
 
 void tst_TForm1::unreadableWorkbookIsRefused()

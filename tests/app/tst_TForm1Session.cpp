@@ -8,6 +8,7 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -27,6 +28,39 @@ template <typename T> T* child(TForm1& form, const char* name)
 {
     return form.findChild<T*>(QString::fromLatin1(name));
 }
+
+const QString Sample = QStringLiteral(TAYORI_SOURCE_DIR "/examples/sample.xls");
+const QString Edited = QStringLiteral("さっぽろハイツ 401");
+
+// "修正(&E)" on row 2, answered OK with a new "住所２".
+void editRow2(TForm1& form)
+{
+    auto* grid = Child<QAbstractItemView>(form, "TntStringGrid1");
+    grid->setCurrentIndex(grid->model()->index(2, 3));
+    form.TntStringGrid1SelectCell(3, 2);
+    int shown = 0;
+    AnswerDialogs(form, QStringLiteral("Button2"), &shown,
+                  [](QDialog& d) { Child<QLineEdit>(d, "redtAdd2")->setText(Edited); });
+    form.E1Click();
+    QCOMPARE(shown, 1);
+}
+
+// Shows the window of a session over `ini`, then opens `list` through "住所録を開く(&J)" when
+// one is given, and confirms the exit.
+void runSession(const QString& ini, const QString& list = QString())
+{
+    ScriptedPrompter prompter;
+    prompter.openAnswers << list;
+    prompter.confirmAnswers << true;
+    TForm1 form(&prompter, ini);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    if (!list.isEmpty()) {
+        form.J1Click();
+        QCOMPARE(form.currentDataFile(), list);
+    }
+    QVERIFY(form.close());
+}
 } // namespace
 
 class tst_TForm1Session : public QObject
@@ -39,6 +73,9 @@ private Q_SLOTS:
     void exitWritesOnlyOnOk_data();
     void exitWritesOnlyOnOk();
     void editSaveReopen();
+    void unsavedEditsAsk_data();
+    void unsavedEditsAsk();
+    void pathOutsideCodePageReopens();
 };
 
 void tst_TForm1Session::reopen_data()
@@ -179,6 +216,91 @@ void tst_TForm1Session::editSaveReopen()
     for (int r = 0; r < before.size(); ++r)
         for (int c = 0; c < before[r].size(); ++c)
             QCOMPARE(g.cell(c, r).trimmed(), before[r][c].trimmed());
+}
+
+void tst_TForm1Session::unsavedEditsAsk_data()
+{
+    QTest::addColumn<QStringList>("steps"); // after the edit
+    QTest::addColumn<QList<bool>>("answers");
+    QTest::addColumn<QStringList>("questions");
+    const QString unsaved = QStringLiteral("変更された住所録が保存されていません。終了しますか");
+    const QString exit = QStringLiteral("終了しますか");
+    QTest::newRow("exit asks about the edits")
+        << QStringList{"exit"} << QList<bool>{false} << QStringList{unsaved};
+    QTest::newRow("saved: the usual question")
+        << QStringList{"save", "exit"} << QList<bool>{false} << QStringList{exit};
+    QTest::newRow("another list, Cancel keeps the edits")
+        << QStringList{"open"} << QList<bool>{false} << QStringList{unsaved};
+    QTest::newRow("another list, OK opens it")
+        << QStringList{"open", "exit"} << QList<bool>{true, false} << QStringList{unsaved, exit};
+}
+
+void tst_TForm1Session::unsavedEditsAsk()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QList<bool>, answers);
+    QFETCH(QStringList, questions);
+    QTemporaryDir dir;
+    const QString other = dir.filePath(QStringLiteral("other.csv"));
+    QFile file(other);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("宛先,郵便番号\n鈴木,1000001\n");
+    file.close();
+    ScriptedPrompter prompter;
+    TForm1 form(&prompter);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.LoadWorkbook(Sample);
+    editRow2(form);
+    for (bool answer : answers)
+        prompter.confirmAnswers << answer;
+
+    for (const QString& step : steps) {
+        if (step == u"save") {
+            prompter.saveAnswers << dir.filePath(QStringLiteral("saved.csvu"));
+            form.H2Click();
+        } else if (step == u"open") {
+            prompter.openAnswers << other;
+            form.LoadBtnClick();
+        } else {
+            QVERIFY(!form.close()); // answered Cancel
+        }
+    }
+    QCOMPARE(prompter.questionTexts(), questions);
+    const bool kept = answers.front() == false;
+    QCOMPARE(form.currentDataFile(), kept ? Sample : other);
+    QCOMPARE(form.addressBook().grid().cell(4, 2) == Edited, kept);
+}
+
+// A list in a folder whose name code page 932 cannot hold is reopened at the next start; a
+// later list that it can hold replaces it.
+void tst_TForm1Session::pathOutsideCodePageReopens()
+{
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("tayori.ini"));
+    writeIni(ini, QStringLiteral("[Menu]\r\nReadData=\"True\"\r\n"));
+    const QString source = QStringLiteral(TAYORI_TESTDATA "/csv/saved_list_utf16le.csvu");
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("Müller 𠮷野")));
+    const QString outside = dir.filePath(QStringLiteral("Müller 𠮷野/名簿.csvu"));
+    const QString inside = dir.filePath(QStringLiteral("名簿.csvu"));
+    QVERIFY(QFile::copy(source, outside) && QFile::copy(source, inside));
+
+    runSession(ini, outside);
+    // Older readers find the code page 932 form where they always did.
+    QCOMPARE(SettingsText::ReadSetting(ini, "FILE", "DataFile"),
+             cp932::toUnicode(cp932::fromUnicode(outside)));
+    ScriptedPrompter prompter;
+    {
+        TForm1 form(&prompter, ini);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.currentDataFile(), outside);
+    }
+    runSession(ini, inside);
+    TForm1 form(&prompter, ini);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QCOMPARE(form.currentDataFile(), inside);
 }
 
 QTEST_MAIN(tst_TForm1Session)

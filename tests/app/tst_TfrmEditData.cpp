@@ -1,11 +1,13 @@
 #include "DialogTesting.h"
 #include "ScriptedPrompter.h"
+#include "addresslist/DelimitedList.h"
 #include "app/TfrmEditData.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabBar>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -219,14 +221,16 @@ void tst_TfrmEditData::workbookSheetKeepsEdit()
     TForm1 form(&prompter);
     SheetCells cells = AddressSheetCells(1, {Record2, Record1});
     cells += AddressSheetCells(2, {Record1, Record2});
-    cells.append({1, 2, 13, QStringLiteral("備考")}); // past the columns that are rebuilt
+    // A thirteenth column beside the eleven of the record, in the edited rows.
+    cells.append({1, 2, 12, QStringLiteral("備考")});
+    cells.append({2, 1, 12, QStringLiteral("備考")});
     FillBook(form.addressBook(), {QStringLiteral("家族"), QStringLiteral("会社")}, cells);
     form.addressBook().setCurrentDataFile(dataFile);
     auto* tabs = Child<QTabBar>(form, "TabControl1");
     tabs->setCurrentIndex(tab);
     const int row = 2 - tab; // where Record1 is
     const QStringList otherSheet = form.addressBook().sheet(2 - tab).rows;
-    QCOMPARE(form.addressBook().grid().cell(14, row), tab == 0 ? "備考" : QString());
+    QCOMPARE(form.addressBook().grid().cell(13, row), QStringLiteral("備考"));
     SelectRow(form, row);
     int shown = 0;
     AnswerDialogs(form, QStringLiteral("Button2"), &shown, [](QDialog& d) {
@@ -242,10 +246,19 @@ void tst_TfrmEditData::workbookSheetKeepsEdit()
     QCOMPARE(grid.cell(1, row), QStringLiteral("山田 太郎"));
     QCOMPARE(grid.cell(8, row), QStringLiteral(" ")); // the sheet keeps one space
     QCOMPARE(grid.cell(3, row), Record1[2]);
-    QCOMPARE(grid.cell(14, row), QString()); // sheet column 13 was not kept
+    QCOMPARE(grid.cell(13, row), QStringLiteral("備考")); // kept by the sheet
     QVERIFY(form.addressBook().sheet(tab + 1).rows[row].startsWith(
         QStringLiteral("\"山田 太郎\",1000001,")));
     QCOMPARE(form.addressBook().sheet(2 - tab).rows, otherSheet);
+
+    // The saved list holds the edit and the thirteenth column.
+    QTemporaryDir dir;
+    prompter.saveAnswers << dir.filePath(QStringLiteral("saved.csvu"));
+    form.H2Click();
+    AddressBook saved;
+    DelimitedList::LoadDelimitedList(saved, dir.filePath(QStringLiteral("saved.csvu")), prompter);
+    QCOMPARE(saved.grid().cell(1, row), QStringLiteral("山田 太郎"));
+    QCOMPARE(saved.grid().cell(13, row), QStringLiteral("備考"));
 }
 
 QTEST_MAIN(tst_TfrmEditData)

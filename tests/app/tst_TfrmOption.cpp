@@ -212,14 +212,13 @@ void tst_TfrmOption::honorificsAndSpacing_data()
 {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("typed"); // into edtKeisho1; empty: left as it is
-    QTest::addColumn<bool>("fullWidth");
+    QTest::addColumn<bool>("halfWidth");
     QTest::addColumn<QStringList>("after"); // DefaultHonorific1, DefaultHonorific2, spacing
-    QTest::newRow("OK installs the dialog's texts")
-        << "Button2" << QString() << false << QStringList{"様", "御中", " "};
-    QTest::newRow("OK with 全角") << "Button2" << QString() << true
-                                  << QStringList{"様", "御中", "\u3000"};
+    QTest::newRow("OK keeps the session's values")
+        << "Button2" << QString() << false << QStringList{"殿", "殿", "\u3000"};
+    QTest::newRow("OK with 半角") << "Button2" << QString() << true << QStringList{"殿", "殿", " "};
     QTest::newRow("OK with a typed honorific")
-        << "Button2" << QStringLiteral("先生") << false << QStringList{"先生", "御中", " "};
+        << "Button2" << QStringLiteral("先生") << false << QStringList{"先生", "殿", "\u3000"};
     QTest::newRow("Cancel keeps the stored values")
         << "Button1" << QStringLiteral("先生") << false << QStringList{"殿", "殿", "\u3000"};
 }
@@ -228,7 +227,7 @@ void tst_TfrmOption::honorificsAndSpacing()
 {
     QFETCH(QString, button);
     QFETCH(QString, typed);
-    QFETCH(bool, fullWidth);
+    QFETCH(bool, halfWidth);
     QFETCH(QStringList, after);
     ScriptedPrompter prompter;
     TForm1 form(&prompter);
@@ -243,12 +242,12 @@ void tst_TfrmOption::honorificsAndSpacing()
         opened = Child<QLineEdit>(d, "edtKeisho1")->text();
         if (!typed.isEmpty())
             Child<QLineEdit>(d, "edtKeisho1")->setText(typed);
-        if (fullWidth)
-            Child<QRadioButton>(d, "RadioButton2")->click();
+        if (halfWidth)
+            Child<QRadioButton>(d, "RadioButton1")->click();
     });
     form.O3Click();
 
-    QCOMPARE(opened, QStringLiteral("様")); // not filled from the session's values
+    QCOMPARE(opened, QStringLiteral("殿")); // the session's value, not the form's default
     QCOMPARE((QStringList{o.defaultHonorific1, o.defaultHonorific2, o.nameSpacingText}), after);
 }
 

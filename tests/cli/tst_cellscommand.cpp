@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
@@ -42,6 +43,8 @@ private Q_SLOTS:
     void workbookCells();
     void failures_data();
     void failures();
+    void damagedWorkbook();
+    void help();
 };
 
 void tst_CellsCommand::everyShownCellOnce_data()
@@ -54,10 +57,10 @@ void tst_CellsCommand::everyShownCellOnce_data()
                                 << "1\t1\t1\t山田 太郎";
     QTest::newRow("spreadsheet CSV") << "addresses_excel_style_utf8.csv"
                                      << "addresses_excel_style_utf8"
-                                     << "1\t1\t0\t山田 太郎";
+                                     << "1\t1\t1\t山田 太郎";
     QTest::newRow("code page 932 CSV") << "addresses_cp932.csv"
                                        << "addresses_cp932"
-                                       << "1\t3\t0\t鈴木　次郎";
+                                       << "1\t3\t1\t鈴木　次郎";
 }
 
 void tst_CellsCommand::everyShownCellOnce()
@@ -95,8 +98,8 @@ void tst_CellsCommand::escapes()
     const CliRun run = cells({path});
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.lines(),
-             (QStringList{"sheets\tescapes", "1\t0\t0\tx", "1\t0\t1\ta\\tb", "1\t0\t2\tc\\nd",
-                          "1\t0\t3\te\\\\f", "1\t0\t4\tg\\r\\nh", "1\t0\t7\t𠮷野ü"}));
+             (QStringList{"sheets\tescapes", "1\t0\t1\tx", "1\t0\t2\ta\\tb", "1\t0\t3\tc\\nd",
+                          "1\t0\t4\te\\\\f", "1\t0\t5\tg\\r\\nh", "1\t0\t8\t𠮷野ü"}));
 }
 
 void tst_CellsCommand::workbookCells_data()
@@ -159,7 +162,7 @@ void tst_CellsCommand::failures_data()
         << QByteArray::fromHex("0908100000060500000000000000000000000000fc002823") +
                QByteArray(9000, '\0')
         << 1;
-    QTest::newRow("unsupported extension") << "list.txt" << QByteArray("a,b\n") << 1;
+    QTest::newRow("unsupported extension") << "list.doc" << QByteArray("a,b\n") << 1;
 }
 
 void tst_CellsCommand::failures()
@@ -171,10 +174,63 @@ void tst_CellsCommand::failures()
     const QString path = name.isEmpty() ? dir.filePath("missing.csv") : writeFile(dir, name, bytes);
     const CliRun run = cells({path});
     QCOMPARE(run.exitCode, exitCode);
-    QVERIFY(!run.errors.trimmed().isEmpty());
+    // One line naming the program and the file, then what went wrong.
+    const QString prefix = QStringLiteral("tayori-cli: %1: ").arg(path);
+    QVERIFY2(run.errors.startsWith(prefix) && run.errors.size() > prefix.size() + 1 &&
+                 run.errors.indexOf(u'\n') == run.errors.size() - 1,
+             qPrintable(run.errors));
     QVERIFY(run.lines().isEmpty());
 
     QCOMPARE(cells({}).exitCode, 2);
+}
+
+void tst_CellsCommand::damagedWorkbook()
+{
+    // A workbook cut short: the cells before the cut are printed, the damage is told and the
+    // exit status says the list is not whole.
+    QFile whole(QStringLiteral(TAYORI_TESTDATA "/xls/writeexcel_biff8.xls"));
+    QVERIFY(whole.open(QIODevice::ReadOnly));
+    const QByteArray bytes = whole.readAll();
+    QTemporaryDir dir;
+    const CliRun full = cells({whole.fileName()});
+    QCOMPARE(full.exitCode, 0);
+    const CliRun cut = cells({writeFile(dir, "cut.xls", bytes.left(bytes.size() * 6 / 10))});
+    QCOMPARE(cut.exitCode, 3);
+    QCOMPARE(cut.errors.trimmed(),
+             u"ファイルの一部が読めませんでした（破損している可能性があります）"_qs);
+    const QStringList lines = cut.lines();
+    QVERIFY(lines.size() > 1000);
+    const QStringList fullLines = full.lines();
+    QVERIFY(lines.size() < fullLines.size());
+    const QSet<QString> known(fullLines.cbegin() + 1, fullLines.cend());
+    for (qsizetype i = 1; i < lines.size(); ++i)
+        QVERIFY2(known.contains(lines[i]), qPrintable(lines[i]));
+}
+
+// "--help" lists every command, one line each, and each command's own "--help" its
+// arguments and options; both on standard output with success.
+void tst_CellsCommand::help()
+{
+    const CliRun all = RunCli({QStringLiteral("--help")});
+    QCOMPARE(all.exitCode, 0);
+    QVERIFY(all.errors.isEmpty());
+    const QStringList commands = {"address-number", "barcode", "cells",
+                                  "check",          "compose", "print"};
+    const QStringList lines = all.lines().mid(1);
+    QCOMPARE(lines.size(), commands.size());
+    for (int i = 0; i < commands.size(); ++i) {
+        QVERIFY2(lines[i].trimmed().startsWith(commands[i] + u' '), qPrintable(lines[i]));
+        const CliRun one = RunCli({commands[i], QStringLiteral("--help")});
+        QCOMPARE(one.exitCode, 0);
+        QVERIFY(one.lines().size() >= 2);
+    }
+    // Every option the print command takes has its line.
+    const QStringList printHelp =
+        RunCli({QStringLiteral("print"), QStringLiteral("--help")}).lines();
+    for (const char* option :
+         {"--to", "--printer", "--rows", "--paper", "--kind", "--start", "--sheet", "--settings"})
+        QCOMPARE(printHelp.filter(QRegularExpression(QStringLiteral("^  %1 ").arg(option))).size(),
+                 1);
 }
 
 QTEST_GUILESS_MAIN(tst_CellsCommand)

@@ -67,6 +67,7 @@ private Q_SLOTS:
     void enterInNumberBoxes_data();
     void enterInNumberBoxes();
     void notANumberStoresNothing();
+    void fontChoice();
     void dragStoresPosition_data();
     void dragStoresPosition();
     void autoStoreOffWaitsForUpdate();
@@ -191,6 +192,25 @@ void tst_TfrmPreView::notANumberStoresNothing()
     QVERIFY(p.prompter.errors.first().contains(u"6O0"_qs));
     QCOMPARE(p.stored(), before);
     QCOMPARE(p.ui.edtHeight->text(), u"6O0"_qs);
+}
+
+// Choosing a face in "書体" restyles the selected field and, with auto-store, stores it at
+// the panel's size.
+void tst_TfrmPreView::fontChoice()
+{
+    Preview p;
+    p.select(p.atena());
+    p.ui.edtSize->setText(u"14.0"_qs);
+    p.ui.cbFontName->setEditText(u"IPAGothic"_qs);
+    QCOMPARE(p.stored().FontName, u"IPAGothic"_qs);
+    QCOMPARE(p.stored().FontSize, 14.0);
+    QCOMPARE(p.atena()->font().family(), u"IPAGothic"_qs);
+    QCOMPARE(p.atena()->font().pixelSize(), LayoutUnits::pointsToFontPixelsAtZoom(14, 90, 96));
+
+    // Filling the panel from another field changes nothing.
+    const LayoutTable before = p.layouts;
+    p.select(p.window.field(LayoutItem::Jyusho1, LayoutKind::TT));
+    QCOMPARE(p.layouts, before);
 }
 
 // Edit mode on the TT Atena, then a drag of the handle by (dx, dy) pixels at a zoom.

@@ -13,6 +13,8 @@ private Q_SLOTS:
     void squeezedEndsNearBoxLength_data();
     void squeezedEndsNearBoxLength();
     void storedModeNumbers();
+    void narrowedGlyphs_data();
+    void narrowedGlyphs();
 };
 
 using Ints = QList<int>;
@@ -159,6 +161,42 @@ void tst_CharacterRun::storedModeNumbers()
     QCOMPARE(alignModeFromInt(4), AlignMode::alJustifyEx);
     QCOMPARE(alignModeFromInt(5), AlignMode::alLeft);
     QCOMPARE(alignModeFromInt(-1), AlignMode::alLeft);
+}
+
+// A squeezed run's glyphs are drawn with a font whose average width is |average x s|:
+// rounded on screen and in a printed line, truncated in a printed column. Placement is the
+// same under both rules.
+void tst_CharacterRun::narrowedGlyphs_data()
+{
+    QTest::addColumn<int>("box");
+    QTest::addColumn<bool>("screen");
+    QTest::addColumn<bool>("vertical");
+    QTest::addColumn<int>("width");
+
+    // 13 units of 12 in a box of 80 or 92, average width 7: 7 x s is 3.59 or 4.13.
+    QTest::newRow("printer, column: 3.59 truncated") << 80 << false << true << 3;
+    QTest::newRow("printer, line: 3.59 rounded") << 80 << false << false << 4;
+    QTest::newRow("screen, column: 3.59 rounded") << 80 << true << true << 4;
+    QTest::newRow("screen, line: 3.59 rounded") << 80 << true << false << 4;
+    QTest::newRow("printer, column: 4.13 truncated") << 92 << false << true << 4;
+    QTest::newRow("not squeezed: the font's own width") << 200 << false << true << 7;
+}
+
+void tst_CharacterRun::narrowedGlyphs()
+{
+    QFETCH(int, box);
+    QFETCH(bool, screen);
+    QFETCH(bool, vertical);
+    QFETCH(int, width);
+
+    const Ints advances(13, 12);
+    const auto rule = screen ? CharacterRun::Rule::Screen : CharacterRun::Rule::Printer;
+    const CharacterRun run(advances, box, 0, AlignMode::alLeft, rule);
+    QCOMPARE(run.glyphWidth(7, vertical), width);
+    QCOMPARE(run.glyphScale(7, vertical), run.isSqueezed() ? width / 7.0f : 1.0f);
+    const CharacterRun other(advances, box, 0, AlignMode::alLeft,
+                             screen ? CharacterRun::Rule::Printer : CharacterRun::Rule::Screen);
+    QCOMPARE(run.boundaries(), other.boundaries());
 }
 
 QTEST_APPLESS_MAIN(tst_CharacterRun)

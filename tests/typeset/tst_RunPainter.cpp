@@ -1,3 +1,4 @@
+#include "CiSkip.h"
 #include "PdfText.h"
 #include "typeset/FontSubstitutes.h"
 #include "typeset/RunPainter.h"
@@ -84,7 +85,7 @@ void tst_RunPainter::initTestCase()
 {
     FontSubstitutes::install();
     if (QFontInfo(mincho()).family() != u"IPAMincho"_qs)
-        QSKIP("IPA fonts missing: run scripts/install-deps");
+        SKIP_OR_FAIL_UNDER_CI("IPA fonts missing: run scripts/install-deps");
 }
 
 void tst_RunPainter::measuresUnits()
@@ -306,7 +307,7 @@ QList<Word> wordsWithin(const QList<Word>& words, double from, double to, bool c
 void tst_RunPainter::pdfTextReadsBack()
 {
     if (!PdfText::Available())
-        QSKIP("pdftotext missing: run scripts/install-deps");
+        SKIP_OR_FAIL_UNDER_CI("pdftotext missing: run scripts/install-deps");
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString file = dir.filePath(u"run.pdf"_qs);

@@ -1,0 +1,63 @@
+#include "addresslist/AddressBook.h"
+#include "addresslist/HeaderColumns.h"
+#include "cli/Commands.h"
+#include "cli/ConsolePrompter.h"
+#include "cli/ListLoading.h"
+#include "postal/AddressCheck.h"
+#include "postal/AddressNumber.h"
+#include "postal/PostalIndex.h"
+
+#include <QTextStream>
+
+// tayori-cli address-number POSTAL ADDRESS: the customer-barcode data (postal code and
+// address number) made from the address, or nothing and exit 2 with the reason.
+int runAddressNumberCommand(const QStringList& args)
+{
+    QTextStream err(stderr);
+    if (args.size() < 2) {
+        err << "usage: tayori-cli address-number POSTAL ADDRESS\n";
+        return 2;
+    }
+    // An address given as several words is one address.
+    const AddressNumber::Result r =
+        AddressNumber::extract(PostalIndex::shared(), args[0], args.mid(1).join(u' '));
+    if (!r.ok) {
+        err << r.reason << '\n';
+        return 2;
+    }
+    QTextStream(stdout) << r.data << '\n';
+    return 0;
+}
+
+// tayori-cli check LIST: one line per row whose postal code is missing, unknown or another
+// place's: ROW<TAB>missing|unknown|mismatch<TAB>message.
+int runCheckCommand(const QStringList& args)
+{
+    ConsolePrompter prompter;
+    if (args.size() != 1) {
+        prompter.showError(QStringLiteral("usage: tayori-cli check LIST"));
+        return 2;
+    }
+    const PostalIndex& index = PostalIndex::shared();
+    if (!index.isLoaded()) {
+        prompter.showError(index.errorText());
+        return 1;
+    }
+    AddressBook book;
+    if (!LoadListFile(book, args[0], prompter))
+        return 1;
+    const AddressGrid& grid = book.grid();
+    HeaderColumns columns;
+    if (!HeaderColumns::IsAddressList(grid)) {
+        prompter.showError(QStringLiteral("宛名のリストではなさそうです"));
+        return 1;
+    }
+    if (!columns.FindHeaderColumns(grid, &prompter))
+        return 1;
+    QTextStream out(stdout);
+    const QList<AddressCheck::Finding> findings = AddressCheck::run(index, grid, columns);
+    for (const AddressCheck::Finding& f : findings)
+        out << f.row << '\t' << AddressMatch::statusWord(f.status) << '\t' << f.message << '\n';
+    QTextStream(stderr) << AddressCheck::summary(findings.size()) << '\n';
+    return 0;
+}
