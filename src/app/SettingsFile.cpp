@@ -105,6 +105,9 @@ bool SettingsFile::ReadSettings(const QString& path, SettingsState& state, Layou
         r.readBool(Menu, QStringLiteral("UseZipNoErea") + QLatin1String(KindNames[k]),
                    o.useZipBoxes[size_t(k)]);
     r.readBool(Menu, QStringLiteral("UseNonYunicodeFont"), o.useNonUnicodeFont);
+    for (int k = 0; k < 2; ++k)
+        r.readBool(Menu, QStringLiteral("ZipInBoxes") + QLatin1String(KindNames[k]),
+                   o.zipInBoxes[size_t(k)]);
     if (const auto v = r.value(Menu, QStringLiteral("UseKeisho1")))
         o.defaultHonorific1 = *v;
     if (const auto v = r.value(Menu, QStringLiteral("UseKeisho2")))
@@ -182,6 +185,9 @@ bool SettingsFile::WriteSettings(const QString& path, const SettingsState& state
     put(Menu, QStringLiteral("UseKeisho1"), o.defaultHonorific1);
     put(Menu, QStringLiteral("UseKeisho2"), o.defaultHonorific2);
     put(Menu, QStringLiteral("NameSpace"), QString::number(cp932::byteLength(o.nameSpacingText)));
+    for (int k = 0; k < 2; ++k)
+        put(Menu, QStringLiteral("ZipInBoxes") + QLatin1String(KindNames[k]),
+            BoolText(o.zipInBoxes[size_t(k)]));
     if (!state.dataFile.isEmpty())
         WritePathSetting(ini, FILESection, QStringLiteral("DataFile"), state.dataFile);
     put(Option, QStringLiteral("Paper"), QString::number(state.paper));

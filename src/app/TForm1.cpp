@@ -199,6 +199,7 @@ void TForm1::createStatusBar()
 
 void TForm1::connectCommands()
 {
+    createPaperCommands();
     connect(ui->Button2, &QPushButton::clicked, this, &TForm1::LoadBtnClick);
     connect(ui->O1, &QAction::triggered, this, &TForm1::LoadBtnClick);
     connect(ui->J1, &QAction::triggered, this, &TForm1::J1Click);
@@ -626,6 +627,7 @@ void TForm1::btnPrintClick()
                                                 : PaperKind::Postcard;
     parameters.kind = currentLayoutKind();
     parameters.noSetPrinter = ui->P2->isChecked();
+    parameters.proof = m_proofRun;
     try {
         const PrintJob::Result result = job.btnPrintClick(parameters);
         // Without a printer the dialog still offers printing into a PDF file: offer it at

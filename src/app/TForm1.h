@@ -114,6 +114,9 @@ public Q_SLOTS:
     void E1Click();
     void K1Click();
     void rdoYokoOkiClick();
+    // "見本印刷" and "位置合わせ用紙を印刷".
+    void ProofPrintClick();
+    void CalibrationSheetClick();
 
     void TntStringGrid1SelectCell(int column, int row);
     void TntStringGrid1MouseMove();
@@ -148,6 +151,7 @@ private:
     void showProgress(int percent);
     void gridAboutToReset();
     void gridWasReset();
+    void createPaperCommands();
 
     std::unique_ptr<Ui::TForm1> ui;
     Prompter* m_prompter;
@@ -172,6 +176,7 @@ private:
     QString m_settingsFilePath;
     QString m_helpFilePath;
     bool m_shown = false;
+    bool m_proofRun = false; // the print run in hand is a proof
     // Records were edited with "修正(&E)" since the list was loaded or saved.
     bool m_listEdited = false;
 

@@ -46,7 +46,9 @@ std::vector<std::pair<QCheckBox*, bool*>> TfrmOption::readDirectlyBoxes() const
             {ui->chkBarCodeFromAddress, &o.barcodeFromAddress},
             {ui->chkKeisho, &o.useDefaultHonorifics},
             {ui->chkMakeBlankBitweenName, &o.spaceBetweenName},
-            {ui->chkUseNonYunicodeFont, &o.useNonUnicodeFont}};
+            {ui->chkUseNonYunicodeFont, &o.useNonUnicodeFont},
+            {ui->TTchkZipInBoxes, &o.zipInBoxes[0]},
+            {ui->TYchkZipInBoxes, &o.zipInBoxes[1]}};
 }
 
 TfrmOption::Mirrors TfrmOption::mirrors() const

@@ -19,15 +19,16 @@
 
 // tayori-cli print FILE --to OUT.pdf|--printer NAME [--rows A-B] [--paper POST|A4|A3]
 //                       [--kind TT|TY|YT|YY] [--start N] [--sheet N] [--settings INI]
+//                       [--proof]
 // The window's print run without the window: no confirmation, check messages on standard
-// error.
+// error. --proof prints on plain paper with each card's outline and face under the fields.
 
 namespace {
 
 const char* const Usage =
     "usage: tayori-cli print FILE --to OUT.pdf|--printer NAME [--rows A-B]\n"
     "         [--paper POST|A4|A3] [--kind TT|TY|YT|YY] [--start N] [--sheet N]\n"
-    "         [--settings INI]\n";
+    "         [--settings INI] [--proof]\n";
 
 // The tool bar's fields as plain texts; the status bar is standard error.
 class ConsoleHost : public PrintHost
@@ -63,6 +64,7 @@ struct Arguments
     QString start;
     QString sheet;
     QString settings;
+    bool proof = false;
 };
 
 bool parse(const QStringList& args, Arguments& a)
@@ -78,7 +80,9 @@ bool parse(const QStringList& args, Arguments& a)
         for (const auto& [name, value] : options)
             if (arg == QLatin1String(name))
                 target = value;
-        if (target) {
+        if (arg == u"--proof") {
+            a.proof = true;
+        } else if (target) {
             if (i + 1 >= args.size())
                 return false;
             *target = args[++i];
@@ -118,6 +122,7 @@ int runPrintCommand(const QStringList& args)
 
     PrintParameters parameters;
     parameters.confirm = false;
+    parameters.proof = a.proof;
     parameters.noSetPrinter = state.noSetPrinter;
     parameters.kind = state.layoutKind;
     parameters.paper = PaperKind(state.paper);

@@ -72,11 +72,20 @@ CardTexts CardComposer::ComposeCardTexts(const AddressRecord& record, LayoutKind
     card[LayoutItem::PostCode] =
         o.useCustomerBarcode && !IsBlankText(printed) ? printed : QString();
 
-    const PostalCodeParts postal =
-        SplitPostalCode(record[F::PostalCode], o.useZipBoxes[size_t(kind)], o.joinByHyphen,
-                        yubinFontSize, m_measure);
-    card[LayoutItem::YubinNo1] = postal.part1;
-    card[LayoutItem::YubinNo2] = postal.part2;
+    // Digits bound for the printed boxes go plainly, three and four: the renderer puts each
+    // into its box, and spaces or a hyphen would only be in the way on the preview.
+    const QString boxed =
+        ZipInBoxes(o, kind) ? BoxedPostalDigits(record[F::PostalCode]) : QString();
+    if (!boxed.isEmpty()) {
+        card[LayoutItem::YubinNo1] = boxed.left(3);
+        card[LayoutItem::YubinNo2] = boxed.mid(3);
+    } else {
+        const PostalCodeParts postal =
+            SplitPostalCode(record[F::PostalCode], o.useZipBoxes[size_t(kind)], o.joinByHyphen,
+                            yubinFontSize, m_measure);
+        card[LayoutItem::YubinNo1] = postal.part1;
+        card[LayoutItem::YubinNo2] = postal.part2;
+    }
 
     card[LayoutItem::Jyusho1] = record[F::Address1];
     card[LayoutItem::Jyusho2] = record[F::Address2];

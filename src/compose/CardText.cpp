@@ -167,3 +167,28 @@ PostalCodeParts SplitPostalCode(const QString& code, bool boxes, bool joinByHyph
     }
     return parts;
 }
+
+QString BoxedPostalDigits(const QString& code)
+{
+    QString digits;
+    bool hyphen = false;
+    for (const QChar ch : code) {
+        const char16_t c = ch.unicode();
+        if (c >= u'0' && c <= u'9')
+            digits += ch;
+        else if (c >= 0xFF10 && c <= 0xFF19)
+            digits += QChar(char16_t(c - 0xFEE0));
+        else if (c == u' ' || c == 0x3000)
+            continue;
+        else if ((c == u'-' || c == 0xFF0D || c == 0x2212) && !hyphen && digits.size() == 3)
+            hyphen = true;
+        else
+            return {};
+    }
+    return digits.size() == 7 ? digits : QString();
+}
+
+bool ZipInBoxes(const SessionOptions& options, LayoutKind kind)
+{
+    return !isLandscape(kind) && options.zipInBoxes[size_t(kind)];
+}

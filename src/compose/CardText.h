@@ -1,5 +1,8 @@
 #pragma once
 
+#include "common/SessionOptions.h"
+#include "layout/LayoutKind.h"
+
 #include <QString>
 
 #include <functional>
@@ -43,3 +46,12 @@ struct PostalCodeParts
 // otherwise a non-empty part1 may end in "-".
 PostalCodeParts SplitPostalCode(const QString& code, bool boxes, bool joinByHyphen, double fontSize,
                                 const TextMeasure& measure);
+
+// The seven ASCII digits of a postal code that fills Japan Post's printed boxes, or an empty
+// text when it does not: digits in either width, spaces anywhere, and at most one hyphen
+// ("-", "－" or "−") after the third digit.
+QString BoxedPostalDigits(const QString& code);
+
+// Whether the option "郵便番号を枠に合わせる" holds for `kind` (portrait cards only: the boxes
+// of a landscape card are not where its fields are laid out).
+bool ZipInBoxes(const SessionOptions& options, LayoutKind kind);

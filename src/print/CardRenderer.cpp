@@ -7,9 +7,12 @@
 #include "layout/LayoutLimits.h"
 #include "layout/LayoutTable.h"
 #include "layout/LayoutUnits.h"
+#include "layout/PostalBoxes.h"
+#include "print/CardFacePicture.h"
 #include "typeset/BarcodePainter.h"
 #include "typeset/RunPainter.h"
 
+#include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPainter>
 
@@ -155,9 +158,14 @@ void CardRenderer::DrawCard(LayoutKind kind, QPainter& canvas, const CardTexts& 
     const qint64 originX = qint64(numbers::lenientInt(placement.hoseiX)) + slot.x();
     const qint64 originY = qint64(numbers::lenientInt(placement.hoseiY)) + slot.y();
 
+    if (placement.proof)
+        DrawCardFace(kind, canvas, placement);
+    const bool boxed = DrawDigitsInBoxes(kind, canvas, texts, originX, originY);
     for (const LayoutItem item : DrawingOrder) {
         const LayoutItemRecord& r = m_layouts.record(kind, item);
         if (r.NoView || r.NoPrint)
+            continue;
+        if (boxed && (item == LayoutItem::YubinNo1 || item == LayoutItem::YubinNo2))
             continue;
         const qint64 x = r.X + originX;
         const qint64 y = r.Y + originY;
@@ -182,4 +190,66 @@ void CardRenderer::DrawCard(LayoutKind kind, QPainter& canvas, const CardTexts& 
         DrawFieldText(canvas, x, y, alignModeOf(item), vertical, r.WidthEx,
                       vertical ? r.Height : r.Width, r.FontName, r.FontSize, text);
     }
+}
+
+QPointF CardRenderer::PostalBoxCentreMm(int box)
+{
+    using namespace PostalBoxes;
+    return {CodeBoxLeftMm[size_t(box)] + CodeBoxWidthMm / 2, CodeBoxTopMm + CodeBoxHeightMm / 2};
+}
+
+bool CardRenderer::DrawDigitsInBoxes(LayoutKind kind, QPainter& canvas, const CardTexts& texts,
+                                     qint64 originX, qint64 originY) const
+{
+    if (!ZipInBoxes(m_options, kind))
+        return false;
+    const QString digits =
+        BoxedPostalDigits(texts[LayoutItem::YubinNo1] + texts[LayoutItem::YubinNo2]);
+    const QPaintDevice* device = canvas.device();
+    if (digits.isEmpty() || !device)
+        return false;
+    const int boxWidth = numbers::roundHalfAway(PostalBoxes::CodeBoxWidthMm * 10);
+    for (int i = 0; i < int(digits.size()); ++i) {
+        const LayoutItemRecord& r =
+            m_layouts.record(kind, i < 3 ? LayoutItem::YubinNo1 : LayoutItem::YubinNo2);
+        if (r.NoView || r.NoPrint)
+            continue;
+        // Centre the ink of the digits, not the font's cell: a cell carries the room of
+        // accents and descenders that digits never use.
+        const QFont font = fieldFont(r.FontName, r.FontSize, device);
+        const QFontMetricsF metrics(font, device);
+        const QRectF ink = metrics.tightBoundingRect(QStringLiteral("0123456789"));
+        const double inkCentreFromTop = QFontMetrics(font, device).ascent() + ink.center().y();
+        const QPointF centre = PostalBoxCentreMm(i) * 10.0;
+        const double top = centre.y() - inkCentreFromTop / device->logicalDpiY() * 254.0;
+        const qint64 x =
+            originX + numbers::roundHalfAway(PostalBoxes::CodeBoxLeftMm[size_t(i)] * 10);
+        DrawFieldText(canvas, x, originY + numbers::roundHalfAway(top), AlignMode::alCenter, false,
+                      0, boxWidth, r.FontName, r.FontSize, digits.mid(i, 1));
+    }
+    return true;
+}
+
+void CardRenderer::DrawCardFace(LayoutKind kind, QPainter& canvas,
+                                const CardPlacement& placement) const
+{
+    const QPaintDevice* device = canvas.device();
+    if (!device)
+        return;
+    const QPoint slot = SlotOffset(kind, placement.cardsPerSheet, placement.sheetPosition);
+    const int width = isLandscape(kind) ? SlotPitchLong : 1000;
+    const int height = isLandscape(kind) ? 1000 : SlotPitchLong;
+    const int dpiX = device->logicalDpiX();
+    const int dpiY = device->logicalDpiY();
+    const QRect card(
+        QPoint(toDevice(slot.x(), dpiX), toDevice(slot.y(), dpiY)),
+        QPoint(toDevice(slot.x() + width, dpiX) - 1, toDevice(slot.y() + height, dpiY) - 1));
+    canvas.save();
+    CardFacePicture::paint(canvas, kind, QRectF(card));
+    QPen outline(Qt::darkGray);
+    outline.setWidthF(dpiX * 0.2 / 25.4); // 0.2 mm
+    canvas.setPen(outline);
+    canvas.setBrush(Qt::NoBrush);
+    canvas.drawRect(QRectF(card));
+    canvas.restore();
 }

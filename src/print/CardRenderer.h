@@ -7,6 +7,7 @@
 
 #include <QFont>
 #include <QPoint>
+#include <QPointF>
 #include <QString>
 
 class LayoutTable;
@@ -21,6 +22,8 @@ struct CardPlacement
     int sheetPosition = 1; // 1-based running position; the slot is (position - 1) mod cards
     QString hoseiX;        // position correction "左" and "上" in 1/10 mm, as typed
     QString hoseiY;
+    // A proof on plain paper: the card's outline and its printed face go under the fields.
+    bool proof = false;
 };
 
 // Draws the nine fields of a card onto a printer page from the layout table, in the page's
@@ -49,6 +52,19 @@ public:
     int DrawFieldText(QPainter& canvas, qint64 x, qint64 y, AlignMode mode, bool vertical,
                       int spreadLength, int boxLength, const QString& fontName, double fontSize,
                       const QString& text) const;
+
+    // The card's outline and face picture at its slot (no correction: that moves the print,
+    // not the card), as a proof shows them under the fields.
+    void DrawCardFace(LayoutKind kind, QPainter& canvas, const CardPlacement& placement) const;
+
+    // With "郵便番号を枠に合わせる" on for `kind` and a seven-digit code in the two postal
+    // fields, draws each digit centred in its printed box (at YubinNo1's font for the first
+    // three, YubinNo2's for the rest) and returns true; otherwise draws nothing.
+    bool DrawDigitsInBoxes(LayoutKind kind, QPainter& canvas, const CardTexts& texts,
+                           qint64 originX, qint64 originY) const;
+
+    // The centre of postal box `box` (0-6) on the upright card, in millimetres.
+    static QPointF PostalBoxCentreMm(int box);
 
     // True when every character DrawCard would draw for these texts has a glyph in its
     // field's font or in a face that font falls back to (the barcode is bars, always drawn).

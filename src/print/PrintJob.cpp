@@ -62,6 +62,7 @@ PrintJob::Result PrintJob::btnPrintClick(const PrintParameters& parameters)
         return refuse(NoPrinterMessage);
 
     const LayoutKind kind = parameters.kind;
+    m_proof = parameters.proof;
     m_cardsPerSheet = cardsPerSheet(parameters.paper);
     m_host.setPreviewKind(kind);
     const bool landscape = landscapePaper(parameters.paper, kind);
@@ -162,12 +163,12 @@ PrintJob::Result PrintJob::printRows(int start, int end, LayoutKind kind,
             sheetFull = false;
         }
         const CardPlacement placement{m_cardsPerSheet, m_sheetPosition, m_host.hoseiXText(),
-                                      m_host.hoseiYText()};
+                                      m_host.hoseiYText(), m_proof};
         m_renderer.DrawCard(kind, *m_device.painter(), texts, placement);
         ++result.cards;
 
         ++m_sheetPosition;
-        if (numbers::lenientInt(m_host.startOfPaperText()) > 0)
+        if (!m_proof && numbers::lenientInt(m_host.startOfPaperText()) > 0)
             m_host.setStartOfPaperText(
                 QString::number((m_sheetPosition - 1) % m_cardsPerSheet + 1));
 

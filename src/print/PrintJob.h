@@ -36,6 +36,9 @@ struct PrintParameters
     bool noSetPrinter = false;
     // Ask "1～12 を印刷します" before printing; a run from a script does not.
     bool confirm = true;
+    // "見本印刷": plain paper with each card's outline and face under the fields; the start
+    // position is left for the real run.
+    bool proof = false;
 };
 
 // One print run over a range of grid rows: the checks, the paper, the confirmation, then one
@@ -122,4 +125,5 @@ private:
     AddressCheck m_addressCheck;
     int m_cardsPerSheet = 1;
     int m_sheetPosition = 1;
+    bool m_proof = false;
 };

@@ -132,6 +132,12 @@ void tst_SettingsFile::values_data()
     QTest::newRow("start of paper text") << "[Option]\nStartOfPaper=\"3\""
                                          << "start"
                                          << "3";
+    QTest::newRow("digits in boxes TY") << "[Menu]\nZipInBoxesTY=\"True\""
+                                        << "boxes"
+                                        << "01";
+    QTest::newRow("digits in boxes absent") << "[Menu]\nUseZipNoEreaTT=\"True\""
+                                            << "boxes"
+                                            << "00";
     QTest::newRow("missing picture is dropped") << "[File]\nBackImageFileTT=\"/no/such.jpg\""
                                                 << "picture"
                                                 << "";
@@ -157,6 +163,8 @@ void tst_SettingsFile::values()
         {"honorific", s.options.defaultHonorific1},
         {"start", s.startOfPaper},
         {"picture", s.backImage[0]},
+        {"boxes",
+         QString::number(s.options.zipInBoxes[0]) + QString::number(s.options.zipInBoxes[1])},
     };
     QVERIFY(got.contains(what));
     QCOMPARE(got[what], expected);
@@ -178,6 +186,7 @@ void tst_SettingsFile::roundTrip()
     out.options.spaceBetweenName = false;
     out.options.joinByHyphen = true;
     out.options.useZipBoxes = {true, false, true, false};
+    out.options.zipInBoxes = {false, true};
     out.options.useNonUnicodeFont = false;
     out.options.useCustomerBarcode = true;
     out.options.nameSpacingText = QString(QChar(0x3000));
@@ -211,6 +220,7 @@ void tst_SettingsFile::roundTrip()
     QCOMPARE(in.options.spaceBetweenName, false);
     QCOMPARE(in.options.joinByHyphen, true);
     QCOMPARE(in.options.useZipBoxes, out.options.useZipBoxes);
+    QCOMPARE(in.options.zipInBoxes, out.options.zipInBoxes);
     QCOMPARE(in.options.useNonUnicodeFont, false);
     QCOMPARE(in.options.useCustomerBarcode, true);
     QCOMPARE(in.options.nameSpacingText, out.options.nameSpacingText);

@@ -194,10 +194,12 @@ void tst_CellsCommand::damagedWorkbook()
     QTemporaryDir dir;
     const CliRun full = cells({whole.fileName()});
     QCOMPARE(full.exitCode, 0);
-    const CliRun cut = cells({writeFile(dir, "cut.xls", bytes.left(bytes.size() * 6 / 10))});
+    const QString cutFile = writeFile(dir, "cut.xls", bytes.left(bytes.size() * 6 / 10));
+    const CliRun cut = cells({cutFile});
     QCOMPARE(cut.exitCode, 3);
     QCOMPARE(cut.errors.trimmed(),
-             u"ファイルの一部が読めませんでした（破損している可能性があります）"_qs);
+             u"tayori-cli: "_qs + cutFile +
+                 u": ファイルの一部が読めませんでした（破損している可能性があります）"_qs);
     const QStringList lines = cut.lines();
     QVERIFY(lines.size() > 1000);
     const QStringList fullLines = full.lines();
