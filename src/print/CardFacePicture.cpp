@@ -3,8 +3,11 @@
 #include "layout/PostalBoxes.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPainter>
+
 #include <QPainterPath>
+#include <cmath>
 
 namespace CardFacePicture {
 
@@ -13,13 +16,42 @@ const QColor CardColour(255, 253, 246);
 const QColor PostRed(226, 64, 58);
 const QColor PaleRed(236, 150, 140);
 
-// A font whose em is `mm` units of the painter's current (millimetre) scale.
-QFont fontOfMm(const QString& family, double mm, const QPainter& painter)
+// Draws `text` in `box` (millimetres of the painter's current scale) with an em of `emMm`
+// and `spacingMm` between letters (centred across the box when spaced). The font is made at the
+// device's own size and the millimetre scale is taken off while drawing: a font of a few units
+// under a large scale loses letters and spacing in the PDF engine.
+void drawTextMm(QPainter& painter, const QRectF& box, int flags, const QString& text,
+                const QString& family, double emMm, double spacingMm = 0)
 {
-    QFont font(family);
+    const QTransform& t = painter.transform();
+    const double k = std::hypot(t.m11(), t.m12()); // device units per millimetre
+    if (!(k > 0))
+        return;
     const int dpi = painter.device() ? painter.device()->logicalDpiY() : 96;
-    font.setPointSizeF(mm * 72.0 / dpi);
-    return font;
+    QFont font(family);
+    font.setPointSizeF(emMm * k * 72.0 / dpi);
+    painter.save();
+    painter.scale(1.0 / k, 1.0 / k);
+    painter.setFont(font);
+    const QRectF deviceBox(box.topLeft() * k, box.size() * k);
+    if (spacingMm == 0) {
+        painter.drawText(deviceBox, flags, text);
+    } else {
+        // Letter by letter: the PDF engine drops letters of a font with letter spacing.
+        const QFontMetricsF metrics(font, painter.device());
+        const double gap = spacingMm * k;
+        double width = gap * (text.size() - 1);
+        for (const QChar c : text)
+            width += metrics.horizontalAdvance(c);
+        double x = deviceBox.center().x() - width / 2;
+        for (const QChar c : text) {
+            const double advance = metrics.horizontalAdvance(c);
+            painter.drawText(QRectF(x, deviceBox.top(), advance, deviceBox.height()),
+                             (flags & ~Qt::AlignHorizontal_Mask) | Qt::AlignHCenter, QString(c));
+            x += advance + gap;
+        }
+    }
+    painter.restore();
 }
 } // namespace
 
@@ -56,15 +88,13 @@ void paint(QPainter& painter, LayoutKind kind, const QRectF& target)
     painter.setPen(pen);
     const QRectF stamp(StampLeftMm, StampTopMm, StampWidthMm, StampHeightMm);
     painter.drawRect(stamp);
-    painter.setFont(fontOfMm(QStringLiteral("IPAGothic"), 2.6, painter));
-    painter.drawText(stamp, Qt::AlignCenter, QStringLiteral("切手"));
+    drawTextMm(painter, stamp, Qt::AlignCenter, QStringLiteral("切手"), QStringLiteral("IPAGothic"),
+               2.6);
 
-    QFont heading = fontOfMm(QStringLiteral("IPAMincho"), HeadingHeightMm, painter);
-    heading.setLetterSpacing(QFont::AbsoluteSpacing, 1.2);
-    painter.setFont(heading);
     painter.setPen(PostRed);
-    painter.drawText(QRectF(HeadingCentreXmm - 20, HeadingTopMm, 40, HeadingHeightMm * 1.6),
-                     Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("郵便はがき"));
+    drawTextMm(painter, QRectF(HeadingCentreXmm - 20, HeadingTopMm, 40, HeadingHeightMm * 1.6),
+               Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("郵便はがき"),
+               QStringLiteral("IPAMincho"), HeadingHeightMm, 1.2);
     painter.restore();
 }
 

@@ -370,6 +370,15 @@ void tst_PaperFidelity::proof()
             });
         QVERIFY2(face, qPrintable(u"card %1: no stamp area: %2"_qs.arg(position).arg(
                            describe(proof.pages[0]))));
+        // The heading whole: letter spacing once lost letters in the PDF.
+        const QRectF headingBand(
+            slot + QPointF(PostalBoxes::HeadingCentreXmm - 20, PostalBoxes::HeadingTopMm - 1),
+            QSizeF(40, PostalBoxes::HeadingHeightMm * 2));
+        QString heading;
+        for (const Word& w : proof.pages[0])
+            if (headingBand.contains(w.box.center()))
+                heading += w.text;
+        QCOMPARE(heading, u"郵便はがき"_qs);
 
         const QImage card = render(proof.pdf, QRectF(slot, QSizeF(100, 148)), Dpi,
                                    dir.filePath(u"card%1"_qs.arg(position)));
