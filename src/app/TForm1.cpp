@@ -739,6 +739,11 @@ void TForm1::O3Click()
     m_options.nameSpacingText = frmOption->nameSpacingText();
     m_options.defaultHonorific1 = frmOption->honorific1();
     m_options.defaultHonorific2 = frmOption->honorific2();
+    // The shown card follows options that change its texts or where its digits stand.
+    if (frmPreView && frmPreView->isVisible()) {
+        frmPreView->ApplyLayoutKind(frmPreView->CurrentKind(), true);
+        ShowRecord(ui->TntStringGrid1->currentIndex().row());
+    }
 }
 
 void TForm1::setRadioChecked(QRadioButton* button, bool checked)

@@ -16,6 +16,7 @@ void TForm1::createPreview()
 {
     frmPreView = new TfrmPreView(&m_layouts, m_prompter, this);
     frmPreView->setObjectName(QStringLiteral("frmPreView"));
+    frmPreView->setSessionOptions(&m_options);
     connect(frmPreView, &TfrmPreView::kindChosen, this, [this](LayoutKind kind) {
         setRadioChecked(isLandscape(kind) ? ui->rdoYokoOki : ui->rdoTateOki, true);
         setRadioChecked(isHorizontalWriting(kind) ? ui->rdoYokoGaki : ui->rdoTateGaki, true);

@@ -7,6 +7,7 @@
 #include "layout/LayoutTable.h"
 #include "layout/LayoutUnits.h"
 #include "preview/TBarcodeField.h"
+#include "preview/TBoxDigits.h"
 #include "print/CardFacePicture.h"
 #include "print/CardRenderer.h"
 #include "ui_TfrmPreView.h"
@@ -257,6 +258,9 @@ void TfrmPreView::createFields()
                     });
             m_fields[size_t(i)][size_t(k)] = edit;
         }
+        auto* digits = new TBoxDigits(*m_layouts, LayoutKind(k), m_faces[size_t(k)]);
+        digits->setObjectName(QStringLiteral("BoxDigits") + layoutKindName(LayoutKind(k)));
+        m_boxDigits[size_t(k)] = digits;
     }
 }
 
@@ -277,6 +281,24 @@ void TfrmPreView::setCardTexts(LayoutKind kind, const CardTexts& texts)
 {
     for (int i = 0; i < LayoutItemCount; ++i)
         field(i, int(kind))->setText(texts.text[size_t(i)]);
+    m_boxDigits[size_t(kind)]->setTexts(texts);
+    for (LayoutItem item : {LayoutItem::YubinNo1, LayoutItem::YubinNo2})
+        field(int(item), int(kind))->setVisible(fieldShown(int(item), int(kind)));
+}
+
+void TfrmPreView::setSessionOptions(const SessionOptions* options)
+{
+    for (TBoxDigits* digits : m_boxDigits)
+        digits->setOptions(options);
+}
+
+bool TfrmPreView::fieldShown(int item, int kind) const
+{
+    const bool transparent = ui->CheckBox2->isChecked();
+    if (m_layouts->record(LayoutKind(kind), LayoutItem(item)).NoView && transparent)
+        return false;
+    const bool postal = item == int(LayoutItem::YubinNo1) || item == int(LayoutItem::YubinNo2);
+    return !(postal && m_boxDigits[size_t(kind)]->active());
 }
 
 CardTexts TfrmPreView::cardTexts(LayoutKind kind) const
@@ -346,8 +368,12 @@ void TfrmPreView::ApplyLayoutKind(LayoutKind kind, bool force)
                     applyFieldFromRecord(edit, i, r, false);
                     edit->setBorderStyle(transparent ? TTateEdit::bsNone : TTateEdit::bsSingle);
                     edit->setTransParent(transparent);
-                    edit->setVisible(!(r.NoView && transparent));
+                    edit->setVisible(fieldShown(i, k));
                 }
+                TBoxDigits* digits = m_boxDigits[size_t(k)];
+                digits->setGeometry(face->rect());
+                digits->setZoom(m_zoom);
+                digits->raise();
                 resizeToFace(kind);
                 const QString& name = m_backImageNames[size_t(k)];
                 ui->edtBackImageName->setText(QFileInfo(name).fileName());
@@ -467,7 +493,7 @@ void TfrmPreView::CheckBox2Click()
             continue;
         edit->setBorderStyle(transparent ? TTateEdit::bsNone : TTateEdit::bsSingle);
         edit->setTransParent(transparent);
-        edit->setVisible(!(m_layouts->record(m_currentKind, LayoutItem(i)).NoView && transparent));
+        edit->setVisible(fieldShown(i, int(m_currentKind)));
     }
 }
 

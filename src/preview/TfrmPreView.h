@@ -14,8 +14,10 @@ class LayoutTable;
 class Prompter;
 class QMenu;
 class TShadowPanel;
+class TBoxDigits;
 class TStretchHandle;
 class TTateEdit;
+struct SessionOptions;
 struct LayoutItemRecord;
 
 namespace Ui {
@@ -55,6 +57,10 @@ public:
     TStretchHandle* StretchHandle1() const { return m_handle; }
     QMenu* PopupMenu1() const { return m_popupMenu1; }
     QMenu* PopupMenu2() const { return m_popupMenu2; }
+
+    // The session's options: with "郵便番号を枠に合わせる" on, a portrait face shows the
+    // postal digits in the card's boxes, as they print. `options` must outlive the window.
+    void setSessionOptions(const SessionOptions* options);
 
     // The texts of a face, as shown and as edited there.
     void setCardTexts(LayoutKind kind, const CardTexts& texts);
@@ -126,12 +132,15 @@ private:
     void numberBoxEnter(class QLineEdit* box);
     int windowFrameExtra() const;
     void resizeToFace(LayoutKind kind);
+    // Shown unless NoView hides it on a transparent face or its digits stand in the boxes.
+    bool fieldShown(int item, int kind) const;
 
     std::unique_ptr<Ui::TfrmPreView> ui;
     LayoutTable* m_layouts;
     Prompter* m_prompter;
     std::array<TShadowPanel*, LayoutKindCount> m_faces{};
     std::array<std::array<TTateEdit*, LayoutKindCount>, LayoutItemCount> m_fields{};
+    std::array<TBoxDigits*, LayoutKindCount> m_boxDigits{};
     std::array<QPixmap, LayoutKindCount> m_builtInPictures;
     std::array<QString, LayoutKindCount> m_backImageNames;
     TStretchHandle* m_handle = nullptr;

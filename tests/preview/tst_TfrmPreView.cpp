@@ -1,9 +1,12 @@
 #include "ScriptedPrompter.h"
+#include "common/SessionOptions.h"
+#include "compose/CardTexts.h"
 #include "controls/TShadowPanel.h"
 #include "controls/TStretchHandle.h"
 #include "controls/TTateEdit.h"
 #include "layout/LayoutTable.h"
 #include "layout/LayoutUnits.h"
+#include "layout/PostalBoxes.h"
 #include "preview/TfrmPreView.h"
 #include "ui_TfrmPreView.h"
 
@@ -77,6 +80,8 @@ private Q_SLOTS:
     void noViewHidesWhileTransparent();
     void undecodablePictureKeepsTheFace();
     void pictureFromFile();
+    void digitsInTheBoxes_data();
+    void digitsInTheBoxes();
 };
 
 void tst_TfrmPreView::zoom_data()
@@ -387,6 +392,51 @@ void tst_TfrmPreView::pictureFromFile()
     QTest::mouseClick(p.ui.Button3, Qt::LeftButton);
     QVERIFY(p.window.face(LayoutKind::TT)->Picture().isNull());
     QCOMPARE(p.window.BackImageNames()[0], path);
+}
+
+void tst_TfrmPreView::digitsInTheBoxes_data()
+{
+    QTest::addColumn<bool>("option");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<bool>("boxed");
+    QTest::newRow("on") << true << u"100-0013"_qs << true;
+    QTest::newRow("on, full width") << true << u"１００－００１３"_qs << true;
+    QTest::newRow("on, six digits") << true << u"100-001"_qs << false;
+    QTest::newRow("off") << false << u"100-0013"_qs << false;
+}
+
+// With "郵便番号を枠に合わせる" the face shows each digit in its printed box, as the card
+// gets it, and the two postal fields step aside.
+void tst_TfrmPreView::digitsInTheBoxes()
+{
+    QFETCH(bool, option);
+    QFETCH(QString, code);
+    QFETCH(bool, boxed);
+    Preview p;
+    SessionOptions options;
+    options.zipInBoxes[0] = option;
+    p.window.setSessionOptions(&options);
+    p.window.ApplyLayoutKind(LayoutKind::TT, true);
+    CardTexts texts;
+    texts[LayoutItem::YubinNo1] = code.left(3);
+    texts[LayoutItem::YubinNo2] = code.mid(4);
+    p.window.setCardTexts(LayoutKind::TT, texts);
+
+    QCOMPARE(p.window.field(LayoutItem::YubinNo1, LayoutKind::TT)->isVisible(), !boxed);
+    QCOMPARE(p.window.field(LayoutItem::YubinNo2, LayoutKind::TT)->isVisible(), !boxed);
+    const QImage face = p.window.face(LayoutKind::TT)->grab().toImage();
+    const double pixelsPerMm = 96 / 25.4 * p.window.Zoom() / 100;
+    int inked = 0;
+    for (double left : PostalBoxes::CodeBoxLeftMm) {
+        bool ink = false;
+        for (double y = 0.8; y < PostalBoxes::CodeBoxHeightMm - 0.8; y += 0.2)
+            for (double x = 0.8; x < PostalBoxes::CodeBoxWidthMm - 0.8; x += 0.2)
+                ink = ink || qGray(face.pixel(QPointF((left + x) * pixelsPerMm,
+                                                      (PostalBoxes::CodeBoxTopMm + y) * pixelsPerMm)
+                                                  .toPoint())) < 100;
+        inked += ink;
+    }
+    QCOMPARE(inked == 7, boxed);
 }
 
 QTEST_MAIN(tst_TfrmPreView)
