@@ -2,6 +2,7 @@
 // memory it takes, one lookup by code (against a plain binary search over the same codes)
 // and the check of one address.
 
+#include "RatioReporter.h"
 #include "postal/AddressMatch.h"
 #include "postal/PostalIndex.h"
 
@@ -113,33 +114,6 @@ BENCHMARK(BM_Lookup)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_FloorBinarySearch)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_CheckAddress)->Unit(benchmark::kMicrosecond);
 
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    RatioReporter() : ConsoleReporter(OO_Tabular) {}
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            m_ns[run.run_name.function_name] =
-                run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit) * 1e9;
-    }
-    void Finalize() override
-    {
-        ConsoleReporter::Finalize();
-        const auto ratio = [this](const char* a, const char* b) {
-            return m_ns[b] > 0 ? m_ns[a] / m_ns[b] : 0.0;
-        };
-        std::printf("postal table load: %.2f ms (goal: under 30 ms), %.2f x reading the file\n",
-                    m_ns["BM_Load"] / 1e6, ratio("BM_Load", "BM_FloorReadFile"));
-        std::printf("lookup by code: %.0f ns (goal: under 1000 ns), %.2f x a plain binary search\n",
-                    m_ns["BM_Lookup"], ratio("BM_Lookup", "BM_FloorBinarySearch"));
-    }
-
-private:
-    std::map<std::string, double> m_ns;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -159,7 +133,14 @@ int main(int argc, char** argv)
                 index.isLoaded() ? "loaded" : "NOT loaded");
 
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    RatioReporter reporter([](const RatioReporter::Times& t) {
+        std::printf("postal table load: %.2f ms (goal: under 30 ms), %.2f x reading the file\n",
+                    RatioReporter::ms(t, "BM_Load"),
+                    RatioReporter::ratio(t, "BM_Load", "BM_FloorReadFile"));
+        std::printf("lookup by code: %.0f ns (goal: under 1000 ns), %.2f x a plain binary search\n",
+                    t.count("BM_Lookup") ? t.at("BM_Lookup") : 0.0,
+                    RatioReporter::ratio(t, "BM_Lookup", "BM_FloorBinarySearch"));
+    });
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

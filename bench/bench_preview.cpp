@@ -2,6 +2,7 @@
 // filled (vertical and horizontal, one squeezed, the barcode), against a floor: the same
 // face picture and the same texts drawn by plain QPainter::drawText.
 
+#include "RatioReporter.h"
 #include "common/Prompter.h"
 #include "compose/CustomerBarcode.h"
 #include "controls/TShadowPanel.h"
@@ -111,33 +112,6 @@ void BM_FloorDrawText(benchmark::State& state)
 BENCHMARK(BM_FaceRepaint)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_FloorDrawText)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    RatioReporter() : ConsoleReporter(OO_Tabular) {}
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            m_times[run.run_name.function_name] = run.GetAdjustedRealTime();
-    }
-    void Finalize() override
-    {
-        ConsoleReporter::Finalize();
-        const double face = m_times["BM_FaceRepaint"];
-        const double floor = m_times["BM_FloorDrawText"];
-        if (face > 0 && floor > 0)
-            std::printf("(real time; CPU time is steadier on a busy machine)\n");
-        if (face > 0 && floor > 0)
-            std::printf("face repaint %.2f ms a frame (goal: at most 4); / drawText floor: %.2f "
-                        "(goal: at most 2)\n",
-                        face, face / floor);
-    }
-
-private:
-    std::map<std::string, double> m_times;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -147,7 +121,13 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     FontSubstitutes::install();
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    RatioReporter reporter([](const RatioReporter::Times& t) {
+        const double r = RatioReporter::ratio(t, "BM_FaceRepaint", "BM_FloorDrawText");
+        if (r > 0)
+            std::printf("face repaint %.2f ms a frame (goal: at most 4); / drawText floor: %.2f "
+                        "(goal: at most 2; real time, CPU time is steadier on a busy machine)\n",
+                        RatioReporter::ms(t, "BM_FaceRepaint"), r);
+    });
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

@@ -1,6 +1,7 @@
 // Printing 500 cards four to an A4 sheet into a PDF, against a floor: the same 125 pages
 // with the same nine texts per card drawn by plain QPainter::drawText, no per-character work.
 
+#include "RatioReporter.h"
 #include "addresslist/AddressGrid.h"
 #include "addresslist/HeaderColumns.h"
 #include "common/Prompter.h"
@@ -130,30 +131,6 @@ void BM_FloorDrawText(benchmark::State& state)
 BENCHMARK(BM_PrintCards)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_FloorDrawText)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
-// Prints the run's time per iteration against the floor's once both have run.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    RatioReporter() : ConsoleReporter(OO_Tabular) {}
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            m_times[run.run_name.function_name] = run.GetAdjustedRealTime();
-    }
-    void Finalize() override
-    {
-        ConsoleReporter::Finalize();
-        const double print = m_times["BM_PrintCards"];
-        const double floor = m_times["BM_FloorDrawText"];
-        if (print > 0 && floor > 0)
-            std::printf("print run / drawText floor: %.2f (goal: at most 2)\n", print / floor);
-    }
-
-private:
-    std::map<std::string, double> m_times;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -163,7 +140,10 @@ int main(int argc, char** argv)
     QGuiApplication app(argc, argv);
     FontSubstitutes::install();
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    RatioReporter reporter([](const RatioReporter::Times& t) {
+        if (const double r = RatioReporter::ratio(t, "BM_PrintCards", "BM_FloorDrawText"))
+            std::printf("print run / drawText floor: %.2f (goal: at most 2)\n", r);
+    });
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

@@ -1,4 +1,4 @@
-#include "ScriptedPrompter.h"
+#include "PreviewWindow.h"
 #include "controls/TShadowPanel.h"
 #include "controls/TTateEdit.h"
 #include "layout/LayoutTable.h"
@@ -17,18 +17,8 @@
 
 namespace {
 
-struct Preview
+struct Preview : PreviewWindow
 {
-    LayoutTable layouts;
-    ScriptedPrompter prompter;
-    TfrmPreView window{&layouts, &prompter};
-    Ui::TfrmPreView& ui = window.form();
-
-    Preview()
-    {
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-    }
     void show(LayoutKind kind)
     {
         window.setKindButtons(kind);

@@ -1,4 +1,4 @@
-#include "ScriptedPrompter.h"
+#include "PreviewWindow.h"
 #include "common/SessionOptions.h"
 #include "compose/CardTexts.h"
 #include "controls/TShadowPanel.h"
@@ -20,18 +20,8 @@
 // The preview driven as a user drives it, offscreen, on its own layout table.
 
 namespace {
-struct Preview
+struct Preview : PreviewWindow
 {
-    LayoutTable layouts;
-    ScriptedPrompter prompter;
-    TfrmPreView window{&layouts, &prompter};
-    Ui::TfrmPreView& ui = window.form();
-
-    Preview()
-    {
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-    }
     TTateEdit* atena(LayoutKind kind = LayoutKind::TT)
     {
         return window.field(LayoutItem::Atena, kind);

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "ScriptedPrompter.h"
+#include "layout/LayoutTable.h"
+#include "preview/TfrmPreView.h"
+#include "ui_TfrmPreView.h"
+
+#include <QTest>
+
+// A preview window shown offscreen on a layout table of its own, its questions answered by a
+// scripted prompter.
+struct PreviewWindow
+{
+    LayoutTable layouts;
+    ScriptedPrompter prompter;
+    TfrmPreView window{&layouts, &prompter};
+    Ui::TfrmPreView& ui = window.form();
+
+    PreviewWindow()
+    {
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+    }
+};
