@@ -27,6 +27,15 @@
 
 namespace {
 
+// Sets `member` and says whether it changed: a setter repaints only for a new value.
+template <typename T> bool changeTo(T& member, const T& value)
+{
+    if (member == value)
+        return false;
+    member = value;
+    return true;
+}
+
 constexpr int InitialWidth = 20;
 constexpr int InitialHeight = 121;
 // An AutoSize field with no text.
@@ -156,53 +165,44 @@ QVariant TTateEdit::defaultOf(const QString& property)
 
 void TTateEdit::setAlignment(TAlignment value)
 {
-    if (value == m_alignment)
+    if (!changeTo(m_alignment, value))
         return;
-    m_alignment = value;
     invalidateLayout();
     update();
 }
 
 void TTateEdit::setAutoSize(bool value)
 {
-    if (value == m_autoSize)
-        return;
-    m_autoSize = value;
-    AutoSizeArrange();
+    if (changeTo(m_autoSize, value))
+        AutoSizeArrange();
 }
 
 void TTateEdit::setBevelSize(int value)
 {
     value = std::max(value, 1);
-    if (value == m_bevelSize)
+    if (!changeTo(m_bevelSize, value))
         return;
-    m_bevelSize = value;
     invalidateLayout();
     update();
 }
 
 void TTateEdit::setBorderStyle(TEditBevel value)
 {
-    if (value == m_borderStyle)
-        return;
-    m_borderStyle = value;
-    update();
+    if (changeTo(m_borderStyle, value))
+        update();
 }
 
 void TTateEdit::setColor(const QColor& value)
 {
-    if (value == m_color)
-        return;
-    m_color = value;
-    update();
+    if (changeTo(m_color, value))
+        update();
 }
 
 void TTateEdit::setOffset(int value)
 {
     value = std::max(value, 0);
-    if (value == m_offset)
+    if (!changeTo(m_offset, value))
         return;
-    m_offset = value;
     invalidateLayout();
     update();
 }
@@ -210,9 +210,8 @@ void TTateEdit::setOffset(int value)
 void TTateEdit::setOffsetEx(int value)
 {
     value = std::max(value, 0);
-    if (value == m_offsetEx)
+    if (!changeTo(m_offsetEx, value))
         return;
-    m_offsetEx = value;
     invalidateLayout();
     update();
 }
@@ -262,10 +261,8 @@ void TTateEdit::setVertical(bool value)
 
 void TTateEdit::setFontColor(const QColor& value)
 {
-    if (value == m_fontColor)
-        return;
-    m_fontColor = value;
-    update();
+    if (changeTo(m_fontColor, value))
+        update();
 }
 
 void TTateEdit::setHint(const QString& value)
