@@ -174,6 +174,28 @@ bool near(double a, double b)
     return std::abs(a - b) <= Tolerance;
 }
 
+// The width in points of one "山" printed alone at `fontSize` into a box `boxLength` (1/10 mm)
+// long; -1 when the PDF does not hold exactly that one word.
+double printedEm(double fontSize, double screenDpi, int boxLength)
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(u"size.pdf"_qs);
+    const LayoutTable table;
+    const SessionOptions options;
+    Device device = pdfDevice(pdf);
+    if (!device.device->beginDocument())
+        return -1;
+    CardRenderer(table, options, screenDpi)
+        .DrawFieldText(*device.device->painter(), 100, 100, AlignMode::alLeft, false, 0, boxLength,
+                       u"ＭＳ 明朝"_qs, fontSize, u"山"_qs);
+    if (!device.device->endDocument())
+        return -1;
+    const QList<QList<Word>> pages = pdfWords(pdf);
+    if (pages.size() != 1 || pages[0].size() != 1)
+        return -1;
+    return pages[0][0].box.width() * PointsPerMm;
+}
+
 } // namespace
 
 class tst_PrintedCards : public QObject
@@ -374,21 +396,8 @@ void tst_PrintedCards::fontSizeRule()
     QFETCH(double, points);
 
     QCOMPARE(CardRenderer::printerPointSize(fontSize, screenDpi), qRound(points));
-    QTemporaryDir dir;
-    const QString pdf = dir.filePath(u"size.pdf"_qs);
-    const LayoutTable table;
-    const SessionOptions options;
-    Device device = pdfDevice(pdf);
-    QVERIFY(device.device->beginDocument());
-    CardRenderer(table, options, screenDpi)
-        .DrawFieldText(*device.device->painter(), 100, 100, AlignMode::alLeft, false, 0, 1000,
-                       u"ＭＳ 明朝"_qs, fontSize, u"山"_qs);
-    QVERIFY(device.device->endDocument());
-    const QList<QList<Word>> pages = pdfWords(pdf);
-    QCOMPARE(pages.size(), 1);
-    QCOMPARE(pages[0].size(), 1);
     // A full-width character advances by one em, the font's size.
-    const double em = pages[0][0].box.width() * PointsPerMm;
+    const double em = printedEm(fontSize, screenDpi, 1000);
     QVERIFY2(std::abs(em - points) < 0.05, qPrintable(QString::number(em)));
 }
 
@@ -407,20 +416,7 @@ void tst_PrintedCards::absurdFontSizesAreBounded()
 {
     QFETCH(double, fontSize);
     QFETCH(double, points);
-    QTemporaryDir dir;
-    const QString pdf = dir.filePath(u"size.pdf"_qs);
-    const LayoutTable table;
-    const SessionOptions options;
-    Device device = pdfDevice(pdf);
-    QVERIFY(device.device->beginDocument());
-    CardRenderer(table, options)
-        .DrawFieldText(*device.device->painter(), 100, 100, AlignMode::alLeft, false, 0, 100000,
-                       u"ＭＳ 明朝"_qs, fontSize, u"山"_qs);
-    QVERIFY(device.device->endDocument());
-    const QList<QList<Word>> pages = pdfWords(pdf);
-    QCOMPARE(pages.size(), 1);
-    QCOMPARE(pages[0].size(), 1);
-    const double em = pages[0][0].box.width() * PointsPerMm;
+    const double em = printedEm(fontSize, CardRenderer::StandardScreenDpi, 100000);
     QVERIFY2(std::abs(em - points) < 0.05, qPrintable(QString::number(em)));
 }
 
