@@ -45,16 +45,10 @@ int runComposeCommand(const QStringList& args)
     // From here on every message is about the list.
     prompter.setSubject(positional[0]);
     AddressBook book;
-    if (!LoadListFile(book, positional[0], prompter))
+    HeaderColumns columns;
+    if (!LoadAddressList(book, positional[0], prompter, columns))
         return 1;
     AddressGrid& grid = book.grid();
-    HeaderColumns columns;
-    if (!HeaderColumns::IsAddressList(grid)) {
-        prompter.showError(QStringLiteral("宛名のリストではなさそうです"));
-        return 1;
-    }
-    if (!columns.FindHeaderColumns(grid, &prompter))
-        return 1;
     const auto record = ReadAddressRecord(grid, columns, row);
     if (!record) {
         prompter.showError(QStringLiteral("row %1 has no addressee").arg(row));

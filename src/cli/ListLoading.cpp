@@ -2,6 +2,7 @@
 
 #include "addresslist/AddressBook.h"
 #include "addresslist/DelimitedList.h"
+#include "addresslist/HeaderColumns.h"
 #include "addresslist/XBiffError.h"
 #include "common/Prompter.h"
 
@@ -43,4 +44,16 @@ bool LoadListFile(AddressBook& book, const QString& path, Prompter& prompter, bo
                DelimitedList::LoadStatus::Loaded;
     prompter.showError(QStringLiteral("エクセルファイルかCSVUファイルに対応しています"));
     return false;
+}
+
+bool LoadAddressList(AddressBook& book, const QString& path, Prompter& prompter,
+                     HeaderColumns& columns)
+{
+    if (!LoadListFile(book, path, prompter))
+        return false;
+    if (!HeaderColumns::IsAddressList(book.grid())) {
+        prompter.showError(QStringLiteral("宛名のリストではなさそうです"));
+        return false;
+    }
+    return columns.FindHeaderColumns(book.grid(), &prompter);
 }

@@ -3,6 +3,7 @@
 #include <QString>
 
 class AddressBook;
+class HeaderColumns;
 class Prompter;
 
 // Loads a list into `book` as the main window would: ".xls" as "開く" does, ".csv" and
@@ -11,3 +12,8 @@ class Prompter;
 // what was read, is told through `prompter` and sets `*damaged`.
 bool LoadListFile(AddressBook& book, const QString& path, Prompter& prompter,
                   bool* workbook = nullptr, bool* damaged = nullptr);
+
+// Loads an address list and finds its eleven header columns, as printing and the preview need
+// them; false (told through `prompter`) when the list cannot be loaded or is no address list.
+bool LoadAddressList(AddressBook& book, const QString& path, Prompter& prompter,
+                     HeaderColumns& columns);

@@ -43,17 +43,13 @@ int runCheckCommand(const QStringList& args)
         prompter.showError(index.errorText());
         return 1;
     }
+    // From here on every message is about the list.
+    prompter.setSubject(args[0]);
     AddressBook book;
-    if (!LoadListFile(book, args[0], prompter))
+    HeaderColumns columns;
+    if (!LoadAddressList(book, args[0], prompter, columns))
         return 1;
     const AddressGrid& grid = book.grid();
-    HeaderColumns columns;
-    if (!HeaderColumns::IsAddressList(grid)) {
-        prompter.showError(QStringLiteral("宛名のリストではなさそうです"));
-        return 1;
-    }
-    if (!columns.FindHeaderColumns(grid, &prompter))
-        return 1;
     QTextStream out(stdout);
     const QList<AddressCheck::Finding> findings = AddressCheck::run(index, grid, columns);
     for (const AddressCheck::Finding& f : findings)
