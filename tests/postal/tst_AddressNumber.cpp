@@ -30,7 +30,7 @@ void tst_AddressNumber::examples_data()
     QTest::addColumn<QString>("postal");
     QTest::addColumn<QString>("address");
     QTest::addColumn<QString>("data");
-    QFile tsv(QStringLiteral(TAYORI_TESTDATA "/../reference/address-number-examples.tsv"));
+    QFile tsv(QStringLiteral(TAYORI_TESTDATA "/reference/address-number-examples.tsv"));
     QVERIFY2(tsv.open(QIODevice::ReadOnly), qPrintable(tsv.fileName()));
     int rows = 0;
     for (const QByteArray& line : tsv.readAll().split('\n')) {
