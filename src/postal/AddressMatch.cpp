@@ -16,6 +16,15 @@ QStringList cityForms(QStringView city)
     return forms;
 }
 
+// The ward of a designated city ("仙台市泉区" → "泉区"), or nothing.
+QString wardOf(QStringView city)
+{
+    const qsizetype shi = city.indexOf(u'市');
+    if (shi <= 0 || city.size() - shi - 1 < 2 || !city.endsWith(u'区'))
+        return QString();
+    return AddressText::comparableText(city.mid(shi + 1));
+}
+
 bool isDigit(QChar c)
 {
     return c.unicode() >= u'0' && c.unicode() <= u'9';
@@ -67,6 +76,11 @@ Place place(const QString& text, const PostalIndex::Town& town)
             break;
         }
     }
+    // "泉区紫山…" names the ward of 仙台市泉区 without its city: not the whole city, but the
+    // town still starts after it.
+    const QString ward = wardOf(town.city);
+    if (p.cityEnd < 0 && !ward.isEmpty() && QStringView(text).mid(pos).startsWith(ward))
+        pos += ward.size();
     for (QStringView prefix : {QStringView(u"大字"), QStringView(u"字")}) {
         if (QStringView(text).mid(pos).startsWith(prefix)) {
             pos += prefix.size();

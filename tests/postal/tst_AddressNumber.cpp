@@ -15,6 +15,8 @@ private Q_SLOTS:
     void initTestCase() { REQUIRE_POSTAL_DATA(); }
     void examples_data();
     void examples();
+    void startsAfterThePrefecture_data();
+    void startsAfterThePrefecture();
     void refused_data();
     void refused();
     void rules_data();
@@ -54,6 +56,25 @@ void tst_AddressNumber::examples()
     QCOMPARE(r.data, data);
 }
 
+// Addresses written without their prefecture, or without prefecture and city.
+void tst_AddressNumber::startsAfterThePrefecture_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::newRow("ward of a designated city") << u"泉区紫山3-1-4"_qs;
+    QTest::newRow("city and ward") << u"仙台市泉区紫山3-1-4"_qs;
+    QTest::newRow("town alone") << u"紫山3-1-4"_qs;
+    QTest::newRow("whole address") << u"宮城県仙台市泉区紫山３丁目1-4"_qs;
+}
+
+void tst_AddressNumber::startsAfterThePrefecture()
+{
+    QFETCH(QString, address);
+    const AddressNumber::Result r =
+        AddressNumber::extract(PostalIndex::shared(), u"9813205"_qs, address);
+    QVERIFY2(r.ok, qPrintable(r.reason));
+    QCOMPARE(r.data, u"98132053-1-4"_qs);
+}
+
 void tst_AddressNumber::refused_data()
 {
     QTest::addColumn<QString>("postal");
@@ -64,6 +85,7 @@ void tst_AddressNumber::refused_data()
     QTest::newRow("six digits") << u"100-001"_qs << u"東京都千代田区霞が関1-3-2"_qs;
     QTest::newRow("town of the code not in the address")
         << u"1000014"_qs << u"東京都千代田区霞が関1-3-2"_qs;
+    QTest::newRow("another ward before the town") << u"9813205"_qs << u"青葉区紫山3-1-4"_qs;
 }
 
 void tst_AddressNumber::refused()
