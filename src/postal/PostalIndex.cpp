@@ -37,7 +37,12 @@ bool PostalIndex::load(const QString& path)
         quint64(header->cityCount) * sizeof(F::City) + entries * 4 + entries * sizeof(F::Entry) +
         entries * 4 + quint64(header->groupCount) * sizeof(F::Group) +
         quint64(header->stringUnits) * 2;
-    if (need > quint64(m_data.size()))
+    // The sections fill the file (the strings padded to four bytes), and a table without
+    // prefectures, cities or codes is no national table: a file cut or zeroed after its
+    // header must not pass as one where every code is unknown.
+    if (need > quint64(m_data.size()) || quint64(m_data.size()) - need > 3 ||
+        header->prefectureCount == 0 || header->cityCount == 0 || entries == 0 ||
+        header->stringUnits == 0)
         return damaged();
     const char* p = m_data.constData() + sizeof(F::Header);
     const auto take = [&p](quint64 bytes) {
@@ -58,16 +63,25 @@ bool PostalIndex::load(const QString& path)
     const auto badText = [&](const F::Text& t) {
         return quint64(t.offset) + t.length > header->stringUnits;
     };
+    // Names that are there, codes of seven digits in the order the lookups rely on.
+    const auto badName = [&](const F::Text& t) { return badText(t) || t.length == 0; };
+    constexpr quint32 lowestCode = 10000; // 001-0000
+    constexpr quint32 highestCode = 9999999;
     bool ok = true;
     for (quint32 i = 0; ok && i < header->prefectureCount; ++i)
-        ok = !badText(m_prefectures[i].name);
+        ok = !badName(m_prefectures[i].name) && m_prefectures[i].code >= 1 &&
+             m_prefectures[i].code <= 47;
     for (quint32 i = 0; ok && i < header->cityCount; ++i)
-        ok = !badText(m_cities[i].name) && m_cities[i].prefecture < header->prefectureCount;
+        ok = !badName(m_cities[i].name) && m_cities[i].prefecture < header->prefectureCount &&
+             (i == 0 || m_cities[i - 1].code < m_cities[i].code);
     for (quint64 i = 0; ok && i < entries; ++i)
         ok = !badText(m_entries[i].town) && m_entries[i].city < header->cityCount &&
-             m_byCity[i] < entries && (i == 0 || m_codes[i - 1] <= m_codes[i]);
+             m_codes[i] >= lowestCode && m_codes[i] <= highestCode &&
+             (i == 0 || m_codes[i - 1] <= m_codes[i]) && m_byCity[i] < entries &&
+             (i == 0 || m_entries[m_byCity[i - 1]].city <= m_entries[m_byCity[i]].city);
     for (quint32 i = 0; ok && i < header->groupCount; ++i)
-        ok = !badText(m_groups[i].town) && m_groups[i].city < header->cityCount;
+        ok = !badText(m_groups[i].town) && m_groups[i].city < header->cityCount &&
+             (i == 0 || m_groups[i - 1].prefix <= m_groups[i].prefix);
     if (!ok)
         return damaged();
     m_header = header;

@@ -3,9 +3,12 @@
 #include "addresslist/AddressGrid.h"
 #include "addresslist/HeaderColumns.h"
 #include "postal/AddressCheck.h"
+#include "postal/AddressNumber.h"
 #include "postal/AddressText.h"
 
 #include <QTemporaryFile>
+
+#include <cstring>
 
 using Status = AddressMatch::Status;
 
@@ -19,6 +22,8 @@ private Q_SLOTS:
     void lookups();
     void kanjiNumbers_data();
     void kanjiNumbers();
+    void damagedTable_data();
+    void damagedTable();
 };
 
 namespace {
@@ -150,6 +155,59 @@ void tst_AddressCheck::kanjiNumbers()
     QFETCH(QString, run);
     QFETCH(qint64, value);
     QCOMPARE(AddressText::kanjiNumber(run).value_or(-1), value);
+}
+
+// Tables made from the real one: a damaged table is refused, never loaded as an empty one
+// in which every code is unknown.
+void tst_AddressCheck::damagedTable_data()
+{
+    namespace F = PostalTableFormat;
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("loads");
+    QFile file(PostalIndex::findDataFile());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray real = file.readAll();
+    const qsizetype head = sizeof(F::Header);
+    F::Header header;
+    std::memcpy(&header, real.constData(), sizeof header);
+
+    QTest::newRow("the table as built") << real << true;
+    QTest::newRow("header, then zeros")
+        << real.first(head) + QByteArray(real.size() - head, '\0') << false;
+    QByteArray emptyHeader(head, '\0');
+    std::memcpy(emptyHeader.data(), F::Magic, sizeof F::Magic);
+    QTest::newRow("header counting nothing") << emptyHeader << false;
+    QTest::newRow("cut in half") << real.first(real.size() / 2) << false;
+    QTest::newRow("zeros added") << real + QByteArray(4096, '\0') << false;
+    QByteArray swapped = real;
+    const qsizetype codes = head + qsizetype(header.prefectureCount) * sizeof(F::Prefecture) +
+                            qsizetype(header.cityCount) * sizeof(F::City);
+    const qsizetype last = codes + 4 * qsizetype(header.entryCount - 1);
+    for (int k = 0; k < 4; ++k)
+        std::swap(swapped[codes + k], swapped[last + k]);
+    QTest::newRow("codes out of order") << swapped << false;
+}
+
+void tst_AddressCheck::damagedTable()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, loads);
+    QTemporaryFile file;
+    QVERIFY(file.open());
+    file.write(bytes);
+    file.close();
+    PostalIndex index;
+    QCOMPARE(index.load(file.fileName()), loads);
+    QCOMPARE(index.isLoaded(), loads);
+    if (!loads) {
+        QVERIFY2(index.errorText().startsWith(u"郵便番号データが壊れています"),
+                 qPrintable(index.errorText()));
+        // address-number then says why, instead of dropping the address number.
+        const AddressNumber::Result r =
+            AddressNumber::extract(index, u"1000013"_qs, u"東京都千代田区霞が関1-3-2"_qs);
+        QVERIFY(!r.ok);
+        QCOMPARE(r.reason, index.errorText());
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_AddressCheck)
