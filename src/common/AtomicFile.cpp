@@ -6,9 +6,13 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <cstring>
+#include <vector>
 
 #ifdef Q_OS_UNIX
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,6 +33,73 @@ bool fail(const QString& path, int code, QString* error)
 } // namespace
 
 #ifdef Q_OS_UNIX
+
+namespace {
+
+// The temporary name of a save of `fileName`: "." + the name + "." + six letters or digits
+// (mkstemp's XXXXXX).
+QByteArray temporaryPrefix(const QString& fileName)
+{
+    return QFile::encodeName(QStringLiteral(".") + fileName + QStringLiteral("."));
+}
+
+bool isTemporaryName(const char* entry, const QByteArray& prefix)
+{
+    const size_t length = std::strlen(entry);
+    if (length != size_t(prefix.size()) + 6 ||
+        std::strncmp(entry, prefix.constData(), size_t(prefix.size())) != 0)
+        return false;
+    for (size_t i = size_t(prefix.size()); i < length; ++i) {
+        const char c = entry[i];
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+            return false;
+    }
+    return true;
+}
+
+// Removes what saves of this file left when they were killed. A save under way holds a lock
+// on its temporary file, so the file of another running save is left alone; a killed
+// process's lock went with it.
+void removeLeftTemporaries(const QString& folder, const QString& fileName)
+{
+    const QByteArray prefix = temporaryPrefix(fileName);
+    const int dirFd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0)
+        return;
+    DIR* dir = ::fdopendir(dirFd);
+    if (!dir) {
+        ::close(dirFd);
+        return;
+    }
+    std::vector<QByteArray> names;
+    while (const dirent* e = ::readdir(dir)) {
+        if (isTemporaryName(e->d_name, prefix))
+            names.emplace_back(e->d_name);
+    }
+    for (const QByteArray& n : names) {
+        const int fd =
+            ::openat(dirFd, n.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0)
+            continue;
+        struct stat opened
+        {
+        };
+        struct stat named
+        {
+        };
+        // Only our own regular file, still under that name, that no running save holds.
+        if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && opened.st_uid == ::geteuid() &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+            ::fstatat(dirFd, n.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)
+            ::unlinkat(dirFd, n.constData(), 0);
+        ::close(fd);
+    }
+    ::closedir(dir);
+}
+
+} // namespace
 
 // Done with the system calls themselves, so that every failure keeps its error number: the
 // user is told "disk full" or "no permission", not a generic failure.
@@ -57,11 +128,15 @@ bool AtomicFile::write(const QString& path, QByteArrayView data, QString* error)
     }
 
     const QFileInfo targetInfo(target);
-    QByteArray temporary = QFile::encodeName(targetInfo.absolutePath() + QStringLiteral("/.") +
-                                             targetInfo.fileName() + QStringLiteral(".XXXXXX"));
+    // Before writing: the leftovers may be what fills the disk.
+    removeLeftTemporaries(targetInfo.absolutePath(), targetInfo.fileName());
+    QByteArray temporary = QFile::encodeName(targetInfo.absolutePath() + u'/') +
+                           temporaryPrefix(targetInfo.fileName()) + "XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0)
         return fail(path, errno, error);
+    // Held until the file is renamed or removed: a save started meanwhile leaves it alone.
+    ::flock(fd, LOCK_EX);
 
     const auto abandon = [&](int code) {
         ::close(fd);

@@ -7,6 +7,14 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+
+#include <csignal>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 Q_DECLARE_METATYPE(PrivateMount::Kind)
 
@@ -34,6 +42,7 @@ private Q_SLOTS:
     void failedSaveSaysWhy_data();
     void failedSaveSaysWhy();
     void replacesAndKeepsMode();
+    void killedSaveLeavesNothingBehind();
 };
 
 void tst_AtomicFile::failedSaveSaysWhy_data()
@@ -88,6 +97,59 @@ void tst_AtomicFile::replacesAndKeepsMode()
     QCOMPARE(QFile::permissions(path) & 0x7777, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                     QFileDevice::ReadUser | QFileDevice::WriteUser);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"list.csvu"});
+}
+
+// A save killed while it writes leaves its temporary file; the next save of the same file
+// removes it, and leaves alone what is not its own: another file's, other names, the file of
+// a save that is still running.
+void tst_AtomicFile::killedSaveLeavesNothingBehind()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("list.csvu");
+    const QDir folder(dir.path());
+    const auto hidden = [&folder] {
+        QStringList names = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
+        names.sort();
+        return names;
+    };
+    const pid_t child = fork();
+    if (child == 0) {
+        AtomicFile::write(path, QByteArray(256 << 20, 'x'));
+        ::_exit(0);
+    }
+    QStringList left;
+    for (int i = 0; i < 20000 && left.isEmpty(); ++i) {
+        left = hidden();
+        if (left.isEmpty())
+            QThread::usleep(100);
+    }
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    left = hidden();
+    QCOMPARE(left.size(), 1);
+    QVERIFY2(left.front().startsWith(".list.csvu."), qPrintable(left.front()));
+
+    const QStringList others = {".list.csvu.ab12", ".other.csvu.Ab12Cd", "list.csvu.Ab12Cd",
+                                ".list.csvu.Ab12Cd.bak"};
+    for (const QString& name : others)
+        writeFile(folder.filePath(name), "keep");
+    QVERIFY(folder.mkdir(".list.csvu.Dir123"));
+    // A save still running holds a lock on its file.
+    const QString running = folder.filePath(".list.csvu.Run123");
+    writeFile(running, "running");
+    const int fd = ::open(QFile::encodeName(running).constData(), O_RDONLY);
+    QVERIFY(fd >= 0 && ::flock(fd, LOCK_EX) == 0);
+
+    QString error;
+    QVERIFY2(AtomicFile::write(path, "new", &error), qPrintable(error));
+    ::close(fd);
+    QStringList expected = others;
+    expected << "list.csvu"
+             << ".list.csvu.Run123";
+    expected.sort();
+    QCOMPARE(hidden(), expected);
+    QVERIFY(folder.exists(".list.csvu.Dir123"));
+    QCOMPARE(readFile(path), QByteArray("new"));
 }
 
 QTEST_GUILESS_MAIN(tst_AtomicFile)
