@@ -49,7 +49,8 @@ int runListCommand(const QStringList& args)
 
     ConsolePrompter prompter;
     AddressBook book;
-    if (!LoadListFile(book, file, prompter))
+    bool workbook = false;
+    if (!LoadListFile(book, file, prompter, &workbook))
         return 1;
     const QStringList tabs = book.tabCaptions();
     int sheet = 1;
@@ -58,7 +59,9 @@ int runListCommand(const QStringList& args)
         sheet = sheetText.toInt(&ok);
         if (!ok || sheet < 1 || sheet > tabs.size())
             return fail(QStringLiteral("--sheet: 1 to %1").arg(tabs.size()));
-        book.ShowSheet(sheet);
+        // A delimited list lives in the grid alone: it has no sheets to draw from.
+        if (workbook)
+            book.ShowSheet(sheet);
     }
 
     ListReport report;

@@ -96,11 +96,14 @@ void ListReport::layoutCells()
             for (ReportTextItem& item : band.items)
                 item.box.setWidth(bodyWidth);
 
-    // Widths of the first 17 columns, scaled into the body when wider in total.
+    // Widths of the first 17 columns, scaled into the body when wider in total. No column is
+    // wider than the body: one very long text must not squeeze the others to nothing.
     QList<int> widths = m_table.widths.mid(0, MaxCells);
     double total = 0;
-    for (int w : widths)
+    for (int& w : widths) {
+        w = qMin(w, int(bodyWidth));
         total += w;
+    }
     if (total > bodyWidth)
         for (int& w : widths)
             w = numbers::roundHalfAway(w * bodyWidth / total);

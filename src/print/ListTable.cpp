@@ -56,6 +56,19 @@ std::optional<ListTable> ListTable::FromGrid(const AddressGrid& grid, const QFon
 
     if ((lastRow - firstRow + 1) + (lastColumn - firstColumn + 1) < 3)
         return std::nullopt;
+    // A list of its header alone (the row numbers of the fixed column aside) has nothing to
+    // print but an empty table.
+    const auto dataRow = [&](int row) {
+        for (int column = 1; column < grid.columnCount(); ++column)
+            if (!IsBlankText(grid.cell(column, row)))
+                return true;
+        return false;
+    };
+    bool anyData = false;
+    for (int row = qMax(firstRow, 1); row <= lastRow && !anyData; ++row)
+        anyData = dataRow(row);
+    if (!anyData)
+        return std::nullopt;
 
     ListTable table;
     table.rowTotal = lastRow;

@@ -1,6 +1,7 @@
 #include "CliRun.h"
 #include "PdfText.h"
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -17,6 +18,7 @@ private Q_SLOTS:
     void initTestCase();
     void prints_data();
     void prints();
+    void longCellKeepsColumns();
     void refuses_data();
     void refuses();
 };
@@ -29,20 +31,28 @@ void tst_listcommand::initTestCase()
 
 void tst_listcommand::prints_data()
 {
+    QTest::addColumn<QString>("list");
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<QSizeF>("paperMm");
     QTest::addColumn<QString>("sheetName");
     QTest::addColumn<QString>("cell"); // a cell of that sheet
 
     QTest::newRow("defaults: sheet 1 on A4 landscape")
-        << QStringList{} << QSizeF(297, 210) << u"家族・友人"_qs << u"東京都千代田区霞が関1-3-2"_qs;
+        << Sample << QStringList{} << QSizeF(297, 210) << u"家族・友人"_qs
+        << u"東京都千代田区霞が関1-3-2"_qs;
     QTest::newRow("sheet 2 on JIS B4 portrait")
-        << QStringList{u"--sheet"_qs, u"2"_qs, u"--paper"_qs, u"B4-縦"_qs} << QSizeF(257, 364)
-        << u"仕事関係"_qs << QString();
+        << Sample << QStringList{u"--sheet"_qs, u"2"_qs, u"--paper"_qs, u"B4-縦"_qs}
+        << QSizeF(257, 364) << u"仕事関係"_qs << QString();
+    // A delimited list is its one sheet.
+    QTest::newRow("CSV list, sheet 1")
+        << QStringLiteral(TAYORI_TESTDATA "/csv/addresses_excel_style_utf8.csv")
+        << QStringList{u"--sheet"_qs, u"1"_qs} << QSizeF(297, 210)
+        << u"addresses_excel_style_utf8"_qs << u"千葉県千葉市稲毛区緑町3丁目30-8"_qs;
 }
 
 void tst_listcommand::prints()
 {
+    QFETCH(QString, list);
     QFETCH(QStringList, options);
     QFETCH(QSizeF, paperMm);
     QFETCH(QString, sheetName);
@@ -50,7 +60,7 @@ void tst_listcommand::prints()
 
     QTemporaryDir dir;
     const QString pdf = dir.filePath(u"list.pdf"_qs);
-    const CliRun run = RunCli(QStringList{u"list"_qs, Sample, u"--to"_qs, pdf} + options);
+    const CliRun run = RunCli(QStringList{u"list"_qs, list, u"--to"_qs, pdf} + options);
     QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
     const QList<PdfText::Page> pages = PdfText::ReadPages(pdf);
     QCOMPARE(pages.size(), 1);
@@ -63,6 +73,22 @@ void tst_listcommand::prints()
     if (!cell.isEmpty())
         QVERIFY(pages[0].has(cell));
     QVERIFY(run.out.contains(u"on 1 pages"_qs));
+}
+
+// A sheet holding one text of thousands of characters still prints its columns.
+void tst_listcommand::longCellKeepsColumns()
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(u"list.pdf"_qs);
+    const CliRun run =
+        RunCli({u"list"_qs, QStringLiteral(TAYORI_TESTDATA "/xls/gnumeric_biff8.xls"),
+                u"--sheet"_qs, u"2"_qs, u"--to"_qs, pdf});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+    const QRegularExpressionMatch m = QRegularExpression(u"(\\d+) columns"_qs).match(run.out);
+    QVERIFY2(m.hasMatch() && m.captured(1).toInt() >= 2, qPrintable(run.out));
+    const QList<PdfText::Page> pages = PdfText::ReadPages(pdf);
+    QVERIFY(!pages.isEmpty());
+    QVERIFY(pages[0].has(u"長文テスト"_qs));
 }
 
 void tst_listcommand::refuses_data()
@@ -79,6 +105,9 @@ void tst_listcommand::refuses_data()
     QTest::newRow("missing file") << QStringList{u"list"_qs, u"/nonexistent/list.xls"_qs,
                                                  u"--to"_qs, u"x.pdf"_qs}
                                   << 1;
+    QTest::newRow("header alone") << QStringList{u"list"_qs, u"header.csv"_qs, u"--to"_qs,
+                                                 u"x.pdf"_qs}
+                                  << 1;
 }
 
 void tst_listcommand::refuses()
@@ -87,6 +116,10 @@ void tst_listcommand::refuses()
     QFETCH(int, exitCode);
     QTemporaryDir dir;
     QDir::setCurrent(dir.path());
+    QFile header(dir.filePath(u"header.csv"_qs));
+    QVERIFY(header.open(QIODevice::WriteOnly));
+    header.write("宛先,郵便番号,住所１\r\n");
+    header.close();
     const CliRun run = RunCli(args);
     QCOMPARE(run.exitCode, exitCode);
     QVERIFY(!QFile::exists(dir.filePath(u"x.pdf"_qs)));
