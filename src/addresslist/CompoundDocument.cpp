@@ -35,10 +35,10 @@ quint64 u64At(QByteArrayView bytes, qsizetype at)
 } // namespace
 
 CompoundDocument::CompoundDocument(const QString& fileName)
-    : m_mapped(std::make_unique<MappedFile>(fileName))
+    : m_contents(std::make_unique<FileContents>(fileName))
 {
-    m_readable = m_mapped->isOpen();
-    m_file = m_mapped->bytes();
+    m_readable = m_contents->isOpen();
+    m_file = m_contents->bytes();
     open();
 }
 

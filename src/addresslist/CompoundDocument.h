@@ -1,7 +1,7 @@
 #pragma once
 
+#include "common/FileContents.h"
 #include "common/LargeBuffer.h"
-#include "common/MappedFile.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -17,13 +17,13 @@
 // Every walk is bounded by the file: a sector chain takes at most as many steps as the file has
 // sectors, the directory at most as many entries as its sectors hold (and kMaxEntries), and the
 // sibling tree is walked with a visited mark and no recursion. A stream whose sectors follow
-// one another is handed out as a view of the file; any other is gathered once.
+// one another is handed out as a view of the file's bytes; any other is gathered once.
 class CompoundDocument
 {
 public:
     static constexpr qsizetype kMaxEntries = 1 << 20;
 
-    // Maps the file read-only.
+    // Reads the whole file into memory.
     explicit CompoundDocument(const QString& fileName);
     // Reads bytes that the caller keeps alive for the object's lifetime.
     explicit CompoundDocument(QByteArrayView bytes);
@@ -75,7 +75,7 @@ private:
     std::vector<Entry> rootChildren() const;
     std::optional<Stream> readEntry(quint32 index);
 
-    std::unique_ptr<MappedFile> m_mapped;
+    std::unique_ptr<FileContents> m_contents;
     QByteArrayView m_file;
     bool m_readable = true;
     bool m_compound = false;
