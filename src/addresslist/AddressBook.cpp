@@ -71,6 +71,11 @@ QString AddressBook::DamagedFileMessage()
     return QStringLiteral("ファイルの一部が読めませんでした（破損している可能性があります）");
 }
 
+QString AddressBook::SheetsLeftOutMessage()
+{
+    return QStringLiteral("%1枚目以降のシートは読み込んでいません").arg(MaxSheets + 1);
+}
+
 AddressBook::LoadResult AddressBook::LoadWorkbook(const QString& path)
 {
     if (IsLockedFile(path))
@@ -90,6 +95,7 @@ AddressBook::LoadResult AddressBook::LoadWorkbook(const QString& path)
         s.clear();
 
     m_cutCells = 0;
+    m_sheetsLeftOut = false;
     TXBiff reader;
     int lastPercent = -1;
     reader.OnProgress = [this, &lastPercent](int percent) {
@@ -97,9 +103,10 @@ AddressBook::LoadResult AddressBook::LoadWorkbook(const QString& path)
             Q_EMIT progress(percent);
         lastPercent = percent;
     };
-    reader.OnWantCell = [](int sheetNo, int row, int col) {
-        return sheetNo >= 1 && sheetNo <= MaxSheets && row >= 0 && row < MaxRows && col >= 0 &&
-               col < MaxColumns;
+    reader.OnWantCell = [this](int sheetNo, int row, int col) {
+        if (sheetNo > MaxSheets)
+            m_sheetsLeftOut = true;
+        return sheetNo >= 1 && sheetNo <= MaxSheets && row >= 0 && col >= 0 && col < MaxColumns;
     };
     reader.OnReadCell = [this](int sheetNo, int row, int col, int, const QString& data, bool&) {
         XBiff1ReadCell(sheetNo, row, col, data);
@@ -138,13 +145,14 @@ void AddressBook::XBiff1ReadSheetName(const QString& name)
         if (m_sheetCount - 1 < m_tabs.size())
             m_tabs[m_sheetCount - 1] = name;
         ++m_sheetCount;
+    } else {
+        m_sheetsLeftOut = true;
     }
 }
 
 void AddressBook::XBiff1ReadCell(int sheetNo, int row, int col, const QString& text)
 {
-    if (row > MaxRows - 1 || col > MaxColumns - 1 || sheetNo > MaxSheets || sheetNo < 1 ||
-        row < 0 || col < 0)
+    if (col > MaxColumns - 1 || sheetNo > MaxSheets || sheetNo < 1 || row < 0 || col < 0)
         return;
     if (m_sheetCount < sheetNo)
         m_sheetCount = sheetNo;
@@ -191,17 +199,17 @@ void AddressBook::ShowSheet(int slot)
 {
     flushPendingRow();
     const AddressSheet& s = sheet(slot);
+    const int rows = qMax(MinGridRows, int(s.rows.size()));
     m_grid.beginUpdate();
-    m_grid.setColumnCount(MaxColumns + 1);
-    m_grid.setRowCount(MaxRows);
-    for (int r = 0; r < MaxRows; ++r)
+    m_grid.setColumnCount(qMax(s.highestColumn + 2, MinGridColumns));
+    m_grid.setRowCount(rows);
+    for (int r = 0; r < rows; ++r)
         m_grid.clearRow(r);
     m_grid.setColumnWidth(0, 30);
-    for (int c = 0; c < MaxColumns; ++c)
+    for (int c = 0; c + 1 < m_grid.columnCount(); ++c)
         m_grid.setColumnWidth(c + 1, s.columnWidths[size_t(c)]);
-    m_grid.setColumnCount(qMax(s.highestColumn + 2, MinGridColumns));
 
-    for (int r = 0; r < s.rows.size() && r < MaxRows; ++r) {
+    for (int r = 0; r < s.rows.size(); ++r) {
         if (r == 0) {
             // Header cells one for one above their columns, each showing the name before a
             // "|" note: a header such as "管理 番号" must not push the later names aside.
@@ -216,9 +224,5 @@ void AddressBook::ShowSheet(int slot)
             m_grid.setRowText(r, QString::number(r) + u',' + s.rows[r]);
         }
     }
-    const int rows = qBound(MinGridRows, int(s.rows.size()), MaxRows);
-    m_grid.setRowCount(rows);
-    for (int r = int(qMin<qsizetype>(s.rows.size(), rows)); r < rows; ++r)
-        m_grid.clearRow(r);
     m_grid.endUpdate();
 }

@@ -17,8 +17,8 @@ class AddressBook : public QObject
 public:
     static constexpr int SheetSlots = 16;
     static constexpr int MaxSheets = 15; // slot 16 is never filled from a workbook
-    static constexpr int MaxRows = 500;
-    static constexpr int MaxColumns = 32;
+    // A sheet keeps every row and column that BIFF can address; the grid grows to fit.
+    static constexpr int MaxColumns = AddressSheet::Columns;
     static constexpr int MinGridRows = 32;
     static constexpr int MinGridColumns = 16;
 
@@ -59,6 +59,8 @@ public:
     };
     // What the user is told when a workbook could be read only in part.
     static QString DamagedFileMessage();
+    // What the user is told when a workbook has more sheets than the tabs hold.
+    static QString SheetsLeftOutMessage();
     // Reads a workbook into the sheets and shows sheet 1. Throws XBiffError when the reader
     // fails; the sheets then keep what was read and the tabs keep the names read so far,
     // while the current data file stays as it was. A damaged or cut file loads the cells
@@ -68,6 +70,8 @@ public:
     // Cells cut by the last load (CutLongCell); a load that cut any emits cellsCut at its end.
     int cutCells() const { return m_cutCells; }
     void setCutCells(int count);
+    // The last workbook had worksheets past MaxSheets; they were not loaded.
+    bool sheetsLeftOut() const { return m_sheetsLeftOut; }
 
     // Draws sheet slot 1..16 into the grid.
     void ShowSheet(int slot);
@@ -91,6 +95,7 @@ private:
     int m_sheetCount = 1;
     QString m_currentDataFile;
     int m_cutCells = 0;
+    bool m_sheetsLeftOut = false;
 
     // Consecutive cells of one row are gathered before the row text is written again.
     int m_pendingSheet = 0;

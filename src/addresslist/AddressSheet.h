@@ -8,7 +8,8 @@
 // highest column that received a cell.
 struct AddressSheet
 {
-    static constexpr int Columns = 32;
+    // BIFF's 256 columns (A to IV).
+    static constexpr int Columns = 256;
     static constexpr int DefaultColumnWidth = 64;
 
     QStringList rows; // row r holds sheet row r; row 0 is the header row

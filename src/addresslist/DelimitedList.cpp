@@ -25,8 +25,8 @@ namespace {
 constexpr std::array<int, 17> ListColumnWidths = {100, 60,  120, 100, 80, 60, 30, 50, 30,
                                                   100, 100, 30,  30,  30, 30, 30, 30};
 constexpr int FixedColumnWidth = 20;
-// The grid of a shown sheet: the fixed column and sheet columns 0 to 31.
-constexpr int WidestRow = AddressBook::MaxColumns + 1;
+// A list's grid: the fixed column and the list's 32 columns.
+constexpr int WidestRow = Columns + 1;
 
 // The grid becomes the only copy of the list: one tab, no sheets.
 void dropSheets(AddressBook& book)

@@ -207,6 +207,7 @@ private:
                 ++m_sheetNo;
             m_substreams.append(type);
             m_sawBof = true;
+            m_owner.m_foundWorkbook = true;
             m_lastRecord = word;
             return;
         }
@@ -245,6 +246,15 @@ private:
         // Fields are read from the record's own bytes only, so a short or lying length never
         // reaches into the next record, and the next record starts where this one says.
         ByteCursor body = m_in.take(length);
+        handle(number, length, body);
+    }
+
+    // Each record's own fields; a cell record too short for them (cut
+    // to nothing, or a text longer than the record) loses its cell, and the read says so.
+    // A text that a writer goes on with in a CONTINUE record is only cut, not lost.
+    void handle(quint16 number, quint16 length, ByteCursor& body)
+    {
+        bool holdsCell = true;
         switch (number) {
         case kInteger2:
             integer(body);
@@ -283,27 +293,36 @@ private:
             mulRk(body, length);
             break;
         case kColInfo:
+            holdsCell = false;
             colInfo(body);
             break;
         case kBoundSheet:
+            holdsCell = false;
             boundSheet(body);
             break;
         case kCodePage:
+            holdsCell = false;
             codePage(body);
             break;
         case kBof2:
         case kBof3:
         case kBof4:
         case kBof:
+            holdsCell = false;
             bof(body);
             break;
         case kEof:
+            holdsCell = false;
             if (!m_substreams.isEmpty())
                 m_substreams.removeLast();
             break;
         default:
+            holdsCell = false;
             break; // everything else is skipped; reading goes on past an EOF
         }
+        quint16 next = 0;
+        if (holdsCell && !body.ok() && !(m_in.peekU16(&next) && next == kContinue))
+            m_owner.m_damaged = true;
     }
 
     // Charts keep their series values in cell records, and macro sheets have cells too; their
@@ -484,8 +503,8 @@ private:
         const quint32 index = body.u32();
         if (body.ok() && index < quint64(m_sst.size()))
             cell(row, col, 0, [this, index] { return m_sst.at(qsizetype(index)); });
-        else if (body.ok() && m_sst.cutShort())
-            m_owner.m_damaged = true; // the string was lost with the end of a broken table
+        else if (body.ok())
+            m_owner.m_damaged = true; // a string the table does not hold (or lost with its end)
     }
 
     void rk(ByteCursor& body)
@@ -607,14 +626,15 @@ void TXBiff::LoadFromFile(const QString& fileName)
 {
     m_fileName = fileName;
     m_damaged = false;
+    m_foundWorkbook = false;
     CompoundDocument document(fileName);
     if (!document.fileReadable())
         throw XBiffError(XBiffError::openFailed());
     if (document.isCompound()) {
         if (const std::optional<CompoundDocument::Stream> stream = document.workbookStream()) {
+            m_damaged = !stream->complete;
             run(stream->bytes, Layout::Biff3To7);
-            if (!stream->complete)
-                m_damaged = true;
+            refuseIfNoWorkbook();
             return;
         }
     }
@@ -628,12 +648,22 @@ void TXBiff::LoadFromFile(const QString& fileName)
         return;
     }
     run(document.fileBytes(), Layout::Biff2);
+    refuseIfNoWorkbook();
+}
+
+void TXBiff::refuseIfNoWorkbook() const
+{
+    // Text, zeros, an empty file or an empty workbook stream: nothing of a workbook was there.
+    // A container that was cut is a damaged workbook instead.
+    if (!m_foundWorkbook && !m_damaged)
+        throw XBiffError(XBiffError::openFailed());
 }
 
 void TXBiff::LoadFromBytes(QByteArrayView bytes)
 {
     m_fileName.clear();
     m_damaged = false;
+    m_foundWorkbook = false;
     run(bytes, Layout::Biff2);
 }
 

@@ -31,7 +31,8 @@ public:
     std::function<bool(int sheetNo, int row, int col)> OnWantCell;
 
     // Reads the workbook stream of a compound document ("Workbook", else "Book"), or the file's
-    // own bytes when it is not one. Throws XBiffError.
+    // own bytes when it is not one. Throws XBiffError, also for a file in which no workbook
+    // starts (text, zeros, an empty file or stream) unless it is a cut container.
     void LoadFromFile(const QString& fileName);
 
     // Reads bytes as the content of a plain (not compound) workbook file.
@@ -44,6 +45,8 @@ public:
     // The last read stopped at a cut or broken record or container: what came before it was
     // reported, the rest of the file could not be read.
     bool damaged() const { return m_damaged; }
+    // The last read found the start of a workbook (a BOF record).
+    bool foundWorkbook() const { return m_foundWorkbook; }
 
 private:
     // How FORMULA, STRING and the 8-bit era texts are laid out.
@@ -55,8 +58,10 @@ private:
     };
     class Read;
     void run(QByteArrayView bytes, Layout layout);
+    void refuseIfNoWorkbook() const;
 
     QString m_fileName;
     int m_progress = 0;
     bool m_damaged = false;
+    bool m_foundWorkbook = false;
 };

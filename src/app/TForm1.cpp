@@ -425,6 +425,8 @@ void TForm1::LoadWorkbook(const QString& path)
     ui->TabControl1->setCurrentIndex(0);
     if (result == AddressBook::LoadResult::Damaged)
         setStatusPanel(2, AddressBook::DamagedFileMessage());
+    if (m_book.sheetsLeftOut())
+        m_prompter->showMessage(AddressBook::SheetsLeftOutMessage());
 }
 
 void TForm1::LoadDelimitedList(const QString& path)

@@ -30,6 +30,8 @@ bool LoadListFile(AddressBook& book, const QString& path, Prompter& prompter, bo
                 if (damaged)
                     *damaged = true;
             }
+            if (book.sheetsLeftOut())
+                prompter.showMessage(AddressBook::SheetsLeftOutMessage());
         } catch (const XBiffError& error) {
             prompter.showError(error.message());
             return false;

@@ -57,9 +57,9 @@ void tst_AddressBook::limits_data()
     QTest::addColumn<int>("row");
     QTest::addColumn<int>("column");
     QTest::addColumn<bool>("kept");
-    QTest::newRow("last row and column") << 1 << 499 << 31 << true;
-    QTest::newRow("row 500") << 1 << 500 << 0 << false;
-    QTest::newRow("column 32") << 1 << 0 << 32 << false;
+    QTest::newRow("row 700, column 40") << 1 << 700 << 40 << true;
+    QTest::newRow("last row and column") << 1 << 65535 << 255 << true;
+    QTest::newRow("column 256, past BIFF's last") << 1 << 0 << 256 << false;
     QTest::newRow("sheet 15") << 15 << 0 << 0 << true;
     QTest::newRow("sheet 16") << 16 << 0 << 0 << false;
 }
@@ -113,16 +113,19 @@ void tst_AddressBook::sheetNamesAndCount()
     QCOMPARE(book.sheetCount(), 16);
     QCOMPARE(book.tabCaptions().value(14), QString("S15"));
     QCOMPARE(book.tabCaptions().value(15), QString("Sheet16"));
+    QVERIFY(book.sheetsLeftOut());
 }
 
 void tst_AddressBook::columnWidths()
 {
     AddressBook book;
     book.XBiff1ReadColW(1, 2, 2048);
-    book.XBiff1ReadColW(1, 32, 4096); // beyond the columns: ignored
-    book.XBiff1ReadColW(17, 0, 4096); // beyond the slots: ignored
+    book.XBiff1ReadColW(1, 40, 4096);
+    book.XBiff1ReadColW(1, 256, 4096); // beyond the columns: ignored
+    book.XBiff1ReadColW(17, 0, 4096);  // beyond the slots: ignored
     QCOMPARE(book.sheet(1).columnWidths[2], 64);
     QCOMPARE(book.sheet(1).columnWidths[0], 64);
+    QCOMPARE(book.sheet(1).columnWidths[40], 128);
     book.XBiff1ReadColW(1, 0, 3000);
     book.ShowSheet(1);
     QCOMPARE(book.grid().columnWidth(0), 30);
@@ -159,7 +162,8 @@ void tst_AddressBook::showSheetShape_data()
     QTest::newRow("small sheet") << 3 << 2 << 32 << 16;
     QTest::newRow("wide sheet") << 3 << 20 << 32 << 22;
     QTest::newRow("long sheet") << 100 << 0 << 102 << 16;
-    QTest::newRow("full sheet") << 499 << 31 << 500 << 33;
+    QTest::newRow("500 rows, 32 columns") << 499 << 31 << 501 << 33;
+    QTest::newRow("700 rows, 40 columns") << 699 << 39 << 701 << 41;
 }
 
 void tst_AddressBook::showSheetShape()
@@ -182,7 +186,7 @@ void tst_AddressBook::lockedFile()
 }
 
 // Every corpus workbook loaded as the open command loads it: the sheets hold every cell of
-// the first 15 worksheets within 500 rows and 32 columns, and the tabs carry their names.
+// the first 15 worksheets, and the tabs carry their names.
 void tst_AddressBook::corpus_data()
 {
     QTest::addColumn<QString>("base");
@@ -216,7 +220,7 @@ void tst_AddressBook::corpus()
         if (line.startsWith(u'#') || f.size() < 5)
             continue;
         const int sheet = f[0].toInt(), row = f[1].toInt(), col = f[2].toInt();
-        if (sheet > 15 || row > 499 || col > 31 || f[3] == u"b" || f[3] == u"e")
+        if (sheet > 15 || f[3] == u"b" || f[3] == u"e")
             continue;
         const QString want = unescape(f[4]);
         const QString have = cells.take({sheet, row, col});

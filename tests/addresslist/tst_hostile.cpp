@@ -83,6 +83,13 @@ void tst_Hostile::loadsInTime_data()
                                  << QString();
     QTest::newRow("shared string running past the table")
         << "sst_string_past_end.xls" << LoadResult::Damaged << QString() << QString();
+    // A cell lost in a file that is otherwise whole is damage too.
+    QTest::newRow("shared string index past the table")
+        << "labelsst_out_of_range.xls" << LoadResult::Damaged << head << s2;
+    QTest::newRow("cell record of no bytes")
+        << "zero_length_cell.xls" << LoadResult::Damaged << head << s2;
+    QTest::newRow("formula text longer than its record")
+        << "string_count_huge.xls" << LoadResult::Damaged << head << s2;
 }
 
 void tst_Hostile::loadsInTime()

@@ -14,8 +14,11 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
+#include <atomic>
 #include <optional>
+#include <thread>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -43,6 +46,52 @@ QString closeWith(const QString& settingsPath, bool leaveWithoutSaving)
     return prompter.questionTexts().join(u'\n') + (canClose ? "\nclosed" : "\nstays");
 }
 
+QByteArray record(int number, const QByteArray& body)
+{
+    QByteArray r(4, '\0');
+    qToLittleEndian<quint16>(quint16(number), r.data());
+    qToLittleEndian<quint16>(quint16(body.size()), r.data() + 2);
+    return r + body;
+}
+
+QByteArray words(std::initializer_list<quint16> values)
+{
+    QByteArray b;
+    for (const quint16 v : values)
+        b.append(char(v & 0xFF)).append(char(v >> 8));
+    return b;
+}
+
+QByteArray number(int row, int column, double value)
+{
+    QByteArray v(8, '\0');
+    qToLittleEndian<double>(value, v.data());
+    return record(0x0203, words({quint16(row), quint16(column), 15}) + v);
+}
+
+// A bare BIFF8 workbook of `sheets` worksheets; the first holds `rows` rows numbered in
+// column 0 and a last cell in column `lastColumn`.
+QByteArray workbook(int sheets, int rows, int lastColumn)
+{
+    const QByteArray bof = words({0x0600, 0x0010, 0, 0}) + QByteArray(8, '\0');
+    QByteArray b = record(0x0809, words({0x0600, 0x0005, 0, 0}) + QByteArray(8, '\0'));
+    for (int k = 1; k <= sheets; ++k) {
+        const QByteArray name = "S" + QByteArray::number(k);
+        b += record(0x0085,
+                    QByteArray(4, '\0') + char(0) + char(0) + char(name.size()) + char(0) + name);
+    }
+    b += record(0x000A, {});
+    for (int k = 1; k <= sheets; ++k) {
+        b += record(0x0809, bof);
+        for (int r = 0; k == 1 && r < rows; ++r)
+            b += number(r, 0, r);
+        if (k == 1)
+            b += number(rows - 1, lastColumn, 1);
+        b += record(0x000A, {});
+    }
+    return b;
+}
+
 } // namespace
 
 class tst_TForm1Hostile : public QObject
@@ -56,6 +105,10 @@ private Q_SLOTS:
     void geometryStaysOnScreen_data();
     void geometryStaysOnScreen();
     void longCellsAreCut();
+    void rowsAndSheetsBeyondTheOldLimits();
+    void notAWorkbookIsTold_data();
+    void notAWorkbookIsTold();
+    void cutWhileRead();
 };
 
 void tst_TForm1Hostile::settingsNotSavedAtExit_data()
@@ -223,6 +276,96 @@ void tst_TForm1Hostile::longCellsAreCut()
     QCOMPARE(grid.cell(2, 1).size(), 32767);
     QCOMPARE(grid.cell(1, 2), QStringLiteral("山田"));
     QCOMPARE(form.statusPanel(2), QStringLiteral("32767 文字を超えるセルを切り詰めました（2 件）"));
+}
+
+// Rows past 500 and columns past 32 are shown; sheets past the fifteenth are said.
+void tst_TForm1Hostile::rowsAndSheetsBeyondTheOldLimits()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("big.xls");
+    writeBytes(path, workbook(20, 700, 39));
+    ScriptedPrompter prompter;
+    TForm1 form(&prompter);
+    form.LoadWorkbook(path);
+    const AddressGrid& grid = form.addressBook().grid();
+    QCOMPARE(grid.rowCount(), 701); // and the spare row
+    QCOMPARE(grid.columnCount(), 41);
+    QCOMPARE(grid.cell(0, 699), QStringLiteral("699"));
+    QCOMPARE(grid.cell(1, 699), QStringLiteral("699"));
+    QCOMPARE(grid.cell(40, 699), QStringLiteral("1"));
+    QCOMPARE(form.addressBook().tabCaptions().size(), 15);
+    QCOMPARE(prompter.messages, QStringList{u"16枚目以降のシートは読み込んでいません"_qs});
+    QVERIFY(prompter.errors.isEmpty());
+}
+
+// Files in which no workbook starts are refused with the open-failure message.
+void tst_TForm1Hostile::notAWorkbookIsTold_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QFile corpus(QStringLiteral(TAYORI_TESTDATA "/xls/sheetjs_biff8_sst.xls"));
+    QVERIFY(corpus.open(QIODevice::ReadOnly));
+    const QByteArray real = corpus.readAll();
+    QTest::newRow("text") << QByteArray("宛先,住所\n山田,東京\n");
+    QTest::newRow("zeros") << QByteArray(4096, '\0');
+    QTest::newRow("one byte") << QByteArray("x");
+    QTest::newRow("empty file") << QByteArray();
+    for (int n = 1; n <= 7; ++n)
+        QTest::addRow("workbook cut to %d bytes", n) << real.first(n);
+    // The stream's size in the directory is 4 GiB: its low 32 bits, all a version 3
+    // container keeps, are 0.
+    QByteArray huge = real;
+    const QByteArray name = QByteArray("W\0o\0r\0k\0b\0o\0o\0k\0", 16);
+    const qsizetype entry = huge.indexOf(name);
+    QVERIFY(entry > 0);
+    qToLittleEndian<quint64>(quint64(1) << 32, huge.data() + entry + 120);
+    QTest::newRow("stream size with its low half 0") << huge;
+}
+
+void tst_TForm1Hostile::notAWorkbookIsTold()
+{
+    QFETCH(QByteArray, bytes);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("list.xls");
+    writeBytes(path, bytes);
+    ScriptedPrompter prompter;
+    TForm1 form(&prompter);
+    form.LoadWorkbook(path);
+    QCOMPARE(prompter.errors, QStringList{u"ﾌｧｲﾙを開くことに失敗しました"_qs});
+    QVERIFY(form.addressBook().currentDataFile().isEmpty());
+}
+
+// Another program cuts the workbook while the window reads it: the window tells what it
+// read or that it could not, and lives on.
+void tst_TForm1Hostile::cutWhileRead()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("big.xls");
+    const QByteArray bytes = workbook(2, 60000, 31);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        writeBytes(path, bytes);
+        std::atomic<bool> started = false;
+        std::thread cutter([&] {
+            while (!started)
+                std::this_thread::yield();
+            std::this_thread::sleep_for(std::chrono::microseconds(200 * attempt));
+            ::truncate(QFile::encodeName(path).constData(), bytes.size() / (attempt + 2));
+        });
+        ScriptedPrompter prompter;
+        TForm1 form(&prompter);
+        started = true;
+        form.LoadWorkbook(path);
+        cutter.join();
+        const AddressGrid& grid = form.addressBook().grid();
+        if (prompter.errors.isEmpty()) {
+            // Whole, or cut and said so.
+            const bool whole = grid.rowCount() == 60001;
+            QVERIFY2(whole || form.statusPanel(2) == AddressBook::DamagedFileMessage(),
+                     qPrintable(QString::number(grid.rowCount())));
+            QCOMPARE(grid.cell(1, 1), QStringLiteral("1"));
+        } else {
+            QCOMPARE(prompter.errors, QStringList{u"ﾌｧｲﾙを開くことに失敗しました"_qs});
+        }
+    }
 }
 
 QTEST_MAIN(tst_TForm1Hostile)

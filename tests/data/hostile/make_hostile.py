@@ -242,6 +242,18 @@ def files(small, strings):
     # One string claims 60000 characters in a table that ends after three.
     yield "sst_string_past_end.xls", compound([("Workbook", workbook().replace(
         struct.pack("<HB", 2, 1) + "宛先".encode("utf-16-le"), struct.pack("<HB", 60000, 1) + "宛先".encode("utf-16-le"), 1))])
+    # Workbooks that lose a cell to damage; the other cells stay readable.
+    def before_last_eof(stream, extra):
+        at = stream.rindex(rec(0x000A))
+        return stream[:at] + extra + stream[at:]
+
+    yield "labelsst_out_of_range.xls", compound([("Workbook", before_last_eof(
+        workbook(), rec(0x00FD, struct.pack("<HHHI", 45, 0, 15, 100000))))])
+    yield "zero_length_cell.xls", compound([("Workbook", before_last_eof(workbook(), rec(0x0203)))])
+    # A formula with a string result whose STRING record claims 60000 characters and holds 2.
+    string_result = struct.pack("<HHH", 45, 0, 15) + b"\x00" * 6 + b"\xff\xff" + b"\0" * 6
+    yield "string_count_huge.xls", compound([("Workbook", before_last_eof(
+        workbook(), rec(0x0006, string_result) + rec(0x0207, struct.pack("<HB", 60000, 0) + b"ab")))])
     if small:
         return
     # Directories that overflowed a recursive walk and hung a quadratic one.
