@@ -76,7 +76,9 @@ void ime_TTateEdit::composeCommitUndo()
     QVERIFY(engine.waitForFinished(10000));
     QTest::qWait(1000);
 
-    // Mozc takes Japanese input from the start (scripts/ime-session sets it so).
+    // Mozc starts in direct input; Hankaku/Zenkaku turns Japanese input on.
+    press({u"Zenkaku_Hankaku"_qs});
+    QTest::qWait(500);
     press({u"n"_qs, u"i"_qs, u"h"_qs, u"o"_qs, u"n"_qs, u"n"_qs});
     QTRY_VERIFY2_WITH_TIMEOUT(
         field.preeditText() == u"にほん"_qs,
