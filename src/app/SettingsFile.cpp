@@ -105,6 +105,10 @@ bool SettingsFile::ReadSettings(const QString& path, SettingsState& state, Layou
         r.readBool(Menu, QStringLiteral("UseZipNoErea") + QLatin1String(KindNames[k]),
                    o.useZipBoxes[size_t(k)]);
     r.readBool(Menu, QStringLiteral("UseNonYunicodeFont"), o.useNonUnicodeFont);
+    // A first start (no settings file at all) puts the digits in the card's boxes; a file
+    // written before the option existed keeps them at the layout, as it printed them.
+    if (!QFileInfo::exists(path))
+        o.zipInBoxes = {true, true};
     for (int k = 0; k < 2; ++k)
         r.readBool(Menu, QStringLiteral("ZipInBoxes") + QLatin1String(KindNames[k]),
                    o.zipInBoxes[size_t(k)]);

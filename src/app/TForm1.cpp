@@ -723,6 +723,8 @@ void TForm1::E1Click()
     if (DataFileInfo::IsWorkbookFile(currentDataFile()))
         RecordEditing::ReplaceSheetRow(m_book.sheet(ui->TabControl1->currentIndex() + 1), row,
                                        RecordEditing::SheetRow(grid, row));
+    // The card on the preview shows the edited record, not the one before the edit.
+    ShowRecord(row);
 }
 
 void TForm1::O3Click()

@@ -11,6 +11,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 
 void TForm1::createPreview()
 {
@@ -52,8 +53,11 @@ void TForm1::purebyu1Click()
         frmPreView->show();
     else
         frmPreView->reshow();
-    frmPreView->move(available.right() + 1 - frmPreView->frameGeometry().width(), top);
+    frmPreView->placeOnScreen(available, top);
     frmPreView->raise();
+    // The window manager frames the window after it is shown: place it again with the frame.
+    QTimer::singleShot(0, frmPreView,
+                       [this, available, top] { frmPreView->placeOnScreen(available, top); });
     ShowRecord(ui->TntStringGrid1->currentIndex().row());
 }
 

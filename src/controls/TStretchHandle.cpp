@@ -209,7 +209,40 @@ QRect TStretchHandle::dragRect(QPoint p) const
     default:
         break;
     }
-    return QRect(left, top, qMax(width, MinimumSize), qMax(height, MinimumSize));
+    // A corner dragged past the minimum keeps its opposite edge where it was.
+    const QSize minimum = minimumHandleSize();
+    if (width < minimum.width()) {
+        if (left != L)
+            left = L + W - minimum.width();
+        width = minimum.width();
+    }
+    if (height < minimum.height()) {
+        if (top != T)
+            top = T + H - minimum.height();
+        height = minimum.height();
+    }
+    return QRect(left, top, width, height);
+}
+
+QSize TStretchHandle::minimumHandleSize() const
+{
+    int slackW = width(), slackH = height();
+    for (const QPointer<QWidget>& target : std::as_const(m_targets)) {
+        if (!target)
+            continue;
+        slackW = qMin(slackW, target->width() - target->minimumWidth());
+        slackH = qMin(slackH, target->height() - target->minimumHeight());
+    }
+    return {qMax(MinimumSize, width() - qMax(0, slackW)),
+            qMax(MinimumSize, height() - qMax(0, slackH))};
+}
+
+bool TStretchHandle::targetsHaveMinimum() const
+{
+    for (const QPointer<QWidget>& target : std::as_const(m_targets))
+        if (target && !target->minimumSize().isNull())
+            return true;
+    return false;
 }
 
 QPoint TStretchHandle::clamped(QPoint p) const
@@ -373,12 +406,15 @@ void TStretchHandle::keyPressEvent(QKeyEvent* event)
     const bool shift = event->modifiers() & Qt::ShiftModifier;
     const bool ctrl = (event->modifiers() & Qt::ControlModifier) && !shift;
     const int L = x(), T = y(), W = width(), H = height();
+    // Shrinking stops at the targets' own minimum, else at a handle of 20 pixels.
+    const QSize minimum =
+        targetsHaveMinimum() ? minimumHandleSize() : QSize(KeyShrinkLimit + 1, KeyShrinkLimit + 1);
     bool moved = false;
     switch (event->key()) {
     case Qt::Key_Left:
         update();
         if (shift) {
-            if (W - 1 > KeyShrinkLimit)
+            if (W - 1 >= minimum.width())
                 SetBounds(L, T, W - 1, H);
         } else {
             SetBounds(L - 1, T, W, H);
@@ -395,7 +431,7 @@ void TStretchHandle::keyPressEvent(QKeyEvent* event)
         break;
     case Qt::Key_Up:
         update();
-        if (shift && H - 1 > KeyShrinkLimit) {
+        if (shift && H - 1 >= minimum.height()) {
             SetBounds(L, T, W, H - 1);
             moved = true;
         } else if (ctrl) {

@@ -51,7 +51,8 @@ public:
     int TargetCount() const { return int(m_targets.size()); }
     QWidget* TargetAt(int i) const;
 
-    // Moves and resizes the handle and every target by the same differences.
+    // Moves and resizes the handle and every target by the same differences. No target is
+    // made smaller than its minimumSize(): a drag or a key stops at the first one that would.
     void SetBounds(int left, int top, int width, int height);
 
     // The grab zone (0..8) of a point in the handle.
@@ -79,6 +80,10 @@ protected:
 
 private:
     QRect dragRect(QPoint p) const;
+    // The smallest handle size that keeps every target at or above its minimum size.
+    QSize minimumHandleSize() const;
+    // Whether any target has a minimum size of its own (else the keys stop at 20 pixels).
+    bool targetsHaveMinimum() const;
     QPoint clamped(QPoint p) const;
     void drawOutline(const QRect& r);
     void eraseOutline();

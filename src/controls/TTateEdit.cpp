@@ -8,6 +8,7 @@
 #include "typeset/TextUnits.h"
 
 #include <QApplication>
+
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QFocusEvent>
@@ -19,9 +20,11 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QStyleHints>
 #include <QTimer>
+#include <cmath>
 
 #include <optional>
 
@@ -333,11 +336,14 @@ const TTateEdit::Layout& TTateEdit::layout() const
     l->shown =
         m_preedit.isEmpty() ? m_text : m_text.left(caretPos) + m_preedit + m_text.mid(caretPos);
     l->units = TextUnits(l->shown);
-    l->painter.emplace(font(), this,
+    QFont typeset = font();
+    if (m_typesetFontPixels > 0)
+        typeset.setPixelSize(m_typesetFontPixels);
+    l->painter.emplace(typeset, this,
                        m_vertical ? RunPainter::Direction::Vertical
                                   : RunPainter::Direction::Horizontal);
     const int a = inset();
-    l->run = l->painter->layOut(l->units, availableLength(), m_offsetEx - a,
+    l->run = l->painter->layOut(l->units, toTypeset(availableLength()), toTypeset(m_offsetEx - a),
                                 alignModeFromInt(int(m_alignment)), CharacterRun::Rule::Screen);
     // Boundary k is where UTF-16 position k starts; inside a surrogate pair the caret never
     // stands, and a click there counts as on the pair.
@@ -346,7 +352,7 @@ const TTateEdit::Layout& TTateEdit::layout() const
     for (qsizetype k = 0; k <= length; ++k) {
         const int unit = l->units.unitAt(k);
         const bool inside = unit < l->units.count() && l->units.position(unit) != k;
-        l->boundaries.append(a + l->run.boundary(inside ? unit + 1 : unit));
+        l->boundaries.append(a + fromTypeset(l->run.boundary(inside ? unit + 1 : unit)));
     }
     m_layout = std::move(l);
     return *m_layout;
@@ -367,6 +373,35 @@ CharacterRun TTateEdit::run() const
     return layout().run;
 }
 
+int TTateEdit::cellHeight() const
+{
+    return fromTypeset(layout().painter->cellHeight());
+}
+
+void TTateEdit::setTypesetting(double scale, int fontPixels)
+{
+    if (scale <= 0 || fontPixels <= 0) {
+        scale = 1.0;
+        fontPixels = 0;
+    }
+    if (scale == m_typesetScale && fontPixels == m_typesetFontPixels)
+        return;
+    m_typesetScale = scale;
+    m_typesetFontPixels = fontPixels;
+    invalidateLayout();
+    update();
+}
+
+int TTateEdit::toTypeset(int pixels) const
+{
+    return int(std::lround(pixels * m_typesetScale));
+}
+
+int TTateEdit::fromTypeset(int length) const
+{
+    return int(std::lround(length / m_typesetScale));
+}
+
 RunPainter TTateEdit::runPainter() const
 {
     return *layout().painter;
@@ -381,7 +416,7 @@ QRect TTateEdit::caretRectAt(int position) const
     position = std::clamp(position, 0, int(l.boundaries.size()) - 1);
     const int b = l.boundaries.at(position);
     const int a = inset();
-    const int h = l.painter->cellHeight();
+    const int h = cellHeight();
     return m_vertical ? QRect(a - 1, b, h, 1) : QRect(b, a - 1, 1, h);
 }
 
@@ -395,7 +430,7 @@ QRect TTateEdit::caretRect() const
         const int shownPos = l.preeditStart + std::clamp(m_preeditCursor, 0, int(m_preedit.size()));
         const int b = l.boundaries.at(shownPos);
         const int a = inset();
-        const int h = l.painter->cellHeight();
+        const int h = cellHeight();
         return m_vertical ? QRect(a - 1, b, h, 1) : QRect(b, a - 1, 1, h);
     }
     return caretRectAt(m_caret);
@@ -515,32 +550,49 @@ void TTateEdit::paintText(QPainter& painter) const
     const int preeditFrom = l.preeditStart;
     const int preeditTo = l.preeditStart + int(m_preedit.size());
 
-    auto cellOf = [&](int unit) {
+    // A unit's cell in the run's own pixels (the typesetting's), from the text's corner.
+    auto typesetCell = [&](int unit) {
         const int along = l.run.boundary(unit);
         const int length = l.run.step(unit);
-        return m_vertical ? QRect(a, a + along, rp.cellHeight(), length)
-                          : QRect(a + along, a, length, rp.cellHeight());
+        return m_vertical ? QRect(0, along, rp.cellHeight(), length)
+                          : QRect(along, 0, length, rp.cellHeight());
+    };
+    // The same in the widget's pixels.
+    auto cellOf = [&](int unit) {
+        const QRect c = typesetCell(unit);
+        const QPoint from(a + fromTypeset(c.left()), a + fromTypeset(c.top()));
+        const QPoint to(a + fromTypeset(c.left() + c.width()),
+                        a + fromTypeset(c.top() + c.height()));
+        return QRect(from, to - QPoint(1, 1));
     };
 
     painter.save();
     painter.setPen(color);
+    const QColor highlight = palette().color(QPalette::Highlight);
+    const QColor highlightText = palette().color(QPalette::HighlightedText);
+    auto selectedUnit = [&](int i) {
+        const int pos = int(l.units.position(i));
+        return showSelection && pos >= selFrom && pos < selTo &&
+               !(pos >= preeditFrom && pos < preeditTo);
+    };
+    for (int i = 0; showSelection && i < l.units.count(); ++i)
+        if (selectedUnit(i))
+            painter.fillRect(cellOf(i), highlight);
+    // The glyphs at the typesetting's resolution, brought to the widget's pixels.
+    painter.save();
+    painter.translate(a, a);
+    painter.scale(1.0 / m_typesetScale, 1.0 / m_typesetScale);
     if (!showSelection) {
-        rp.paint(painter, QPoint(a, a), l.units, l.run);
+        rp.paint(painter, QPoint(0, 0), l.units, l.run);
     } else {
         const float glyphScale = rp.glyphScale(l.run);
-        const QColor highlight = palette().color(QPalette::Highlight);
-        const QColor highlightText = palette().color(QPalette::HighlightedText);
         for (int i = 0; i < l.units.count(); ++i) {
-            const int pos = int(l.units.position(i));
-            const bool selected =
-                pos >= selFrom && pos < selTo && !(pos >= preeditFrom && pos < preeditTo);
-            const QRect cell = cellOf(i);
-            if (selected)
-                painter.fillRect(cell, highlight);
-            painter.setPen(selected ? highlightText : color);
-            rp.paintUnit(painter, cell.topLeft(), l.units.at(i), l.run.step(i), glyphScale);
+            painter.setPen(selectedUnit(i) ? highlightText : color);
+            rp.paintUnit(painter, typesetCell(i).topLeft(), l.units.at(i), l.run.step(i),
+                         glyphScale);
         }
     }
+    painter.restore();
     // The IME's pre-edit, underlined along the line (on the right of a column).
     if (!m_preedit.isEmpty()) {
         painter.setPen(Qt::NoPen);
@@ -977,7 +1029,7 @@ void TTateEdit::backspace()
 {
     if (m_text.isEmpty())
         return;
-    const bool selected = m_selLength > 0 && m_caret != m_anchor;
+    const bool selected = hasSelection();
     // A selection goes whichever end the caret is at; otherwise the unit before the caret.
     if (!selected) {
         if (m_caret <= 0)
@@ -1001,21 +1053,24 @@ void TTateEdit::deleteKey(bool shift)
         return;
     }
     const int length = int(m_text.size());
-    if (length == 0 || m_caret >= length)
-        return;
     QString work = m_text;
     int caret = m_caret;
-    if (unitEnd(m_caret) >= length) {
-        // Before the last unit: that unit goes, a selection or not.
-        work.truncate(m_caret);
-    } else if (m_selLength > 0) {
+    if (hasSelection()) {
+        // A selection goes, as with Backspace, whichever end the caret is at.
         int anchor = m_anchor;
         int selLength = m_selLength;
         deleteSelection(work, caret, anchor, selLength);
     } else {
+        if (length == 0 || m_caret >= length)
+            return;
         work.remove(m_caret, unitEnd(m_caret) - m_caret);
     }
     commitEdit(work, caret);
+}
+
+bool TTateEdit::hasSelection() const
+{
+    return m_selLength > 0 && m_caret != m_anchor;
 }
 
 void TTateEdit::copy()
@@ -1028,7 +1083,7 @@ void TTateEdit::copy()
 
 void TTateEdit::cut()
 {
-    if (m_selLength <= 0)
+    if (!hasSelection())
         return;
     copy();
     QString work = m_text;
@@ -1098,10 +1153,20 @@ void TTateEdit::codeEntry(bool unicode)
 {
     if (!m_prompter)
         return;
+    // The dialog takes the focus, and the caret with it: the character goes where the caret
+    // stood when the key was pressed, and the field has the focus again afterwards.
+    const int caret = m_caret;
+    const QPointer<TTateEdit> self(this);
     const std::optional<QString> answer = m_prompter->askText(
         u"文字コード入力"_qs,
         unicode ? u"全角ユニコード文字(16進数４桁)"_qs : u"全角シフトJIS文字(16進数４桁)"_qs,
         unicode ? u"3013"_qs : u"81ac"_qs);
+    if (!self)
+        return;
+    m_caret = m_anchor = caret;
+    m_selLength = 0;
+    clampCaret();
+    takeFocusBack();
     if (!answer)
         return;
     bool ok = false;
@@ -1129,11 +1194,20 @@ void TTateEdit::codeEntry(bool unicode)
             character.front().unicode() < 0x20)
             return;
     }
-    const int caret = m_caret;
-    commitEdit(m_text.left(caret) + character + m_text.mid(caret), caret + int(character.size()));
+    const int at = m_caret;
+    commitEdit(m_text.left(at) + character + m_text.mid(at), at + int(character.size()));
 }
 
 // --- focus and mouse ----------------------------------------------------------------------
+
+void TTateEdit::takeFocusBack()
+{
+    // Its own window in front again, not the one the dialog was opened over.
+    window()->raise();
+    window()->activateWindow();
+    setFocus(Qt::OtherFocusReason);
+    showCaret();
+}
 
 void TTateEdit::focusInEvent(QFocusEvent* event)
 {
@@ -1183,7 +1257,8 @@ void TTateEdit::mouseMoveEvent(QMouseEvent* event)
     if (!m_selecting)
         return;
     m_caret = hitTest(event->position().toPoint());
-    m_selLength = std::abs(m_caret - m_anchor) + 1;
+    // A hand that shook on a click has selected nothing.
+    m_selLength = std::abs(m_caret - m_anchor);
     if (!m_transParent)
         update();
     showCaret();
@@ -1258,15 +1333,14 @@ QVariant TTateEdit::inputMethodQuery(Qt::InputMethodQuery query) const
         // The candidate window goes beside the caret: below it in a line, to the right of
         // the column (past the width of a full-width square) in a vertical field.
         const QRect caret = caretRectAt(m_caret);
-        const RunPainter rp = runPainter();
         if (m_vertical) {
-            const int square = QFontMetrics(rp.font(), this).horizontalAdvance(u'■');
+            const int square = QFontMetrics(faceFont(), this).horizontalAdvance(u'■');
             return QRect(caret.left() + 1 + square + 1, caret.top() + 1, 1, 1);
         }
         return QRect(caret.left() + 1, caret.top() + 1, 1, caret.height());
     }
     case Qt::ImFont:
-        return runPainter().font();
+        return faceFont();
     case Qt::ImCursorPosition:
     case Qt::ImAbsolutePosition:
         return m_caret;

@@ -172,6 +172,13 @@ public:
     // The layout itself (scale, gaps) and the inset a = BevelSize + Offset.
     CharacterRun run() const;
     int inset() const { return m_bevelSize + m_offset; }
+    // The font's cell across the line (ascent + descent): a column's width, a line's height.
+    int cellHeight() const;
+    // Lays the text out and draws it at `scale` times the widget's pixels, in the font's face
+    // at `fontPixels` pixels there, then brings it to the widget: a face shows a field as a
+    // printer of that resolution lays it out, not as whole screen pixels round it. A scale or
+    // a size of 0 or less: the widget's own pixels and font.
+    void setTypesetting(double scale, int fontPixels);
     // L: the length the text is fitted into.
     int availableLength() const;
     // The caret bar (empty when no caret is shown: no focus, disabled or read-only).
@@ -232,11 +239,14 @@ private:
     void type(const QString& typed);
     void backspace();
     void deleteKey(bool shift);
+    // Characters are selected: the caret and the anchor stand apart.
+    bool hasSelection() const;
     void copy();
     void cut();
     void paste();
     void undo();
     void codeEntry(bool unicode);
+    void takeFocusBack();
     void deleteSelection(QString& text, int& caret, int& anchor, int& selLength) const;
     void commitEdit(const QString& newText, int caret);
     void notifyChange();
@@ -246,6 +256,9 @@ private:
     void moveFocus(bool next);
     int unitStart(int position) const;
     int unitEnd(int position) const;
+    // Lengths between the widget's pixels and the typesetting's.
+    int toTypeset(int pixels) const;
+    int fromTypeset(int length) const;
 
     TAlignment m_alignment = alLeft;
     bool m_autoSelect = false;
@@ -264,6 +277,9 @@ private:
     QString m_hint;
     bool m_showHint = false;
     int m_tag = 0;
+
+    double m_typesetScale = 1.0;
+    int m_typesetFontPixels = 0;
 
     Prompter* m_prompter = nullptr;
     bool m_loading = false;

@@ -5,7 +5,6 @@
 #include "controls/TStretchHandle.h"
 #include "controls/TTateEdit.h"
 #include "layout/LayoutTable.h"
-#include "layout/LayoutUnits.h"
 #include "preview/TBarcodeField.h"
 #include "preview/TBoxDigits.h"
 #include "print/CardFacePicture.h"
@@ -19,6 +18,7 @@
 #include <QFontDatabase>
 #include <QImageReader>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
@@ -27,11 +27,10 @@
 #include <cmath>
 
 namespace {
-constexpr double ScreenDpi = CardRenderer::StandardScreenDpi;
-constexpr QSize FaceBaseSize[LayoutKindCount] = {{378, 559}, {378, 559}, {559, 378}, {559, 378}};
 constexpr QSize PictureSize[LayoutKindCount] = {{686, 1012}, {686, 1012}, {697, 493}, {767, 528}};
 const QString BarcodeFontName = QStringLiteral("i-JapanPost");
 const QString Caption = QStringLiteral("プレビュー");
+constexpr int ToolbarMargin = 8;
 
 QString placeholder(LayoutItem item)
 {
@@ -75,15 +74,14 @@ int tagOf(const QWidget* w)
     return w->property("Tag").toInt();
 }
 
-int toPixels(int tenthMm, double zoom)
+// The kind of the face a field stands on.
+int tagKind(const QWidget* w)
 {
-    return LayoutUnits::tenthMmToPixelsAtZoom(tenthMm, zoom, ScreenDpi);
+    return w->property("Kind").toInt();
 }
 
-int toTenthMm(int pixels, double zoom)
-{
-    return LayoutUnits::pixelsAtZoomToTenthMm(pixels, zoom, ScreenDpi);
-}
+// The smallest box the handle and the property panel let a field have: 2 mm.
+constexpr int MinimumBoxTenthMm = 20;
 
 // An integer as the number boxes read it on Enter: commas and spaces removed, anything else
 // that is not a number counts as 0.
@@ -94,6 +92,18 @@ int enteredInt(const QString& text)
     bool ok = false;
     const int v = t.toInt(&ok);
     return ok ? v : 0;
+}
+
+// "80", "80%" or " 80%" as the zoom box reads them; 100 for anything else. Out of the list's
+// range a face would vanish or swamp the screen.
+int zoomOfText(const QString& text)
+{
+    QString t = text.trimmed();
+    if (t.endsWith(u'%') || t.endsWith(QChar(0xFF05)))
+        t.chop(1);
+    bool ok = false;
+    const int zoom = t.trimmed().toInt(&ok);
+    return ok && zoom >= 10 && zoom <= 400 ? zoom : 100;
 }
 
 std::optional<double> decimalOf(const QString& text)
@@ -168,7 +178,14 @@ void TfrmPreView::FormCreate()
     connect(ui->RadioButton2, &QRadioButton::clicked, this, &TfrmPreView::RadioButton1Click);
     connect(ui->RadioButton4, &QRadioButton::clicked, this, &TfrmPreView::RadioButton1Click);
     connect(ui->RadioButton5, &QRadioButton::clicked, this, &TfrmPreView::RadioButton1Click);
-    connect(ui->ComboBox1, &QComboBox::currentTextChanged, this, &TfrmPreView::ComboBox1Change);
+    // A zoom applies when chosen from the list, or typed and ended with Enter or by leaving
+    // the box; not at every keystroke.
+    ui->ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    connect(ui->ComboBox1, &QComboBox::textActivated, this, &TfrmPreView::ComboBox1Change);
+    connect(ui->ComboBox1->lineEdit(), &QLineEdit::editingFinished, this, [this] {
+        if (zoomOfText(ui->ComboBox1->currentText()) != m_zoom)
+            ComboBox1Change(ui->ComboBox1->currentText());
+    });
     connect(ui->CheckBox2, &QCheckBox::clicked, this, &TfrmPreView::CheckBox2Click);
     connect(ui->chkEdit, &QCheckBox::clicked, this, &TfrmPreView::chkEditClick);
     connect(ui->Button1, &QPushButton::clicked, this, &TfrmPreView::Button1Click);
@@ -184,8 +201,67 @@ void TfrmPreView::FormCreate()
                                          ui->edtWidthEx, ui->edtSize, ui->cbFontName})
         w->installEventFilter(this);
 
-    setMinimumSize(520, 300);
-    resize(520, ui->PageScroller1->height() + FaceBaseSize[0].height() + 4);
+    for (QWidget* w : ui->Panel1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (w != ui->Panel2)
+            m_toolbarSecondRow.append({w, w->geometry()});
+    m_toolbarWidth = ui->Panel1->minimumWidth();
+    // Narrower than its toolbar, the window wraps it into two rows; it never gets narrower
+    // than the property panel, so every control stays in sight.
+    setMinimumSize(ui->Panel2->width() + 2 * ToolbarMargin, 300);
+    resize(m_toolbarWidth + ToolbarMargin, ui->PageScroller1->height() +
+                                               faceGeometry().cardSize(false).height() +
+                                               m_faces[0]->VertOffset() + 4);
+}
+
+void TfrmPreView::arrangeToolbar()
+{
+    const bool wrapped = width() < m_toolbarWidth + ToolbarMargin;
+    const int rowHeight = ui->Panel2->height() + 4;
+    const int shift = wrapped ? ui->Panel2->width() + 4 : 0;
+    int right = ui->Panel2->width();
+    for (const auto& [w, home] : std::as_const(m_toolbarSecondRow)) {
+        w->move(home.x() - shift, home.y() + (wrapped ? rowHeight : 0));
+        right = qMax(right, w->geometry().right() + 1);
+    }
+    const int panelHeight = wrapped ? rowHeight + 56 : 56;
+    ui->Panel1->setMinimumSize(right, panelHeight);
+    ui->Panel1->resize(right, panelHeight);
+    const int scrollerHeight = panelHeight + 18;
+    if (ui->PageScroller1->height() != scrollerHeight) {
+        ui->PageScroller1->setFixedHeight(scrollerHeight);
+        resizeToFace(m_currentKind);
+    }
+}
+
+void TfrmPreView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    arrangeToolbar();
+}
+
+void TfrmPreView::placeOnScreen(const QRect& available, int top)
+{
+    // The whole window, its frame included, within the screen; at its right edge.
+    const QRect frame = frameGeometry();
+    const QMargins decoration(geometry().left() - frame.left(), geometry().top() - frame.top(),
+                              frame.right() - geometry().right(),
+                              frame.bottom() - geometry().bottom());
+    QSize size = this->size();
+    // Twice: a narrower window wraps its toolbar and grows taller for the face.
+    for (int pass = 0; pass < 2; ++pass) {
+        const int width =
+            qMin(this->width(), available.width() - decoration.left() - decoration.right());
+        const int height =
+            qMin(this->height(), available.height() - decoration.top() - decoration.bottom());
+        size = QSize(qMax(width, minimumWidth()), qMax(height, minimumHeight()));
+        if (size != this->size())
+            resize(size);
+    }
+    const QSize frameSize = size.grownBy(decoration);
+    const int y = qBound(available.top(), top,
+                         qMax(available.top(), available.bottom() + 1 - frameSize.height()));
+    // Qt places a window by its frame's corner.
+    move(available.right() + 1 - frameSize.width(), y);
 }
 
 void TfrmPreView::fillFontList()
@@ -241,6 +317,11 @@ void TfrmPreView::createFields()
             edit->setObjectName(QStringLiteral("edt") + layoutItemName(item) +
                                 layoutKindName(LayoutKind(k)));
             edit->setProperty("Tag", i);
+            edit->setProperty("Kind", k);
+            // The text starts a pixel inside the control, so the control hardly reaches over
+            // its neighbours' text and clicks find the field they are meant for.
+            edit->setBevelSize(1);
+            edit->setOffset(0);
             edit->setAlignment(alignmentOf(i));
             edit->setVertical(CardRenderer::isVerticalItem(LayoutKind(k), item));
             edit->setText(placeholder(item));
@@ -319,22 +400,88 @@ void TfrmPreView::setBackImageNames(const std::array<QString, LayoutKindCount>& 
 
 void TfrmPreView::setFieldFont(TTateEdit* edit, int item, const QString& name, double points)
 {
+    // The printer's font: its whole point size at the face's resolution.
+    const int printed = CardRenderer::printerPointSize(points);
     QFont font(item == int(LayoutItem::PostCode) ? BarcodeFontName : name);
-    font.setPixelSize(qMax(1, LayoutUnits::pointsToFontPixelsAtZoom(points, m_zoom, ScreenDpi)));
+    font.setPixelSize(faceGeometry().fontPixels(printed));
     edit->setFont(font);
+    // Laid out as the printer lays it out, not rounded to whole screen pixels on the way.
+    const CardGeometry paper(CardGeometry::TypesetDpi);
+    edit->setTypesetting(paper.dotsPerInch() / faceGeometry().dotsPerInch(),
+                         paper.fontPixels(printed));
 }
 
 void TfrmPreView::applyFieldFromRecord(TTateEdit* edit, int item, const LayoutItemRecord& r,
                                        bool positionOnly)
 {
     setFieldFont(edit, item, r.FontName, r.FontSize);
-    edit->setGeometry(toPixels(r.X, m_zoom), toPixels(r.Y, m_zoom), toPixels(r.Width, m_zoom),
-                      toPixels(r.Height, m_zoom));
-    if (!positionOnly)
-        edit->setOffsetEx(item == int(LayoutItem::PostCode) ? 0 : toPixels(r.WidthEx, m_zoom));
     if (auto* barcode = qobject_cast<TBarcodeField*>(edit))
         barcode->setZoom(m_zoom);
+    if (!positionOnly) {
+        // The run spreads over G measured from the control's edge; the printer's G starts
+        // at the box.
+        const int spread = faceGeometry().toPixels(r.WidthEx);
+        edit->setOffsetEx(
+            item == int(LayoutItem::PostCode) || spread <= 0 ? 0 : spread + edit->inset());
+    }
+    placeField(edit, item, tagKind(edit), r);
     edit->repaint();
+}
+
+void TfrmPreView::placeField(TTateEdit* edit, int item, int kind, const LayoutItemRecord& r)
+{
+    const CardGeometry g = faceGeometry();
+    const QRect box = g.toPixels(r.X, r.Y, r.Width, r.Height);
+    // Text the box cannot hold still prints: the control grows to the font's cell across the
+    // line, and to the bars of a barcode, so the face shows all of it.
+    QSize ink;
+    if (auto* barcode = qobject_cast<TBarcodeField*>(edit))
+        ink = barcode->barsSize();
+    else
+        ink = edit->Vertical() ? QSize(edit->cellHeight(), 0) : QSize(0, edit->cellHeight());
+    const int a = edit->inset();
+    const QRect widget(box.x() - a, box.y() - a, qMax(box.width(), ink.width()) + 2 * a,
+                       qMax(box.height(), ink.height()) + 2 * a);
+    // The handle stops where the box would fall under 2 mm.
+    const int least = g.minimumPixels(MinimumBoxTenthMm);
+    edit->setMinimumSize(qMin(widget.width(), widget.width() - box.width() + least),
+                         qMin(widget.height(), widget.height() - box.height() + least));
+    edit->setGeometry(widget);
+    m_placements[size_t(item)][size_t(kind)] = {box, widget};
+}
+
+QRect TfrmPreView::fieldBox(int item, int kind) const
+{
+    const TTateEdit* edit = field(item, kind);
+    if (!edit)
+        return {};
+    const Placement& p = m_placements[size_t(item)][size_t(kind)];
+    const QRect w = edit->geometry();
+    return {p.box.topLeft() + (w.topLeft() - p.widget.topLeft()),
+            p.box.size() + (w.size() - p.widget.size())};
+}
+
+LayoutItemRecord TfrmPreView::recordFromBox(TTateEdit* edit) const
+{
+    const int item = tagOf(edit);
+    const int kind = tagKind(edit);
+    LayoutItemRecord r = m_layouts->record(LayoutKind(kind), LayoutItem(item));
+    const LayoutItemRecord held = m_heldFrom.value(edit, r);
+    const QRect box = fieldBox(item, kind);
+    const CardGeometry g = faceGeometry();
+    // A value that still lands on its pixel stays as the user typed it: a move changes the
+    // position only, and a nudge there and back gives the numbers the field had before.
+    const auto follow = [&g](int& stored, int before, int pixels) {
+        if (g.toPixels(before) == pixels)
+            stored = before;
+        else if (g.toPixels(stored) != pixels)
+            stored = g.toTenthMm(pixels);
+    };
+    follow(r.X, held.X, box.x());
+    follow(r.Y, held.Y, box.y());
+    follow(r.Width, held.Width, box.width());
+    follow(r.Height, held.Height, box.height());
+    return r;
 }
 
 int TfrmPreView::windowFrameExtra() const
@@ -357,9 +504,9 @@ void TfrmPreView::ApplyLayoutKind(LayoutKind kind, bool force)
         for (int k = 0; k < LayoutKindCount; ++k) {
             TShadowPanel* face = m_faces[size_t(k)];
             if (k == int(kind)) {
-                const QSize base = FaceBaseSize[k];
-                face->resize(qRound(base.width() * m_zoom / 100.0),
-                             qRound(base.height() * m_zoom / 100.0));
+                // The card at the printer's scale; its shadow lies outside it.
+                face->resize(faceGeometry().cardSize(isLandscape(LayoutKind(k))) +
+                             QSize(face->HorzOffset(), face->VertOffset()));
                 for (int i = 0; i < LayoutItemCount; ++i) {
                     TTateEdit* edit = field(i, k);
                     const LayoutItemRecord& r = m_layouts->record(LayoutKind(k), LayoutItem(i));
@@ -370,6 +517,8 @@ void TfrmPreView::ApplyLayoutKind(LayoutKind kind, bool force)
                     edit->setTransParent(transparent);
                     edit->setVisible(fieldShown(i, k));
                 }
+                if (k == int(kind))
+                    m_pending.clear();
                 TBoxDigits* digits = m_boxDigits[size_t(k)];
                 digits->setGeometry(face->rect());
                 digits->setZoom(m_zoom);
@@ -411,8 +560,19 @@ void TfrmPreView::clearPropertyPanel()
 void TfrmPreView::ReleaseSelection(bool click)
 {
     m_contextTarget = nullptr;
+    QList<TTateEdit*> held;
+    for (int t = 0; t < m_handle->TargetCount(); ++t)
+        if (auto* edit = qobject_cast<TTateEdit*>(m_handle->TargetAt(t)))
+            held << edit;
     m_handle->Detach();
     m_handle->setLocked(false);
+    m_heldFrom.clear();
+    // Out of the handle, a stored field takes its place from the table again (a control
+    // made narrower than its text grows back around it).
+    for (TTateEdit* edit : std::as_const(held))
+        if (!m_pending.contains(edit) && tagKind(edit) == int(m_currentKind))
+            applyFieldFromRecord(edit, tagOf(edit),
+                                 m_layouts->record(m_currentKind, LayoutItem(tagOf(edit))), true);
     if (!click)
         return;
     // The control under the pointer gets a click, as if the user had clicked beside the
@@ -477,10 +637,7 @@ void TfrmPreView::RadioButton1Click()
 void TfrmPreView::ComboBox1Change(const QString& text)
 {
     ReleaseSelection(false);
-    bool ok = false;
-    const int zoom = text.chopped(qMin<qsizetype>(1, text.size())).trimmed().toInt(&ok);
-    // Out of the list's range a face would vanish or swamp the screen.
-    m_zoom = ok && zoom >= 10 && zoom <= 400 ? zoom : 100;
+    m_zoom = zoomOfText(text);
     ApplyLayoutKind(m_currentKind, true);
 }
 
@@ -550,6 +707,7 @@ void TfrmPreView::Button3Click()
 
 void TfrmPreView::Button4Click()
 {
+    storePending();
     ApplyPropertyPanel();
 }
 
@@ -604,8 +762,14 @@ void TfrmPreView::fieldClick(TTateEdit* edit)
     setPanelCheck(ui->chkNoView, r.NoView);
     setPanelCheck(ui->chkNoPrint, r.NoPrint);
 
+    showSelectionCaption(edit, r);
+}
+
+void TfrmPreView::showSelectionCaption(const TTateEdit* edit, const LayoutItemRecord& r)
+{
     setWindowTitle(
-        Caption + QStringLiteral(" - [") + displayName + QStringLiteral("] ") +
+        Caption + QStringLiteral(" - [") + layoutItemDisplayName(LayoutItem(tagOf(edit))) +
+        QStringLiteral("] ") +
         QString::asprintf("X=%d Y=%d W=%d H=%d %s", r.X, r.Y, r.Width, r.Height,
                           edit->Alignment() == TTateEdit::alJustifyEx ? "True" : "False"));
 }
@@ -703,17 +867,14 @@ void TfrmPreView::cbFontNameChange(const QString& text)
     auto* edit = findChild<TTateEdit*>(name);
     if (!edit)
         return;
-    QFont font = edit->font();
-    font.setFamily(text);
     // The size follows the panel's whole points, else the field's own size at 100 %.
-    const int shown = qRound(std::abs(font.pixelSize()) * 72.0 / ScreenDpi);
-    const int base = qRound(shown * 100.0 / m_zoom);
+    const int base =
+        qRound(std::abs(edit->font().pixelSize()) * 72.0 / faceGeometry().dotsPerInch());
     bool ok = false;
     int points = ui->edtSize->text().toInt(&ok);
     if (!ok)
         points = base;
-    font.setPixelSize(qMax(1, qRound(qRound(points * m_zoom / 100.0) * ScreenDpi / 72.0)));
-    edit->setFont(font);
+    setFieldFont(edit, tagOf(edit), text, points);
     if (ui->chkAutoUpdate->isChecked())
         ApplyPropertyPanel();
 }
@@ -724,40 +885,62 @@ void TfrmPreView::StretchHandle1Moved()
         auto* edit = qobject_cast<TTateEdit*>(m_handle->TargetAt(t));
         if (!edit)
             continue;
-        const QRect g = edit->geometry();
-        LayoutItemRecord r = m_layouts->record(m_currentKind, LayoutItem(tagOf(edit)));
-        r.X = toTenthMm(g.x(), m_zoom);
-        r.Y = toTenthMm(g.y(), m_zoom);
-        r.Width = toTenthMm(g.width(), m_zoom);
-        r.Height = toTenthMm(g.height(), m_zoom);
-        r.WidthEx = toTenthMm(edit->OffsetEx(), m_zoom);
-        ui->edtX->setText(QString::number(r.X));
-        ui->edtY->setText(QString::number(r.Y));
-        ui->edtWidth->setText(QString::number(r.Width));
-        ui->edtHeight->setText(QString::number(r.Height));
-        ui->edtWidthEx->setText(QString::number(r.WidthEx));
+        const LayoutItemRecord r = recordFromBox(edit);
+        // The panel belongs to the selected field; another one under the handle keeps out.
+        if (edit->objectName() == ui->Panel2->toolTip()) {
+            ui->edtX->setText(QString::number(r.X));
+            ui->edtY->setText(QString::number(r.Y));
+            ui->edtWidth->setText(QString::number(r.Width));
+            ui->edtHeight->setText(QString::number(r.Height));
+            ui->edtWidthEx->setText(QString::number(r.WidthEx));
+            showSelectionCaption(edit, r);
+        }
         if (ui->chkAutoUpdate->isChecked())
-            StoreLayoutItem(int(m_currentKind), tagOf(edit), r, true);
+            // The handle's rectangle stays the truth while it holds the field: the table takes
+            // the values, the field stays where the handle put it.
+            m_layouts->StoreLayoutItem(int(m_currentKind), tagOf(edit), r, true);
+        else
+            m_pending.insert(edit);
+    }
+}
+
+void TfrmPreView::storePending()
+{
+    const QSet<TTateEdit*> pending = std::exchange(m_pending, {});
+    for (TTateEdit* edit : pending) {
+        const int kind = tagKind(edit);
+        const int item = tagOf(edit);
+        if (kind == int(m_currentKind) &&
+            m_layouts->StoreLayoutItem(kind, item, recordFromBox(edit), true))
+            applyFieldFromRecord(edit, item, m_layouts->record(LayoutKind(kind), LayoutItem(item)),
+                                 true);
     }
 }
 
 void TfrmPreView::editField(TTateEdit* target, bool add)
 {
-    if (ui->chkLock->isChecked() || !target)
+    // A locked field never goes under the handle, alone or added.
+    if (!target || m_layouts->record(LayoutKind(tagKind(target)), LayoutItem(tagOf(target))).Lock)
         return;
     if (!add)
         m_handle->Detach();
+    if (!m_handle->Attached())
+        m_heldFrom.clear();
     m_handle->Attach(target);
+    if (!m_heldFrom.contains(target))
+        m_heldFrom.insert(
+            target, m_layouts->record(LayoutKind(tagKind(target)), LayoutItem(tagOf(target))));
 }
 
 void TfrmPreView::MenuItem1Click()
 {
+    storePending();
     ReleaseSelection(true);
 }
 
 void TfrmPreView::MenuItem2Click()
 {
-    if (ui->chkLock->isChecked() || !m_contextTarget)
+    if (!m_contextTarget)
         return;
     if (m_contextTarget == m_handle) {
         m_contextTarget = m_handle->TargetAt(0);
@@ -772,35 +955,47 @@ void TfrmPreView::alignTargets(int which)
     const int count = m_handle->TargetCount();
     if (count < 2)
         return;
-    QRect smallest = m_handle->TargetAt(0)->geometry();
-    int left = smallest.x(), top = smallest.y(), width = smallest.width(),
-        height = smallest.height();
-    for (int t = 1; t < count; ++t) {
-        const QRect g = m_handle->TargetAt(t)->geometry();
-        left = qMin(left, g.x());
-        top = qMin(top, g.y());
-        width = qMin(width, g.width());
-        height = qMin(height, g.height());
-    }
+    // The boxes line up, where the printer puts the text; the controls follow them.
+    QList<TTateEdit*> targets;
+    QList<QRect> boxes;
     for (int t = 0; t < count; ++t) {
-        QWidget* target = m_handle->TargetAt(t);
-        QRect g = target->geometry();
+        if (auto* edit = qobject_cast<TTateEdit*>(m_handle->TargetAt(t))) {
+            targets << edit;
+            boxes << fieldBox(tagOf(edit), tagKind(edit));
+        }
+    }
+    if (targets.size() < 2)
+        return;
+    int left = boxes[0].x(), top = boxes[0].y(), width = boxes[0].width(),
+        height = boxes[0].height();
+    for (const QRect& b : std::as_const(boxes)) {
+        left = qMin(left, b.x());
+        top = qMin(top, b.y());
+        width = qMin(width, b.width());
+        height = qMin(height, b.height());
+    }
+    for (qsizetype t = 0; t < targets.size(); ++t) {
+        const QRect& b = boxes[t];
+        QRect g = targets[t]->geometry();
         switch (which) {
         case 0:
-            g.moveLeft(left);
+            g.translate(left - b.x(), 0);
             break;
         case 1:
-            g.moveTop(top);
+            g.translate(0, top - b.y());
             break;
         case 2:
-            g.setWidth(width);
+            g.setWidth(g.width() + width - b.width());
             break;
         default:
-            g.setHeight(height);
+            g.setHeight(g.height() + height - b.height());
             break;
         }
-        target->setGeometry(g);
+        targets[t]->setGeometry(g);
     }
+    // Stored at once like a move, or kept for "更新" with "自動更新" off.
+    StretchHandle1Moved();
+    m_handle->update();
 }
 
 bool TfrmPreView::eventFilter(QObject* watched, QEvent* event)

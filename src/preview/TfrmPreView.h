@@ -1,10 +1,15 @@
 #pragma once
 
 #include "compose/CardTexts.h"
+#include "layout/CardGeometry.h"
 #include "layout/LayoutItem.h"
+#include "layout/LayoutItemRecord.h"
 #include "layout/LayoutKind.h"
 
+#include <QHash>
 #include <QPointer>
+#include <QRect>
+#include <QSet>
 #include <QWidget>
 
 #include <array>
@@ -18,7 +23,6 @@ class TBoxDigits;
 class TStretchHandle;
 class TTateEdit;
 struct SessionOptions;
-struct LayoutItemRecord;
 
 namespace Ui {
 class TfrmPreView;
@@ -42,6 +46,13 @@ public:
     // Checks the orientation and writing buttons for `kind` without running their commands.
     void setKindButtons(LayoutKind kind);
     double Zoom() const { return m_zoom; }
+    // The face's mapping from 1/10 mm to pixels at the zoom: the printer's, at the screen's
+    // resolution times the zoom.
+    CardGeometry faceGeometry() const { return CardGeometry::face(m_zoom); }
+    // The box of a field on its face in pixels, where the printer puts the text (the field's
+    // control lies around it, with room for its frame and for text the box cannot hold).
+    // While the handle moves a field, the box follows the handle.
+    QRect fieldBox(int item, int kind) const;
     // "自動更新": moves and font choices store at once.
     bool autoUpdate() const;
     void setAutoUpdate(bool on);
@@ -82,6 +93,10 @@ public:
     // Edit mode on a field: as "編集モード(&S)" on it; `add` as with Shift held.
     void editField(TTateEdit* target, bool add);
 
+    // Puts the window, frame and all, inside `available` (a screen's free area) at its right
+    // edge, as near to `top` as it fits; a window larger than the area is made smaller.
+    void placeOnScreen(const QRect& available, int top);
+
 Q_SIGNALS:
     // The preview's own layout buttons chose `kind`: the main window follows with its own.
     void kindChosen(LayoutKind kind);
@@ -115,6 +130,7 @@ public Q_SLOTS:
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -125,13 +141,24 @@ private:
     void fillFontList();
     void applyFieldFromRecord(TTateEdit* edit, int item, const LayoutItemRecord& r,
                               bool positionOnly);
+    // Puts a field's control around its box (see fieldBox) and remembers both.
+    void placeField(TTateEdit* edit, int item, int kind, const LayoutItemRecord& r);
+    // The record a field's box on screen gives: X, Y, Width and Height from the box where
+    // they no longer map onto it, everything else as stored.
+    LayoutItemRecord recordFromBox(TTateEdit* edit) const;
+    // Fields the handle moved while "自動更新" was off: "更新" and "編集モード解除" store them.
+    void storePending();
     void setFieldFont(TTateEdit* edit, int item, const QString& name, double points);
     void clearPropertyPanel();
+    // "プレビュー - [宛名] X=… Y=… W=… H=… True" for the selected field.
+    void showSelectionCaption(const TTateEdit* edit, const LayoutItemRecord& r);
     void setPanelCheck(class QCheckBox* box, bool on);
     // Enter in a number box: the refusal table, then the auto-store.
     void numberBoxEnter(class QLineEdit* box);
     int windowFrameExtra() const;
     void resizeToFace(LayoutKind kind);
+    // The toolbar in one row when the window is wide enough, else in two.
+    void arrangeToolbar();
     // Shown unless NoView hides it on a transparent face or its digits stand in the boxes.
     bool fieldShown(int item, int kind) const;
 
@@ -151,4 +178,15 @@ private:
     double m_zoom = 90;
     int m_selectedItem = -1;
     bool m_fontChangeAttached = true;
+    struct Placement
+    {
+        QRect box;    // the printer's box, face pixels
+        QRect widget; // the control around it
+    };
+    std::array<std::array<Placement, LayoutKindCount>, LayoutItemCount> m_placements{};
+    QSet<TTateEdit*> m_pending;
+    // The records of the fields under the handle as they were when it took them.
+    QHash<TTateEdit*, LayoutItemRecord> m_heldFrom;
+    QList<std::pair<QWidget*, QRect>> m_toolbarSecondRow;
+    int m_toolbarWidth = 0;
 };

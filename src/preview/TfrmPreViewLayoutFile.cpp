@@ -2,8 +2,10 @@
 // into the face its name tells.
 #include "common/Prompter.h"
 #include "controls/TShadowPanel.h"
+#include "controls/TTateEdit.h"
 #include "layout/LayoutFile.h"
 #include "layout/LayoutTable.h"
+#include "layout/LayoutUnits.h"
 #include "preview/TfrmPreView.h"
 #include "print/CardRenderer.h"
 #include "ui_TfrmPreView.h"
@@ -46,9 +48,30 @@ void TfrmPreView::SaveAs1Click()
                                  .arg(QFileInfo(path).fileName())))
         return;
     TShadowPanel* face = m_faces[size_t(kind)];
+    // A layout file holds each field as the box it prints in, in pixels at the zoom; on the
+    // face the controls lie around their boxes, so they take that form while it is written.
+    const double dpi = CardRenderer::StandardScreenDpi;
+    for (int i = 0; i < LayoutItemCount; ++i) {
+        TTateEdit* edit = field(i, int(kind));
+        const LayoutItemRecord& r = m_layouts->record(kind, LayoutItem(i));
+        edit->setMinimumSize(0, 0);
+        edit->setGeometry(LayoutUnits::tenthMmToPixelsAtZoom(r.X, m_zoom, dpi),
+                          LayoutUnits::tenthMmToPixelsAtZoom(r.Y, m_zoom, dpi),
+                          LayoutUnits::tenthMmToPixelsAtZoom(r.Width, m_zoom, dpi),
+                          LayoutUnits::tenthMmToPixelsAtZoom(r.Height, m_zoom, dpi));
+        edit->setOffsetEx(i == int(LayoutItem::PostCode)
+                              ? 0
+                              : LayoutUnits::tenthMmToPixelsAtZoom(r.WidthEx, m_zoom, dpi));
+        QFont font = edit->font();
+        font.setPixelSize(qMax(1, LayoutUnits::pointsToFontPixelsAtZoom(r.FontSize, m_zoom, dpi)));
+        edit->setFont(font);
+    }
     LayoutFile::prepareSave(face, *m_layouts, kind, m_zoom);
     QString error;
-    if (!LayoutFile::save(face, path, &error))
+    const bool saved = LayoutFile::save(face, path, &error);
+    for (int i = 0; i < LayoutItemCount; ++i)
+        applyFieldFromRecord(field(i, int(kind)), i, m_layouts->record(kind, LayoutItem(i)), false);
+    if (!saved)
         m_prompter->showError(error);
 }
 
@@ -71,8 +94,15 @@ bool TfrmPreView::LoadLayoutFile(const QString& path)
     // face and the layout as they were.
     LayoutFile::Loaded loaded;
     QString error;
+    // The file's sizes go onto the controls as they stand; no minimum of the handle's may
+    // change them on the way.
+    for (int i = 0; i < LayoutItemCount; ++i)
+        field(i, int(*kind))->setMinimumSize(0, 0);
     if (!LayoutFile::loadFile(path, m_faces[size_t(*kind)], CardRenderer::StandardScreenDpi,
                               &loaded, &error)) {
+        for (int i = 0; i < LayoutItemCount; ++i)
+            applyFieldFromRecord(field(i, int(*kind)), i, m_layouts->record(*kind, LayoutItem(i)),
+                                 false);
         m_prompter->showError(error);
         return false;
     }

@@ -4,6 +4,7 @@
 #include "common/TextHelpers.h"
 #include "common/numbers.h"
 #include "compose/CardText.h"
+#include "layout/CardGeometry.h"
 #include "layout/LayoutLimits.h"
 #include "layout/LayoutTable.h"
 #include "layout/LayoutUnits.h"
@@ -40,7 +41,7 @@ CardRenderer::CardRenderer(const LayoutTable& layouts, const SessionOptions& opt
 
 int CardRenderer::toDevice(qint64 tenthMm, int dpi)
 {
-    return numbers::roundHalfAway(double(tenthMm) / 254.0 * dpi);
+    return CardGeometry(dpi).toPixels(tenthMm);
 }
 
 bool CardRenderer::isDrawable(QPoint devicePosition)
@@ -92,8 +93,7 @@ QFont CardRenderer::fieldFont(const QString& fontName, double fontSize,
     // The table holds sizes within the limits; a caller's own size is bounded here too, as a
     // pixel size beyond them overflows inside the font engine.
     const int points = printerPointSize(LayoutLimits::boundedFontSize(fontSize), m_screenDpi);
-    const int dpiY = device ? device->logicalDpiY() : 72;
-    font.setPixelSize(std::max(1, numbers::roundHalfAway(points * double(dpiY) / 72.0)));
+    font.setPixelSize(CardGeometry(device ? device->logicalDpiY() : 72).fontPixels(points));
     font.setWeight(QFont::Normal);
     font.setItalic(false);
     font.setUnderline(false);

@@ -78,7 +78,7 @@ public:
     // 10.5 at 11.
     static int printerPointSize(double fontSize, double screenDpi = StandardScreenDpi);
 
-    // 1/10 mm to device pixels at `dpi`, saturating at the limits of int.
+    // 1/10 mm to device pixels at `dpi` (CardGeometry), saturating at the limits of int.
     static int toDevice(qint64 tenthMm, int dpi);
 
     // The paint engines keep coordinates in fixed point: a field placed beyond this many

@@ -8,9 +8,12 @@
 #include <QTest>
 
 namespace {
+// A null text writes no file at all.
 QString writeIni(const QTemporaryDir& dir, const QString& text)
 {
     const QString path = dir.filePath(QStringLiteral("設定.ini"));
+    if (text.isNull())
+        return path;
     QFile f(path);
     f.open(QIODevice::WriteOnly);
     f.write(cp932::fromUnicode(text));
@@ -138,6 +141,8 @@ void tst_SettingsFile::values_data()
     QTest::newRow("digits in boxes absent") << "[Menu]\nUseZipNoEreaTT=\"True\""
                                             << "boxes"
                                             << "00";
+    QTest::newRow("digits in boxes on a first start") << QString() << "boxes"
+                                                      << "11";
     QTest::newRow("missing picture is dropped") << "[File]\nBackImageFileTT=\"/no/such.jpg\""
                                                 << "picture"
                                                 << "";

@@ -2,6 +2,8 @@
 #include "CliRun.h"
 #include "PdfText.h"
 
+#include <algorithm>
+
 #include <QFile>
 #include <QPageSize>
 #include <QTemporaryDir>
@@ -123,11 +125,16 @@ void tst_PrintCommand::postcards()
     QCOMPARE(read.size(), 6);
     for (const Page& p : read)
         QVERIFY(sameSize(p.points, QPageSize::Postcard, false));
-    // The postal code across at the top, the name down its column.
-    QVERIFY(read[0].has(u"100"_qs));
-    QVERIFY(read[0].has(u"0013"_qs));
+    // No settings file yet, as on a first start: the postal code's digits one by one in the
+    // card's boxes, the name down its column.
+    QString digits;
+    for (const PdfText::Word& w : read[0].words)
+        if (w.text.size() == 1 && w.text.front().isDigit())
+            digits += w.text;
+    std::sort(digits.begin(), digits.end());
+    QCOMPARE(digits, u"0000113"_qs); // 100-0013
+    QVERIFY(!read[0].has(u"100"_qs));
     QVERIFY(read[0].has(u"山"_qs));
-    QVERIFY(read[1].has(u"060"_qs));
 }
 
 // The second sheet on A4 landscape cards from slot 3, the range given backwards.

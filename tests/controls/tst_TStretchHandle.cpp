@@ -99,24 +99,37 @@ void tst_TStretchHandle::drag_data()
     QTest::addColumn<QPoint>("to");
     QTest::addColumn<QRect>("field");
     QTest::addColumn<QRect>("handle");
+    QTest::addColumn<QSize>("minimum"); // the field's own minimum size
 
-    QTest::newRow("body by 13, 7") << 1 << QPoint(20, 50) << QPoint(33, 57)
-                                   << QRect(63, 67, 40, 100) << QRect(61, 65, 45, 105);
+    QTest::newRow("body by 13, 7")
+        << 1 << QPoint(20, 50) << QPoint(33, 57) << QRect(63, 67, 40, 100) << QRect(61, 65, 45, 105)
+        << QSize(0, 0);
     QTest::newRow("body back to the parent's edge")
         << 1 << QPoint(20, 50) << QPoint(-300, 50) << QRect(-18, 60, 40, 100)
-        << QRect(-20, 58, 45, 105);
-    QTest::newRow("body on grid 8") << 8 << QPoint(20, 50) << QPoint(33, 50)
-                                    << QRect(56, 56, 40, 100) << QRect(54, 54, 45, 105);
-    QTest::newRow("right edge wider") << 1 << QPoint(42, 52) << QPoint(52, 52)
-                                      << QRect(50, 60, 50, 100) << QRect(48, 58, 55, 105);
+        << QRect(-20, 58, 45, 105) << QSize(0, 0);
+    QTest::newRow("body on grid 8")
+        << 8 << QPoint(20, 50) << QPoint(33, 50) << QRect(56, 56, 40, 100) << QRect(54, 54, 45, 105)
+        << QSize(0, 0);
+    QTest::newRow("right edge wider")
+        << 1 << QPoint(42, 52) << QPoint(52, 52) << QRect(50, 60, 50, 100) << QRect(48, 58, 55, 105)
+        << QSize(0, 0);
     QTest::newRow("bottom-right to width 3 gives 5")
-        << 1 << QPoint(42, 102) << QPoint(0, 102) << QRect(50, 60, 0, 100) << QRect(48, 58, 5, 105);
+        << 1 << QPoint(42, 102) << QPoint(0, 102) << QRect(50, 60, 0, 100) << QRect(48, 58, 5, 105)
+        << QSize(0, 0);
     QTest::newRow("top-left keeps the bottom-right")
-        << 1 << QPoint(1, 1) << QPoint(-9, 11) << QRect(40, 70, 50, 90) << QRect(38, 68, 55, 95);
+        << 1 << QPoint(1, 1) << QPoint(-9, 11) << QRect(40, 70, 50, 90) << QRect(38, 68, 55, 95)
+        << QSize(0, 0);
     QTest::newRow("top middle") << 1 << QPoint(22, 1) << QPoint(22, -19) << QRect(50, 40, 40, 120)
-                                << QRect(48, 38, 45, 125);
-    QTest::newRow("press and release in place") << 1 << QPoint(20, 50) << QPoint(20, 50)
-                                                << QRect(50, 60, 40, 100) << QRect(48, 58, 45, 105);
+                                << QRect(48, 38, 45, 125) << QSize(0, 0);
+    QTest::newRow("press and release in place")
+        << 1 << QPoint(20, 50) << QPoint(20, 50) << QRect(50, 60, 40, 100) << QRect(48, 58, 45, 105)
+        << QSize(0, 0);
+    QTest::newRow("bottom-right stops at the field's minimum")
+        << 1 << QPoint(42, 102) << QPoint(1, 1) << QRect(50, 60, 12, 30) << QRect(48, 58, 17, 35)
+        << QSize(12, 30);
+    QTest::newRow("top-left past the minimum keeps the bottom-right")
+        << 1 << QPoint(1, 1) << QPoint(60, 200) << QRect(78, 130, 12, 30) << QRect(76, 128, 17, 35)
+        << QSize(12, 30);
 }
 
 void tst_TStretchHandle::drag()
@@ -126,8 +139,10 @@ void tst_TStretchHandle::drag()
     QFETCH(QPoint, to);
     QFETCH(QRect, field);
     QFETCH(QRect, handle);
+    QFETCH(QSize, minimum);
 
     Face face;
+    face.a->setMinimumSize(minimum);
     face.handle->setGridX(grid);
     face.handle->setGridY(grid);
     face.handle->Attach(face.a);
@@ -150,26 +165,36 @@ void tst_TStretchHandle::keys_data()
     QTest::addColumn<int>("fieldWidth");
     QTest::addColumn<QRect>("field");
     QTest::addColumn<int>("moved");
+    QTest::addColumn<QSize>("minimum"); // the field's own minimum size
 
     const Qt::KeyboardModifiers none;
     const QRect r(50, 60, 16, 100);
-    QTest::newRow("left") << int(Qt::Key_Left) << none << 16 << r.translated(-1, 0) << 1;
+    QTest::newRow("left") << int(Qt::Key_Left) << none << 16 << r.translated(-1, 0) << 1
+                          << QSize(0, 0);
     QTest::newRow("ctrl+right") << int(Qt::Key_Right) << Qt::KeyboardModifiers(Qt::ControlModifier)
-                                << 16 << r.translated(1, 0) << 1;
-    QTest::newRow("up alone does nothing") << int(Qt::Key_Up) << none << 16 << r << 0;
+                                << 16 << r.translated(1, 0) << 1 << QSize(0, 0);
+    QTest::newRow("up alone does nothing")
+        << int(Qt::Key_Up) << none << 16 << r << 0 << QSize(0, 0);
     QTest::newRow("ctrl+up") << int(Qt::Key_Up) << Qt::KeyboardModifiers(Qt::ControlModifier) << 16
-                             << r.translated(0, -1) << 1;
+                             << r.translated(0, -1) << 1 << QSize(0, 0);
     QTest::newRow("shift+down taller")
         << int(Qt::Key_Down) << Qt::KeyboardModifiers(Qt::ShiftModifier) << 16
-        << r.adjusted(0, 0, 0, 1) << 1;
+        << r.adjusted(0, 0, 0, 1) << 1 << QSize(0, 0);
     QTest::newRow("shift+left on 21 wide still reports")
-        << int(Qt::Key_Left) << Qt::KeyboardModifiers(Qt::ShiftModifier) << 16 << r << 1;
+        << int(Qt::Key_Left) << Qt::KeyboardModifiers(Qt::ShiftModifier) << 16 << r << 1
+        << QSize(0, 0);
     QTest::newRow("shift+left on 22 wide narrower")
         << int(Qt::Key_Left) << Qt::KeyboardModifiers(Qt::ShiftModifier) << 17
-        << QRect(50, 60, 16, 100) << 1;
+        << QRect(50, 60, 16, 100) << 1 << QSize(0, 0);
     QTest::newRow("shift+ctrl+up is shift's")
         << int(Qt::Key_Up) << (Qt::ShiftModifier | Qt::ControlModifier) << 16
-        << r.adjusted(0, 0, 0, -1) << 1;
+        << r.adjusted(0, 0, 0, -1) << 1 << QSize(0, 0);
+    QTest::newRow("shift+left at the field's minimum")
+        << int(Qt::Key_Left) << Qt::KeyboardModifiers(Qt::ShiftModifier) << 30
+        << QRect(50, 60, 30, 100) << 1 << QSize(30, 10);
+    QTest::newRow("shift+left down to a minimum below 20 pixels")
+        << int(Qt::Key_Left) << Qt::KeyboardModifiers(Qt::ShiftModifier) << 12
+        << QRect(50, 60, 11, 100) << 1 << QSize(10, 10);
 }
 
 void tst_TStretchHandle::keys()
@@ -179,8 +204,10 @@ void tst_TStretchHandle::keys()
     QFETCH(int, fieldWidth);
     QFETCH(QRect, field);
     QFETCH(int, moved);
+    QFETCH(QSize, minimum);
 
     Face face;
+    face.a->setMinimumSize(minimum);
     face.a->resize(fieldWidth, 100);
     face.handle->Attach(face.a);
     QSignalSpy spy(face.handle, &TStretchHandle::Moved);

@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QHBoxLayout>
 #include <QInputMethodEvent>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
@@ -26,6 +27,8 @@ private Q_SLOTS:
     void focusMovesByDirection();
     void mouseSelects_data();
     void mouseSelects();
+    void jitterIsNoSelection();
+    void codeEntryKeepsTheCaret();
     void inputMethodCommits_data();
     void inputMethodCommits();
 };
@@ -135,8 +138,11 @@ void tst_TTateEditEditing::keyScripts_data()
     QTest::newRow("Delete with a selection")
         << abcd << false << 0 << none << no << u"S+Right S+Right Del"_qs << u"CD"_qs << 0 << 0 << 1
         << none;
-    QTest::newRow("Delete before the last unit ignores the selection")
-        << abcd << false << 1 << none << no << u"S+Right S+Right Del"_qs << u"ABC"_qs << 3 << 3 << 1
+    QTest::newRow("Delete with a selection up to the last unit")
+        << abcd << false << 1 << none << no << u"S+Right S+Right Del"_qs << u"AD"_qs << 1 << 1 << 1
+        << none;
+    QTest::newRow("Delete with a selection made backwards")
+        << abcd << false << 3 << none << no << u"S+Left S+Left Del"_qs << u"AD"_qs << 1 << 1 << 1
         << none;
     QTest::newRow("Delete at the end does nothing")
         << abcd << false << 4 << none << no << u"Del"_qs << abcd << 4 << 4 << 0 << none;
@@ -412,6 +418,70 @@ void tst_TTateEditEditing::mouseSelects()
     QCOMPARE(field.anchor(), anchor);
     QCOMPARE(clicked.count(), 1);
     QVERIFY(!field.caretRect().isEmpty());
+}
+
+// A click whose mouse shook by a pixel selects nothing: Delete takes the unit after the caret
+// and Ctrl+X leaves the clipboard alone.
+void tst_TTateEditEditing::jitterIsNoSelection()
+{
+    QWidget window;
+    TTateEdit field(&window);
+    field.setFont(gothic12());
+    field.setVertical(true);
+    field.resize(24, 149);
+    field.setText(u"山田太郎様"_qs);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QGuiApplication::clipboard()->setText(u"old"_qs);
+
+    QTest::mousePress(&field, Qt::LeftButton, {}, QPoint(8, 30));
+    QTest::mouseMove(&field, QPoint(8, 31));
+    QTest::mouseRelease(&field, Qt::LeftButton, {}, QPoint(8, 31));
+    QCOMPARE(field.selectionLength(), 0);
+    play(&field, u"C+X"_qs);
+    QCOMPARE(QGuiApplication::clipboard()->text(), u"old"_qs);
+    play(&field, u"Del"_qs);
+    QCOMPARE(field.Text(), u"山田郎様"_qs);
+}
+
+// The code-entry dialog takes the focus; the character still goes where the caret was, and
+// the field and its window have the focus back afterwards.
+void tst_TTateEditEditing::codeEntryKeepsTheCaret()
+{
+    struct DialogPrompter : ScriptedPrompter
+    {
+        std::optional<QString> askText(const QString& caption, const QString& prompt,
+                                       const QString& preset) override
+        {
+            QLineEdit dialog;
+            dialog.show();
+            dialog.activateWindow();
+            dialog.setFocus();
+            for (int i = 0; i < 100 && !dialog.hasFocus(); ++i)
+                QTest::qWait(20);
+            focusLeft = QApplication::focusWidget() == &dialog;
+            return ScriptedPrompter::askText(caption, prompt, preset);
+        }
+        bool focusLeft = false;
+    } prompter;
+    prompter.textAnswers.enqueue(u"3013"_qs);
+    QWidget window;
+    TTateEdit field(&window);
+    field.setFont(gothic12());
+    field.setPrompter(&prompter);
+    field.setText(u"ABCD"_qs);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    field.setFocus();
+    QTRY_VERIFY(field.hasFocus());
+    field.setCaret(2);
+
+    play(&field, u"C+U"_qs);
+    QCOMPARE(field.Text(), u"AB〓CD"_qs);
+    QVERIFY(prompter.focusLeft); // the dialog really had the focus
+    QCOMPARE(field.caret(), 3);
+    QTRY_VERIFY(field.hasFocus());
+    QVERIFY(window.isActiveWindow());
 }
 
 void tst_TTateEditEditing::inputMethodCommits_data()

@@ -5,6 +5,7 @@
 #include "preview/TfrmPreView.h"
 #include "ui_TfrmPreView.h"
 
+#include <QLineEdit>
 #include <QTest>
 
 // A preview window shown offscreen on a layout table of its own, its questions answered by a
@@ -20,5 +21,14 @@ struct PreviewWindow
     {
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
+    }
+
+    // Types a zoom into the zoom box and presses Enter, as a user does.
+    void setZoom(const QString& text)
+    {
+        QLineEdit* box = ui.ComboBox1->lineEdit();
+        box->selectAll();
+        QTest::keyClicks(box, text);
+        QTest::keyClick(box, Qt::Key_Return);
     }
 };

@@ -45,19 +45,21 @@ struct Preview : PreviewWindow
     {
         return layouts.record(kind, item);
     }
-    // The Atena record as a load reads it back from the face: 1/10 mm through whole pixels.
+    // The Atena record as a load reads it back from a file: 1/10 mm through whole pixels at
+    // the zoom.
     LayoutItemRecord asOnFace(LayoutKind kind)
     {
         LayoutItemRecord r = record(kind);
-        const QRect g = window.field(LayoutItem::Atena, kind)->geometry();
-        const auto back = [&](int pixels) {
-            return LayoutUnits::pixelsToTenthMm(qRound(pixels * 100.0 / window.Zoom()), 96.0);
+        const double zoom = window.Zoom();
+        const auto back = [zoom](int tenthMm) {
+            const int pixels = LayoutUnits::tenthMmToPixelsAtZoom(tenthMm, zoom, 96.0);
+            return LayoutUnits::pixelsToTenthMm(qRound(pixels * 100.0 / zoom), 96.0);
         };
-        r.X = back(g.x());
-        r.Y = back(g.y());
-        r.Width = back(g.width());
-        r.Height = back(g.height());
-        r.WidthEx = back(window.field(LayoutItem::Atena, kind)->OffsetEx());
+        r.X = back(r.X);
+        r.Y = back(r.Y);
+        r.Width = back(r.Width);
+        r.Height = back(r.Height);
+        r.WidthEx = back(r.WidthEx);
         return r;
     }
     void moveAtena(LayoutKind kind, int dx)
@@ -138,7 +140,7 @@ void tst_PreviewLayoutFile::fileOfAnotherFace()
     QVERIFY(QFile::exists(file));
 
     p.show(LayoutKind::TT);
-    p.ui.ComboBox1->setCurrentText("100%");
+    p.setZoom("100%");
     QCOMPARE(p.window.Zoom(), 100.0);
     p.moveAtena(LayoutKind::YT, -200);
     const LayoutItemRecord tt = p.record(LayoutKind::TT);
@@ -147,9 +149,15 @@ void tst_PreviewLayoutFile::fileOfAnotherFace()
     QCOMPARE(p.window.Zoom(), 90.0);
     QCOMPARE(p.ui.ComboBox1->currentText(), QStringLiteral(" 90%"));
     QVERIFY(p.ui.RadioButton1->isChecked() && p.ui.RadioButton5->isChecked());
-    QCOMPARE(p.record(LayoutKind::YT), saved);
+    const LayoutItemRecord loaded = p.record(LayoutKind::YT);
+    QCOMPARE(loaded.X, saved.X);
+    QCOMPARE(loaded.Y, saved.Y);
+    QCOMPARE(loaded.Width, saved.Width);
+    QCOMPARE(loaded.Height, saved.Height);
+    QCOMPARE(loaded.WidthEx, saved.WidthEx);
+    QCOMPARE(loaded, saved);
     QCOMPARE(p.record(LayoutKind::TT), tt);
-    QCOMPARE(p.window.face(LayoutKind::YT)->size(), QSize(503, 340));
+    QCOMPARE(p.window.face(LayoutKind::YT)->contentsRect().size(), QSize(503, 340));
 }
 
 void tst_PreviewLayoutFile::nameWithoutKindIsIgnored()

@@ -4,8 +4,8 @@
 #include "controls/TShadowPanel.h"
 #include "controls/TStretchHandle.h"
 #include "controls/TTateEdit.h"
+#include "layout/CardGeometry.h"
 #include "layout/LayoutTable.h"
-#include "layout/LayoutUnits.h"
 #include "layout/PostalBoxes.h"
 #include "preview/TfrmPreView.h"
 #include "ui_TfrmPreView.h"
@@ -46,7 +46,7 @@ struct Preview : PreviewWindow
         QTest::mouseMove(handle, from + QPoint(dx, dy));
         QTest::mouseRelease(handle, Qt::LeftButton, {}, from + QPoint(dx, dy));
     }
-    void zoom(const QString& text) { ui.ComboBox1->setCurrentText(text); }
+    void zoom(const QString& text) { setZoom(text); }
 };
 } // namespace
 
@@ -65,6 +65,10 @@ private Q_SLOTS:
     void dragStoresPosition();
     void autoStoreOffWaitsForUpdate();
     void alignTops();
+    void nudgeMovesOnePixel_data();
+    void nudgeMovesOnePixel();
+    void panelKeepsTheSelectedField();
+    void smallestBox();
     void lockBlocksEditMode();
     void endingEditModeClicksBeneath();
     void noViewHidesWhileTransparent();
@@ -72,36 +76,41 @@ private Q_SLOTS:
     void pictureFromFile();
     void digitsInTheBoxes_data();
     void digitsInTheBoxes();
+    void toolbarWrapsAndWindowFits();
 };
 
 void tst_TfrmPreView::zoom_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QSize>("face");
-    QTest::addColumn<int>("atenaLeft");
+    QTest::addColumn<QSize>("card");
+    QTest::addColumn<int>("atenaLeft"); // where its text starts, 50 mm from the card's edge
 
     QTest::newRow("default 90") << QString() << QSize(340, 503) << 170;
     QTest::newRow("100") << u"100%"_qs << QSize(378, 559) << 189;
-    QTest::newRow("50") << u" 50%"_qs << QSize(189, 280) << 95;
-    QTest::newRow("typed 75") << u"75%"_qs << QSize(284, 419) << 142;
+    QTest::newRow("50") << u" 50%"_qs << QSize(189, 280) << 94;
+    QTest::newRow("typed 75%") << u"75%"_qs << QSize(283, 420) << 142;
+    QTest::newRow("typed 80 without %") << u"80"_qs << QSize(302, 447) << 151;
     QTest::newRow("not a number") << u"abc%"_qs << QSize(378, 559) << 189;
 }
 
 void tst_TfrmPreView::zoom()
 {
     QFETCH(QString, text);
-    QFETCH(QSize, face);
+    QFETCH(QSize, card);
     QFETCH(int, atenaLeft);
 
     Preview p;
     if (!text.isNull())
         p.zoom(text);
-    QCOMPARE(p.window.face(LayoutKind::TT)->size(), face);
-    QCOMPARE(p.atena()->x(), atenaLeft);
+    // The card at the printer's scale, its shadow beside it.
+    TShadowPanel* face = p.window.face(LayoutKind::TT);
+    QCOMPARE(face->contentsRect().size(), card);
+    QCOMPARE(face->size(), card + QSize(face->HorzOffset(), face->VertOffset()));
+    QCOMPARE(p.window.fieldBox(int(LayoutItem::Atena), 0).x(), atenaLeft);
     QVERIFY(p.window.face(LayoutKind::TT)->isVisible());
     QVERIFY(!p.window.face(LayoutKind::YY)->isVisible());
     // The font follows the zoom: 12 points are 16 pixels at 100 %.
-    QCOMPARE(p.atena()->font().pixelSize(), qRound(16 * face.width() / 378.0));
+    QCOMPARE(p.atena()->font().pixelSize(), qRound(16 * card.width() / 378.0));
 }
 
 void tst_TfrmPreView::selectingShowsTheRecord()
@@ -171,7 +180,8 @@ void tst_TfrmPreView::enterInNumberBoxes()
     QCOMPARE(p.stored().FontSize, size);
     QCOMPARE(p.stored().WidthEx, widthEx);
     // The field shows what is stored.
-    QCOMPARE(p.atena()->width(), LayoutUnits::tenthMmToPixelsAtZoom(width, 90, 96));
+    QCOMPARE(p.window.fieldBox(int(LayoutItem::Atena), 0).width(),
+             p.window.faceGeometry().toPixels(width));
     QVERIFY(p.prompter.errors.isEmpty());
 }
 
@@ -200,7 +210,7 @@ void tst_TfrmPreView::fontChoice()
     QCOMPARE(p.stored().FontName, u"IPAGothic"_qs);
     QCOMPARE(p.stored().FontSize, 14.0);
     QCOMPARE(p.atena()->font().family(), u"IPAGothic"_qs);
-    QCOMPARE(p.atena()->font().pixelSize(), LayoutUnits::pointsToFontPixelsAtZoom(14, 90, 96));
+    QCOMPARE(p.atena()->font().pixelSize(), p.window.faceGeometry().fontPixels(14));
 
     // Filling the panel from another field changes nothing.
     const LayoutTable before = p.layouts;
@@ -237,9 +247,15 @@ void tst_TfrmPreView::dragStoresPosition()
 
     const QRect after = p.atena()->geometry();
     QCOMPARE(after, before.translated(dx, dy));
-    QCOMPARE(p.stored().X, LayoutUnits::pixelsAtZoomToTenthMm(after.x(), z, 96));
-    QCOMPARE(p.stored().Y, LayoutUnits::pixelsAtZoomToTenthMm(after.y(), z, 96));
+    const QRect box = p.window.fieldBox(int(LayoutItem::Atena), 0);
+    const CardGeometry g = CardGeometry::face(z);
+    QCOMPARE(g.toPixels(p.stored().X), box.x());
+    QCOMPARE(g.toPixels(p.stored().Y), box.y());
     QCOMPARE(p.ui.edtX->text(), QString::number(p.stored().X));
+    // A move changes the position only.
+    QCOMPARE(p.stored().Width, 60);
+    QCOMPARE(p.stored().Height, 600);
+    QCOMPARE(p.stored().WidthEx, 400);
     // Moving keeps the font and the flags.
     QCOMPARE(p.stored().FontSize, 12.0);
     QCOMPARE(p.stored().FontName, u"ＭＳ 明朝"_qs);
@@ -256,8 +272,8 @@ void tst_TfrmPreView::autoStoreOffWaitsForUpdate()
     p.window.editField(p.atena(), false);
     p.drag(20, 0);
     QCOMPARE(p.layouts, before);
-    QCOMPARE(p.ui.edtX->text(),
-             QString::number(LayoutUnits::pixelsAtZoomToTenthMm(p.atena()->x(), 90, 96)));
+    QCOMPARE(p.ui.edtX->text(), QString::number(p.window.faceGeometry().toTenthMm(
+                                    p.window.fieldBox(int(LayoutItem::Atena), 0).x())));
 
     QTest::mouseClick(p.ui.Button4, Qt::LeftButton);
     QCOMPARE(p.stored().X, p.ui.edtX->text().toInt());
@@ -287,12 +303,110 @@ void tst_TfrmPreView::alignTops()
     p.window.PopupMenu2()->findChild<QAction*>(u"MenuItem5"_qs)->trigger();
     for (LayoutItem item : items)
         QCOMPARE(p.window.field(item, LayoutKind::TT)->y(), 10);
+    // Stored at once, where the screen shows them, and kept by the next face application.
+    const int y = p.stored(items[0]).Y;
+    for (LayoutItem item : items)
+        QCOMPARE(p.stored(item).Y, y);
+    QCOMPARE(p.window.faceGeometry().toPixels(y), 10 + p.atena()->inset());
+    p.zoom(u"100%"_qs);
+    p.zoom(u" 90%"_qs);
+    for (LayoutItem item : items)
+        QCOMPARE(p.window.field(item, LayoutKind::TT)->y(), 10);
 
     // Left alone with fewer than two fields.
     p.window.editField(p.atena(), false);
     p.atena()->move(p.atena()->x(), 77);
     p.window.PopupMenu2()->findChild<QAction*>(u"MenuItem5"_qs)->trigger();
     QCOMPARE(p.atena()->y(), 77);
+}
+
+void tst_TfrmPreView::nudgeMovesOnePixel_data()
+{
+    QTest::addColumn<QString>("zoom");
+    QTest::newRow("90 %") << u" 90%"_qs;
+    QTest::newRow("70 %") << u" 70%"_qs;
+    QTest::newRow("100 %") << u"100%"_qs;
+}
+
+// Every arrow key moves the field by a pixel and stores a new position; the way back gives the
+// numbers it started with, and the size never changes.
+void tst_TfrmPreView::nudgeMovesOnePixel()
+{
+    QFETCH(QString, zoom);
+    Preview p;
+    p.zoom(zoom);
+    p.select(p.atena());
+    p.window.editField(p.atena(), false);
+    TStretchHandle* handle = p.window.StretchHandle1();
+    const LayoutItemRecord start = p.stored();
+    const QRect box = p.window.fieldBox(int(LayoutItem::Atena), 0);
+
+    int lastX = start.X;
+    for (int n = 1; n <= 40; ++n) {
+        QTest::keyClick(handle, Qt::Key_Left);
+        QCOMPARE(p.window.fieldBox(int(LayoutItem::Atena), 0), box.translated(-n, 0));
+        QVERIFY2(p.stored().X < lastX, qPrintable(u"stuck at press %1"_qs.arg(n)));
+        lastX = p.stored().X;
+        QCOMPARE(p.window.faceGeometry().toPixels(lastX), box.x() - n);
+    }
+    for (int n = 1; n <= 3; ++n)
+        QTest::keyClick(handle, Qt::Key_Down, Qt::ControlModifier);
+    QCOMPARE(p.window.fieldBox(int(LayoutItem::Atena), 0), box.translated(-40, 3));
+    for (int n = 0; n < 40; ++n)
+        QTest::keyClick(handle, Qt::Key_Right);
+    for (int n = 0; n < 3; ++n)
+        QTest::keyClick(handle, Qt::Key_Up, Qt::ControlModifier);
+    QCOMPARE(p.stored(), start);
+    QCOMPARE(p.ui.edtX->text(), QString::number(start.X));
+    QVERIFY(p.window.windowTitle().contains(u"X=%1 Y=%2 W=60 H=600"_qs.arg(start.X).arg(start.Y)));
+}
+
+// A click into the property panel stores the panel into the selected field, whatever field the
+// handle holds; the panel shows the selected field's own values throughout.
+void tst_TfrmPreView::panelKeepsTheSelectedField()
+{
+    Preview p;
+    TTateEdit* jyusho1 = p.window.field(LayoutItem::Jyusho1, LayoutKind::TT);
+    p.select(jyusho1);
+    const LayoutItemRecord jyusho = p.stored(LayoutItem::Jyusho1);
+    const LayoutItemRecord atena = p.stored();
+    p.window.editField(p.atena(), false);
+    p.drag(12, 9);
+    QCOMPARE(p.ui.edtX->text(), QString::number(jyusho.X));
+    QCOMPARE(p.ui.edtY->text(), QString::number(jyusho.Y));
+
+    QTest::mouseClick(p.ui.edtX, Qt::LeftButton);
+    QCOMPARE(p.stored(LayoutItem::Jyusho1), jyusho);
+    QVERIFY(p.stored().X > atena.X);
+    QCOMPARE(jyusho1->geometry().topLeft(),
+             p.window.fieldBox(int(LayoutItem::Jyusho1), 0).topLeft() -
+                 QPoint(jyusho1->inset(), jyusho1->inset()));
+}
+
+// Neither a corner dragged past the field nor Shift+arrows make a box under 2 mm, the least
+// the property panel takes.
+void tst_TfrmPreView::smallestBox()
+{
+    Preview p;
+    p.window.editField(p.atena(), false);
+    TStretchHandle* handle = p.window.StretchHandle1();
+    const QPoint corner(handle->width() - 2, handle->height() - 2);
+    QTest::mouseMove(handle, corner);
+    QTest::mousePress(handle, Qt::LeftButton, {}, corner);
+    QTest::mouseMove(handle, QPoint(1, 1));
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, QPoint(1, 1));
+    // The smallest whole pixel at 90 % that is 2 mm or more.
+    QCOMPARE(p.stored().Width, 21);
+    QCOMPARE(p.stored().Height, 21);
+    for (int n = 0; n < 10; ++n) {
+        QTest::keyClick(handle, Qt::Key_Left, Qt::ShiftModifier);
+        QTest::keyClick(handle, Qt::Key_Up, Qt::ShiftModifier);
+    }
+    QVERIFY(p.stored().Width >= 20 && p.stored().Height >= 20);
+    // Still there to be found and grown again.
+    QVERIFY(p.atena()->width() > 2 * p.atena()->inset());
+    QTest::keyClick(handle, Qt::Key_Right, Qt::ShiftModifier);
+    QVERIFY(p.stored().Width > 20);
 }
 
 void tst_TfrmPreView::lockBlocksEditMode()
@@ -303,6 +417,15 @@ void tst_TfrmPreView::lockBlocksEditMode()
     QVERIFY(p.ui.chkLock->isChecked());
     p.window.editField(barcode, false);
     QVERIFY(!p.window.StretchHandle1()->Attached());
+    // Nor added to another field with Shift, whatever field the panel shows.
+    p.window.editField(p.atena(), false);
+    p.window.editField(barcode, true);
+    QCOMPARE(p.window.StretchHandle1()->TargetCount(), 1);
+    QTest::keyClick(p.window.StretchHandle1(), Qt::Key_Right);
+    QCOMPARE(p.window.fieldBox(int(LayoutItem::PostCode), 0).topLeft(),
+             p.window.faceGeometry().toPixels(
+                 QPoint(p.stored(LayoutItem::PostCode).X, p.stored(LayoutItem::PostCode).Y)));
+    p.window.ReleaseSelection(false);
 
     p.select(p.atena());
     QVERIFY(!p.ui.chkLock->isChecked());
@@ -319,12 +442,12 @@ void tst_TfrmPreView::endingEditModeClicksBeneath()
     Preview p;
     TTateEdit* kaishamei = p.window.field(LayoutItem::Kaishamei, LayoutKind::TT);
     p.window.editField(p.atena(), false);
-    QCursor::setPos(kaishamei->mapToGlobal(QPoint(5, 30)));
-    if (QCursor::pos() != kaishamei->mapToGlobal(QPoint(5, 30)))
+    QCursor::setPos(kaishamei->mapToGlobal(QPoint(10, 30)));
+    if (QCursor::pos() != kaishamei->mapToGlobal(QPoint(10, 30)))
         QSKIP("this platform has no pointer to move");
     p.window.PopupMenu2()->findChild<QAction*>(u"MenuItem1"_qs)->trigger();
     QVERIFY(!p.window.StretchHandle1()->Attached());
-    QVERIFY(p.window.windowTitle().contains(u"[会社名]"_qs));
+    QVERIFY2(p.window.windowTitle().contains(u"[会社名]"_qs), qPrintable(p.window.windowTitle()));
 }
 
 void tst_TfrmPreView::noViewHidesWhileTransparent()
@@ -427,6 +550,42 @@ void tst_TfrmPreView::digitsInTheBoxes()
         inked += ink;
     }
     QCOMPARE(inked == 7, boxed);
+}
+
+// Narrower than its toolbar, the window shows every control in two rows; it opens with its
+// frame inside the screen's free area.
+void tst_TfrmPreView::toolbarWrapsAndWindowFits()
+{
+    Preview p;
+    for (const int width : {p.window.minimumWidth(), 700, 1300}) {
+        p.window.resize(width, 700);
+        QCoreApplication::processEvents();
+        for (QWidget* control : p.ui.Panel1->findChildren<QWidget*>()) {
+            if (!control->isVisible() || control->window() != &p.window)
+                continue;
+            const QRect r(control->mapTo(&p.window, QPoint()), control->size());
+            QVERIFY2(p.window.rect().contains(r),
+                     qPrintable(u"%1 %2 at %3,%4 at %5 wide"_qs
+                                    .arg(QString::fromLatin1(control->metaObject()->className()),
+                                         control->objectName())
+                                    .arg(r.x())
+                                    .arg(r.right())
+                                    .arg(width)));
+        }
+        // Below the toolbar, the whole face.
+        const QRect face(p.window.face(LayoutKind::TT)->mapTo(&p.window, QPoint()),
+                         p.window.face(LayoutKind::TT)->size());
+        QVERIFY(face.top() >= p.ui.PageScroller1->geometry().bottom());
+    }
+
+    const QRect available(50, 20, 700, 560);
+    p.window.placeOnScreen(available, -40);
+    QTRY_VERIFY2(available.contains(p.window.frameGeometry()),
+                 qPrintable(u"%1,%2 %3x%4"_qs.arg(p.window.frameGeometry().x())
+                                .arg(p.window.frameGeometry().y())
+                                .arg(p.window.frameGeometry().width())
+                                .arg(p.window.frameGeometry().height())));
+    QTRY_COMPARE(p.window.frameGeometry().right(), available.right());
 }
 
 QTEST_MAIN(tst_TfrmPreView)

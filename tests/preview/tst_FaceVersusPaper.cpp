@@ -1,0 +1,247 @@
+#include "PreviewWindow.h"
+#include "common/SessionOptions.h"
+#include "controls/TShadowPanel.h"
+#include "controls/TStretchHandle.h"
+#include "controls/TTateEdit.h"
+#include "print/CardRenderer.h"
+#include "print/PdfFileDevice.h"
+
+#include <QMap>
+#include <QPainter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The face is what prints: every field of every kind, shown on the preview and printed on a
+// postcard whose PDF is rasterised at the face's resolution, has its ink in the same place
+// within a pixel, as laid out and after a drag, a nudge or an alignment made on the face.
+
+namespace {
+
+enum class Edit
+{
+    None,
+    Drag,
+    Nudge,
+    AlignTops,
+};
+
+const char* editName(Edit e)
+{
+    switch (e) {
+    case Edit::None:
+        return "as laid out";
+    case Edit::Drag:
+        return "after a drag";
+    case Edit::Nudge:
+        return "after a nudge";
+    case Edit::AlignTops:
+        return "after aligning tops";
+    }
+    return "";
+}
+
+// A text for each field that reads the same upright and in a column.
+CardTexts textOf(LayoutItem item)
+{
+    const QString texts[LayoutItemCount] = {
+        u"100"_qs,
+        u"0013"_qs,
+        u"東京都千代田区霞が関一丁目"_qs,
+        u"霞が関ビル十階"_qs,
+        u"株式会社たより"_qs,
+        u"営業部長"_qs,
+        u"山田太郎様"_qs,
+        u"花子様"_qs,
+        u"(1000013-3-2DDDDDDDDDE)"_qs,
+    };
+    CardTexts t;
+    t[item] = texts[int(item)];
+    return t;
+}
+
+// The bounding box of the dark pixels.
+QRect inkOf(const QImage& image)
+{
+    QRect ink;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 144)
+                ink |= QRect(x, y, 1, 1);
+    return ink;
+}
+
+bool near(const QRect& a, const QRect& b, int tolerance)
+{
+    return std::abs(a.left() - b.left()) <= tolerance && std::abs(a.top() - b.top()) <= tolerance &&
+           std::abs(a.right() - b.right()) <= tolerance &&
+           std::abs(a.bottom() - b.bottom()) <= tolerance;
+}
+
+QString text(const QRect& r)
+{
+    return u"(%1,%2)-(%3,%4)"_qs.arg(r.left()).arg(r.top()).arg(r.right()).arg(r.bottom());
+}
+
+struct Face : PreviewWindow
+{
+    Face(LayoutKind kind, Edit edit, int zoom)
+    {
+        window.setCurrentKind(kind);
+        window.setKindButtons(kind);
+        setZoom(QString::number(zoom) + u'%');
+        window.reshow();
+        // The plain card: only the field's own ink.
+        ui.Button3->click();
+        switch (edit) {
+        case Edit::None:
+            break;
+        case Edit::Drag: {
+            window.editField(window.field(LayoutItem::Atena, kind), false);
+            TStretchHandle* handle = window.StretchHandle1();
+            const QPoint from(handle->width() / 2, handle->height() / 2 + 5);
+            QTest::mousePress(handle, Qt::LeftButton, {}, from);
+            QTest::mouseMove(handle, from + QPoint(-17, 23));
+            QTest::mouseRelease(handle, Qt::LeftButton, {}, from + QPoint(-17, 23));
+            window.ReleaseSelection(false);
+            break;
+        }
+        case Edit::Nudge: {
+            window.editField(window.field(LayoutItem::Atena, kind), false);
+            for (int n = 0; n < 5; ++n)
+                QTest::keyClick(window.StretchHandle1(), Qt::Key_Left);
+            for (int n = 0; n < 3; ++n)
+                QTest::keyClick(window.StretchHandle1(), Qt::Key_Down, Qt::ControlModifier);
+            window.ReleaseSelection(false);
+            break;
+        }
+        case Edit::AlignTops:
+            window.editField(window.field(LayoutItem::Katagaki, kind), false);
+            window.editField(window.field(LayoutItem::Kaishamei, kind), true);
+            window.editField(window.field(LayoutItem::Atena, kind), true);
+            window.alignTargets(1);
+            window.ReleaseSelection(false);
+            break;
+        }
+        // Made at another zoom, the edit is seen at 100 %, where a pixel is the paper's at
+        // 96 dpi.
+        if (zoom != 100)
+            setZoom(u"100%"_qs);
+    }
+
+    QRect shownInk(LayoutItem item)
+    {
+        window.setCardTexts(window.CurrentKind(), textOf(item));
+        // The card, without the shadow beside it.
+        const CardGeometry g = window.faceGeometry();
+        return inkOf(window.face(window.CurrentKind())
+                         ->grab(QRect(QPoint(), g.cardSize(isLandscape(window.CurrentKind()))))
+                         .toImage());
+    }
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(LayoutKind)
+Q_DECLARE_METATYPE(LayoutItem)
+Q_DECLARE_METATYPE(Edit)
+
+class tst_FaceVersusPaper : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void fieldInkOnFaceAndPaper_data();
+    void fieldInkOnFaceAndPaper();
+
+private:
+    // The printed ink of every field of a layout, one page each, rasterised at `dpi`.
+    QList<QRect> printedInk(const LayoutTable& layouts, LayoutKind kind, double dpi);
+
+    QTemporaryDir m_dir;
+    QMap<QString, QList<QRect>> m_printed;
+};
+
+void tst_FaceVersusPaper::initTestCase()
+{
+    if (QStandardPaths::findExecutable(u"pdftoppm"_qs).isEmpty())
+        QSKIP("poppler-utils (pdftoppm) is needed");
+    QVERIFY(m_dir.isValid());
+}
+
+QList<QRect> tst_FaceVersusPaper::printedInk(const LayoutTable& layouts, LayoutKind kind,
+                                             double dpi)
+{
+    const QString base = m_dir.filePath(u"card%1"_qs.arg(m_printed.size()));
+    const QString pdf = base + u".pdf"_qs;
+    {
+        PdfFileDevice device(pdf);
+        device.setPaper(QPageSize(QSizeF(100, 148), QPageSize::Millimeter, u"postcard"_qs),
+                        isLandscape(kind) ? QPageLayout::Landscape : QPageLayout::Portrait);
+        if (!device.beginDocument())
+            return {};
+        const SessionOptions options;
+        const CardRenderer renderer(layouts, options);
+        for (int i = 0; i < LayoutItemCount; ++i) {
+            if (i > 0)
+                device.newPage();
+            renderer.DrawCard(kind, *device.painter(), textOf(LayoutItem(i)), CardPlacement());
+        }
+        device.endDocument();
+    }
+    QProcess pdftoppm;
+    pdftoppm.start(u"pdftoppm"_qs, {u"-r"_qs, QString::number(dpi), u"-png"_qs, pdf, base});
+    pdftoppm.waitForFinished(60000);
+    QList<QRect> inks;
+    for (int i = 1; i <= LayoutItemCount; ++i)
+        inks << inkOf(QImage(u"%1-%2.png"_qs.arg(base).arg(i)));
+    return inks;
+}
+
+void tst_FaceVersusPaper::fieldInkOnFaceAndPaper_data()
+{
+    QTest::addColumn<int>("zoom");
+    QTest::addColumn<LayoutKind>("kind");
+    QTest::addColumn<Edit>("edit");
+    QTest::addColumn<LayoutItem>("item");
+    // At 100 %, and at the 90 % the window opens with, edited there.
+    const std::pair<int, std::initializer_list<Edit>> runs[] = {
+        {100, {Edit::None, Edit::Drag, Edit::Nudge, Edit::AlignTops}},
+        {90, {Edit::Drag, Edit::Nudge, Edit::AlignTops}}};
+    for (const auto& [zoom, edits] : runs)
+        for (int k = 0; k < LayoutKindCount; ++k)
+            for (const Edit edit : edits)
+                for (int i = 0; i < LayoutItemCount; ++i)
+                    QTest::addRow("edited at %d, %s %s %s", zoom,
+                                  qPrintable(layoutKindName(LayoutKind(k))),
+                                  qPrintable(layoutItemName(LayoutItem(i))), editName(edit))
+                        << zoom << LayoutKind(k) << edit << LayoutItem(i);
+}
+
+void tst_FaceVersusPaper::fieldInkOnFaceAndPaper()
+{
+    QFETCH(int, zoom);
+    QFETCH(LayoutKind, kind);
+    QFETCH(Edit, edit);
+    QFETCH(LayoutItem, item);
+
+    Face face(kind, edit, zoom);
+    QCOMPARE(face.window.Zoom(), 100.0);
+
+    // The paper at the face's resolution.
+    const QString key = QString::number(zoom) + layoutKindName(kind) + editName(edit);
+    if (!m_printed.contains(key))
+        m_printed[key] = printedInk(face.layouts, kind, CardGeometry::ScreenDpi);
+    const QList<QRect>& printed = m_printed[key];
+    QCOMPARE(printed.size(), LayoutItemCount);
+
+    const QRect paper = printed[int(item)];
+    const QRect shown = face.shownInk(item);
+    QVERIFY2(!paper.isEmpty(), "nothing printed");
+    QVERIFY2(near(shown, paper, 1),
+             qPrintable(u"face %1, paper %2"_qs.arg(text(shown), text(paper))));
+}
+
+QTEST_MAIN(tst_FaceVersusPaper)
+#include "tst_FaceVersusPaper.moc"
