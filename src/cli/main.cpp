@@ -26,8 +26,8 @@ const char* const Settings = "the settings file (default: the window's own)";
 
 void printHelp(QTextStream& out, const std::map<QString, Command>& commands)
 {
-    out << "usage: tayori-cli COMMAND ARGS...   (tayori-cli COMMAND --help for its options)\n"
-        << "       tayori-cli --version\n";
+    out << "usage: tayori-cli COMMAND ARGS...   (tayori-cli COMMAND --help for its options, "
+           "tayori-cli --version)\n";
     qsizetype width = 0;
     for (const auto& [name, command] : commands)
         width = qMax(width, name.size() + 1 + qsizetype(qstrlen(command.arguments)));
