@@ -38,6 +38,7 @@ public:
     QList<Question> textQuestions; // askText: prompt and caption
     QStringList textPresets;
     QStringList unanswered;
+    QStringList startFolders; // setStartFolder, in order
 
     void showMessage(const QString& text) override { messages << text; }
     void showError(const QString& text) override { errors << text; }
@@ -67,6 +68,8 @@ public:
         return next(saveAnswers, QStringLiteral("save file"));
     }
 
+    void setStartFolder(const QString& folder) override { startFolders << folder; }
+
     std::optional<QString> askText(const QString& caption, const QString& prompt,
                                    const QString& preset) override
     {
@@ -75,6 +78,15 @@ public:
         if (textAnswers.isEmpty())
             return std::nullopt;
         return textAnswers.dequeue();
+    }
+
+    // The first line of each question ("1～3 を印刷します" without the printer and paper).
+    QStringList questionFirstLines() const
+    {
+        QStringList lines;
+        for (const Question& q : questions)
+            lines << q.text.section(u'\n', 0, 0);
+        return lines;
     }
 
     QStringList questionTexts() const

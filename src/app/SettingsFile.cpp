@@ -204,14 +204,40 @@ bool SettingsFile::WriteSettings(const QString& path, const SettingsState& state
     return ini.save(error);
 }
 
+bool SettingsFile::IsSystemFolder(const QString& folder)
+{
+    // Where the system's package manager puts programs: never a place for one user's file.
+    static const QStringList systemFolders = {QStringLiteral("/usr"),   QStringLiteral("/bin"),
+                                              QStringLiteral("/sbin"),  QStringLiteral("/lib"),
+                                              QStringLiteral("/lib64"), QStringLiteral("/opt"),
+                                              QStringLiteral("/snap"),  QStringLiteral("/app")};
+    const QString clean = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    for (const QString& system : systemFolders)
+        if (clean == system || clean.startsWith(system + u'/'))
+            return true;
+    return false;
+}
+
+QString SettingsFile::DefaultPathIn(const QString& executableFolder, const QString& name,
+                                    const QString& configFolder)
+{
+    const QString beside = QDir(executableFolder).filePath(name + QStringLiteral(".ini"));
+    if (!IsSystemFolder(executableFolder) &&
+        (QFileInfo::exists(beside) || QFileInfo(executableFolder).isWritable()))
+        return beside;
+    return QDir(configFolder).filePath(QStringLiteral("tayori.ini"));
+}
+
 QString SettingsFile::DefaultPath(const QString& baseName)
 {
     const QFileInfo info(QCoreApplication::applicationFilePath());
     const QString name = baseName.isEmpty() ? info.completeBaseName() : baseName;
-    const QString beside = info.absolutePath() + u'/' + name + ".ini";
-    if (QFileInfo::exists(beside) || QFileInfo(info.absolutePath()).isWritable())
-        return beside;
-    const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    QDir().mkpath(dir);
-    return dir + QStringLiteral("/tayori.ini");
+    // The window's configuration folder (AppConfigLocation of the application "Tayori"), also
+    // for tayori-cli, which reads the window's settings.
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                           QStringLiteral("/Tayori");
+    const QString path = DefaultPathIn(info.absolutePath(), name, config);
+    if (path.startsWith(config))
+        QDir().mkpath(config);
+    return path;
 }

@@ -60,8 +60,13 @@ public:
     static bool WriteSettings(const QString& path, const SettingsState& state,
                               const LayoutTable& layouts, QString* error = nullptr);
 
-    // The settings file's place: beside the executable (named after `baseName`, by default
-    // the executable's own name) when that folder is writable or the file already exists
-    // there, else "tayori.ini" in the user's configuration folder.
+    // The settings file's place: an installed program (its executable in a system folder,
+    // /usr/bin) keeps "tayori.ini" in the user's configuration folder; a build or portable
+    // folder keeps it beside the executable (named after `baseName`, by default the
+    // executable's own name) when that folder is writable or the file already exists there.
     static QString DefaultPath(const QString& baseName = QString());
+    static QString DefaultPathIn(const QString& executableFolder, const QString& name,
+                                 const QString& configFolder);
+    // /usr, /bin, /opt and the like, and what lies below them.
+    static bool IsSystemFolder(const QString& folder);
 };

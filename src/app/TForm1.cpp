@@ -33,6 +33,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -47,7 +48,17 @@ const QString OpenFilter = QStringLiteral(
 const QString PrintingCaption = QStringLiteral("印刷中断");
 const QString UnsavedEditsQuestion =
     QStringLiteral("変更された住所録が保存されていません。終了しますか");
+// Opening another list is no exit: the question says what happens to the edits.
+const QString DiscardEditsQuestion =
+    QStringLiteral("変更された住所録が保存されていません。変更を破棄して開きますか");
 constexpr int StatusPanelWidths[3] = {50, 200, 50};
+const QString WidestRowNumber = QStringLiteral("99999");
+
+// The width a widget needs to show `text` whole in its own font, with its frame and margins.
+int TextWidth(const QWidget& widget, const QString& text)
+{
+    return widget.fontMetrics().horizontalAdvance(text) + 12;
+}
 } // namespace
 
 TForm1::TForm1(Prompter* prompter, const QString& settingsFile, QWidget* parent)
@@ -75,6 +86,9 @@ void TForm1::FormCreate()
     setFont(windowFont);
 
     createStatusBar();
+    // Row numbers of lists with tens of thousands of rows fit the range fields.
+    for (QLineEdit* field : {ui->edtStartLine, ui->edtEndLine, ui->edtMaisu})
+        field->setFixedWidth(qMax(field->maximumWidth(), TextWidth(*field, WidestRowNumber)));
     setUpGrid();
     ui->TabControl1->setShape(QTabBar::RoundedSouth);
     ui->TabControl1->setExpanding(false);
@@ -177,7 +191,12 @@ void TForm1::createStatusBar()
         panel->setObjectName(QStringLiteral("TntStatusBar1Panel%1").arg(i));
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         // The last panel takes the rest of the bar: its notices are longer than 50 pixels.
-        if (i < 2) {
+        if (i == 0) {
+            // "%d %d": a column and a row number of five digits.
+            panel->setFixedWidth(qMax(StatusPanelWidths[i],
+                                      TextWidth(*panel, QStringLiteral("999 ") + WidestRowNumber)));
+            bar->addWidget(panel);
+        } else if (i < 2) {
             panel->setFixedWidth(StatusPanelWidths[i]);
             bar->addWidget(panel);
         } else {
@@ -360,6 +379,7 @@ void TForm1::btnExitClick()
 
 void TForm1::LoadBtnClick()
 {
+    startDialogsInListFolder();
     const QString path = m_prompter->openFileName(OpenFilter, QStringLiteral("xls"));
     if (path.isEmpty())
         return;
@@ -378,7 +398,14 @@ void TForm1::LoadBtnClick()
 
 bool TForm1::confirmDiscardEdits()
 {
-    return !m_listEdited || m_prompter->confirm(UnsavedEditsQuestion);
+    return !m_listEdited || m_prompter->confirm(DiscardEditsQuestion);
+}
+
+void TForm1::startDialogsInListFolder()
+{
+    const QString list = currentDataFile();
+    if (!list.isEmpty())
+        m_prompter->setStartFolder(QFileInfo(list).absolutePath());
 }
 
 bool TForm1::loadByExtension(const QString& path)
@@ -388,7 +415,8 @@ bool TForm1::loadByExtension(const QString& path)
         LoadWorkbook(path);
         return true;
     }
-    if (extension == u"CSVU") {
+    // A list saved as .CSV or .TXT (any letter case) reopens as well as a .csvu one.
+    if (DelimitedList::IsDelimitedListFile(path)) {
         LoadDelimitedList(path);
         return true;
     }
@@ -397,6 +425,7 @@ bool TForm1::loadByExtension(const QString& path)
 
 void TForm1::LoadWorkbook(const QString& path)
 {
+    forgetListNotices();
     ProgressBar1->setValue(0);
     ProgressBar1->show();
     AddressBook::LoadResult result = AddressBook::LoadResult::Loaded;
@@ -429,8 +458,18 @@ void TForm1::LoadWorkbook(const QString& path)
         m_prompter->showMessage(AddressBook::SheetsLeftOutMessage());
 }
 
+void TForm1::forgetListNotices()
+{
+    // The notices of the list before ("3 件の住所を確認してください") and its findings are not
+    // the next one's.
+    setStatusPanel(2, QString());
+    if (frmAddressCheck)
+        frmAddressCheck->hide();
+}
+
 void TForm1::LoadDelimitedList(const QString& path)
 {
+    forgetListNotices();
     const DelimitedList::LoadStatus status =
         DelimitedList::LoadDelimitedList(m_book, path, *m_prompter);
     if (status != DelimitedList::LoadStatus::Locked)
@@ -523,7 +562,10 @@ void TForm1::gridWasReset()
     const int rows = m_model->rowCount();
     for (int c = 0; c < columns; ++c)
         view->horizontalHeader()->resizeSection(c, m_model->columnWidth(c));
-    view->verticalHeader()->setFixedWidth(m_model->columnWidth(0));
+    // The sheet's own width of the row column, unless its numbers need more.
+    view->verticalHeader()->setFixedWidth(
+        qMax(m_model->columnWidth(0),
+             TextWidth(*view->verticalHeader(), QString::number(qMax(rows - 1, 0)))));
     view->setColumnHidden(0, true);
     view->setRowHidden(0, true);
     if (rows < 2 || columns < 2)
@@ -600,6 +642,7 @@ void TForm1::setStatusPanel(int panel, const QString& text)
 // Commands of later work: the preview, printing, lists, dialogs and record editing.
 void TForm1::J1Click()
 {
+    startDialogsInListFolder();
     const QString path = m_prompter->openFileName(DelimitedList::OpenFilter(), QString());
     if (path.isEmpty() || !DelimitedList::IsDelimitedListFile(path))
         return;

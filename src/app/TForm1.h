@@ -148,6 +148,10 @@ private:
     bool confirmDiscardEdits();
     // The printer dialog; true when the user confirmed a printer (or a file).
     bool choosePrinter();
+    // The next open dialog starts in the folder of the current list.
+    void startDialogsInListFolder();
+    // Before another list is loaded: the status notice and the address findings go.
+    void forgetListNotices();
     void showProgress(int percent);
     void gridAboutToReset();
     void gridWasReset();

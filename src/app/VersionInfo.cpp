@@ -1,5 +1,7 @@
 #include "app/VersionInfo.h"
 
+#include "common/BuildTree.h"
+
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QUrl>
@@ -37,7 +39,10 @@ QString ManualPath()
                               QStringLiteral("/../share/tayori/manual/index.html");
     if (QFileInfo::exists(installed))
         return QFileInfo(installed).canonicalFilePath();
-    const QString source = QStringLiteral(TAYORI_SOURCE_MANUAL);
+    // Run from the build tree: the manual of the source tree it was built from.
+    const QString sourceDir = BuildTree::sourceDir();
+    const QString source =
+        sourceDir.isEmpty() ? QString() : sourceDir + QStringLiteral("/docs/manual/index.html");
     if (!source.isEmpty() && QFileInfo::exists(source))
         return QFileInfo(source).canonicalFilePath();
     return QString();

@@ -23,6 +23,7 @@ public:
                          const QString& defaultName = QString()) override;
     std::optional<QString> askText(const QString& caption, const QString& prompt,
                                    const QString& preset) override;
+    void setStartFolder(const QString& folder) override { m_lastFolder = folder; }
 
     // "Caption|*.A;*.B|Caption|*.C" into the dialog's name filters, each pattern matching in
     // any letter case: "*.XLS" becomes "*.[xX][lL][sS]", and "*.*" every file.

@@ -1,3 +1,4 @@
+#include "app/QtTranslations.h"
 #include "app/SettingsFile.h"
 #include "app/TForm1.h"
 #include "app/WidgetPrompter.h"
@@ -5,11 +6,41 @@
 
 #include <QApplication>
 
+#include <cstdio>
+#include <cstring>
+
+namespace {
+const char* const Usage = "usage: tayori [FILE]\n"
+                          "  FILE        an address list (.xls, .csv, .csvu, .txt) or a layout "
+                          "file (.tyd) to open\n"
+                          "  --help      this text\n"
+                          "  --version   the program's version\n";
+}
+
 int main(int argc, char* argv[])
 {
+    // Answered before a window or a display is needed.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(Usage, stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("tayori %s\n", TAYORI_VERSION);
+            return 0;
+        }
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tayori"));
     QApplication::setApplicationVersion(QStringLiteral(TAYORI_VERSION));
+    // Qt's options (-platform, -style…) are gone from the arguments now; any other is unknown.
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1 && arguments[1].startsWith(u'-')) {
+        std::fprintf(stderr, "tayori: unknown option %s\n%s", qPrintable(arguments[1]), Usage);
+        return 2;
+    }
+    QtTranslations::install(app);
     FontSubstitutes::install();
 
     WidgetPrompter prompter;
@@ -17,7 +48,7 @@ int main(int argc, char* argv[])
     prompter.setParentWidget(&form);
     form.show();
     // A desktop passes the file the user opened with the program (the .desktop file's %f).
-    if (argc > 1)
-        form.OpenFile(QString::fromLocal8Bit(argv[1]));
+    if (arguments.size() > 1)
+        form.OpenFile(arguments[1]);
     return app.exec();
 }

@@ -26,7 +26,8 @@ const char* const Settings = "the settings file (default: the window's own)";
 
 void printHelp(QTextStream& out, const std::map<QString, Command>& commands)
 {
-    out << "usage: tayori-cli COMMAND ARGS...   (tayori-cli COMMAND --help for its options)\n";
+    out << "usage: tayori-cli COMMAND ARGS...   (tayori-cli COMMAND --help for its options, "
+           "tayori-cli --version)\n";
     qsizetype width = 0;
     for (const auto& [name, command] : commands)
         width = qMax(width, name.size() + 1 + qsizetype(qstrlen(command.arguments)));
@@ -113,6 +114,10 @@ int main(int argc, char* argv[])
            {"--paper NAME", "paper and orientation, e.g. A4-横, B5-縦 (default: A4-横)"}}}},
     };
     const QString name = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (name == u"--version") {
+        QTextStream(stdout) << "tayori-cli " << TAYORI_VERSION << '\n';
+        return 0;
+    }
     const auto it = commands.find(name);
     if (it == commands.end()) {
         QCoreApplication app(argc, argv);

@@ -26,6 +26,8 @@ public:
     virtual QString saveFileName(const QString& filter, const QString& defaultSuffix,
                                  const QString& title = QString(),
                                  const QString& defaultName = QString()) = 0;
+    // The folder the next open or save dialog starts in.
+    virtual void setStartFolder(const QString& folder) { Q_UNUSED(folder); }
     // One line of text, the answer starting as `preset`; nothing when the user cancels.
     virtual std::optional<QString> askText(const QString& caption, const QString& prompt,
                                            const QString& preset)

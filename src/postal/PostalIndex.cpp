@@ -1,5 +1,7 @@
 #include "postal/PostalIndex.h"
 
+#include "common/BuildTree.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -96,10 +98,9 @@ QString PostalIndex::findDataFile()
         candidates << appDir + u'/' + FileName
                    << appDir + QStringLiteral("/../share/tayori/") + FileName;
     }
-#ifdef TAYORI_POSTAL_BUILD_FILE
-    // A program run from the build tree finds the file the build made.
-    candidates << QStringLiteral(TAYORI_POSTAL_BUILD_FILE);
-#endif
+    // A program run from the build tree finds the file the build made at its top.
+    if (const QString build = BuildTree::root(); !build.isEmpty())
+        candidates << build + u'/' + FileName;
     for (const QString& c : candidates) {
         if (QFileInfo(c).isFile())
             return QFileInfo(c).absoluteFilePath();

@@ -81,7 +81,9 @@ std::optional<ListTable> ListTable::FromGrid(const AddressGrid& grid, const QFon
         for (int i = 0; i < table.columnTotal; ++i) {
             const QString cell = grid.cell(firstColumn + i, row);
             const QString text = row == 0 ? HeaderText(cell) : cell;
-            const int width = metrics.horizontalAdvance(text);
+            // The printout pads a cell by 2 on each side: the longest text (a row number of
+            // five digits too) fits inside them.
+            const int width = metrics.horizontalAdvance(text) + 4;
             if (width > table.widths[i] && !IsBlankText(text))
                 table.widths[i] = std::max(width, 30);
         }

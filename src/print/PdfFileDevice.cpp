@@ -1,5 +1,7 @@
 #include "print/PdfFileDevice.h"
 
+#include "print/PdfPageSize.h"
+
 #include <QPdfWriter>
 
 PdfFileDevice::PdfFileDevice(QString path, int resolution)
@@ -49,9 +51,12 @@ bool PdfFileDevice::endDocument()
         return true;
     const bool ended = m_painter.end();
     m_writer.reset();
-    if (!ended)
+    // The paper's exact size, not the writer's whole points.
+    if (!ended || !PdfPageSize::setExact(m_path, PdfPageSize::exactPoints(m_layout))) {
         m_error = QStringLiteral("%1 に書き込めません").arg(m_path);
-    return ended;
+        return false;
+    }
+    return true;
 }
 
 QPaintDevice* PdfFileDevice::paintDevice()

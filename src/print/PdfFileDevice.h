@@ -30,6 +30,8 @@ public:
     QPainter* painter() override { return &m_painter; }
     QPaintDevice* paintDevice() override;
     QString errorText() const override { return m_error; }
+    QString name() const override { return m_path; }
+    QString outputFile() const override { return m_path; }
 
 private:
     QString m_path;

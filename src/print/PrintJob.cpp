@@ -11,6 +11,8 @@
 #include "print/PrintHost.h"
 #include "print/PrinterDevice.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 
 const QString PrintJob::NoDataMessage = QStringLiteral("２行目に実データがなさそうです");
@@ -37,6 +39,23 @@ QString PrintJob::paperName(PaperKind paper)
     return paper == PaperKind::A3   ? QStringLiteral("A3")
            : paper == PaperKind::A4 ? QStringLiteral("A4")
                                     : QStringLiteral("POST");
+}
+
+QString PrintJob::OverwriteQuestion(const QString& file)
+{
+    return QStringLiteral("%1 は既に存在します。\n上書きしますか?").arg(file);
+}
+
+QString PrintJob::paperText(const PrintParameters& parameters, bool landscape) const
+{
+    QString paper;
+    if (parameters.noSetPrinter && parameters.paper == PaperKind::Postcard)
+        paper = m_device.pageLayout().pageSize().name() + QStringLiteral("（プリンターの設定）");
+    else
+        paper = parameters.paper == PaperKind::A3   ? QStringLiteral("A3")
+                : parameters.paper == PaperKind::A4 ? QStringLiteral("A4")
+                                                    : QStringLiteral("ハガキ");
+    return paper + (landscape ? QStringLiteral(" 横") : QStringLiteral(" 縦"));
 }
 
 bool PrintJob::landscapePaper(PaperKind paper, LayoutKind kind)
@@ -96,6 +115,10 @@ PrintJob::Result PrintJob::btnPrintClick(const PrintParameters& parameters)
     if (parameters.confirm) {
         QString question =
             QString::number(start) + u'～' + QString::number(end) + QStringLiteral(" を印刷します");
+        // Where to and on what: a run that would go to the wrong printer or paper is caught
+        // here.
+        question += QStringLiteral("\nプリンター: ") + m_device.name() +
+                    QStringLiteral("\n用紙: ") + paperText(parameters, landscape);
         const QList<int> rows = rowsWithUndrawableCharacters(start, end, kind, columns);
         if (!rows.isEmpty())
             question += u'\n' + UndrawableRowsMessage(rows);
@@ -105,6 +128,11 @@ PrintJob::Result PrintJob::btnPrintClick(const PrintParameters& parameters)
                             QStringLiteral(" 件の住所を確認してください（住所チェック）");
         }
         if (!m_prompter.confirm(question, QStringLiteral("実行確認")))
+            return Result{Outcome::Cancelled, 0, 0, QString()};
+        // A second run into the file the print dialog named would replace the first silently.
+        const QString file = m_device.outputFile();
+        if (!file.isEmpty() && QFileInfo::exists(file) &&
+            !m_prompter.confirm(OverwriteQuestion(file), QStringLiteral("実行確認")))
             return Result{Outcome::Cancelled, 0, 0, QString()};
     }
 

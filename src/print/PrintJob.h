@@ -84,6 +84,10 @@ public:
     // "3 件に印刷できない文字があります（行 4, 9, 11）".
     static QString UndrawableRowsMessage(const QList<int>& rows);
 
+    // "OUT.pdf は既に存在します。\n上書きしますか?", asked before printing into a file that is
+    // there.
+    static QString OverwriteQuestion(const QString& file);
+
     static int cardsPerSheet(PaperKind paper);
     // The paper name given to SetPrinterPaper: "POST", "A4", "A3".
     static QString paperName(PaperKind paper);
@@ -112,6 +116,9 @@ private:
     QList<int> rowsWithUndrawableCharacters(int start, int end, LayoutKind kind,
                                             const HeaderColumns& columns) const;
     void finish(Result& result);
+    // The confirmation's paper: "ハガキ 縦", "A4 横"; the printer's own paper when the run
+    // leaves it.
+    QString paperText(const PrintParameters& parameters, bool landscape) const;
 
     AddressGrid& m_grid;
     const LayoutTable& m_layouts;

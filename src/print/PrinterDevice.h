@@ -36,6 +36,11 @@ public:
     virtual QPainter* painter() = 0;
     virtual QPaintDevice* paintDevice() = 0;
     virtual QString errorText() const { return {}; }
+
+    // What the confirmation names: the printer queue, or the file printed into.
+    virtual QString name() const { return {}; }
+    // The file a document goes into; empty for a printer.
+    virtual QString outputFile() const { return {}; }
 };
 
 // The paper of a paper name, by the first test that matches the upper-cased name: contains

@@ -39,6 +39,8 @@ private Q_SLOTS:
     void dataFileSurvivesSessionWithoutList();
     void readOnlyFileIsWritten();
     void unknownKeysSurvive();
+    void place_data();
+    void place();
 };
 
 void tst_SettingsFile::onlyHosei()
@@ -282,4 +284,30 @@ void tst_SettingsFile::unknownKeysSurvive()
 }
 
 QTEST_MAIN(tst_SettingsFile)
+// An installed program never writes beside its executable in a system folder (as root it
+// could): its settings go to the user's configuration folder. A build or portable folder
+// keeps them beside the executable.
+void tst_SettingsFile::place_data()
+{
+    QTest::addColumn<QString>("folder"); // "TEMP": a writable folder of the test's own
+    QTest::addColumn<bool>("beside");
+    QTest::newRow("/usr/bin") << u"/usr/bin"_qs << false;
+    QTest::newRow("/usr/local/bin") << u"/usr/local/bin"_qs << false;
+    QTest::newRow("/opt/tayori/bin") << u"/opt/tayori/bin"_qs << false;
+    QTest::newRow("/usr/../usr/bin") << u"/usr/../usr/bin"_qs << false;
+    QTest::newRow("build or portable folder") << u"TEMP"_qs << true;
+}
+
+void tst_SettingsFile::place()
+{
+    QFETCH(QString, folder);
+    QFETCH(bool, beside);
+    QTemporaryDir dir;
+    QTemporaryDir config;
+    if (folder == u"TEMP")
+        folder = dir.path();
+    const QString path = SettingsFile::DefaultPathIn(folder, u"tayori"_qs, config.path());
+    QCOMPARE(path, beside ? folder + u"/tayori.ini"_qs : config.path() + u"/tayori.ini"_qs);
+}
+
 #include "tst_SettingsFile.moc"

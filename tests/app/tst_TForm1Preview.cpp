@@ -187,7 +187,7 @@ void tst_TForm1Preview::printsTheShownCard()
 
     prompter.confirmAnswers << true;
     preview->PopupMenu1()->findChild<QAction*>(u"P1"_qs)->trigger();
-    QCOMPARE(prompter.questionTexts(), QStringList{u"2～2 を印刷します"_qs});
+    QCOMPARE(prompter.questionFirstLines(), QStringList{u"2～2 を印刷します"_qs});
     const QString printed = pdfText(pdf);
     QVERIFY2(printed.contains(u"Pictured"_qs), qPrintable(printed));
     QVERIFY(child<QLineEdit>(form, "Edit1")->text().isEmpty());

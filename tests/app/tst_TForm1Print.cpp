@@ -70,6 +70,8 @@ private Q_SLOTS:
     void initTestCase();
     void printsIntoTheChosenFile();
     void paperAcrossRuns();
+    void fileThatIsThere_data();
+    void fileThatIsThere();
     void rangeWithoutNames();
     void sameCardsAsTheCommandLine();
     void abortFromTheExitButton_data();
@@ -103,7 +105,9 @@ void tst_TForm1Print::printsIntoTheChosenFile()
     w.prompter.confirmAnswers << true;
     QTest::mouseClick(child<QPushButton>(w.form, "btnPrint"), Qt::LeftButton);
 
-    QCOMPARE(w.prompter.questionTexts(), QStringList{u"1～3 を印刷します"_qs});
+    // Where to and on what paper.
+    QCOMPARE(w.prompter.questionTexts(),
+             QStringList{u"1～3 を印刷します\nプリンター: "_qs + pdf + u"\n用紙: A4 縦"_qs});
     QCOMPARE(w.prompter.questions.front().caption, u"実行確認"_qs);
     QCOMPARE(pageCount(pdf), 1);
     QVERIFY(w.idle());
@@ -144,6 +148,39 @@ void tst_TForm1Print::paperAcrossRuns()
                      std::abs(size.height() - runs[i].second.height()) < 1,
                  qPrintable(u"run %1: %2 x %3"_qs.arg(i).arg(size.width()).arg(size.height())));
     }
+}
+
+void tst_TForm1Print::fileThatIsThere_data()
+{
+    QTest::addColumn<bool>("replace");
+    QTest::newRow("OK replaces it") << true;
+    QTest::newRow("Cancel keeps it") << false;
+}
+
+// A second run into the file the print dialog named asks before replacing it, as a save does.
+void tst_TForm1Print::fileThatIsThere()
+{
+    QFETCH(bool, replace);
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(u"cards.pdf"_qs);
+    {
+        QFile earlier(pdf);
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("earlier cards");
+    }
+    Window w(pdf);
+    w.set("edtStartLine", u"1"_qs);
+    w.set("edtEndLine", u"1"_qs);
+    w.prompter.confirmAnswers << true << replace;
+    w.form.btnPrintClick();
+    QCOMPARE(w.prompter.questionTexts().size(), 2);
+    QCOMPARE(w.prompter.questionTexts().last(), PrintJob::OverwriteQuestion(pdf));
+    QFile file(pdf);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll() == "earlier cards", !replace);
+    if (replace)
+        QCOMPARE(pageCount(pdf), 1);
+    QVERIFY(w.idle());
 }
 
 // Rows without a name make no card: no question, no sheet, no file.
@@ -225,7 +262,7 @@ void tst_TForm1Print::abortFromTheExitButton()
     });
     w.form.btnPrintClick();
     QVERIFY(busy);
-    QCOMPARE(w.prompter.questionTexts(),
+    QCOMPARE(w.prompter.questionFirstLines(),
              (QStringList{u"1～6 を印刷します"_qs, u"中断しますか"_qs}));
     QCOMPARE(pageCount(pdf), 1);
     QVERIFY(w.idle());
@@ -244,7 +281,7 @@ void tst_TForm1Print::previewTrigger()
     w.set("edtEndLine", u"2"_qs);
     w.prompter.confirmAnswers << true;
     w.set("Edit1", PrintJob::PrintMarker);
-    QCOMPARE(w.prompter.questionTexts(), QStringList{u"2～2 を印刷します"_qs});
+    QCOMPARE(w.prompter.questionFirstLines(), QStringList{u"2～2 を印刷します"_qs});
     QCOMPARE(pageCount(pdf), 1);
     QVERIFY(w.text("Edit1").isEmpty());
     w.set("Edit1", u"something else"_qs);
@@ -285,7 +322,7 @@ void tst_TForm1Print::noPrinter()
     form.btnPrintClick();
     QCOMPARE(dialogs, 1);
     QCOMPARE(form.statusPanel(2), u"プリンターが接続されていないようです"_qs);
-    QCOMPARE(prompter.questionTexts(),
+    QCOMPARE(prompter.questionFirstLines(),
              chooseFile ? QStringList{u"1～1 を印刷します"_qs} : QStringList{});
     QCOMPARE(QFile::exists(pdf), chooseFile);
     if (chooseFile)

@@ -83,14 +83,19 @@ void tst_TForm1Session::reopen_data()
     QTest::addColumn<QString>("dataFile");
     QTest::addColumn<bool>("reopen");
     QTest::addColumn<QString>("firstTab");
+    QTest::addColumn<QString>("copyAs"); // the list is a copy of that name
     const QString sample = QStringLiteral(TAYORI_SOURCE_DIR "/examples/sample.xls");
     const QString csvu = QStringLiteral(TAYORI_TESTDATA "/csv/saved_list_utf16le.csvu");
     const QString csv = QStringLiteral(TAYORI_TESTDATA "/csv/addresses_cp932.csv");
-    QTest::newRow("workbook reopened") << sample << true << QString::fromUtf8("家族・友人");
-    QTest::newRow("csvu reopened") << csvu << true << "saved_list_utf16le";
-    QTest::newRow("csv is not reopened") << csv << true << "Sheet1";
-    QTest::newRow("option off") << sample << false << "Sheet1";
-    QTest::newRow("missing file, no message") << "/no/such/list.xls" << true << "Sheet1";
+    QTest::newRow("workbook reopened")
+        << sample << true << QString::fromUtf8("家族・友人") << QString();
+    QTest::newRow("csvu reopened") << csvu << true << "saved_list_utf16le" << QString();
+    QTest::newRow("csv reopened") << csv << true << "addresses_cp932" << QString();
+    QTest::newRow("upper-case .CSV reopened") << csv << true << "LIST"
+                                              << "LIST.CSV";
+    QTest::newRow("option off") << sample << false << "Sheet1" << QString();
+    QTest::newRow("missing file, no message")
+        << "/no/such/list.xls" << true << "Sheet1" << QString();
 }
 
 void tst_TForm1Session::reopen()
@@ -98,7 +103,12 @@ void tst_TForm1Session::reopen()
     QFETCH(QString, dataFile);
     QFETCH(bool, reopen);
     QFETCH(QString, firstTab);
+    QFETCH(QString, copyAs);
     QTemporaryDir dir;
+    if (!copyAs.isEmpty()) {
+        QVERIFY(QFile::copy(dataFile, dir.filePath(copyAs)));
+        dataFile = dir.filePath(copyAs);
+    }
     const QString ini = dir.filePath(QStringLiteral("tayori.ini"));
     writeIni(ini, QStringLiteral("[Menu]\r\nReadData=\"%1\"\r\n[FILE]\r\nDataFile=\"%2\"\r\n")
                       .arg(reopen ? "True" : "False", dataFile));
@@ -224,15 +234,18 @@ void tst_TForm1Session::unsavedEditsAsk_data()
     QTest::addColumn<QList<bool>>("answers");
     QTest::addColumn<QStringList>("questions");
     const QString unsaved = QStringLiteral("変更された住所録が保存されていません。終了しますか");
+    // Opening is no exit: the question says the edits go and the list opens.
+    const QString discard =
+        QStringLiteral("変更された住所録が保存されていません。変更を破棄して開きますか");
     const QString exit = QStringLiteral("終了しますか");
     QTest::newRow("exit asks about the edits")
         << QStringList{"exit"} << QList<bool>{false} << QStringList{unsaved};
     QTest::newRow("saved: the usual question")
         << QStringList{"save", "exit"} << QList<bool>{false} << QStringList{exit};
     QTest::newRow("another list, Cancel keeps the edits")
-        << QStringList{"open"} << QList<bool>{false} << QStringList{unsaved};
+        << QStringList{"open"} << QList<bool>{false} << QStringList{discard};
     QTest::newRow("another list, OK opens it")
-        << QStringList{"open", "exit"} << QList<bool>{true, false} << QStringList{unsaved, exit};
+        << QStringList{"open", "exit"} << QList<bool>{true, false} << QStringList{discard, exit};
 }
 
 void tst_TForm1Session::unsavedEditsAsk()

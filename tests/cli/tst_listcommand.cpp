@@ -2,6 +2,7 @@
 #include "PdfText.h"
 
 #include <QRegularExpression>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -19,6 +20,7 @@ private Q_SLOTS:
     void prints_data();
     void prints();
     void longCellKeepsColumns();
+    void fiveDigitRowNumbers();
     void refuses_data();
     void refuses();
 };
@@ -89,6 +91,36 @@ void tst_listcommand::longCellKeepsColumns()
     const QList<PdfText::Page> pages = PdfText::ReadPages(pdf);
     QVERIFY(!pages.isEmpty());
     QVERIFY(pages[0].has(u"長文テスト"_qs));
+}
+
+// The row number 12345 shows whole in its column: a cell's padding on both sides lies
+// between it and the next column's text.
+void tst_listcommand::fiveDigitRowNumbers()
+{
+    QTemporaryDir dir;
+    const QString list = dir.filePath(u"long.csv"_qs);
+    QFile file(list);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QByteArray text = "宛先,郵便番号\n";
+    for (int i = 1; i <= 12345; ++i)
+        text += "山田 " + QByteArray::number(i) + ",1000001\n";
+    file.write(text);
+    file.close();
+    const QString pdf = dir.filePath(u"list.pdf"_qs);
+    const CliRun run = RunCli({u"list"_qs, list, u"--to"_qs, pdf});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+    const QList<PdfText::Page> pages = PdfText::ReadPages(pdf);
+    QVERIFY(!pages.isEmpty());
+    const auto& words = pages.last().words;
+    const auto number = std::find_if(words.begin(), words.end(),
+                                     [](const PdfText::Word& w) { return w.text == u"12345"; });
+    QVERIFY(number != words.end());
+    const auto next = std::find_if(number + 1, words.end(),
+                                   [](const PdfText::Word& w) { return w.text == u"山田"; });
+    QVERIFY(next != words.end());
+    constexpr double PaddingMm = 2 * 25.4 / 96; // 2 report units
+    QVERIFY2(next->box.left() - number->box.right() >= 2 * PaddingMm - 0.05,
+             qPrintable(QString::number(next->box.left() - number->box.right())));
 }
 
 void tst_listcommand::refuses_data()

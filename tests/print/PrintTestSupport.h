@@ -110,6 +110,7 @@ public:
     int setPaperCalls = 0;
     int documentsBegun = 0;
     int documentsEnded = 0;
+    QString deviceName = QStringLiteral("ImagePrinter");
 
     bool isPresent() const override { return present; }
     void setPaper(const std::optional<QPageSize>& size,
@@ -121,6 +122,7 @@ public:
         layout.setOrientation(orientation);
     }
     QPageLayout pageLayout() const override { return layout; }
+    QString name() const override { return deviceName; }
     bool beginDocument() override
     {
         if (refuseBegin)

@@ -1,4 +1,5 @@
 #include "CiSkip.h"
+#include "HeldCupsJob.h"
 #include "PrintTestSupport.h"
 #include "ScriptedPrompter.h"
 #include "common/SessionOptions.h"
@@ -71,18 +72,27 @@ QString waitForFile(const QString& folder, const QString& namePart, int seconds)
 
 } // namespace
 
+Q_DECLARE_METATYPE(PaperKind)
+
 class tst_CupsQueue : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase();
     void nineCardsOnA4();
+    void driverMedia_data();
+    void driverMedia();
 };
 
 void tst_CupsQueue::initTestCase()
 {
-    if (!QPrinterInfo::availablePrinterNames().contains(Queue))
-        SKIP_OR_FAIL_UNDER_CI("no CUPS queue TayoriPDF: run scripts/cups-queue");
+    const QStringList queues = QPrinterInfo::availablePrinterNames();
+    for (const QString& queue : {Queue, u"TayoriEP801A"_qs, u"TayoriPIXUS560i"_qs})
+        if (!queues.contains(queue))
+            SKIP_OR_FAIL_UNDER_CI("no CUPS queues TayoriPDF, TayoriEP801A, TayoriPIXUS560i: run "
+                                  "scripts/cups-queue");
+    if (!HeldCupsJob::spoolReadable())
+        SKIP_OR_FAIL_UNDER_CI("the scheduler's spool is not readable here");
     if (!havePoppler())
         SKIP_OR_FAIL_UNDER_CI("poppler-utils missing: run scripts/install-deps");
     FontSubstitutes::install();
@@ -142,6 +152,91 @@ void tst_CupsQueue::nineCardsOnA4()
                 ink = qGray(page.pixel(x, y)) < 160;
         QCOMPARE(ink, card < 9);
     }
+}
+
+// Through real inkjet drivers, whose "Postcard" is 100 x 146.8 mm: a postcard run asks for
+// the driver's media of the card's size, and the driver's own filters lay the card on it at
+// the place the PDF has it (a wrong media shrinks or shifts the card). A4 and A3 take the
+// driver's media of their size.
+void tst_CupsQueue::driverMedia_data()
+{
+    QTest::addColumn<QString>("queue");
+    QTest::addColumn<PaperKind>("paper");
+    QTest::addColumn<QString>("media");
+    QTest::addColumn<bool>("rasterise");
+    QTest::newRow("EP-801A postcard")
+        << u"TayoriEP801A"_qs << PaperKind::Postcard << u"w283h420"_qs << true;
+    QTest::newRow("PIXUS 560i postcard")
+        << u"TayoriPIXUS560i"_qs << PaperKind::Postcard << u"w283h420"_qs << true;
+    QTest::newRow("EP-801A A4") << u"TayoriEP801A"_qs << PaperKind::A4 << u"A4"_qs << false;
+    QTest::newRow("PIXUS 560i A3") << u"TayoriPIXUS560i"_qs << PaperKind::A3 << u"A3"_qs << false;
+}
+
+void tst_CupsQueue::driverMedia()
+{
+    QFETCH(QString, queue);
+    QFETCH(PaperKind, paper);
+    QFETCH(QString, media);
+    QFETCH(bool, rasterise);
+
+    AddressGrid grid;
+    fillGrid(grid, {person(u"山田 太郎"_qs)});
+    const LayoutTable layouts;
+    const SessionOptions options;
+    FakeHost host;
+    host.endLine = u"1"_qs;
+    ScriptedPrompter prompter;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPrinterName(queue);
+    const QString title = u"tayori-test-"_qs + QUuid::createUuid().toString(QUuid::Id128).left(12);
+    printer.setDocName(title);
+    QPrinterDevice device(printer);
+    PrintJob job(grid, layouts, options, ScreenTextMeasure(), device, host, prompter);
+    QCOMPARE(job.btnPrintClick({paper, LayoutKind::TT, false, false}).outcome,
+             PrintJob::Outcome::Printed);
+
+    const std::optional<HeldCupsJob::Job> held = HeldCupsJob::find(title);
+    QVERIFY2(held, "no held job in the scheduler's spool");
+    const auto cancel = qScopeGuard([&held] { held->cancel(); });
+    QCOMPARE(held->attribute("media"), media);
+    if (!rasterise)
+        return;
+
+    const auto page =
+        HeldCupsJob::rasterise(u"/etc/cups/ppd/"_qs + queue + u".ppd"_qs, *held, media);
+    QVERIFY2(page, "the driver's filters made no page");
+    QCOMPARE(page->mediaName, media);
+    const QSizeF mm = page->sizePoints * 25.4 / 72;
+    QVERIFY2(std::abs(mm.width() - 100) <= 0.5 && std::abs(mm.height() - 148) <= 0.5,
+             qPrintable(u"%1 x %2 mm"_qs.arg(mm.width()).arg(mm.height())));
+
+    // The same ink in the job's own PDF, rendered by poppler: the card is where it was drawn.
+    QTemporaryDir dir;
+    QProcess pdftoppm;
+    pdftoppm.start(u"pdftoppm"_qs, {u"-r"_qs, u"360"_qs, u"-gray"_qs, u"-png"_qs, u"-singlefile"_qs,
+                                    held->dataFile, dir.filePath(u"job"_qs)});
+    QVERIFY(pdftoppm.waitForFinished(60000));
+    const QImage reference(dir.filePath(u"job.png"_qs));
+    QVERIFY(!reference.isNull());
+    QRect ink;
+    for (int y = 0; y < reference.height(); ++y)
+        for (int x = 0; x < reference.width(); ++x)
+            if (qGray(reference.pixel(x, y)) < 128)
+                ink |= QRect(x, y, 1, 1);
+    const double px = 25.4 / 360;
+    const QRectF expected(ink.x() * px, ink.y() * px, ink.width() * px, ink.height() * px);
+    const QRectF printed = page->inkMillimetres;
+    const auto near = [](double a, double b) { return std::abs(a - b) <= 0.3; };
+    QVERIFY2(near(printed.top(), expected.top()) && near(printed.bottom(), expected.bottom()) &&
+                 near(printed.left(), expected.left()) && near(printed.right(), expected.right()),
+             qPrintable(u"ink at %1,%2-%3,%4 mm, drawn at %5,%6-%7,%8 mm"_qs.arg(printed.left())
+                            .arg(printed.top())
+                            .arg(printed.right())
+                            .arg(printed.bottom())
+                            .arg(expected.left())
+                            .arg(expected.top())
+                            .arg(expected.right())
+                            .arg(expected.bottom())));
 }
 
 QTEST_MAIN(tst_CupsQueue)
