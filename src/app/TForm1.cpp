@@ -384,7 +384,7 @@ bool TForm1::confirmDiscardEdits()
 bool TForm1::loadByExtension(const QString& path)
 {
     const QString extension = QFileInfo(path).suffix().toUpper();
-    if (extension == u"XLS") {
+    if (DataFileInfo::IsWorkbookFile(path)) {
         LoadWorkbook(path);
         return true;
     }

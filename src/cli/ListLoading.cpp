@@ -3,6 +3,7 @@
 #include "addresslist/AddressBook.h"
 #include "addresslist/DelimitedList.h"
 #include "addresslist/HeaderColumns.h"
+#include "addresslist/WorkbookFile.h"
 #include "addresslist/XBiffError.h"
 #include "common/Prompter.h"
 
@@ -15,10 +16,10 @@ bool LoadListFile(AddressBook& book, const QString& path, Prompter& prompter, bo
 {
     if (damaged)
         *damaged = false;
-    const QString suffix = QFileInfo(path).suffix().toUpper();
+    const bool isWorkbook = WorkbookFile::IsWorkbookFile(path);
     if (workbook)
-        *workbook = suffix == u"XLS";
-    if (suffix == u"XLS") {
+        *workbook = isWorkbook;
+    if (isWorkbook) {
         try {
             const AddressBook::LoadResult result = book.LoadWorkbook(path);
             if (result == AddressBook::LoadResult::Locked) {
