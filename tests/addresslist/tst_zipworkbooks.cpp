@@ -214,8 +214,9 @@ void tst_zipworkbooks::postalCodeFormats_data()
     QTest::addColumn<int>("row");
     QTest::addColumn<QString>("text");
     const QStringList files = {
-        QStringLiteral("postal_formats.xlsx"), QStringLiteral("postal_formats.ssconvert.xlsx"),
-        QStringLiteral("postal_formats.ods"), QStringLiteral("postal_formats.ssconvert.ods")};
+        QStringLiteral("postal_formats.xls"), QStringLiteral("postal_formats.xlsx"),
+        QStringLiteral("postal_formats.ssconvert.xlsx"), QStringLiteral("postal_formats.ods"),
+        QStringLiteral("postal_formats.ssconvert.ods")};
     const QList<std::tuple<const char*, int, QString>> rows = {
         {"000-0000", 1, QStringLiteral("060-0001")},
         {"postal-code format, 7 digits", 2, QStringLiteral("060-0001")},

@@ -40,6 +40,8 @@ private Q_SLOTS:
     void initTestCase();
     void cardTexts_data();
     void cardTexts();
+    void postalCodeThroughNumberFormat_data();
+    void postalCodeThroughNumberFormat();
 
 private:
     QTemporaryDir m_dir;
@@ -98,6 +100,26 @@ void tst_ComposeCommand::cardTexts()
     QCOMPARE(run.exitCode, 0);
     const QStringList lines = run.lines().filter(item + u'\t');
     QCOMPARE(lines, QStringList{item + u'\t' + text});
+}
+
+void tst_ComposeCommand::postalCodeThroughNumberFormat_data()
+{
+    QTest::addColumn<QString>("file");
+    for (const char* name : {"postal_formats.xls", "postal_formats.xlsx", "postal_formats.ods"})
+        QTest::newRow(name) << QStringLiteral(TAYORI_TESTDATA "/numberformats/") +
+                                   QLatin1String(name);
+}
+
+// 600001 formatted 000-0000 is printed as the spreadsheet shows it, 060-0001.
+void tst_ComposeCommand::postalCodeThroughNumberFormat()
+{
+    QFETCH(QString, file);
+    const QString settings = m_dir.filePath(u"plain.ini"_qs);
+    QVERIFY(writeFile(settings, QByteArray()));
+    const CliRun run = RunCli({u"compose"_qs, file, u"1"_qs, u"TY"_qs, u"--settings"_qs, settings});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.lines().filter(u"YubinNo1\t"_qs), QStringList{u"YubinNo1\t060"_qs});
+    QCOMPARE(run.lines().filter(u"YubinNo2\t"_qs), QStringList{u"YubinNo2\t0001"_qs});
 }
 
 QTEST_MAIN(tst_ComposeCommand)
