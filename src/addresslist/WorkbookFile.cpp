@@ -2,6 +2,7 @@
 
 #include "addresslist/OdsReader.h"
 #include "addresslist/TXBiff.h"
+#include "addresslist/VCardReader.h"
 #include "addresslist/XBiffError.h"
 #include "addresslist/XlsxReader.h"
 #include "addresslist/ZipArchive.h"
@@ -14,11 +15,29 @@ namespace WorkbookFile {
 bool IsWorkbookFile(const QString& path)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
-    return suffix == u"xls" || suffix == u"xlsx" || suffix == u"xlsm" || suffix == u"ods";
+    return suffix == u"xls" || suffix == u"xlsx" || suffix == u"xlsm" || suffix == u"ods" ||
+           VCardReader::IsVCardFile(path);
 }
+
+namespace {
+void forward(const TXBiff& events, WorkbookReader& reader)
+{
+    reader.OnProgress = events.OnProgress;
+    reader.OnReadCell = events.OnReadCell;
+    reader.OnReadColW = events.OnReadColW;
+    reader.OnReadSheetName = events.OnReadSheetName;
+    reader.OnWantCell = events.OnWantCell;
+}
+} // namespace
 
 bool Load(TXBiff& events, const QString& path)
 {
+    if (VCardReader::IsVCardFile(path)) {
+        VCardReader reader;
+        forward(events, reader);
+        reader.LoadFromFile(path);
+        return reader.damaged();
+    }
     QFile file(path);
     if (file.open(QIODevice::ReadOnly) && file.peek(4) == QByteArrayLiteral("PK\x03\x04")) {
         // One copy in memory: the container is read from it, whatever happens to the file.
@@ -32,11 +51,7 @@ bool Load(TXBiff& events, const QString& path)
             reader = std::make_unique<XlsxReader>();
         else
             throw XBiffError(XBiffError::openFailed());
-        reader->OnProgress = events.OnProgress;
-        reader->OnReadCell = events.OnReadCell;
-        reader->OnReadColW = events.OnReadColW;
-        reader->OnReadSheetName = events.OnReadSheetName;
-        reader->OnWantCell = events.OnWantCell;
+        forward(events, *reader);
         reader->LoadFromBytes(bytes);
         return reader->damaged();
     }

@@ -5,11 +5,13 @@
 class TXBiff;
 
 // The kinds of workbook a list can come in, told apart by their bytes: .xls (BIFF, bare or in
-// a compound document), .xlsx and .ods (zip containers). Each is read with the events of the
+// a compound document), .xlsx and .ods (zip containers), and the contacts of a .vcf file as
+// one sheet. Each is read with the events of the
 // given TXBiff, so every kind fills the sheets the same way.
 namespace WorkbookFile {
 
-// A name the open command takes for a workbook: .xls, .xlsx, .xlsm, .ods (any letter case).
+// A name the open command takes for a workbook: .xls, .xlsx, .xlsm, .ods, .vcf (any letter
+// case).
 bool IsWorkbookFile(const QString& path);
 
 // Reads `path` with the reader its bytes call for, raising `events`' events. Returns true when
