@@ -29,11 +29,14 @@
 
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressBar>
@@ -42,8 +45,25 @@
 #include <QUrl>
 
 namespace {
+// Every kind of list the program reads, first all together.
 const QString OpenFilter = QStringLiteral(
-    "エクセル(*.xls)|*.XLS|CSVU(*.csvu;*.csv;*.txt)|*.CSV;*.CSVU;*.TXT|すべて(*.*)|*.*");
+    "住所録(*.xls;*.xlsx;*.ods;*.vcf;*.csv;*.csvu;*.txt)|"
+    "*.XLS;*.XLSX;*.XLSM;*.ODS;*.VCF;*.VCARD;*.CSV;*.CSVU;*.TXT|"
+    "エクセル(*.xls;*.xlsx)|*.XLS;*.XLSX;*.XLSM|OpenDocument(*.ods)|*.ODS|"
+    "vCard(*.vcf)|*.VCF;*.VCARD|CSVU(*.csvu;*.csv;*.txt)|*.CSV;*.CSVU;*.TXT|すべて(*.*)|*.*");
+
+// The first dropped file that is a list the program reads; empty when there is none.
+QString droppedListFile(const QMimeData* data)
+{
+    for (const QUrl& url : data ? data->urls() : QList<QUrl>()) {
+        const QString path = url.toLocalFile();
+        if (!path.isEmpty() && QFileInfo(path).isFile() &&
+            (DataFileInfo::IsWorkbookFile(path) || DelimitedList::IsDelimitedListFile(path) ||
+             QFileInfo(path).suffix().compare(u"txt", Qt::CaseInsensitive) == 0))
+            return path;
+    }
+    return {};
+}
 const QString PrintingCaption = QStringLiteral("印刷中断");
 const QString UnsavedEditsQuestion =
     QStringLiteral("変更された住所録が保存されていません。終了しますか");
@@ -76,6 +96,7 @@ void TForm1::FormCreate()
 
     createStatusBar();
     setUpGrid();
+    setAcceptDrops(true);
     ui->TabControl1->setShape(QTabBar::RoundedSouth);
     ui->TabControl1->setExpanding(false);
     rebuildTabs();
@@ -356,6 +377,22 @@ void TForm1::btnExitClick()
         ui->btnExit->setText(QStringLiteral("終了"));
         AbortRequested = true;
     }
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!droppedListFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event)
+{
+    const QString path = droppedListFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    if (confirmDiscardEdits())
+        OpenFile(path);
 }
 
 void TForm1::LoadBtnClick()
