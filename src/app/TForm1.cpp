@@ -2,6 +2,7 @@
 
 #include "addresslist/AddressGridModel.h"
 #include "addresslist/DelimitedList.h"
+#include "addresslist/HeaderMapping.h"
 #include "addresslist/RecordEditing.h"
 #include "addresslist/XBiffError.h"
 #include "app/DataFileInfo.h"
@@ -457,6 +458,7 @@ void TForm1::LoadWorkbook(const QString& path)
         return;
     }
     m_listEdited = false;
+    HeaderMapping::ApplyGuess(m_book.grid());
     setWindowTitle(path + QStringLiteral(" -") + QCoreApplication::applicationName());
     const QSignalBlocker blocker(ui->TabControl1);
     ui->TabControl1->setCurrentIndex(0);
@@ -470,8 +472,10 @@ void TForm1::LoadDelimitedList(const QString& path)
         DelimitedList::LoadDelimitedList(m_book, path, *m_prompter);
     if (status != DelimitedList::LoadStatus::Locked)
         m_listEdited = false;
-    if (status == DelimitedList::LoadStatus::Loaded)
+    if (status == DelimitedList::LoadStatus::Loaded) {
+        HeaderMapping::ApplyGuess(m_book.grid());
         setWindowTitle(path + QStringLiteral(" -") + QCoreApplication::applicationName());
+    }
 }
 
 void TForm1::showProgress(int percent)
@@ -499,8 +503,10 @@ void TForm1::rebuildTabs()
 
 void TForm1::TabControl1Change(int index)
 {
-    if (index >= 0)
+    if (index >= 0) {
         m_book.ShowSheet(index + 1);
+        HeaderMapping::ApplyGuess(m_book.grid());
+    }
 }
 
 void TForm1::TntStringGrid1SelectCell(int column, int row)

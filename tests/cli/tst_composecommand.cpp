@@ -44,6 +44,8 @@ private Q_SLOTS:
     void postalCodeThroughNumberFormat();
     void vCard_data();
     void vCard();
+    void otherHeaders_data();
+    void otherHeaders();
 
 private:
     QTemporaryDir m_dir;
@@ -153,6 +155,38 @@ void tst_ComposeCommand::vCard()
     QCOMPARE(run.exitCode, 0);
     QStringList got;
     for (const char* item : {"YubinNo1\t", "YubinNo2\t", "Jyusho1\t", "Atena\t"})
+        got << run.lines().filter(QLatin1String(item)).value(0).section(u'\t', 1);
+    QCOMPARE(got, texts);
+}
+
+void tst_ComposeCommand::otherHeaders_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QStringList>("texts"); // YubinNo1, YubinNo2, Jyusho1, Jyusho2, Atena
+    QTest::newRow("web address book")
+        << u"web_address_book.csv"_qs << 1
+        << QStringList{u"110"_qs, u"0016"_qs, u"東京都台東区台東1-2-3"_qs, u"パークハイツ 203号"_qs,
+                       u"山田 太郎 様"_qs};
+    QTest::newRow("hand-kept list in Shift_JIS")
+        << u"hand_kept_cp932.csv"_qs << 2
+        << QStringList{u"460"_qs, u"0008"_qs, u"愛知県名古屋市中区栄一丁目1-1"_qs, u"栄ビル5F"_qs,
+                       u"高橋 美咲 様"_qs};
+}
+
+// A list with other headers composes the right card with no question asked.
+void tst_ComposeCommand::otherHeaders()
+{
+    QFETCH(QString, file);
+    QFETCH(int, row);
+    QFETCH(QStringList, texts);
+    const QString settings = m_dir.filePath(u"plain.ini"_qs);
+    QVERIFY(writeFile(settings, QByteArray()));
+    const CliRun run = RunCli({u"compose"_qs, QStringLiteral(TAYORI_TESTDATA "/contacts/") + file,
+                               QString::number(row), u"TY"_qs, u"--settings"_qs, settings});
+    QCOMPARE(run.exitCode, 0);
+    QStringList got;
+    for (const char* item : {"YubinNo1\t", "YubinNo2\t", "Jyusho1\t", "Jyusho2\t", "Atena\t"})
         got << run.lines().filter(QLatin1String(item)).value(0).section(u'\t', 1);
     QCOMPARE(got, texts);
 }
