@@ -2,6 +2,7 @@
 
 #include "addresslist/RowText.h"
 #include "addresslist/TXBiff.h"
+#include "addresslist/WorkbookFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -115,8 +116,9 @@ AddressBook::LoadResult AddressBook::LoadWorkbook(const QString& path)
         XBiff1ReadColW(sheetNo, col, width);
     };
     reader.OnReadSheetName = [this](const QString& name) { XBiff1ReadSheetName(name); };
+    bool damaged = false;
     try {
-        reader.LoadFromFile(path);
+        damaged = WorkbookFile::Load(reader, path);
     } catch (...) {
         flushPendingRow();
         Q_EMIT tabsChanged();
@@ -136,7 +138,7 @@ AddressBook::LoadResult AddressBook::LoadWorkbook(const QString& path)
         m_tabs = m_tabs.mid(0, keep);
     Q_EMIT tabsChanged();
     setCutCells(m_cutCells);
-    return reader.damaged() ? LoadResult::Damaged : LoadResult::Loaded;
+    return damaged ? LoadResult::Damaged : LoadResult::Loaded;
 }
 
 void AddressBook::XBiff1ReadSheetName(const QString& name)

@@ -3,11 +3,13 @@
 #include "addresslist/BiffNumbers.h"
 #include "addresslist/ByteCursor.h"
 #include "addresslist/CompoundDocument.h"
+#include "addresslist/NumberFormat.h"
 #include "addresslist/SharedStrings.h"
 #include "addresslist/XBiffError.h"
 #include "common/cp932.h"
 
 #include <QFile>
+#include <QHash>
 #include <QList>
 #include <QStringList>
 
@@ -28,6 +30,12 @@ enum : quint16
     kFormula = 0x0006,
     kString2 = 0x0007,
     kEof = 0x000A,
+    kFormat2 = 0x001E,
+    kXf2 = 0x0043,
+    kXf = 0x00E0,
+    kXf3 = 0x0243,
+    kFormat = 0x041E,
+    kXf4 = 0x0443,
     kContinue = 0x003C,
     kCodePage = 0x0042,
     kColInfo = 0x007D,
@@ -304,6 +312,15 @@ private:
             holdsCell = false;
             codePage(body);
             break;
+        case kFormat:
+        case kFormat2:
+            format(body, number);
+            break;
+        case kXf:
+        case kXf3:
+        case kXf4:
+            xf(body, number);
+            break;
         case kBof2:
         case kBof3:
         case kBof4:
@@ -390,7 +407,7 @@ private:
         const int xf = body.u16();
         const double value = body.f64();
         if (body.ok())
-            cell(row, col, xf, [value] { return biffnumbers::formatGeneral(value); });
+            cell(row, col, xf, [this, value, xf] { return numberText(value, xf); });
     }
 
     void label2(ByteCursor& body)
@@ -475,7 +492,8 @@ private:
         }
         ByteCursor cursor(result);
         const double value = cursor.f64();
-        cell(row, col, attr, [value] { return biffnumbers::formatGeneral(value); });
+        const int xf = m_layout == Layout::Biff2 ? -1 : attr;
+        cell(row, col, attr, [this, value, xf] { return numberText(value, xf); });
     }
 
     // The text result of the formula read just before.
@@ -515,7 +533,7 @@ private:
         const quint32 value = body.u32();
         if (body.ok())
             cell(row, col, xf,
-                 [value] { return biffnumbers::formatGeneral(biffnumbers::decodeRk(value)); });
+                 [this, value, xf] { return numberText(biffnumbers::decodeRk(value), xf); });
     }
 
     void mulRk(ByteCursor& body, int length)
@@ -529,7 +547,7 @@ private:
             if (!body.ok())
                 return;
             cell(row, first + i, xf,
-                 [value] { return biffnumbers::formatGeneral(biffnumbers::decodeRk(value)); });
+                 [this, value, xf] { return numberText(biffnumbers::decodeRk(value), xf); });
         }
     }
 
@@ -563,6 +581,59 @@ private:
         ++m_sheetNames;
         if (m_owner.OnReadSheetName)
             m_owner.OnReadSheetName(name);
+    }
+
+    // Number formats by index: BIFF4 and later number them, BIFF2 and 3 count them in order.
+    void format(ByteCursor& body, quint16 number)
+    {
+        int index = int(m_formats.size());
+        QString code;
+        if (number == kFormat2 && m_layout == Layout::Biff2 && !m_formatsIndexed) {
+            code = text8(body.bytes(body.u8()));
+        } else {
+            index = body.u16();
+            m_formatsIndexed = true;
+            if (m_layout == Layout::Biff8) {
+                if (const std::optional<QString> text = biff8String(body))
+                    code = *text;
+            } else {
+                code = text8(body.bytes(body.u8()));
+            }
+        }
+        if (body.ok() || !code.isEmpty())
+            m_formats.insert(index, code);
+    }
+
+    // The number format of each cell style, in the order of the XF records.
+    void xf(ByteCursor& body, quint16 number)
+    {
+        int format = -1;
+        if (number == kXf) {
+            body.skip(2); // font
+            format = body.u16();
+        } else if (number == kXf2) {
+            body.skip(2);
+            format = body.u8() & 0x3F;
+        } else {
+            body.skip(1); // font
+            format = body.u8();
+        }
+        if (m_xfFormats.size() < 65536)
+            m_xfFormats.append(body.ok() ? format : -1);
+    }
+
+    // A number as its cell style shows it where that changes an address, else general.
+    QString numberText(double value, int xf) const
+    {
+        if (xf >= 0 && xf < m_xfFormats.size()) {
+            const int format = m_xfFormats[xf];
+            // Built-in format 49 is text ("@"): the number shows as it is.
+            const auto it = m_formats.constFind(format);
+            if (it != m_formats.cend())
+                if (const std::optional<QString> text = numberformat::addressText(*it, value))
+                    return *text;
+        }
+        return biffnumbers::formatGeneral(value);
     }
 
     void codePage(ByteCursor& body)
@@ -611,6 +682,9 @@ private:
     QList<quint16> m_substreams; // types of the BOFs not yet closed by their EOF, innermost last
     int m_codePage = kDefaultCodePage;
     SharedStrings m_sst;
+    QHash<int, QString> m_formats; // number format codes by index
+    bool m_formatsIndexed = false;
+    QList<int> m_xfFormats; // per XF record: its number format index
     int m_sheetNames = 0;
     bool m_sawBof = false;
     quint16 m_lastRecord = 0;

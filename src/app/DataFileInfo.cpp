@@ -1,5 +1,7 @@
 #include "app/DataFileInfo.h"
 
+#include "addresslist/WorkbookFile.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -44,7 +46,7 @@ QString LastWriteText(const QString& path, const QLocale& locale)
 
 bool IsWorkbookFile(const QString& path)
 {
-    return QFileInfo(path).suffix().toUpper() == u"XLS";
+    return WorkbookFile::IsWorkbookFile(path);
 }
 
 QString ShortenPath(const QString& path, const std::function<bool(const QString&)>& fits)

@@ -17,7 +17,7 @@ qint64 FileSize(const QString& path);
 // is not there.
 QString LastWriteText(const QString& path, const QLocale& locale = QLocale());
 
-// Only workbooks (".XLS" in any letter case) count their sheets.
+// Only workbooks (".xls", ".xlsx", ".ods" in any letter case) count their sheets.
 bool IsWorkbookFile(const QString& path);
 
 // The path shortened until `fits` accepts it, keeping the drive (or the root "/") and the

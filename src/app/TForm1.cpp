@@ -2,6 +2,7 @@
 
 #include "addresslist/AddressGridModel.h"
 #include "addresslist/DelimitedList.h"
+#include "addresslist/HeaderMapping.h"
 #include "addresslist/RecordEditing.h"
 #include "addresslist/XBiffError.h"
 #include "app/DataFileInfo.h"
@@ -29,12 +30,15 @@
 
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressBar>
@@ -43,8 +47,25 @@
 #include <QUrl>
 
 namespace {
+// Every kind of list the program reads, first all together.
 const QString OpenFilter = QStringLiteral(
-    "エクセル(*.xls)|*.XLS|CSVU(*.csvu;*.csv;*.txt)|*.CSV;*.CSVU;*.TXT|すべて(*.*)|*.*");
+    "住所録(*.xls;*.xlsx;*.ods;*.vcf;*.csv;*.csvu;*.txt)|"
+    "*.XLS;*.XLSX;*.XLSM;*.ODS;*.VCF;*.VCARD;*.CSV;*.CSVU;*.TXT|"
+    "エクセル(*.xls;*.xlsx)|*.XLS;*.XLSX;*.XLSM|OpenDocument(*.ods)|*.ODS|"
+    "vCard(*.vcf)|*.VCF;*.VCARD|CSVU(*.csvu;*.csv;*.txt)|*.CSV;*.CSVU;*.TXT|すべて(*.*)|*.*");
+
+// The first dropped file that is a list the program reads; empty when there is none.
+QString droppedListFile(const QMimeData* data)
+{
+    for (const QUrl& url : data ? data->urls() : QList<QUrl>()) {
+        const QString path = url.toLocalFile();
+        if (!path.isEmpty() && QFileInfo(path).isFile() &&
+            (DataFileInfo::IsWorkbookFile(path) || DelimitedList::IsDelimitedListFile(path) ||
+             QFileInfo(path).suffix().compare(u"txt", Qt::CaseInsensitive) == 0))
+            return path;
+    }
+    return {};
+}
 const QString PrintingCaption = QStringLiteral("印刷中断");
 const QString UnsavedEditsQuestion =
     QStringLiteral("変更された住所録が保存されていません。終了しますか");
@@ -90,6 +111,7 @@ void TForm1::FormCreate()
     for (QLineEdit* field : {ui->edtStartLine, ui->edtEndLine, ui->edtMaisu})
         field->setFixedWidth(qMax(field->maximumWidth(), TextWidth(*field, WidestRowNumber)));
     setUpGrid();
+    setAcceptDrops(true);
     ui->TabControl1->setShape(QTabBar::RoundedSouth);
     ui->TabControl1->setExpanding(false);
     rebuildTabs();
@@ -377,6 +399,22 @@ void TForm1::btnExitClick()
     }
 }
 
+void TForm1::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!droppedListFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event)
+{
+    const QString path = droppedListFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    if (confirmDiscardEdits())
+        OpenFile(path);
+}
+
 void TForm1::LoadBtnClick()
 {
     startDialogsInListFolder();
@@ -411,7 +449,7 @@ void TForm1::startDialogsInListFolder()
 bool TForm1::loadByExtension(const QString& path)
 {
     const QString extension = QFileInfo(path).suffix().toUpper();
-    if (extension == u"XLS") {
+    if (DataFileInfo::IsWorkbookFile(path)) {
         LoadWorkbook(path);
         return true;
     }
@@ -449,6 +487,7 @@ void TForm1::LoadWorkbook(const QString& path)
         return;
     }
     m_listEdited = false;
+    HeaderMapping::ApplyGuess(m_book.grid());
     setWindowTitle(path + QStringLiteral(" -") + QCoreApplication::applicationName());
     const QSignalBlocker blocker(ui->TabControl1);
     ui->TabControl1->setCurrentIndex(0);
@@ -474,8 +513,10 @@ void TForm1::LoadDelimitedList(const QString& path)
         DelimitedList::LoadDelimitedList(m_book, path, *m_prompter);
     if (status != DelimitedList::LoadStatus::Locked)
         m_listEdited = false;
-    if (status == DelimitedList::LoadStatus::Loaded)
+    if (status == DelimitedList::LoadStatus::Loaded) {
+        HeaderMapping::ApplyGuess(m_book.grid());
         setWindowTitle(path + QStringLiteral(" -") + QCoreApplication::applicationName());
+    }
 }
 
 void TForm1::showProgress(int percent)
@@ -503,8 +544,10 @@ void TForm1::rebuildTabs()
 
 void TForm1::TabControl1Change(int index)
 {
-    if (index >= 0)
+    if (index >= 0) {
         m_book.ShowSheet(index + 1);
+        HeaderMapping::ApplyGuess(m_book.grid());
+    }
 }
 
 void TForm1::TntStringGrid1SelectCell(int column, int row)

@@ -3,6 +3,8 @@
 #include "addresslist/AddressBook.h"
 #include "addresslist/DelimitedList.h"
 #include "addresslist/HeaderColumns.h"
+#include "addresslist/HeaderMapping.h"
+#include "addresslist/WorkbookFile.h"
 #include "addresslist/XBiffError.h"
 #include "common/Prompter.h"
 
@@ -15,10 +17,10 @@ bool LoadListFile(AddressBook& book, const QString& path, Prompter& prompter, bo
 {
     if (damaged)
         *damaged = false;
-    const QString suffix = QFileInfo(path).suffix().toUpper();
+    const bool isWorkbook = WorkbookFile::IsWorkbookFile(path);
     if (workbook)
-        *workbook = suffix == u"XLS";
-    if (suffix == u"XLS") {
+        *workbook = isWorkbook;
+    if (isWorkbook) {
         try {
             const AddressBook::LoadResult result = book.LoadWorkbook(path);
             if (result == AddressBook::LoadResult::Locked) {
@@ -39,11 +41,17 @@ bool LoadListFile(AddressBook& book, const QString& path, Prompter& prompter, bo
             prompter.showError(QString::fromLocal8Bit(error.what()));
             return false;
         }
+        HeaderMapping::ApplyGuess(book.grid());
         return true;
     }
-    if (DelimitedList::IsDelimitedListFile(path))
-        return DelimitedList::LoadDelimitedList(book, path, prompter) ==
-               DelimitedList::LoadStatus::Loaded;
+    if (DelimitedList::IsDelimitedListFile(path)) {
+        if (DelimitedList::LoadDelimitedList(book, path, prompter) !=
+            DelimitedList::LoadStatus::Loaded)
+            return false;
+        // A list with other headers (a web address book's, a hand-kept one) maps onto ours.
+        HeaderMapping::ApplyGuess(book.grid());
+        return true;
+    }
     prompter.showError(QStringLiteral("エクセルファイルかCSVUファイルに対応しています"));
     return false;
 }

@@ -21,7 +21,7 @@ struct Command
     std::vector<std::pair<const char*, const char*>> options;
 };
 
-const char* const ListFile = "the address list: .xls, .csv, .csvu or .txt";
+const char* const ListFile = "the address list: .xls, .xlsx, .ods, .vcf, .csv, .csvu or .txt";
 const char* const Settings = "the settings file (default: the window's own)";
 
 void printHelp(QTextStream& out, const std::map<QString, Command>& commands)

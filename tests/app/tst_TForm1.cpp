@@ -21,7 +21,10 @@
 namespace {
 
 const QString OpenFilter = QStringLiteral(
-    "エクセル(*.xls)|*.XLS|CSVU(*.csvu;*.csv;*.txt)|*.CSV;*.CSVU;*.TXT|すべて(*.*)|*.*");
+    "住所録(*.xls;*.xlsx;*.ods;*.vcf;*.csv;*.csvu;*.txt)|"
+    "*.XLS;*.XLSX;*.XLSM;*.ODS;*.VCF;*.VCARD;*.CSV;*.CSVU;*.TXT|"
+    "エクセル(*.xls;*.xlsx)|*.XLS;*.XLSX;*.XLSM|OpenDocument(*.ods)|*.ODS|"
+    "vCard(*.vcf)|*.VCF;*.VCARD|CSVU(*.csvu;*.csv;*.txt)|*.CSV;*.CSVU;*.TXT|すべて(*.*)|*.*");
 const QString J1Filter =
     QStringLiteral("CSV;CSVU;テキスト(*.csv;*.csvu;*.txt)|*.CSV;*.CSVU;*.TXT|すべて(*.*)|*.*");
 const QString UnsupportedNotice = QStringLiteral("エクセルファイルかCSVUファイルに対応しています");

@@ -3,7 +3,10 @@
 #include "typeset/FontSubstitutes.h"
 
 #include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
+#include <QMimeData>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -34,6 +37,8 @@ private Q_SLOTS:
     void opensByExtension_data();
     void opensByExtension();
     void helpOpensTheManual();
+    void droppedFileOpens_data();
+    void droppedFileOpens();
 };
 
 void tst_TForm1OpenFile::initTestCase()
@@ -99,6 +104,40 @@ void tst_TForm1OpenFile::helpOpensTheManual()
     QCOMPARE(
         QFileInfo(catcher.urls[0].toLocalFile()).canonicalFilePath(),
         QFileInfo(QStringLiteral(TAYORI_SOURCE_DIR "/docs/manual/index.html")).canonicalFilePath());
+}
+
+void tst_TForm1OpenFile::droppedFileOpens_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("firstName"); // empty: the drop is refused
+    const QString corpus = QStringLiteral(TAYORI_TESTDATA "/");
+    QTest::newRow("xls") << Sample << u"山田 太郎"_qs;
+    QTest::newRow("xlsx") << corpus + u"numberformats/postal_formats.xlsx"_qs << u"北海 一郎"_qs;
+    QTest::newRow("ods") << corpus + u"numberformats/postal_formats.ods"_qs << u"北海 一郎"_qs;
+    QTest::newRow("vcf") << corpus + u"vcard/card_4.0.vcf"_qs << u"高橋 美咲"_qs;
+    QTest::newRow("csv") << corpus + u"csv/addresses_utf8_bom.csv"_qs << u"宛先"_qs;
+    QTest::newRow("not a list") << QStringLiteral(TAYORI_SOURCE_DIR "/README.md") << QString();
+}
+
+// A list file dropped on the main window opens as "開く" opens it.
+void tst_TForm1OpenFile::droppedFileOpens()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, firstName);
+    ScriptedPrompter prompter;
+    TForm1 form(&prompter);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(file)});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&form, &enter);
+    QCOMPARE(enter.isAccepted(), !firstName.isEmpty());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&form, &drop);
+    QCOMPARE(form.currentDataFile(), firstName.isEmpty() ? QString() : file);
+    if (!firstName.isEmpty())
+        QVERIFY2(form.addressBook().grid().rowText(0).contains(firstName) ||
+                     form.addressBook().grid().rowText(1).contains(firstName),
+                 qPrintable(form.addressBook().grid().rowText(1)));
 }
 
 QTEST_MAIN(tst_TForm1OpenFile)

@@ -163,7 +163,7 @@ void tst_TfrmEditData::okWritesCancelKeeps_data()
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("dataFile");
     QTest::newRow("OK, delimited list") << "Button2" << QStringLiteral("/lists/名簿.csvu");
-    QTest::newRow("OK, xlsx is no workbook") << "Button2" << QStringLiteral("/lists/名簿.xlsx");
+    QTest::newRow("OK, text list") << "Button2" << QStringLiteral("/lists/名簿.txt");
     QTest::newRow("Cancel, workbook") << "Button1" << QStringLiteral("/lists/名簿.xls");
 }
 
@@ -211,6 +211,8 @@ void tst_TfrmEditData::workbookSheetKeepsEdit_data()
     QTest::addColumn<QString>("dataFile");
     QTest::newRow("first tab") << 0 << QStringLiteral("/lists/名簿.xls");
     QTest::newRow("second tab, upper-case extension") << 1 << QStringLiteral("/lists/MEIBO.XLS");
+    QTest::newRow("second tab, xlsx") << 1 << QStringLiteral("/lists/名簿.xlsx");
+    QTest::newRow("first tab, ods") << 0 << QStringLiteral("/lists/名簿.ods");
 }
 
 void tst_TfrmEditData::workbookSheetKeepsEdit()

@@ -40,6 +40,12 @@ private Q_SLOTS:
     void initTestCase();
     void cardTexts_data();
     void cardTexts();
+    void postalCodeThroughNumberFormat_data();
+    void postalCodeThroughNumberFormat();
+    void vCard_data();
+    void vCard();
+    void otherHeaders_data();
+    void otherHeaders();
 
 private:
     QTemporaryDir m_dir;
@@ -98,6 +104,91 @@ void tst_ComposeCommand::cardTexts()
     QCOMPARE(run.exitCode, 0);
     const QStringList lines = run.lines().filter(item + u'\t');
     QCOMPARE(lines, QStringList{item + u'\t' + text});
+}
+
+void tst_ComposeCommand::postalCodeThroughNumberFormat_data()
+{
+    QTest::addColumn<QString>("file");
+    for (const char* name : {"postal_formats.xls", "postal_formats.xlsx", "postal_formats.ods"})
+        QTest::newRow(name) << QStringLiteral(TAYORI_TESTDATA "/numberformats/") +
+                                   QLatin1String(name);
+}
+
+// 600001 formatted 000-0000 is printed as the spreadsheet shows it, 060-0001.
+void tst_ComposeCommand::postalCodeThroughNumberFormat()
+{
+    QFETCH(QString, file);
+    const QString settings = m_dir.filePath(u"plain.ini"_qs);
+    QVERIFY(writeFile(settings, QByteArray()));
+    const CliRun run = RunCli({u"compose"_qs, file, u"1"_qs, u"TY"_qs, u"--settings"_qs, settings});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.lines().filter(u"YubinNo1\t"_qs), QStringList{u"YubinNo1\t060"_qs});
+    QCOMPARE(run.lines().filter(u"YubinNo2\t"_qs), QStringList{u"YubinNo2\t0001"_qs});
+}
+
+void tst_ComposeCommand::vCard_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("texts"); // YubinNo1, YubinNo2, Jyusho1, Atena
+    QTest::newRow("a phone's 3.0")
+        << u"phone_3.0.vcf"_qs
+        << QStringList{u"110"_qs, u"0016"_qs, u"東京都台東区台東1-2-3"_qs, u"山田 太郎 様"_qs};
+    QTest::newRow("an older phone's 2.1 in Shift_JIS")
+        << u"old_phone_2.1_sjis.vcf"_qs
+        << QStringList{u"600"_qs, u"8216"_qs, u"京都府京都市下京区東塩小路町７２１－１"_qs,
+                       u"佐藤 花子 様"_qs};
+    QTest::newRow("a 4.0 card") << u"card_4.0.vcf"_qs
+                                << QStringList{u"460"_qs, u"0008"_qs,
+                                               u"愛知県名古屋市中区栄一丁目1-1"_qs,
+                                               u"高橋 美咲 様"_qs};
+}
+
+// A contact file composes its first card with no question asked.
+void tst_ComposeCommand::vCard()
+{
+    QFETCH(QString, file);
+    QFETCH(QStringList, texts);
+    const QString settings = m_dir.filePath(u"plain.ini"_qs);
+    QVERIFY(writeFile(settings, QByteArray()));
+    const CliRun run = RunCli({u"compose"_qs, QStringLiteral(TAYORI_TESTDATA "/vcard/") + file,
+                               u"1"_qs, u"TY"_qs, u"--settings"_qs, settings});
+    QCOMPARE(run.exitCode, 0);
+    QStringList got;
+    for (const char* item : {"YubinNo1\t", "YubinNo2\t", "Jyusho1\t", "Atena\t"})
+        got << run.lines().filter(QLatin1String(item)).value(0).section(u'\t', 1);
+    QCOMPARE(got, texts);
+}
+
+void tst_ComposeCommand::otherHeaders_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QStringList>("texts"); // YubinNo1, YubinNo2, Jyusho1, Jyusho2, Atena
+    QTest::newRow("web address book")
+        << u"web_address_book.csv"_qs << 1
+        << QStringList{u"110"_qs, u"0016"_qs, u"東京都台東区台東1-2-3"_qs, u"パークハイツ 203号"_qs,
+                       u"山田 太郎 様"_qs};
+    QTest::newRow("hand-kept list in Shift_JIS")
+        << u"hand_kept_cp932.csv"_qs << 2
+        << QStringList{u"460"_qs, u"0008"_qs, u"愛知県名古屋市中区栄一丁目1-1"_qs, u"栄ビル5F"_qs,
+                       u"高橋 美咲 様"_qs};
+}
+
+// A list with other headers composes the right card with no question asked.
+void tst_ComposeCommand::otherHeaders()
+{
+    QFETCH(QString, file);
+    QFETCH(int, row);
+    QFETCH(QStringList, texts);
+    const QString settings = m_dir.filePath(u"plain.ini"_qs);
+    QVERIFY(writeFile(settings, QByteArray()));
+    const CliRun run = RunCli({u"compose"_qs, QStringLiteral(TAYORI_TESTDATA "/contacts/") + file,
+                               QString::number(row), u"TY"_qs, u"--settings"_qs, settings});
+    QCOMPARE(run.exitCode, 0);
+    QStringList got;
+    for (const char* item : {"YubinNo1\t", "YubinNo2\t", "Jyusho1\t", "Jyusho2\t", "Atena\t"})
+        got << run.lines().filter(QLatin1String(item)).value(0).section(u'\t', 1);
+    QCOMPARE(got, texts);
 }
 
 QTEST_MAIN(tst_ComposeCommand)

@@ -1,0 +1,179 @@
+#include "addresslist/HeaderMapping.h"
+
+#include "addresslist/AddressGrid.h"
+
+#include <QHash>
+#include <QRegularExpression>
+
+namespace {
+
+enum Role
+{
+    FullName,
+    FamilyName,
+    GivenName,
+    PostalCode,
+    WholeAddress,
+    Region,
+    Locality,
+    Street,
+    Extended,
+    Company,
+    Title,
+    Honorific,
+    JointName,
+    JointHonorific,
+    RoleCount
+};
+
+// Header texts (after normalising: NFKC, lower case, no spaces) and what they hold.
+const QHash<QString, Role>& synonyms()
+{
+    static const QHash<QString, Role> table = [] {
+        QHash<QString, Role> t;
+        const auto add = [&t](Role role, std::initializer_list<const char16_t*> names) {
+            for (const char16_t* name : names)
+                t.insert(QString::fromUtf16(name), role);
+        };
+        add(FullName, {u"氏名", u"名前", u"お名前", u"宛名", u"氏名(漢字)", u"name", u"fullname",
+                       u"displayname", u"表示名"});
+        add(FamilyName, {u"姓", u"苗字", u"名字", u"lastname", u"familyname", u"surname"});
+        add(GivenName, {u"名", u"firstname", u"givenname"});
+        add(PostalCode, {u"〒", u"郵便番号", u"郵便", u"〒番号", u"postalcode", u"zip", u"zipcode",
+                         u"postcode", u"address-postalcode", u"homepostalcode"});
+        add(WholeAddress, {u"住所", u"住所1", u"address", u"streetaddress"});
+        add(Region, {u"都道府県", u"region", u"state", u"prefecture", u"address-region"});
+        add(Locality, {u"市区町村", u"city", u"locality", u"address-city"});
+        add(Street, {u"番地", u"町名番地", u"町域番地", u"street", u"address-street"});
+        add(Extended, {u"建物名", u"マンション名", u"建物", u"住所2", u"extendedaddress",
+                       u"address-extendedaddress", u"addressline2", u"building"});
+        add(Company, {u"会社", u"会社名", u"勤務先", u"所属", u"organization", u"organizationname",
+                      u"organization-name", u"company"});
+        add(Title, {u"役職", u"肩書", u"肩書き", u"title", u"jobtitle", u"organizationtitle",
+                    u"organization-title"});
+        add(Honorific, {u"敬称"});
+        add(JointName, {u"連名"});
+        add(JointHonorific, {u"敬称2"});
+        return t;
+    }();
+    return table;
+}
+
+// "Address 1 - Street" → "address-street"; full-width letters and digits as half-width.
+QString normalised(const QString& header)
+{
+    static const QRegularExpression numbered(QStringLiteral("^(address|organization)\\d+-"));
+    QString key = header.normalized(QString::NormalizationForm_KC).toLower();
+    key.remove(u' ').remove(u'\u3000').remove(u'_');
+    key.replace(numbered, QStringLiteral("\\1-"));
+    return key;
+}
+
+} // namespace
+
+HeaderMapping HeaderMapping::Guess(const QStringList& header)
+{
+    std::array<int, RoleCount> found;
+    found.fill(-1);
+    for (int c = 0; c < header.size(); ++c) {
+        const auto it = synonyms().constFind(normalised(header[c]));
+        if (it != synonyms().cend() && found[size_t(*it)] < 0)
+            found[size_t(*it)] = c;
+    }
+    HeaderMapping m;
+    const auto take = [&](int field, std::initializer_list<Role> roles) {
+        for (Role role : roles)
+            if (found[size_t(role)] >= 0)
+                m.columns[size_t(field)] << found[size_t(role)];
+    };
+    if (found[FullName] >= 0)
+        take(HeaderColumns::Name, {FullName});
+    else
+        take(HeaderColumns::Name, {FamilyName, GivenName});
+    take(HeaderColumns::PostalCode, {PostalCode});
+    if (found[WholeAddress] >= 0)
+        take(HeaderColumns::Address1, {WholeAddress});
+    else
+        take(HeaderColumns::Address1, {Region, Locality, Street});
+    take(HeaderColumns::Address2, {Extended});
+    take(HeaderColumns::Company, {Company});
+    take(HeaderColumns::Title, {Title});
+    take(HeaderColumns::Honorific, {Honorific});
+    take(HeaderColumns::JointName, {JointName});
+    take(HeaderColumns::JointHonorific, {JointHonorific});
+    return m;
+}
+
+bool HeaderMapping::isConfident() const
+{
+    return !columns[HeaderColumns::Name].isEmpty() &&
+           !columns[HeaderColumns::PostalCode].isEmpty() &&
+           !columns[HeaderColumns::Address1].isEmpty();
+}
+
+bool HeaderMapping::isEmpty() const
+{
+    for (const QList<int>& c : columns)
+        if (!c.isEmpty())
+            return false;
+    return true;
+}
+
+void HeaderMapping::Apply(AddressGrid& grid) const
+{
+    const int width = grid.columnCount();
+    QList<bool> used(width, false);
+    for (const QList<int>& list : columns)
+        for (int c : list)
+            if (c >= 0 && c < width)
+                used[c] = true;
+    QList<int> rest;
+    for (int c = 1; c < width; ++c)
+        if (!used[c])
+            rest << c;
+
+    grid.beginUpdate();
+    grid.setColumnCount(1 + HeaderColumns::Count + int(rest.size()));
+    for (int r = 0; r < grid.rowCount(); ++r) {
+        QStringList old;
+        for (int c = 0; c < width; ++c)
+            old << grid.cell(c, r);
+        QStringList cells{used[0] ? QString() : old[0]};
+        for (int f = 0; f < HeaderColumns::Count; ++f) {
+            if (r == 0) {
+                cells << HeaderColumns::HeaderNames[size_t(f)].toString();
+                continue;
+            }
+            // Names joined with a space, address parts run together.
+            const bool spaced = f == HeaderColumns::Name || f == HeaderColumns::JointName;
+            QStringList parts;
+            for (int c : columns[size_t(f)]) {
+                const QString text = old.value(c).trimmed();
+                if (!text.isEmpty())
+                    parts << text;
+            }
+            cells << parts.join(spaced ? QStringLiteral(" ") : QString());
+        }
+        for (int c : rest)
+            cells << old[c];
+        grid.setRowCells(r, cells);
+    }
+    grid.endUpdate();
+}
+
+bool HeaderMapping::ApplyGuess(AddressGrid& grid)
+{
+    if (grid.rowCount() == 0)
+        return false;
+    QStringList header;
+    for (int c = 0; c < grid.columnCount(); ++c)
+        header << grid.cell(c, 0).trimmed();
+    for (const QString& cell : header)
+        if (cell.contains(HeaderColumns::HeaderNames[HeaderColumns::Name]))
+            return false;
+    const HeaderMapping guess = Guess(header);
+    if (!guess.isConfident())
+        return false;
+    guess.Apply(grid);
+    return true;
+}

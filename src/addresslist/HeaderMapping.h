@@ -1,0 +1,36 @@
+#pragma once
+
+#include "addresslist/HeaderColumns.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <array>
+
+class AddressGrid;
+
+// How a list with other headers ("氏名", "〒", "First Name", "Address 1 - Street", ...) maps
+// onto the program's eleven header names: each name takes one column of the list, several
+// joined (姓 + 名 → 宛先 with a space; 都道府県 + 市区町村 + 番地 → 住所１), or none. The
+// guess reads the header texts against a table of Japanese and English synonyms.
+class HeaderMapping
+{
+public:
+    // Grid columns per HeaderNames entry, joined in this order.
+    std::array<QList<int>, HeaderColumns::Count> columns;
+
+    // The guess for a header row (grid row 0, cell per grid column).
+    static HeaderMapping Guess(const QStringList& header);
+    // The guess found a name, a postal code and an address: a list of addresses that needs no
+    // question.
+    bool isConfident() const;
+    bool isEmpty() const;
+
+    // Rewrites the grid (never the file): the eleven names in grid columns 1 to 11, each
+    // filled from its columns, then the list's columns that no name took. Grid column 0 keeps
+    // what it held unless a name took it.
+    void Apply(AddressGrid& grid) const;
+
+    // When the grid's header row lacks "宛先" and the guess is confident, applies it; true then.
+    static bool ApplyGuess(AddressGrid& grid);
+};
