@@ -4,6 +4,7 @@
 #include "controls/TShadowPanel.h"
 #include "controls/TStretchHandle.h"
 #include "controls/TTateEdit.h"
+#include "layout/LayoutLimits.h"
 #include "layout/LayoutTable.h"
 #include "layout/LayoutUnits.h"
 #include "preview/TBarcodeField.h"
@@ -480,7 +481,7 @@ void TfrmPreView::ComboBox1Change(const QString& text)
     bool ok = false;
     const int zoom = text.chopped(qMin<qsizetype>(1, text.size())).trimmed().toInt(&ok);
     // Out of the list's range a face would vanish or swamp the screen.
-    m_zoom = ok && zoom >= 10 && zoom <= 400 ? zoom : 100;
+    m_zoom = ok && zoom >= LayoutLimits::MinZoom && zoom <= LayoutLimits::MaxZoom ? zoom : 100;
     ApplyLayoutKind(m_currentKind, true);
 }
 
