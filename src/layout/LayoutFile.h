@@ -16,7 +16,8 @@ class QObject;
 // Layout files (.tyd): one card face as the preview shows it, streamed by TObjStreamV. The
 // face is any object tree shaped like the preview's face panel: a `Hint` holding the zoom,
 // and field children with `Tag` (the item), `Left`, `Top`, `Width`, `Height`, `OffsetEx`,
-// `Font`, `Hint` and `Text` — the preview's own panel, or a PlainFace where there is no window.
+// `Font`, `Hint` and `Text`: the preview's own panel (the window and tayori-cli both load
+// through it), or a PlainFace, which has no pictures, colours or enumerations.
 namespace LayoutFile {
 
 // The filter of both dialogs, in the Prompter's "Caption|patterns" form.
