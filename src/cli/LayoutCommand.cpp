@@ -1,18 +1,19 @@
 #include "cli/Commands.h"
+#include "cli/ConsolePrompter.h"
 #include "common/IniFile.h"
 #include "layout/LayoutFile.h"
 #include "layout/LayoutTable.h"
-#include "layout/PlainFace.h"
+#include "preview/TfrmPreView.h"
 
-#include <QGuiApplication>
-#include <QScreen>
 #include <QTextStream>
 
 // tayori-cli layout FILE.tyd [--into INI]
-// Loads a layout file as the preview's "保存した配置を読み込む(&R)" does, without a window, and
-// prints one line per field record of the file:
+// Loads a layout file through the preview's own "保存した配置を読み込む(&R)" (the window is made,
+// never shown), so a file is taken or refused here exactly as there, and prints one line per
+// field record of the file as the layout then holds it:
 // KIND ITEM FontName FontSize X Y Width Height WidthEx Lock NoView NoPrint (tab-separated).
-// With --into the records are stored into that settings file's layouts.
+// Refusals and the values the layout replaced go to standard error. With --into the records
+// are stored into that settings file's layouts.
 
 namespace {
 
@@ -22,6 +23,18 @@ QString flag(bool b)
 {
     return b ? QStringLiteral("True") : QStringLiteral("False");
 }
+
+// The window tells the replaced values in one box; here each is a line of its own.
+class LayoutPrompter : public ConsolePrompter
+{
+public:
+    using ConsolePrompter::ConsolePrompter;
+    void showMessage(const QString& text) override
+    {
+        for (const QString& line : text.split(u'\n'))
+            ConsolePrompter::showMessage(line);
+    }
+};
 
 } // namespace
 
@@ -57,39 +70,26 @@ int runLayoutCommand(const QStringList& args)
         table.LoadLayoutTable(settings);
     }
 
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const double dpi = screen ? screen->logicalDotsPerInch() : 96.0;
-
-    // The face shows the layout at the zoom the file was saved at, as the window does after
-    // its zoom box follows the file.
+    LayoutPrompter prompter(file);
+    TfrmPreView window(&table, &prompter);
     LayoutFile::Loaded loaded;
-    QString error;
-    double zoom = 100.0;
-    for (int pass = 0; pass < 2; ++pass) {
-        PlainFace face(table, *kind, zoom, dpi);
-        if (!LayoutFile::loadFile(file, &face, dpi, &loaded, &error))
-            return err << error << '\n', 1;
-        if (loaded.zoom == zoom)
-            break;
-        zoom = loaded.zoom;
-    }
+    if (!window.LoadLayoutFile(file, &loaded))
+        return 1;
 
     QTextStream out(stdout);
     out.setEncoding(QStringConverter::Utf8);
     for (const LayoutFile::FieldRecord& f : loaded.fields) {
-        if (!f.inFile || f.item < 0 || f.item >= LayoutItemCount)
-            continue;
-        const LayoutItemRecord& r = f.record;
+        const LayoutItemRecord& r = table.record(*kind, LayoutItem(f.item));
         out << layoutKindName(*kind) << '\t' << layoutItemName(LayoutItem(f.item)) << '\t'
             << r.FontName << '\t' << QString::number(r.FontSize) << '\t' << r.X << '\t' << r.Y
             << '\t' << r.Width << '\t' << r.Height << '\t' << r.WidthEx << '\t' << flag(r.Lock)
             << '\t' << flag(r.NoView) << '\t' << flag(r.NoPrint) << '\n';
-        table.StoreLayoutItem(int(*kind), f.item, r, false);
     }
     out.flush();
 
     if (!into.isEmpty()) {
         table.SaveLayoutTable(settings);
+        QString error;
         if (!settings.save(&error))
             return err << error << '\n', 1;
     }

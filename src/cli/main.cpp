@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 #include "typeset/FontSubstitutes.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QTextStream>
@@ -19,6 +20,7 @@ struct Command
     const char* summary;
     // What `COMMAND --help` lists, one line each.
     std::vector<std::pair<const char*, const char*>> options;
+    bool needsWidgets = false; // runs a window's own code (hidden): a widget application
 };
 
 const char* const ListFile = "the address list: .xls, .xlsx, .ods, .vcf, .csv, .csvu or .txt";
@@ -102,7 +104,8 @@ int main(int argc, char* argv[])
           "FILE.tyd [--into INI]",
           "the field records a layout file gives, as the preview's load applies them",
           {{"FILE.tyd", "a layout file; its kind (TT, TY, YT, YY) comes from its name"},
-           {"--into INI", "also store them into this settings file's layouts"}}}},
+           {"--into INI", "also store them into this settings file's layouts"}},
+          true}},
         {QStringLiteral("list"),
          {runListCommand,
           true,
@@ -140,7 +143,10 @@ int main(int argc, char* argv[])
         if (qEnvironmentVariableIsEmpty("DISPLAY") &&
             qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
-        app = std::make_unique<QGuiApplication>(argc, argv);
+        if (it->second.needsWidgets)
+            app = std::make_unique<QApplication>(argc, argv);
+        else
+            app = std::make_unique<QGuiApplication>(argc, argv);
         FontSubstitutes::install();
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);

@@ -15,11 +15,14 @@
 #include <QFont>
 #include <QObject>
 #include <QRegularExpression>
+#include <QSet>
 #include <QVariant>
 
 #include <cmath>
 
 namespace LayoutFile {
+
+QString quotedValue(const QString& text);
 
 namespace {
 
@@ -33,7 +36,18 @@ QString shown(const QString& path)
 
 QString notFloat(const QString& text)
 {
-    return QStringLiteral("'%1' は浮動小数点数ではありません").arg(text);
+    return QStringLiteral("'%1' は浮動小数点数ではありません").arg(quotedValue(text));
+}
+
+// The item a field's name tells ("edtAtenaTT": Atena), if it tells one.
+std::optional<int> itemOfFieldName(const QString& name)
+{
+    for (int i = 0; i < LayoutItemCount; ++i)
+        for (int k = 0; k < LayoutKindCount; ++k)
+            if (name == QStringLiteral("edt") + layoutItemName(LayoutItem(i)) +
+                            layoutKindName(LayoutKind(k)))
+                return i;
+    return std::nullopt;
 }
 
 bool isField(const QObject* o)
@@ -54,12 +68,15 @@ bool toTenthMm(int pixels, double zoom, double dpi, int* out)
     return true;
 }
 
-bool fieldRecord(const QObject* field, double zoom, double dpi, FieldRecord* out, QString* error)
+// One field's record from the values the reading gives it.
+bool fieldRecord(const TObjStreamV::Reading& reading, const QObject* field, double zoom, double dpi,
+                 FieldRecord* out, QString* error)
 {
-    const QFont font = field->property("Font").value<QFont>();
-    const QString hint = field->property("Hint").toString();
+    const auto value = [&](const char* name) { return reading.value(field, name); };
+    const QFont font = value("Font").value<QFont>();
+    const QString hint = value("Hint").toString();
     LayoutItemRecord& r = out->record;
-    out->item = field->property("Tag").toInt();
+    out->item = value("Tag").toInt();
     out->fieldName = field->objectName();
     r.FontName = font.family();
     if (hint.size() < 4) {
@@ -75,13 +92,13 @@ bool fieldRecord(const QObject* field, double zoom, double dpi, FieldRecord* out
             return false;
         }
     }
-    const int width = field->property("Width").toInt();
-    const int height = field->property("Height").toInt();
+    const int width = value("Width").toInt();
+    const int height = value("Height").toInt();
     if (width <= 0 || height <= 0 || !LayoutLimits::isFontSizeInRange(r.FontSize) ||
-        !toTenthMm(field->property("Left").toInt(), zoom, dpi, &r.X) ||
-        !toTenthMm(field->property("Top").toInt(), zoom, dpi, &r.Y) ||
+        !toTenthMm(value("Left").toInt(), zoom, dpi, &r.X) ||
+        !toTenthMm(value("Top").toInt(), zoom, dpi, &r.Y) ||
         !toTenthMm(width, zoom, dpi, &r.Width) || !toTenthMm(height, zoom, dpi, &r.Height) ||
-        !toTenthMm(field->property("OffsetEx").toInt(), zoom, dpi, &r.WidthEx)) {
+        !toTenthMm(value("OffsetEx").toInt(), zoom, dpi, &r.WidthEx)) {
         *error = TObjStreamV::formatError();
         return false;
     }
@@ -188,61 +205,109 @@ bool save(const QObject* face, const QString& path, QString* error)
 bool load(QByteArrayView bytes, QObject* face, double dpi, Loaded* out, QString* error)
 {
     QString message;
-    const std::optional<StreamObject> records = TObjStreamV::parse(bytes, &message);
-    if (!records) {
+    const std::optional<TObjStreamV::Reading> reading = TObjStreamV::prepare(bytes, face, &message);
+    if (!reading) {
         *error = message;
         return false;
     }
-    const TObjStreamV::Snapshot before = TObjStreamV::snapshot(face);
-    if (!TObjStreamV::apply(*records, face, &message)) {
-        *error = message;
-        return false;
-    }
-    const auto refuse = [&](const QString& why) {
-        before.restore();
-        *error = why;
-        return false;
-    };
-
+    // Everything is checked on the values the face would take, before it takes any.
     Loaded loaded;
-    const QString zoomText = face->property("Hint").toString();
-    if (!parseNumber(zoomText, &loaded.zoom))
-        return refuse(notFloat(zoomText));
-    if (!(loaded.zoom > 0.0))
-        return refuse(TObjStreamV::formatError());
+    const QString zoomText = reading->value(face, "Hint").toString();
+    if (!parseNumber(zoomText, &loaded.zoom)) {
+        *error = notFloat(zoomText);
+        return false;
+    }
+    if (!(loaded.zoom >= LayoutLimits::MinZoom && loaded.zoom <= LayoutLimits::MaxZoom)) {
+        *error = TObjStreamV::formatError();
+        return false;
+    }
 
+    // A field's Tag is its item: one out of range or another field's would make a move of
+    // the field store into no record or into that other field's.
+    QSet<int> items;
     for (const QObject* child : face->children()) {
         if (!isField(child))
             continue;
+        const int item = reading->value(child, "Tag").toInt();
+        const std::optional<int> named = itemOfFieldName(child->objectName());
+        if (item < 0 || item >= LayoutItemCount || items.contains(item) ||
+            (named && *named != item)) {
+            *error = TObjStreamV::formatError();
+            return false;
+        }
+        items.insert(item);
+        // A field the file does not speak of keeps its record: what it shows is not the file's.
+        if (!reading->hasRecord(child))
+            continue;
         FieldRecord field;
-        if (!fieldRecord(child, loaded.zoom, dpi, &field, &message))
-            return refuse(message);
-        for (const StreamObject& record : records->children)
-            if (cp932::toUnicode(record.name) == child->objectName())
-                field.inFile = true;
+        if (!fieldRecord(*reading, child, loaded.zoom, dpi, &field, &message)) {
+            *error = message;
+            return false;
+        }
         loaded.fields.append(field);
     }
+    reading->apply();
     *out = loaded;
     return true;
 }
 
 bool loadFile(const QString& path, QObject* face, double dpi, Loaded* out, QString* error)
 {
+    const QString cannotOpen = QStringLiteral("ファイル %1 は開けません").arg(shown(path));
+    // A device, a pipe or a folder (also behind a link) is no layout file, and reading one
+    // may never end.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        *error = cannotOpen;
+        return false;
+    }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("ファイル %1 は開けません").arg(shown(path));
+    if (!file.open(QIODevice::ReadOnly) || file.isSequential()) {
+        *error = cannotOpen;
         return false;
     }
     if (file.size() > MaxFileSize) {
         *error = TObjStreamV::formatError();
         return false;
     }
-    const QByteArray bytes = file.readAll();
+    // Never more than the limit, even from a file that grows while it is read.
+    const QByteArray bytes = file.read(MaxFileSize + 1);
     if (file.error() != QFileDevice::NoError) {
-        *error = QStringLiteral("ファイル %1 は開けません").arg(shown(path));
+        *error = cannotOpen;
+        return false;
+    }
+    if (bytes.size() > MaxFileSize) {
+        *error = TObjStreamV::formatError();
         return false;
     }
     return load(bytes, face, dpi, out, error);
+}
+
+QString quotedValue(const QString& text)
+{
+    constexpr qsizetype Shown = 40;
+    if (text.size() <= Shown)
+        return text;
+    const qsizetype n = text.at(Shown - 1).isHighSurrogate() ? Shown - 1 : Shown;
+    return text.left(n) + QStringLiteral("…");
+}
+
+QStringList adjustments(const QString& itemName, const LayoutItemRecord& read,
+                        const LayoutItemRecord& stored)
+{
+    QStringList notes;
+    const auto note = [&](const char* what, const QString& from, const QString& to) {
+        if (from != to)
+            notes.append(QStringLiteral("%1 の %2 %3 は範囲外のため %4 にしました")
+                             .arg(itemName, QLatin1String(what), quotedValue(from), to));
+    };
+    note("FontSize", QString::number(read.FontSize), QString::number(stored.FontSize));
+    note("X", QString::number(read.X), QString::number(stored.X));
+    note("Y", QString::number(read.Y), QString::number(stored.Y));
+    note("Width", QString::number(read.Width), QString::number(stored.Width));
+    note("Height", QString::number(read.Height), QString::number(stored.Height));
+    note("WidthEx", QString::number(read.WidthEx), QString::number(stored.WidthEx));
+    return notes;
 }
 
 } // namespace LayoutFile

@@ -14,6 +14,10 @@ inline constexpr double MaxFontSize = 500.0; // points
 // Positions and sizes, 1/10 mm either way: a metre, far beyond any sheet.
 inline constexpr int MaxLength = 10000;
 
+// The zoom of the preview, percent: the zoom box's range, and a layout file's.
+inline constexpr double MinZoom = 10.0;
+inline constexpr double MaxZoom = 400.0;
+
 bool isFontSizeInRange(double points);
 bool isLengthInRange(qint64 tenthMm);
 

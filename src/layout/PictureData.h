@@ -21,7 +21,8 @@ struct Decoded
 
 // Reads "TJPEGImage", "TPngImage" (also under its older name "TPNGObject") and "TBitmap",
 // with or without the 32-bit length that some writers put before the graphic's data. False
-// when the class is another or the data does not decode.
+// when the class is another or the data does not decode whole (a file cut short). A picture
+// of more than 4 million pixels is decoded smaller, keeping its proportions.
 bool decode(QByteArrayView data, Decoded* out);
 
 } // namespace PictureData

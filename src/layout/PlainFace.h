@@ -9,8 +9,9 @@ class LayoutTable;
 class PlainFaceField;
 
 // A card face as plain objects: the panel with its nine fields named as on the preview
-// ("edtAtenaTT"), in pixels at a zoom, as the preview shows a layout. Layout files are read
-// into it where there is no window (tayori-cli) the same way as into the preview's face.
+// ("edtAtenaTT"), in pixels at a zoom, as the preview shows a layout. It carries only what a
+// load reads (no picture, colour or enumeration), to make and read layout files where no
+// widget can be made; tayori-cli loads through the preview's own face.
 class PlainFace : public QObject
 {
     Q_OBJECT

@@ -5,8 +5,9 @@
 
 #include <cstdint>
 
-// One object stream held as records, so a whole file is parsed and checked before anything
-// of it is applied.
+// The values of an object stream as the reader meets them. A value only points into the
+// stream's bytes: what a file carries is never copied before it is known to be wanted, so
+// a file of millions of unknown records takes no memory beyond its own bytes.
 
 // The value tags of the stream.
 enum class StreamTag : std::uint8_t
@@ -41,8 +42,9 @@ struct StreamValue
     std::int64_t integer = 0; // Int8, Int16, Int32, Int64
     double real = 0.0;        // Extended, Single, Currency, Date, Double
     // String and LString (code page 932), Ident, Binary, WString (UTF-16LE), Utf8String.
-    QByteArray bytes;
-    QList<QByteArray> members; // Set
+    QByteArrayView bytes;
+    // Set: the members as short strings, without the 0 byte that ends them.
+    QByteArrayView members;
     // List and Collection are kept only as their tag: nothing of ours reads them.
 
     bool isInteger() const
@@ -60,18 +62,15 @@ struct StreamValue
         return tag == StreamTag::Extended || tag == StreamTag::Single ||
                tag == StreamTag::Currency || tag == StreamTag::Date || tag == StreamTag::Double;
     }
-};
-
-struct StreamProperty
-{
-    QByteArray name; // "Left", or nested "Font.Name"
-    StreamValue value;
-};
-
-struct StreamObject
-{
-    QByteArray className;
-    QByteArray name;
-    QList<StreamProperty> properties;
-    QList<StreamObject> children;
+    // Calls f(member) for each member of a Set, in the stream's order; stops when f gives false.
+    template <typename F> bool eachMember(F f) const
+    {
+        for (qsizetype i = 0; i < members.size();) {
+            const qsizetype n = std::uint8_t(members[i]);
+            if (!f(members.sliced(i + 1, n)))
+                return false;
+            i += 1 + n;
+        }
+        return true;
+    }
 };

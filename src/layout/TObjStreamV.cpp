@@ -4,6 +4,7 @@
 #include "common/numbers.h"
 #include "layout/ExtendedReal.h"
 #include "layout/PictureData.h"
+#include "layout/StreamRecord.h"
 #include "layout/THashedStringListV.h"
 
 #include <QColor>
@@ -637,7 +638,7 @@ QByteArray objectRecord(const QObject* object, bool root, int depth)
     return w.out;
 }
 
-// ---- parsing ---------------------------------------------------------------------------
+// ---- reading ---------------------------------------------------------------------------
 
 class Parser
 {
@@ -645,7 +646,6 @@ public:
     explicit Parser(QByteArrayView bytes) : m_bytes(bytes) {}
 
     bool ok() const { return m_ok; }
-    bool atEnd() const { return m_pos >= m_bytes.size(); }
 
     std::uint8_t byte()
     {
@@ -659,6 +659,7 @@ public:
             return fail(), 0;
         return std::uint8_t(m_bytes[m_pos]);
     }
+    // Every length is checked against the bytes present before anything is taken.
     QByteArrayView take(std::uint64_t n)
     {
         if (!m_ok || n > std::uint64_t(m_bytes.size() - m_pos))
@@ -675,12 +676,13 @@ public:
             result |= std::uint64_t(std::uint8_t(v[i])) << (8 * i);
         return result;
     }
-    QByteArray shortString() { return take(byte()).toByteArray(); }
+    QByteArrayView shortString() { return take(byte()); }
 
     void fail() { m_ok = false; }
 
     bool value(StreamValue* v, int depth);
-    bool object(StreamObject* o, int depth);
+    // A record's header: the flags some streamers write, the class name, the object's name.
+    bool header(QByteArrayView* name, int depth);
 
 private:
     QByteArrayView m_bytes;
@@ -740,19 +742,19 @@ bool Parser::value(StreamValue* v, int depth)
     case StreamTag::LString:
     case StreamTag::Binary:
     case StreamTag::Utf8String:
-        v->bytes = take(little(4)).toByteArray();
+        v->bytes = take(little(4));
         break;
     case StreamTag::WString:
-        v->bytes = take(little(4) * 2).toByteArray();
+        v->bytes = take(little(4) * 2);
         break;
-    case StreamTag::Set:
-        while (m_ok) {
-            QByteArray member = shortString();
-            if (member.isEmpty())
-                break;
-            v->members.append(member);
+    case StreamTag::Set: {
+        const qsizetype start = m_pos;
+        while (m_ok && !shortString().isEmpty()) {
         }
+        if (m_ok)
+            v->members = m_bytes.sliced(start, m_pos - 1 - start);
         break;
+    }
     case StreamTag::List:
         while (m_ok && peek() != 0) {
             StreamValue item;
@@ -785,7 +787,7 @@ bool Parser::value(StreamValue* v, int depth)
     return m_ok;
 }
 
-bool Parser::object(StreamObject* o, int depth)
+bool Parser::header(QByteArrayView* name, int depth)
 {
     if (depth > MaxDepth)
         return fail(), false;
@@ -799,89 +801,109 @@ bool Parser::object(StreamObject* o, int depth)
                 return fail(), false;
         }
     }
-    o->className = shortString();
-    o->name = shortString();
-    while (m_ok && peek() != 0) {
-        StreamProperty p;
-        p.name = shortString();
-        if (p.name.isEmpty())
-            return fail(), false;
-        value(&p.value, depth);
-        o->properties.append(std::move(p));
-    }
-    byte();
-    while (m_ok && peek() != 0) {
-        StreamObject child;
-        object(&child, depth + 1);
-        o->children.append(std::move(child));
-    }
-    byte();
+    shortString(); // the class name: the tree's own classes are what counts
+    *name = shortString();
     return m_ok;
 }
-
-// ---- applying --------------------------------------------------------------------------
-
-// What a record will set; collected for the whole stream before anything is set.
-struct Assignment
-{
-    QPointer<QObject> object;
-    QMetaProperty property;
-    QVariant value;
-    QByteArray sourceProperty; // the original picture file's property, for Picture.Data
-    QByteArray source;
-};
-
-class Applier
-{
-public:
-    QList<Assignment> assignments;
-
-    bool object(const StreamObject& record, QObject* target, bool root);
-
-private:
-    bool property(QObject* target, QByteArrayView name, const StreamValue& v, bool root, int depth);
-    bool simple(QObject* target, const QMetaProperty& p, const StreamValue& v);
-    bool font(QObject* target, const QMetaProperty& p, QByteArrayView sub, const StreamValue& v);
-    bool picture(QObject* target, const QMetaProperty& p, QByteArrayView sub, const StreamValue& v);
-    Assignment& pending(QObject* target, const QMetaProperty& p);
-};
 
 std::optional<QString> stringOf(const StreamValue& v)
 {
     switch (v.tag) {
     case StreamTag::String:
     case StreamTag::LString:
-        return cp932::toUnicode(v.bytes);
+        return cp932::toUnicode(v.bytes.toByteArray());
     case StreamTag::Utf8String:
         return QString::fromUtf8(v.bytes);
     case StreamTag::WString:
-        return QString::fromUtf16(reinterpret_cast<const char16_t*>(v.bytes.constData()),
+        return QString::fromUtf16(reinterpret_cast<const char16_t*>(v.bytes.data()),
                                   v.bytes.size() / 2);
     default:
         return std::nullopt;
     }
 }
 
-bool Applier::object(const StreamObject& record, QObject* target, bool root)
+bool hasMember(const StreamValue& v, QByteArrayView name)
 {
-    for (const StreamProperty& p : record.properties)
-        if (!property(target, p.name, p.value, root, 0))
-            return false;
-    for (const StreamObject& childRecord : record.children) {
-        const QString name = cp932::toUnicode(childRecord.name);
-        for (QObject* child : target->children()) {
-            if (child->objectName() == name) {
-                if (!object(childRecord, child, false))
-                    return false;
-                break;
-            }
-        }
-    }
+    return !v.eachMember([name](QByteArrayView m) { return m != name; });
+}
+
+} // namespace
+
+// Reads the records straight from the bytes into pending assignments: one per property of
+// the tree, however often the stream repeats it, so memory follows the tree, not the file.
+class TObjStreamVReader
+{
+public:
+    using Assignment = TObjStreamV::Reading::Assignment;
+
+    explicit TObjStreamVReader(QByteArrayView bytes) : m_parser(bytes) {}
+
+    bool run(QObject* root, TObjStreamV::Reading* out);
+
+private:
+    // One record; `target` is null for a record that is read only to be skipped.
+    bool record(QObject* target, bool root, int depth);
+    bool property(QObject* target, QByteArrayView name, const StreamValue& v, bool root, int depth);
+    bool simple(QObject* target, const QMetaProperty& p, const StreamValue& v);
+    bool font(QObject* target, const QMetaProperty& p, QByteArrayView sub, const StreamValue& v);
+    bool picture(QObject* target, const QMetaProperty& p, QByteArrayView sub, const StreamValue& v);
+    Assignment& pending(QObject* target, const QMetaProperty& p);
+    // Decodes the last picture of each picture property: the data seen, checked whole.
+    bool decodePictures();
+
+    Parser m_parser;
+    QList<Assignment> m_assignments;
+    QHash<QPair<const QObject*, int>, qsizetype> m_index;
+    QSet<const QObject*> m_records;
+    QHash<qsizetype, QByteArrayView> m_pictures; // assignment -> its Picture.Data
+};
+
+bool TObjStreamVReader::run(QObject* root, TObjStreamV::Reading* out)
+{
+    QByteArrayView name;
+    if (!m_parser.header(&name, 0) || !record(root, true, 0) || !decodePictures())
+        return false;
+    // Whatever follows the root's record is not read, as a stream of one object ends there.
+    out->m_assignments = std::move(m_assignments);
+    out->m_records = std::move(m_records);
     return true;
 }
 
-bool Applier::property(QObject* target, QByteArrayView name, const StreamValue& v, bool root,
-                       int depth)
+bool TObjStreamVReader::record(QObject* target, bool root, int depth)
+{
+    if (target)
+        m_records.insert(target);
+    while (m_parser.ok() && m_parser.peek() != 0) {
+        const QByteArrayView name = m_parser.shortString();
+        if (name.isEmpty())
+            return m_parser.fail(), false;
+        StreamValue v;
+        if (!m_parser.value(&v, depth))
+            return false;
+        if (target && !property(target, name, v, root, 0))
+            return false;
+    }
+    m_parser.byte();
+
+    // The children by the names a stream carries them under (code page 932).
+    QHash<QByteArray, QObject*> children;
+    if (target)
+        for (QObject* child : target->children())
+            children.insert(cp932::fromUnicode(child->objectName()), child);
+    while (m_parser.ok() && m_parser.peek() != 0) {
+        QByteArrayView name;
+        if (!m_parser.header(&name, depth + 1))
+            return false;
+        QObject* child = target ? children.value(name.toByteArray()) : nullptr;
+        if (!record(child, false, depth + 1))
+            return false;
+    }
+    m_parser.byte();
+    return m_parser.ok();
+}
+
+bool TObjStreamVReader::property(QObject* target, QByteArrayView name, const StreamValue& v,
+                                 bool root, int depth)
 {
     const ClassProperties& props = propertiesOf(target->metaObject());
     int i = props.index.indexOf(name);
@@ -912,7 +934,7 @@ bool Applier::property(QObject* target, QByteArrayView name, const StreamValue& 
     return simple(target, p, v);
 }
 
-bool Applier::simple(QObject* target, const QMetaProperty& p, const StreamValue& v)
+bool TObjStreamVReader::simple(QObject* target, const QMetaProperty& p, const StreamValue& v)
 {
     QVariant value;
     switch (kindOf(p)) {
@@ -938,7 +960,7 @@ bool Applier::simple(QObject* target, const QMetaProperty& p, const StreamValue&
         bool ok = false;
         int number = 0;
         if (v.tag == StreamTag::Ident) {
-            number = e.keyToValue(v.bytes.constData(), &ok);
+            number = e.keyToValue(v.bytes.toByteArray().constData(), &ok);
         } else if (v.tag == StreamTag::True || v.tag == StreamTag::False) {
             number = e.keyToValue(v.tag == StreamTag::True ? "True" : "False", &ok);
         } else if (v.isInteger() && v.integer >= std::numeric_limits<int>::min() &&
@@ -956,12 +978,13 @@ bool Applier::simple(QObject* target, const QMetaProperty& p, const StreamValue&
             return false;
         const QMetaEnum e = p.enumerator();
         int number = 0;
-        for (const QByteArray& member : v.members) {
+        const bool known = v.eachMember([&](QByteArrayView member) {
             bool ok = false;
-            number |= e.keyToValue(member.constData(), &ok);
-            if (!ok)
-                return false;
-        }
+            number |= e.keyToValue(member.toByteArray().constData(), &ok);
+            return ok;
+        });
+        if (!known)
+            return false;
         value = number;
         break;
     }
@@ -974,6 +997,8 @@ bool Applier::simple(QObject* target, const QMetaProperty& p, const StreamValue&
             return false;
         break;
     case Kind::String: {
+        if (v.bytes.size() > TObjStreamV::MaxStringBytes)
+            return false;
         const std::optional<QString> s = stringOf(v);
         if (!s)
             return false;
@@ -996,28 +1021,31 @@ bool Applier::simple(QObject* target, const QMetaProperty& p, const StreamValue&
     }
     if (!value.convert(p.metaType()))
         return false;
-    Assignment& a = pending(target, p);
-    a.value = value;
+    pending(target, p).value = value;
     return true;
 }
 
-Assignment& Applier::pending(QObject* target, const QMetaProperty& p)
+TObjStreamVReader::Assignment& TObjStreamVReader::pending(QObject* target, const QMetaProperty& p)
 {
-    for (Assignment& a : assignments)
-        if (a.object == target && a.property.propertyIndex() == p.propertyIndex())
-            return a;
-    assignments.append({target, p, p.read(target), {}, {}});
-    return assignments.last();
+    const QPair<const QObject*, int> key(target, p.propertyIndex());
+    const auto found = m_index.constFind(key);
+    if (found != m_index.cend())
+        return m_assignments[*found];
+    m_index.insert(key, m_assignments.size());
+    m_assignments.append({target, p, p.read(target), {}, {}});
+    return m_assignments.last();
 }
 
-bool Applier::font(QObject* target, const QMetaProperty& p, QByteArrayView sub,
-                   const StreamValue& v)
+bool TObjStreamVReader::font(QObject* target, const QMetaProperty& p, QByteArrayView sub,
+                             const StreamValue& v)
 {
     if (!p.isWritable())
         return true;
     Assignment& a = pending(target, p);
     QFont f = a.value.value<QFont>();
     if (sub == "Name") {
+        if (v.bytes.size() > 255)
+            return false;
         const std::optional<QString> s = stringOf(v);
         if (!s)
             return false;
@@ -1035,10 +1063,10 @@ bool Applier::font(QObject* target, const QMetaProperty& p, QByteArrayView sub,
     } else if (sub == "Style") {
         if (v.tag != StreamTag::Set)
             return false;
-        f.setBold(v.members.contains("fsBold"));
-        f.setItalic(v.members.contains("fsItalic"));
-        f.setUnderline(v.members.contains("fsUnderline"));
-        f.setStrikeOut(v.members.contains("fsStrikeOut"));
+        f.setBold(hasMember(v, "fsBold"));
+        f.setItalic(hasMember(v, "fsItalic"));
+        f.setUnderline(hasMember(v, "fsUnderline"));
+        f.setStrikeOut(hasMember(v, "fsStrikeOut"));
     } else {
         return true; // Charset, Color, Pitch ...: nothing a QFont keeps
     }
@@ -1046,66 +1074,40 @@ bool Applier::font(QObject* target, const QMetaProperty& p, QByteArrayView sub,
     return true;
 }
 
-bool Applier::picture(QObject* target, const QMetaProperty& p, QByteArrayView sub,
-                      const StreamValue& v)
+bool TObjStreamVReader::picture(QObject* target, const QMetaProperty& p, QByteArrayView sub,
+                                const StreamValue& v)
 {
     if (sub != "Data" || !p.isWritable())
         return true;
     if (v.tag != StreamTag::Binary)
         return false;
-    PictureData::Decoded decoded;
-    if (!PictureData::decode(v.bytes, &decoded))
-        return false;
-    Assignment& a = pending(target, p);
-    if (kindOf(p) == Kind::Image) {
-        a.value = decoded.image;
-    } else {
-        if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-            return true; // a pixmap needs the window system
-        a.value = QPixmap::fromImage(decoded.image);
-    }
-    const QMetaObject* meta = target->metaObject();
-    const int i = meta->indexOfClassInfo(QByteArray("Source.") + p.name());
-    if (i >= 0) {
-        a.sourceProperty = meta->classInfo(i).value();
-        a.source = decoded.original;
-    }
+    if (kindOf(p) == Kind::Pixmap && !qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        return true; // a pixmap needs the window system
+    pending(target, p);
+    m_pictures.insert(m_index.value({target, p.propertyIndex()}), v.bytes);
     return true;
 }
 
-void snapshotOf(QObject* object, QList<QVariant>& values, QList<QMetaProperty>& properties,
-                QList<QPointer<QObject>>& objects, int depth)
+bool TObjStreamVReader::decodePictures()
 {
-    for (const QMetaProperty& p : propertiesOf(object->metaObject()).properties) {
-        if (kindOf(p) == Kind::Object) {
-            QObject* held = p.read(object).value<QObject*>();
-            if (held && depth < MaxDepth)
-                snapshotOf(held, values, properties, objects, depth + 1);
-            continue;
-        }
-        if (!p.isWritable())
-            continue;
-        objects.append(object);
-        properties.append(p);
-        values.append(p.read(object));
-        const QMetaObject* meta = object->metaObject();
-        const int i = meta->indexOfClassInfo(QByteArray("Source.") + p.name());
+    for (auto it = m_pictures.cbegin(); it != m_pictures.cend(); ++it) {
+        Assignment& a = m_assignments[it.key()];
+        PictureData::Decoded decoded;
+        if (!PictureData::decode(it.value(), &decoded))
+            return false;
+        if (kindOf(a.property) == Kind::Image)
+            a.value = decoded.image;
+        else
+            a.value = QPixmap::fromImage(decoded.image);
+        const QMetaObject* meta = a.object->metaObject();
+        const int i = meta->indexOfClassInfo(QByteArray("Source.") + a.property.name());
         if (i >= 0) {
-            const QMetaProperty source =
-                meta->property(meta->indexOfProperty(meta->classInfo(i).value()));
-            if (source.isValid() && source.isWritable()) {
-                objects.append(object);
-                properties.append(source);
-                values.append(source.read(object));
-            }
+            a.sourceProperty = meta->classInfo(i).value();
+            a.source = decoded.original;
         }
     }
-    if (depth < MaxDepth)
-        for (QObject* child : object->children())
-            snapshotOf(child, values, properties, objects, depth + 1);
+    return true;
 }
-
-} // namespace
 
 QString TObjStreamV::formatError()
 {
@@ -1119,63 +1121,42 @@ QByteArray TObjStreamV::write(const QObject* root)
     return out;
 }
 
-std::optional<StreamObject> TObjStreamV::parse(QByteArrayView bytes, QString* error)
+std::optional<TObjStreamV::Reading> TObjStreamV::prepare(QByteArrayView bytes, QObject* root,
+                                                         QString* error)
 {
-    if (!bytes.startsWith(Signature)) {
+    Reading reading;
+    if (!bytes.startsWith(Signature) ||
+        !TObjStreamVReader(bytes.sliced(Signature.size())).run(root, &reading)) {
         if (error)
             *error = formatError();
         return std::nullopt;
     }
-    Parser parser(bytes.sliced(Signature.size()));
-    StreamObject root;
-    // Whatever follows the root's record is not read, as a stream of one object ends there.
-    if (!parser.object(&root, 0)) {
-        if (error)
-            *error = formatError();
-        return std::nullopt;
-    }
-    return root;
+    return reading;
 }
 
-bool TObjStreamV::apply(const StreamObject& records, QObject* root, QString* error)
+QVariant TObjStreamV::Reading::value(const QObject* object, const char* property) const
 {
-    Applier applier;
-    if (!applier.object(records, root, true)) {
-        if (error)
-            *error = formatError();
-        return false;
-    }
-    for (const Assignment& a : applier.assignments) {
+    for (const Assignment& a : m_assignments)
+        if (a.object == object && qstrcmp(a.property.name(), property) == 0)
+            return a.value;
+    return object->property(property);
+}
+
+void TObjStreamV::Reading::apply() const
+{
+    for (const Assignment& a : m_assignments) {
         if (!a.object)
             continue;
         a.property.write(a.object, a.value);
         if (!a.sourceProperty.isEmpty())
             a.object->setProperty(a.sourceProperty.constData(), a.source);
     }
-    return true;
 }
 
 bool TObjStreamV::read(QByteArrayView bytes, QObject* root, QString* error)
 {
-    const std::optional<StreamObject> records = parse(bytes, error);
-    return records && apply(*records, root, error);
-}
-
-TObjStreamV::Snapshot TObjStreamV::snapshot(QObject* root)
-{
-    QList<QVariant> values;
-    QList<QMetaProperty> properties;
-    QList<QPointer<QObject>> objects;
-    snapshotOf(root, values, properties, objects, 0);
-    Snapshot s;
-    for (qsizetype i = 0; i < values.size(); ++i)
-        s.m_values.append({objects[i], properties[i], values[i]});
-    return s;
-}
-
-void TObjStreamV::Snapshot::restore() const
-{
-    for (const Value& v : m_values)
-        if (v.object)
-            v.property.write(v.object, v.value);
+    const std::optional<Reading> reading = prepare(bytes, root, error);
+    if (reading)
+        reading->apply();
+    return reading.has_value();
 }

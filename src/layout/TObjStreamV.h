@@ -1,11 +1,10 @@
 #pragma once
 
-#include "layout/StreamRecord.h"
-
 #include <QByteArray>
 #include <QList>
 #include <QMetaProperty>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QVariant>
 
@@ -40,38 +39,46 @@ public:
     // The whole stream: signature, the root's record, its children's records, the end byte.
     static QByteArray write(const QObject* root);
 
-    // The stream as records; nothing when it is broken anywhere (a truncated or malformed
-    // record, a length beyond the bytes present), with *error set to the message.
-    static std::optional<StreamObject> parse(QByteArrayView bytes, QString* error = nullptr);
-
-    // Applies parsed records to an existing tree: the root's properties to `root`, each child
-    // record to the child object whose objectName equals the record's name exactly (others are
-    // skipped; nothing is created or removed). Unknown property names and properties of types
-    // that are not streamed are skipped. Everything is checked first: when a value does not
-    // fit its property, nothing is applied and *error is set.
-    static bool apply(const StreamObject& records, QObject* root, QString* error = nullptr);
-
-    // parse() then apply().
-    static bool read(QByteArrayView bytes, QObject* root, QString* error = nullptr);
-
-    // Every streamed property of a tree, to put it back exactly after a load that was refused
-    // late (a value out of its sane range found after applying).
-    class Snapshot
+    // A stream read against an existing tree and checked, not yet applied: the root's record
+    // goes to `root`, each child record to the child whose objectName equals the record's name
+    // exactly (others are skipped; nothing is created or removed). Unknown property names and
+    // properties of types that are not streamed are skipped.
+    class Reading
     {
     public:
-        void restore() const;
+        // The value `property` of `object` will hold once the reading is applied.
+        QVariant value(const QObject* object, const char* property) const;
+        // The stream had a record for this object.
+        bool hasRecord(const QObject* object) const { return m_records.contains(object); }
+        void apply() const;
 
     private:
-        friend class TObjStreamV;
-        struct Value
+        friend class TObjStreamVReader;
+        struct Assignment
         {
             QPointer<QObject> object;
             QMetaProperty property;
             QVariant value;
+            QByteArray sourceProperty; // the original picture file's property, for Picture.Data
+            QByteArray source;
         };
-        QList<Value> m_values;
+        QList<Assignment> m_assignments;
+        QSet<const QObject*> m_records;
     };
-    static Snapshot snapshot(QObject* root);
+
+    // The whole stream read and checked; nothing when it is broken anywhere (a truncated or
+    // malformed record, a length beyond the bytes present, a value that does not fit its
+    // property, a picture that does not decode whole), with *error set to the message.
+    // Memory is taken only for the values the tree will hold.
+    static std::optional<Reading> prepare(QByteArrayView bytes, QObject* root,
+                                          QString* error = nullptr);
+
+    // prepare() then apply(): all or nothing.
+    static bool read(QByteArrayView bytes, QObject* root, QString* error = nullptr);
+
+    // The longest string a property takes from a stream (bytes); a longer one is no value of
+    // a card face.
+    static constexpr qsizetype MaxStringBytes = 64 * 1024;
 
     // The message of every broken stream.
     static QString formatError();

@@ -4,6 +4,7 @@
 #include "controls/TShadowPanel.h"
 #include "controls/TStretchHandle.h"
 #include "controls/TTateEdit.h"
+#include "layout/LayoutLimits.h"
 #include "layout/LayoutTable.h"
 #include "preview/TBarcodeField.h"
 #include "preview/TBoxDigits.h"
@@ -103,7 +104,7 @@ int zoomOfText(const QString& text)
         t.chop(1);
     bool ok = false;
     const int zoom = t.trimmed().toInt(&ok);
-    return ok && zoom >= 10 && zoom <= 400 ? zoom : 100;
+    return ok && zoom >= LayoutLimits::MinZoom && zoom <= LayoutLimits::MaxZoom ? zoom : 100;
 }
 
 std::optional<double> decimalOf(const QString& text)

@@ -2,6 +2,7 @@
 
 #include "compose/CardTexts.h"
 #include "layout/CardGeometry.h"
+#include "layout/LayoutFile.h"
 #include "layout/LayoutItem.h"
 #include "layout/LayoutItemRecord.h"
 #include "layout/LayoutKind.h"
@@ -86,8 +87,10 @@ public:
     // Stores one record into the layout table and brings its field up to date.
     void StoreLayoutItem(int kind, int item, const LayoutItemRecord& values, bool positionOnly);
     // Loads a layout file into the face its name tags (TT, TY, YT, YY) and into the layout;
-    // false when the name has no tag or the file is refused (the refusal is told).
-    bool LoadLayoutFile(const QString& path);
+    // false when the name has no tag or the file is refused (the refusal is told). Values the
+    // layout had to replace are told after the load. `loaded`, when given, receives what the
+    // file held.
+    bool LoadLayoutFile(const QString& path, LayoutFile::Loaded* loaded = nullptr);
     void ApplyPropertyPanel();
 
     // Edit mode on a field: as "編集モード(&S)" on it; `add` as with Shift held.

@@ -84,7 +84,7 @@ void TfrmPreView::R1Click()
         LoadLayoutFile(path);
 }
 
-bool TfrmPreView::LoadLayoutFile(const QString& path)
+bool TfrmPreView::LoadLayoutFile(const QString& path, LayoutFile::Loaded* out)
 {
     const std::optional<LayoutKind> kind = LayoutFile::kindOfFileName(path);
     if (!kind)
@@ -123,9 +123,19 @@ bool TfrmPreView::LoadLayoutFile(const QString& path)
 
     // The records read from the file, stored as the load found them: following the kind may
     // have shown the face again from the layout before this point.
-    for (const LayoutFile::FieldRecord& f : loaded.fields)
+    QStringList notes;
+    for (const LayoutFile::FieldRecord& f : loaded.fields) {
+        QString name;
+        m_layouts->ReadLayoutItem(int(*kind), f.item, &name, nullptr);
         StoreLayoutItem(int(*kind), f.item, f.record, false);
+        notes +=
+            LayoutFile::adjustments(name, f.record, m_layouts->record(*kind, LayoutItem(f.item)));
+    }
     // A face laid out at another zoom takes that zoom's size too.
     ApplyLayoutKind(*kind, zoomChanged);
+    if (!notes.isEmpty())
+        m_prompter->showMessage(notes.join(u'\n'));
+    if (out)
+        *out = loaded;
     return true;
 }

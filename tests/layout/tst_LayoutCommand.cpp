@@ -6,8 +6,15 @@
 #include "layout/PlainFaceField.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
+
+#include <cstring>
 
 // tayori-cli layout: a layout file loaded without a window, into a settings file.
 
@@ -35,6 +42,35 @@ void writeAll(const QString& path, const QByteArray& bytes)
     f.write(bytes);
 }
 
+constexpr int LinkToZero = -2;
+constexpr int Pipe = -3;
+
+// The stream of a face as a file would hold it, with `insert` put in at `at` bytes from the
+// start (negative: from the end).
+QByteArray withInserted(const QByteArray& stream, qsizetype at, const QByteArray& insert)
+{
+    const qsizetype pos = at >= 0 ? at : stream.size() + at;
+    return stream.left(pos) + insert + stream.mid(pos);
+}
+
+// The smallest address space (MiB, to 8 MiB) in which tayori-cli loads `file`.
+int addressSpaceNeeded(const QString& file)
+{
+    const auto runs = [&](int mib) {
+        QProcess p;
+        p.start("prlimit", {QStringLiteral("--as=%1").arg(qint64(mib) << 20),
+                            TAYORI_BINARY_DIR "/src/cli/tayori-cli", "layout", file});
+        return p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit &&
+               p.exitCode() == 0;
+    };
+    int low = 0, high = 8192;
+    while (high - low > 8) {
+        const int mid = (low + high) / 2;
+        (runs(mid) ? high : low) = mid;
+    }
+    return high;
+}
+
 } // namespace
 
 class tst_LayoutCommand : public QObject
@@ -44,6 +80,9 @@ private Q_SLOTS:
     void printsAndStores();
     void refusedFiles_data();
     void refusedFiles();
+    void replacedValuesAreTold();
+    void bigFilesStayInBounds_data();
+    void bigFilesStayInBounds();
 };
 
 void tst_LayoutCommand::printsAndStores()
@@ -95,6 +134,9 @@ void tst_LayoutCommand::refusedFiles_data()
     QTest::newRow("no signature") << "cardTT.tyd" << 0 << "不正なストリーム フォーマット";
     QTest::newRow("missing") << "goneTT.tyd" << -1 << "は開けません";
     QTest::newRow("no kind in the name") << "card.tyd" << 100000 << "TT, TY, YT, YY";
+    // Read without end, or never opened by a writer: refused before any byte is read.
+    QTest::newRow("device behind a link") << "zeroTT.tyd" << LinkToZero << "は開けません";
+    QTest::newRow("pipe") << "pipeTT.tyd" << Pipe << "は開けません";
 }
 
 void tst_LayoutCommand::refusedFiles()
@@ -107,6 +149,10 @@ void tst_LayoutCommand::refusedFiles()
     const QString file = dir.filePath(name);
     if (keep >= 0)
         writeAll(file, good.left(keep));
+    else if (keep == LinkToZero)
+        QVERIFY(QFile::link("/dev/zero", file));
+    else if (keep == Pipe)
+        QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
     const QString ini = dir.filePath("tayori.ini");
     const QByteArray settings = "[ITEMFONT]\r\nitem17=\"X,9.0,1,1,1,1,1,False,False,False\"\r\n";
     writeAll(ini, settings);
@@ -116,6 +162,67 @@ void tst_LayoutCommand::refusedFiles()
     QVERIFY2(run.errors.contains(message), qPrintable(run.errors));
     QCOMPARE(run.out, QString());
     QCOMPARE(readAll(ini), settings);
+}
+
+// A value beyond any card is stored as the layout's default, printed as stored, and told.
+void tst_LayoutCommand::replacedValuesAreTold()
+{
+    QTemporaryDir dir;
+    const LayoutTable table;
+    PlainFace face(table, LayoutKind::TT, 100.0, 96.0);
+    LayoutFile::prepareSave(&face, table, LayoutKind::TT, 100.0);
+    face.field(int(LayoutItem::Atena))->Left = 100000;
+    const QString file = dir.filePath("farTT.tyd");
+    QVERIFY(LayoutFile::save(&face, file, nullptr));
+
+    const CliRun run = RunCli({"layout", file});
+    QCOMPARE(run.exitCode, 0);
+    const QStringList atena = run.lines().value(int(LayoutItem::Atena)).split(u'\t');
+    QCOMPARE(atena.value(4), QString::number(table.record(LayoutKind::TT, LayoutItem::Atena).X));
+    QVERIFY2(run.errors.contains(QStringLiteral("X 264583 は範囲外のため 500 にしました")),
+             qPrintable(run.errors));
+}
+
+// A file under the size limit needs at most twice its size and 60 MB more than a small one,
+// whatever it holds; a value too long for a message is quoted short.
+void tst_LayoutCommand::bigFilesStayInBounds_data()
+{
+    QTest::addColumn<QByteArray>("insert"); // put in after the panel's header
+    QTest::addColumn<bool>("loads");
+    constexpr qsizetype Big = 60'000'000;
+    QTest::newRow("60 MB of unknown properties")
+        << QByteArray("\x01Q\x00", 3).repeated(Big / 3) << true;
+    QTest::newRow("30 M set members")
+        << QByteArray("\x01Q\x0b") + QByteArray("\x01m").repeated(Big / 2) + '\0' << true;
+    QByteArray hint("\x04Hint\x0c");
+    const quint32 n = quint32(Big);
+    hint += QByteArray(reinterpret_cast<const char*>(&n), 4) + QByteArray(Big, 'x');
+    QTest::newRow("60 MB hint") << hint << false;
+}
+
+void tst_LayoutCommand::bigFilesStayInBounds()
+{
+    QFETCH(QByteArray, insert);
+    QFETCH(bool, loads);
+    if (QStandardPaths::findExecutable("prlimit").isEmpty())
+        QSKIP("prlimit (util-linux) is not installed");
+    QTemporaryDir dir;
+    const QString small = saveFace(dir, LayoutTable(), LayoutKind::TT, 90.0);
+    const QByteArray good = readAll(small);
+    const qsizetype header = 4 + 1 + qsizetype(strlen("PlainFace")) + 1 + 5; // "pnlTT"
+    const QString big = dir.filePath("bigTT.tyd");
+    writeAll(big, withInserted(good, header, insert));
+    insert.clear();
+
+    const qint64 bound = addressSpaceNeeded(small) + (2 * QFileInfo(big).size() >> 20) + 60;
+    QProcess p;
+    p.start("prlimit", {QStringLiteral("--as=%1").arg(bound << 20),
+                        TAYORI_BINARY_DIR "/src/cli/tayori-cli", "layout", big});
+    QVERIFY(p.waitForFinished(120000));
+    const QString errors = QString::fromUtf8(p.readAllStandardError());
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(p.exitCode() == (loads ? 0 : 1), qPrintable(errors.left(400)));
+    QVERIFY2(errors.size() < 200 + big.size(), qPrintable(errors.left(400)));
 }
 
 QTEST_MAIN(tst_LayoutCommand)

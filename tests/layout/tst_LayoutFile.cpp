@@ -112,7 +112,6 @@ void tst_LayoutFile::roundTripThroughFile()
     QCOMPARE(LayoutFile::zoomBoxText(loaded.zoom), QStringLiteral(" 90%"));
     QCOMPARE(loaded.fields.size(), LayoutItemCount);
     for (const LayoutFile::FieldRecord& f : loaded.fields) {
-        QVERIFY(f.inFile);
         const LayoutItemRecord& want = table.record(LayoutKind::TT, LayoutItem(f.item));
         const LayoutItemRecord& got = f.record;
         QCOMPARE(got.FontName, want.FontName);
@@ -178,6 +177,34 @@ void tst_LayoutFile::refusedLoadsChangeNothing_data()
     QTest::newRow("position beyond any card")
         << savedFace(table, 90.0, [](PlainFace& f) { f.field(2)->Left = 2000000000; }) << format;
     QTest::newRow("not a stream") << QByteArray("TPF1") << format;
+
+    // A field's Tag is its item: out of range, another field's, or not its name's.
+    QTest::newRow("tag 1000000") << savedFace(table, 90.0, [](PlainFace& f) {
+        f.field(6)->Tag = 1000000;
+    }) << format;
+    QTest::newRow("tag -1") << savedFace(table, 90.0, [](PlainFace& f) { f.field(0)->Tag = -1; })
+                            << format;
+    QTest::newRow("repeated tag") << savedFace(table, 90.0, [](PlainFace& f) {
+        f.field(7)->Tag = 6;
+    }) << format;
+    QTest::newRow("tags swapped") << savedFace(table, 90.0, [](PlainFace& f) {
+        std::swap(f.field(6)->Tag, f.field(7)->Tag);
+    }) << format;
+
+    // The zoom box's range: a face of 5000 % or an overflowing one is no layout.
+    for (const char* zoom : {"5000.00", "1e300", "99999999999", "9.99", "400.01"})
+        QTest::addRow("zoom %s", zoom)
+            << savedFace(table, 90.0, [zoom](PlainFace& f) { f.Hint = zoom; }) << format;
+
+    // A long value is quoted by its first 40 characters only.
+    const QString digits = QStringLiteral("1234567890").repeated(4);
+    QTest::newRow("long zoom text")
+        << savedFace(table, 90.0, [&](PlainFace& f) { f.Hint = digits + QString(5000, u'x'); })
+        << QStringLiteral("'%1…' は浮動小数点数ではありません").arg(digits);
+    // Longer than any value of a face: refused before it is taken.
+    QTest::newRow("hint of 1 MB") << savedFace(table, 90.0, [](PlainFace& f) {
+        f.field(2)->Hint = QString(1 << 20, u'x');
+    }) << format;
 }
 
 void tst_LayoutFile::refusedLoadsChangeNothing()

@@ -1,16 +1,21 @@
 #include "PreviewWindow.h"
+#include "cli/CliRun.h"
 #include "controls/TShadowPanel.h"
 #include "controls/TTateEdit.h"
 #include "layout/LayoutTable.h"
 #include "layout/LayoutUnits.h"
+#include "layout/TObjStreamV.h"
 #include "preview/TfrmPreView.h"
 #include "ui_TfrmPreView.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QFile>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <functional>
 
 // The preview's layout-file commands driven as a user drives them: the menu items, the
 // dialogs answered by the scripted prompter, files in a temporary folder.
@@ -89,6 +94,8 @@ private Q_SLOTS:
     void nameWithoutKindIsIgnored();
     void brokenFileChangesNothing();
     void pictureTravels();
+    void hostileFilesRefused_data();
+    void hostileFilesRefused();
 };
 
 // Saved, moved, loaded: the field is back where it was saved, flags and size with it.
@@ -216,6 +223,102 @@ void tst_PreviewLayoutFile::pictureTravels()
     p.load(dir.filePath("cardTT.tyd"));
     QCOMPARE(face->Picture().size(), QSize(100, 148));
     QCOMPARE(face->pictureFile(), readAll(picture));
+}
+
+// Files that would break the layout, each refused by the window and by tayori-cli alike with
+// the stream-format message: nothing of them applied, the user's layout and zoom kept, and a
+// drag afterwards stores into the dragged field's own record.
+void tst_PreviewLayoutFile::hostileFilesRefused_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    Preview maker;
+    QTemporaryDir dir;
+    maker.save(dir.filePath("card"));
+    TShadowPanel* face = maker.window.face(LayoutKind::TT);
+    TTateEdit* atena = maker.window.field(LayoutItem::Atena, LayoutKind::TT);
+    TTateEdit* renmei = maker.window.field(LayoutItem::Renmei, LayoutKind::TT);
+    // The face's stream while `change` holds; the face is put back after.
+    const auto stream = [&](const std::function<void()>& change) {
+        const QByteArray good = TObjStreamV::write(face);
+        const QPixmap picture = face->Picture();
+        const QByteArray pictureFile = face->pictureFile();
+        change();
+        const QByteArray bytes = TObjStreamV::write(face);
+        TObjStreamV::read(good, face);
+        face->setPicture(picture);
+        face->setPictureFile(pictureFile);
+        return bytes;
+    };
+    QTest::newRow("tag 1000000") << stream([&] { atena->setTag(1000000); });
+    QTest::newRow("repeated tag") << stream([&] { renmei->setTag(int(LayoutItem::Atena)); });
+    QTest::newRow("tags swapped") << stream([&] {
+        atena->setTag(int(LayoutItem::Renmei));
+        renmei->setTag(int(LayoutItem::Atena));
+    });
+    QImage design(300, 444, QImage::Format_RGB32);
+    design.fill(QColor(200, 30, 30));
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    design.save(&buffer, "jpeg");
+    QTest::newRow("picture cut to a third") << stream([&] {
+        face->setPicture(QPixmap::fromImage(design));
+        face->setPictureFile(jpeg.left(jpeg.size() / 3));
+    });
+    QTest::newRow("zoom 5000") << stream([&] { face->setHint("5000.00"); });
+    QTest::newRow("zoom 1e300") << stream([&] { face->setHint("1e300"); });
+    QTest::newRow("zoom 99999999999") << stream([&] { face->setHint("99999999999"); });
+    QByteArray unknownAlignment = stream([] {});
+    QVERIFY(unknownAlignment.contains("alJustifyEx"));
+    QTest::newRow("unknown alignment") << unknownAlignment.replace("alJustifyEx", "alJustifyXX");
+}
+
+void tst_PreviewLayoutFile::hostileFilesRefused()
+{
+    QFETCH(QByteArray, bytes);
+    QTemporaryDir dir;
+    const QString file = dir.filePath("hostileTT.tyd");
+    {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    const QString format = QStringLiteral("不正なストリーム フォーマット");
+
+    Preview p;
+    p.moveAtena(LayoutKind::TT, 30);
+    const LayoutTable before = p.layouts;
+    TShadowPanel* face = p.window.face(LayoutKind::TT);
+    TTateEdit* atena = p.window.field(LayoutItem::Atena, LayoutKind::TT);
+    const QByteArray shown = TObjStreamV::write(face);
+    p.load(file);
+    QCOMPARE(p.prompter.errors, QStringList{format});
+    QVERIFY(p.layouts == before);
+    QCOMPARE(TObjStreamV::write(face), shown);
+    QCOMPARE(p.window.Zoom(), 90.0);
+    QCOMPARE(face->size(), QSize(340, 503));
+
+    // A drag of the addressee stores into its own record only.
+    p.ui.chkAutoUpdate->setChecked(true);
+    p.window.editField(atena, false);
+    atena->move(atena->x() + 10, atena->y());
+    p.window.StretchHandle1Moved();
+    QVERIFY(p.record(LayoutKind::TT).X > before.record(LayoutKind::TT, LayoutItem::Atena).X);
+    QCOMPARE(p.record(LayoutKind::TT, LayoutItem::Renmei),
+             before.record(LayoutKind::TT, LayoutItem::Renmei));
+
+    const QString ini = dir.filePath("tayori.ini");
+    const QByteArray settings = "[ITEMFONT]\r\nitem17=\"X,9.0,1,1,1,1,1,False,False,False\"\r\n";
+    {
+        QFile f(ini);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(settings);
+    }
+    const CliRun run = RunCli({"layout", file, "--into", ini});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.errors.contains(format), qPrintable(run.errors));
+    QCOMPARE(run.out, QString());
+    QCOMPARE(readAll(ini), settings);
 }
 
 QTEST_MAIN(tst_PreviewLayoutFile)
