@@ -29,8 +29,11 @@ QString formatGeneral(double value)
         return QStringLiteral("0");
 
     // Most cells of an address list hold whole numbers.
-    if (std::abs(value) < 1e15 && value == std::trunc(value))
-        return QString::number(static_cast<long long>(value));
+    if (std::abs(value) < 1e15 && value == std::trunc(value)) {
+        char whole[24];
+        const auto end = std::to_chars(whole, whole + sizeof whole, static_cast<long long>(value));
+        return QString::fromLatin1(whole, end.ptr - whole);
+    }
 
     // Round once to 15 significant digits; the exponent of the rounded value picks the form.
     // The shortest form that reads back as the value is that rounding whenever it has 15
