@@ -291,10 +291,35 @@ QString SharedStrings::at(qsizetype index) const
         in.skip(extra);
         pos = in.pos();
     }
-    in.seek(pos);
     qsizetype piece = index == first ? mark.piece : pieceAt(pos);
-    qint64 extra = 0;
     QString text;
+    if (wholeInPiece(pos, piece, &text))
+        return text;
+    in.seek(pos);
+    qint64 extra = 0;
     readString(in, m_ends, piece, extra, &text);
     return text;
+}
+
+// Most strings lie whole inside one piece: read straight from its bytes. False for one that
+// the cursor must read (one running into the next piece, or not starting in `piece`).
+bool SharedStrings::wholeInPiece(qint64 pos, qsizetype piece, QString* text) const
+{
+    if (piece < 0 || piece >= qsizetype(m_pieces.size()))
+        return false;
+    const QByteArrayView bytes = m_pieces[size_t(piece)];
+    const qint64 start = m_ends[size_t(piece)] - bytes.size();
+    qint64 at = pos - start;
+    if (at < 0 || at + 3 > bytes.size())
+        return false;
+    const auto* p = reinterpret_cast<const quint8*>(bytes.data());
+    const qint64 count = p[at] | (p[at + 1] << 8);
+    const quint8 options = p[at + 2];
+    at += 3 + ((options & 0x08) ? 2 : 0) + ((options & 0x04) ? 4 : 0);
+    const int width = (options & 0x01) ? 2 : 1;
+    if (at + count * width > bytes.size())
+        return false;
+    if (count > 0)
+        *text = decode(bytes.sliced(at, count * width), width);
+    return true;
 }

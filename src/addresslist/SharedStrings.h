@@ -36,6 +36,7 @@ private:
     static constexpr quint8 kLongStep = 0xFF;
 
     qsizetype pieceAt(qint64 pos) const;
+    bool wholeInPiece(qint64 pos, qsizetype piece, QString* text) const;
 
     std::vector<QByteArrayView> m_pieces;
     std::vector<qint64> m_ends; // running end of each piece

@@ -254,6 +254,11 @@ void tst_xbiff::numberText_data()
     QTest::newRow("negative scientific") << -2.5e-7 << "-2.5E-7";
     QTest::newRow("thirteen digits") << 1234567890123.0 << "1234567890123";
     QTest::newRow("not a number") << std::nan("") << "NAN";
+    QTest::newRow("three decimals negative") << -100.125 << "-100.125";
+    QTest::newRow("four decimals below one") << 0.0125 << "0.0125";
+    QTest::newRow("four decimals negative below one") << -0.0007 << "-0.0007";
+    QTest::newRow("five decimals") << 1.23456 << "1.23456";
+    QTest::newRow("decimals just below 1E11") << 99999999999.5 << "99999999999.5";
 }
 
 void tst_xbiff::numberText()
