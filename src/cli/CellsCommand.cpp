@@ -4,6 +4,7 @@
 #include "cli/ConsolePrompter.h"
 #include "cli/ListLoading.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <vector>
@@ -40,6 +41,10 @@ public:
         const qsizetype n = s.size();
         for (qsizetype i = 0; i < n; ++i) {
             char32_t c = units[i];
+            if (c >= 0x20 && c < 0x80 && c != '\\') {
+                *out++ = char(c);
+                continue;
+            }
             if (c < 0x80) {
                 switch (c) {
                 case '\\':
@@ -93,14 +98,20 @@ public:
     }
     void cell(int sheet, int row, int column, QStringView s)
     {
-        reserve(48);
-        char* out = m_buffer.data() + m_used;
-        char* const end = out + 48;
-        out = std::to_chars(out, end, sheet).ptr;
-        *out++ = '\t';
-        out = std::to_chars(out, end, row).ptr;
-        *out++ = '\t';
-        out = std::to_chars(out, end, column).ptr;
+        // The cells of a row share their first two fields.
+        if (sheet != m_prefixSheet || row != m_prefixRow) {
+            char* p = m_prefix;
+            p = std::to_chars(p, m_prefix + sizeof m_prefix, sheet).ptr;
+            *p++ = '\t';
+            p = std::to_chars(p, m_prefix + sizeof m_prefix, row).ptr;
+            *p++ = '\t';
+            m_prefixSize = size_t(p - m_prefix);
+            m_prefixSheet = sheet;
+            m_prefixRow = row;
+        }
+        reserve(64);
+        char* out = std::copy_n(m_prefix, m_prefixSize, m_buffer.data() + m_used);
+        out = std::to_chars(out, out + 16, column).ptr;
         *out++ = '\t';
         m_used = size_t(out - m_buffer.data());
         text(s);
@@ -125,6 +136,10 @@ private:
     static constexpr size_t FlushSize = 1 << 20;
     std::vector<char> m_buffer;
     size_t m_used = 0;
+    char m_prefix[32] = {};
+    size_t m_prefixSize = 0;
+    int m_prefixSheet = -1;
+    int m_prefixRow = -1;
 };
 
 void printCaptions(Output& out, const AddressBook& book)
