@@ -170,7 +170,11 @@ void AddressBook::XBiff1ReadCell(int sheetNo, int row, int col, const QString& t
         flushPendingRow();
         m_pendingSheet = sheetNo;
         m_pendingRow = row;
-        m_pendingCells = RowText::read(s.rows[row]);
+        // A row not written yet holds one space: no cells, and the list keeps its room.
+        if (s.rows[row] == OneSpace)
+            m_pendingCells.clear();
+        else
+            m_pendingCells = RowText::read(s.rows[row]);
     }
     const qsizetype m = m_pendingCells.size();
     if (col >= m - 1)

@@ -29,8 +29,37 @@ QString formatGeneral(double value)
         return QStringLiteral("0");
 
     // Most cells of an address list hold whole numbers.
-    if (std::abs(value) < 1e15 && value == std::trunc(value))
-        return QString::number(static_cast<long long>(value));
+    if (std::abs(value) < 1e15 && value == std::trunc(value)) {
+        char whole[24];
+        const auto end = std::to_chars(whole, whole + sizeof whole, static_cast<long long>(value));
+        return QString::fromLatin1(whole, end.ptr - whole);
+    }
+
+    // Most other cells hold a few decimals: the text is then m / 10^k for the smallest k that
+    // reads back as the value, and below 1E11 that is also its 15-digit rounding.
+    if (std::abs(value) < 1e11) {
+        long long scale = 1;
+        for (int k = 1; k <= 4; ++k) {
+            scale *= 10;
+            const double scaled = std::nearbyint(value * double(scale));
+            if (scaled / double(scale) != value)
+                continue;
+            const auto digits = static_cast<long long>(std::abs(scaled));
+            char fixed[40];
+            char* p = fixed;
+            if (value < 0)
+                *p++ = '-';
+            p = std::to_chars(p, fixed + sizeof fixed, digits / scale).ptr;
+            *p++ = '.';
+            long long fraction = digits % scale;
+            for (int i = k - 1; i >= 0; --i) {
+                p[i] = char('0' + fraction % 10);
+                fraction /= 10;
+            }
+            p += k;
+            return QString::fromLatin1(fixed, p - fixed);
+        }
+    }
 
     // Round once to 15 significant digits; the exponent of the rounded value picks the form.
     // The shortest form that reads back as the value is that rounding whenever it has 15

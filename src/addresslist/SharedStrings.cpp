@@ -136,12 +136,14 @@ QString decode(QByteArrayView bytes, int width)
     // 16-bit units up to the first zero unit.
     const qsizetype units = bytes.size() / 2;
     QString text(units, Qt::Uninitialized);
+    QChar* out = text.data();
+    const auto* in = reinterpret_cast<const quint8*>(bytes.data());
     qsizetype n = 0;
     for (; n < units; ++n) {
-        const char16_t unit = char16_t(quint8(bytes[2 * n]) | (quint8(bytes[2 * n + 1]) << 8));
+        const char16_t unit = char16_t(in[2 * n] | (in[2 * n + 1] << 8));
         if (unit == 0)
             break;
-        text[n] = QChar(unit);
+        out[n] = QChar(unit);
     }
     text.truncate(n);
     return text;
@@ -222,6 +224,7 @@ void SharedStrings::clear()
     m_pieces.clear();
     m_ends.clear();
     m_marks.clear();
+    m_steps.clear();
     m_count = 0;
     m_cutShort = false;
 }
@@ -240,8 +243,9 @@ void SharedStrings::read(std::vector<QByteArrayView> pieces)
     }
     qsizetype piece = 0;
     while (!in.atEnd()) {
+        const qint64 start = in.pos();
         if (m_count % kStride == 0)
-            m_marks.push_back({in.pos(), piece});
+            m_marks.push_back({start, piece});
         qint64 extra = 0;
         if (!readString(in, m_ends, piece, extra, nullptr)) {
             m_cutShort = true;
@@ -252,27 +256,70 @@ void SharedStrings::read(std::vector<QByteArrayView> pieces)
             m_cutShort = true;
             return;
         }
+        const qint64 step = in.pos() - start;
+        m_steps.push_back(step < kLongStep ? quint8(step) : kLongStep);
         nextPiece(in.pos(), m_ends, piece);
     }
+}
+
+// The boundary a string starting at `pos` (not the first) is measured against: the piece
+// holding it, as the scan left it.
+qsizetype SharedStrings::pieceAt(qint64 pos) const
+{
+    const auto after = std::upper_bound(m_ends.begin(), m_ends.end(), pos);
+    return std::min<qsizetype>(after - m_ends.begin(), qsizetype(m_ends.size()) - 1);
 }
 
 QString SharedStrings::at(qsizetype index) const
 {
     if (index < 0 || index >= m_count)
         return {};
+    const qsizetype first = index - index % kStride;
     const Mark& mark = m_marks[size_t(index / kStride)];
     Cursor in(m_pieces, m_ends);
-    in.seek(mark.pos);
-    qsizetype piece = mark.piece;
-    for (qsizetype i = index - index % kStride;; ++i) {
-        qint64 extra = 0;
-        if (i == index) {
-            QString text;
-            readString(in, m_ends, piece, extra, &text);
-            return text;
+    qint64 pos = mark.pos;
+    for (qsizetype i = first; i < index; ++i) {
+        const quint8 step = m_steps[size_t(i)];
+        if (step != kLongStep) {
+            pos += step;
+            continue;
         }
+        in.seek(pos);
+        qsizetype piece = i == first ? mark.piece : pieceAt(pos);
+        qint64 extra = 0;
         readString(in, m_ends, piece, extra, nullptr);
         in.skip(extra);
-        nextPiece(in.pos(), m_ends, piece);
+        pos = in.pos();
     }
+    qsizetype piece = index == first ? mark.piece : pieceAt(pos);
+    QString text;
+    if (wholeInPiece(pos, piece, &text))
+        return text;
+    in.seek(pos);
+    qint64 extra = 0;
+    readString(in, m_ends, piece, extra, &text);
+    return text;
+}
+
+// Most strings lie whole inside one piece: read straight from its bytes. False for one that
+// the cursor must read (one running into the next piece, or not starting in `piece`).
+bool SharedStrings::wholeInPiece(qint64 pos, qsizetype piece, QString* text) const
+{
+    if (piece < 0 || piece >= qsizetype(m_pieces.size()))
+        return false;
+    const QByteArrayView bytes = m_pieces[size_t(piece)];
+    const qint64 start = m_ends[size_t(piece)] - bytes.size();
+    qint64 at = pos - start;
+    if (at < 0 || at + 3 > bytes.size())
+        return false;
+    const auto* p = reinterpret_cast<const quint8*>(bytes.data());
+    const qint64 count = p[at] | (p[at + 1] << 8);
+    const quint8 options = p[at + 2];
+    at += 3 + ((options & 0x08) ? 2 : 0) + ((options & 0x04) ? 4 : 0);
+    const int width = (options & 0x01) ? 2 : 1;
+    if (at + count * width > bytes.size())
+        return false;
+    if (count > 0)
+        *text = decode(bytes.sliced(at, count * width), width);
+    return true;
 }

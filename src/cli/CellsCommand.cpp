@@ -4,9 +4,10 @@
 #include "cli/ConsolePrompter.h"
 #include "cli/ListLoading.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
-#include <string>
+#include <vector>
 
 // tayori-cli cells FILE: loads a list as the main window would and prints its cells, one per
 // line: "sheet<TAB>row<TAB>column<TAB>text", after a first line "sheets<TAB>caption...".
@@ -21,111 +22,148 @@ bool isBlank(QStringView text)
     return true;
 }
 
-// Everything goes into one buffer, written out a megabyte at a time: a workbook prints a
-// quarter of a million cells.
+// Everything goes into one buffer, written out a megabyte at a time: a workbook prints
+// millions of cells. Each cell reserves its worst case once and is then written through a
+// pointer.
 class Output
 {
 public:
-    Output() { m_buffer.reserve(FlushSize + 4096); }
+    Output() { m_buffer.resize(FlushSize + 4096); }
     ~Output() { flush(); }
 
     // UTF-8 with "\\", "\t", "\n" and "\r" escaped; an unpaired surrogate becomes U+FFFD.
     void text(QStringView s)
     {
+        // A unit takes at most three bytes (a pair four for its two).
+        reserve(3 * size_t(s.size()));
+        char* out = m_buffer.data() + m_used;
+        const char16_t* units = s.utf16();
         const qsizetype n = s.size();
         for (qsizetype i = 0; i < n; ++i) {
-            char32_t c = s[i].unicode();
+            char32_t c = units[i];
+            if (c >= 0x20 && c < 0x80 && c != '\\') {
+                *out++ = char(c);
+                continue;
+            }
             if (c < 0x80) {
                 switch (c) {
                 case '\\':
-                    raw("\\\\");
+                    *out++ = '\\';
+                    *out++ = '\\';
                     break;
                 case '\t':
-                    raw("\\t");
+                    *out++ = '\\';
+                    *out++ = 't';
                     break;
                 case '\n':
-                    raw("\\n");
+                    *out++ = '\\';
+                    *out++ = 'n';
                     break;
                 case '\r':
-                    raw("\\r");
+                    *out++ = '\\';
+                    *out++ = 'r';
                     break;
                 default:
-                    m_buffer += char(c);
+                    *out++ = char(c);
                 }
                 continue;
             }
-            if (QChar::isHighSurrogate(c) && i + 1 < n && s[i + 1].isLowSurrogate())
-                c = QChar::surrogateToUcs4(char16_t(c), s[++i].unicode());
+            if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(units[i + 1]))
+                c = QChar::surrogateToUcs4(char16_t(c), units[++i]);
             else if (QChar::isSurrogate(c))
                 c = 0xFFFD;
-            char bytes[4];
-            int k = 0;
             if (c < 0x800) {
-                bytes[k++] = char(0xC0 | (c >> 6));
+                *out++ = char(0xC0 | (c >> 6));
             } else if (c < 0x10000) {
-                bytes[k++] = char(0xE0 | (c >> 12));
-                bytes[k++] = char(0x80 | ((c >> 6) & 0x3F));
+                *out++ = char(0xE0 | (c >> 12));
+                *out++ = char(0x80 | ((c >> 6) & 0x3F));
             } else {
-                bytes[k++] = char(0xF0 | (c >> 18));
-                bytes[k++] = char(0x80 | ((c >> 12) & 0x3F));
-                bytes[k++] = char(0x80 | ((c >> 6) & 0x3F));
+                *out++ = char(0xF0 | (c >> 18));
+                *out++ = char(0x80 | ((c >> 12) & 0x3F));
+                *out++ = char(0x80 | ((c >> 6) & 0x3F));
             }
-            bytes[k++] = char(0x80 | (c & 0x3F));
-            m_buffer.append(bytes, size_t(k));
+            *out++ = char(0x80 | (c & 0x3F));
         }
+        m_used = size_t(out - m_buffer.data());
     }
-    void raw(const char* s) { m_buffer.append(s); }
-    void number(int n)
+    void raw(char c)
     {
-        char digits[16];
-        const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
-        m_buffer.append(digits, size_t(end - digits));
+        reserve(1);
+        m_buffer[m_used++] = c;
+    }
+    void raw(const char* s)
+    {
+        while (*s)
+            raw(*s++);
     }
     void cell(int sheet, int row, int column, QStringView s)
     {
-        number(sheet);
-        m_buffer += '\t';
-        number(row);
-        m_buffer += '\t';
-        number(column);
-        m_buffer += '\t';
+        // The cells of a row share their first two fields.
+        if (sheet != m_prefixSheet || row != m_prefixRow) {
+            char* p = m_prefix;
+            p = std::to_chars(p, m_prefix + sizeof m_prefix, sheet).ptr;
+            *p++ = '\t';
+            p = std::to_chars(p, m_prefix + sizeof m_prefix, row).ptr;
+            *p++ = '\t';
+            m_prefixSize = size_t(p - m_prefix);
+            m_prefixSheet = sheet;
+            m_prefixRow = row;
+        }
+        reserve(64);
+        char* out = std::copy_n(m_prefix, m_prefixSize, m_buffer.data() + m_used);
+        out = std::to_chars(out, out + 16, column).ptr;
+        *out++ = '\t';
+        m_used = size_t(out - m_buffer.data());
         text(s);
-        m_buffer += '\n';
-        if (m_buffer.size() >= FlushSize)
+        raw('\n');
+        if (m_used >= FlushSize)
             flush();
     }
     void flush()
     {
-        std::fwrite(m_buffer.data(), 1, m_buffer.size(), stdout);
+        std::fwrite(m_buffer.data(), 1, m_used, stdout);
         std::fflush(stdout);
-        m_buffer.clear();
+        m_used = 0;
     }
 
 private:
+    void reserve(size_t bytes)
+    {
+        if (m_buffer.size() - m_used < bytes)
+            m_buffer.resize(m_used + bytes + 4096);
+    }
+
     static constexpr size_t FlushSize = 1 << 20;
-    // A standard string: appending one character is inlined, which QByteArray's is not.
-    std::string m_buffer;
+    std::vector<char> m_buffer;
+    size_t m_used = 0;
+    char m_prefix[32] = {};
+    size_t m_prefixSize = 0;
+    int m_prefixSheet = -1;
+    int m_prefixRow = -1;
 };
 
 void printCaptions(Output& out, const AddressBook& book)
 {
     out.raw("sheets");
     for (const QString& caption : book.tabCaptions()) {
-        out.raw("\t");
+        out.raw('\t');
         out.text(caption);
     }
-    out.raw("\n");
+    out.raw('\n');
 }
 
 void printSheets(Output& out, const AddressBook& book)
 {
     for (int slot = 1; slot <= AddressBook::SheetSlots; ++slot) {
         const QStringList& rows = book.sheet(slot).rows;
+        QString scratch;
         for (int r = 0; r < rows.size(); ++r) {
-            const QStringList cells = RowText::read(rows[r]);
-            for (int c = 0; c < cells.size(); ++c)
-                if (!isBlank(cells[c]))
-                    out.cell(slot, r, c, cells[c]);
+            int c = 0;
+            RowText::ForEachCell(rows[r], true, -1, scratch, [&](QStringView cell) {
+                if (!isBlank(cell))
+                    out.cell(slot, r, c, cell);
+                ++c;
+            });
         }
     }
 }

@@ -254,6 +254,11 @@ void tst_xbiff::numberText_data()
     QTest::newRow("negative scientific") << -2.5e-7 << "-2.5E-7";
     QTest::newRow("thirteen digits") << 1234567890123.0 << "1234567890123";
     QTest::newRow("not a number") << std::nan("") << "NAN";
+    QTest::newRow("three decimals negative") << -100.125 << "-100.125";
+    QTest::newRow("four decimals below one") << 0.0125 << "0.0125";
+    QTest::newRow("four decimals negative below one") << -0.0007 << "-0.0007";
+    QTest::newRow("five decimals") << 1.23456 << "1.23456";
+    QTest::newRow("decimals just below 1E11") << 99999999999.5 << "99999999999.5";
 }
 
 void tst_xbiff::numberText()
@@ -424,6 +429,43 @@ void tst_xbiff::records_data()
     row("SST short string: earlier ones kept",
         workbook8(shortSst, BiffBuilder().labelSst(0, 0, 0).labelSst(0, 1, 1).number(1, 0, 7)),
         {"name S", A1 + "ok", "cell 1 1 0 7"});
+
+    // A table whose strings are looked up out of order: long ones (characters, formatting
+    // runs or phonetic data of 255 bytes and more) between short ones, and one that goes on
+    // in a CONTINUE, so a lookup measures past them.
+    QStringList texts;
+    Body head, tail;
+    head.u32(40).u32(40);
+    for (int k = 0; k < 40; ++k) {
+        Body& body = k <= 30 ? head : tail;
+        QString text = QStringLiteral("s%1").arg(k);
+        if (k % 7 == 3) {
+            text = QString(300, QChar(u'a' + k % 26)) + text;
+            body.u16(int(text.size())).u8(0).latin1(text);
+        } else if (k % 11 == 5) {
+            text = QString(150, QChar(u'宛')) + text;
+            body.u16(int(text.size())).u8(1).utf16(text);
+        } else if (k == 20) {
+            body.u16(int(text.size())).u8(0x0C).u16(70).u32(20).latin1(text);
+            body.bytes(QByteArray(4 * 70 + 20, '\x7F'));
+        } else if (k == 30) {
+            text = QString(300, u'z');
+            head.u16(300).u8(0).latin1(text.left(100));
+            tail.u8(0).latin1(text.mid(100));
+        } else {
+            body.u16(int(text.size())).u8(0).latin1(text);
+        }
+        texts << text;
+    }
+    BiffBuilder longSst;
+    longSst.record(0x00FC, head).record(0x003C, tail);
+    BiffBuilder reversed;
+    QStringList reversedEvents{"name S"};
+    for (int k = 0; k < 40; ++k) {
+        reversed.labelSst(k, 0, std::uint32_t(39 - k));
+        reversedEvents << QStringLiteral("cell 1 %1 0 %2").arg(k).arg(texts[39 - k]);
+    }
+    row("SST long strings looked up backwards", workbook8(longSst, reversed), reversedEvents);
 
     // Column widths, once per column.
     auto colInfo = [&](int first, int last) {
