@@ -1,38 +1,8 @@
-// The .ods reader over any bytes (a zip container or not), with every event assigned. Besides
-// the sanitizers' findings, a progress outside 0..100 or a normal end without the closing 0 is
-// a fault.
+// The .ods reader over any bytes (a zip container or not), with every event assigned.
+#include "ReaderFuzz.h"
 #include "addresslist/OdsReader.h"
-#include "addresslist/XBiffError.h"
-
-#include <cstddef>
-#include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    OdsReader reader;
-    int lastProgress = -1;
-    qsizetype seen = 0;
-    reader.OnProgress = [&](int progress) {
-        if (progress < 0 || progress > 100)
-            __builtin_trap();
-        lastProgress = progress;
-    };
-    reader.OnReadCell = [&](int sheetNo, int row, int col, int, const QString& text, bool&) {
-        if (sheetNo < 1 || row < 0 || col < 0)
-            __builtin_trap();
-        seen += text.size();
-    };
-    reader.OnReadColW = [&](int sheetNo, int col, int width) {
-        if (col < 0 || col > 1023)
-            __builtin_trap();
-        seen += sheetNo + width;
-    };
-    reader.OnReadSheetName = [&](const QString& name) { seen += name.size(); };
-    try {
-        reader.LoadFromBytes(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
-        if (lastProgress != 0)
-            __builtin_trap();
-    } catch (const XBiffError&) {
-    }
-    return 0;
+    return FuzzReader<OdsReader>(data, size);
 }
