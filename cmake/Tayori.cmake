@@ -34,6 +34,7 @@ function(tayori_tests)
       TAYORI_BINARY_DIR="${CMAKE_BINARY_DIR}")
     add_test(NAME ${tname} COMMAND ${tname})
     set_tests_properties(${tname} PROPERTIES
-      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8" TIMEOUT 300)
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp"
+      TIMEOUT 300)
   endforeach()
 endfunction()

@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <vector>
+
 // The face is what prints: every field of every kind, shown on the preview and printed on a
 // postcard whose PDF is rasterised at the face's resolution, has its ink in the same place
 // within a pixel, as laid out and after a drag, a nudge or an alignment made on the face.
@@ -206,7 +208,7 @@ void tst_FaceVersusPaper::fieldInkOnFaceAndPaper_data()
     QTest::addColumn<Edit>("edit");
     QTest::addColumn<LayoutItem>("item");
     // At 100 %, and at the 90 % the window opens with, edited there.
-    const std::pair<int, std::initializer_list<Edit>> runs[] = {
+    const std::pair<int, std::vector<Edit>> runs[] = {
         {100, {Edit::None, Edit::Drag, Edit::Nudge, Edit::AlignTops}},
         {90, {Edit::Drag, Edit::Nudge, Edit::AlignTops}}};
     for (const auto& [zoom, edits] : runs)
