@@ -131,7 +131,9 @@ VerticalShaper::~VerticalShaper()
 std::shared_ptr<const VerticalShaper> VerticalShaper::forFont(const QFont& font,
                                                               const QPaintDevice* device)
 {
-    static QHash<QString, std::shared_ptr<const VerticalShaper>> cache;
+    // Never destroyed at exit: an application object that outlives this function's statics
+    // (a static one, as in the fuzzers) still runs the post routine below.
+    static auto& cache = *new QHash<QString, std::shared_ptr<const VerticalShaper>>;
     static const bool releasedWithApplication = [] {
         // Raw fonts must go while the font database still exists.
         qAddPostRoutine([] { cache.clear(); });
