@@ -4,6 +4,7 @@
 #include "addresslist/DelimitedList.h"
 #include "addresslist/HeaderMapping.h"
 #include "addresslist/RecordEditing.h"
+#include "addresslist/SendMarks.h"
 #include "addresslist/XBiffError.h"
 #include "app/DataFileInfo.h"
 #include "app/TForm1PrintHost.h"
@@ -903,7 +904,8 @@ void TForm1::K1Click()
             TntStringGrid1SelectCell(cell.column(), row);
         });
     }
-    frmAddressCheck->setFindings(findings, summary);
+    const SendMarks marks(grid);
+    frmAddressCheck->setFindings(findings, summary, &marks);
     if (!findings.isEmpty()) {
         frmAddressCheck->show();
         frmAddressCheck->raise();
