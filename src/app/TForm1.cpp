@@ -574,7 +574,12 @@ void TForm1::TntStringGrid1MouseMove()
     }
     ui->edtStartLine->setText(QString::number(top));
     ui->edtEndLine->setText(QString::number(bottom));
-    ui->edtMaisu->setText(QString::number(bottom - top + 1));
+    // Rows marked not to send take no card.
+    const SendMarks marks(m_book.grid());
+    int notSent = 0;
+    for (int row = top; marks.hasColumns() && row <= bottom; ++row)
+        notSent += marks.reason(row) ? 1 : 0;
+    ui->edtMaisu->setText(QString::number(bottom - top + 1 - notSent));
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)

@@ -11,6 +11,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -42,6 +43,7 @@ struct Window
         columns.FindHeaderColumns(form.addressBook().grid(), nullptr);
     }
     void set(const char* edit, const QString& text) { child<QLineEdit>(form, edit)->setText(text); }
+    QString text(const char* edit) { return child<QLineEdit>(form, edit)->text(); }
     void setCell(HeaderColumns::Field field, int row, const QString& text)
     {
         form.addressBook().grid().setCell(columns[field], row, text);
@@ -158,7 +160,7 @@ void tst_TForm1Household::jointNamesOnPaper()
 }
 
 // A 喪中 row inside the range prints no card, takes no slot, and the confirmation says which
-// row was left out and why.
+// row was left out and why; the sheet count of a selection leaves it out too.
 void tst_TForm1Household::rowNotToSend()
 {
     QTemporaryDir dir;
@@ -194,6 +196,18 @@ void tst_TForm1Household::rowNotToSend()
     QVERIFY(inSlot(0, 0));
     QVERIFY(inSlot(0, 148));
     QVERIFY(!inSlot(105, 0));
+
+    // Selecting the three rows counts the two cards they give.
+    w.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+    auto* view = child<QTableView>(w.form, "TntStringGrid1");
+    const QPoint from = view->visualRect(view->model()->index(1, 2)).center();
+    const QPoint to = view->visualRect(view->model()->index(3, 2)).center();
+    QTest::mousePress(view->viewport(), Qt::LeftButton, {}, from);
+    QTest::mouseMove(view->viewport(), to);
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, to);
+    QCOMPARE(w.text("edtEndLine"), u"3"_qs);
+    QCOMPARE(w.text("edtMaisu"), u"2"_qs);
 }
 
 QTEST_MAIN(tst_TForm1Household)
