@@ -4,6 +4,7 @@
 #include "addresslist/DelimitedList.h"
 #include "addresslist/HeaderMapping.h"
 #include "addresslist/RecordEditing.h"
+#include "addresslist/SendMarks.h"
 #include "addresslist/XBiffError.h"
 #include "app/DataFileInfo.h"
 #include "app/TForm1PrintHost.h"
@@ -573,7 +574,12 @@ void TForm1::TntStringGrid1MouseMove()
     }
     ui->edtStartLine->setText(QString::number(top));
     ui->edtEndLine->setText(QString::number(bottom));
-    ui->edtMaisu->setText(QString::number(bottom - top + 1));
+    // Rows marked not to send take no card.
+    const SendMarks marks(m_book.grid());
+    int notSent = 0;
+    for (int row = top; marks.hasColumns() && row <= bottom; ++row)
+        notSent += marks.reason(row) ? 1 : 0;
+    ui->edtMaisu->setText(QString::number(bottom - top + 1 - notSent));
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
@@ -903,7 +909,8 @@ void TForm1::K1Click()
             TntStringGrid1SelectCell(cell.column(), row);
         });
     }
-    frmAddressCheck->setFindings(findings, summary);
+    const SendMarks marks(grid);
+    frmAddressCheck->setFindings(findings, summary, &marks);
     if (!findings.isEmpty()) {
         frmAddressCheck->show();
         frmAddressCheck->raise();

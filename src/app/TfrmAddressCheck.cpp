@@ -1,5 +1,6 @@
 #include "app/TfrmAddressCheck.h"
 
+#include "addresslist/SendMarks.h"
 #include "ui_TfrmAddressCheck.h"
 
 #include <QHeaderView>
@@ -35,24 +36,36 @@ TfrmAddressCheck::TfrmAddressCheck(QWidget* parent)
 TfrmAddressCheck::~TfrmAddressCheck() = default;
 
 void TfrmAddressCheck::setFindings(const QList<AddressCheck::Finding>& findings,
-                                   const QString& summary)
+                                   const QString& summary, const SendMarks* marks)
 {
     QTableWidget* table = ui->grdFindings;
     table->setRowCount(int(findings.size()));
+    int notSent = 0;
     for (int line = 0; line < findings.size(); ++line) {
         const AddressCheck::Finding& f = findings[line];
         auto* row = new QTableWidgetItem(QString::number(f.row));
         row->setData(Qt::UserRole, f.row);
         row->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        table->setItem(line, 0, row);
-        table->setItem(line, 1, new QTableWidgetItem(reasonText(f.status)));
-        table->setItem(line, 2, new QTableWidgetItem(f.message));
+        QString reason = reasonText(f.status);
+        const std::optional<SendMarks::Reason> skip = marks ? marks->reason(f.row) : std::nullopt;
+        if (skip)
+            reason += QStringLiteral("（送らない: %1）").arg(skip->text());
+        QTableWidgetItem* items[] = {row, new QTableWidgetItem(reason),
+                                     new QTableWidgetItem(f.message)};
+        for (int column = 0; column < 3; ++column) {
+            if (skip)
+                items[column]->setForeground(
+                    table->palette().color(QPalette::Disabled, QPalette::Text));
+            table->setItem(line, column, items[column]);
+        }
+        notSent += skip ? 1 : 0;
     }
     table->resizeColumnToContents(0);
     table->resizeColumnToContents(1);
     if (!findings.isEmpty())
         table->setCurrentCell(0, 0);
-    ui->lblSummary->setText(summary);
+    ui->lblSummary->setText(
+        notSent ? summary + QStringLiteral("（うち %1 件は送らない行）").arg(notSent) : summary);
 }
 
 int TfrmAddressCheck::findingCount() const

@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+class SendMarks;
+
 #include <memory>
 
 namespace Ui {
@@ -20,7 +22,10 @@ public:
     explicit TfrmAddressCheck(QWidget* parent = nullptr);
     ~TfrmAddressCheck() override;
 
-    void setFindings(const QList<AddressCheck::Finding>& findings, const QString& summary);
+    // Rows that `marks` says are not to be sent are shown greyed, with the reason, so the
+    // user need not correct a card that does not go out.
+    void setFindings(const QList<AddressCheck::Finding>& findings, const QString& summary,
+                     const SendMarks* marks = nullptr);
     int findingCount() const;
     // The grid row of list line `line`.
     int gridRow(int line) const;

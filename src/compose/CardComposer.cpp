@@ -4,6 +4,8 @@
 #include "common/TextHelpers.h"
 #include "compose/CustomerBarcode.h"
 
+#include <QRegularExpression>
+
 namespace {
 
 struct Widths
@@ -21,6 +23,21 @@ Widths countWidths(const QString& text)
 }
 
 } // namespace
+
+QStringList CardComposer::JointNames(const QString& cell)
+{
+    if (IsBlankText(cell))
+        return {};
+    static const QRegularExpression separators(QStringLiteral("[・、\\r\\n]"));
+    const QStringList pieces = cell.split(separators);
+    if (pieces.size() == 1)
+        return {cell};
+    QStringList names;
+    for (const QString& piece : pieces)
+        if (!IsBlankText(piece))
+            names << TrimBlanks(piece);
+    return names;
+}
 
 CardTexts CardComposer::ComposeCardTexts(const AddressRecord& record, LayoutKind kind,
                                          Purpose purpose, double yubinFontSize, AddressGrid* grid,
@@ -42,19 +59,20 @@ CardTexts CardComposer::ComposeCardTexts(const AddressRecord& record, LayoutKind
     QString& atena = card[LayoutItem::Atena];
     QString& renmei = card[LayoutItem::Renmei];
     atena = record[F::Name] + spacing + honorific;
-    renmei = record[F::JointName];
-    if (!IsBlankText(renmei)) {
-        renmei += spacing + jointHonorific;
-        // Line the joint name up with the name: half-width spaces for missing wide
+    QStringList lines;
+    for (const QString& name : JointNames(record[F::JointName])) {
+        QString line = name + spacing + jointHonorific;
+        // Line each joint name up with the name: half-width spaces for missing wide
         // characters, full-width ones for missing narrow characters.
         const Widths a = countWidths(atena);
-        const Widths r = countWidths(renmei);
+        const Widths r = countWidths(line);
         const int wide = a.wide - r.wide;
         const int narrow = a.narrow - r.narrow;
         if (wide > 0)
-            renmei.prepend(QString(wide, u' '));
+            line.prepend(QString(wide, u' '));
         if (narrow > 0)
-            renmei.prepend(QString(narrow, QChar(0x3000)));
+            line.prepend(QString(narrow, QChar(0x3000)));
+        lines << line;
     }
 
     // The "印刷コード" cell is the switch; the single space that stands for an empty cell of a
@@ -93,8 +111,11 @@ CardTexts CardComposer::ComposeCardTexts(const AddressRecord& record, LayoutKind
     card[LayoutItem::Katagaki] = record[F::Title];
     if (!isHorizontalWriting(kind)) {
         for (LayoutItem item : {LayoutItem::Jyusho1, LayoutItem::Jyusho2, LayoutItem::Kaishamei,
-                                LayoutItem::Katagaki, LayoutItem::Atena, LayoutItem::Renmei})
+                                LayoutItem::Katagaki, LayoutItem::Atena})
             card[item] = ToVerticalText(card[item], o.useNonUnicodeFont);
+        for (QString& line : lines)
+            line = ToVerticalText(line, o.useNonUnicodeFont);
     }
+    renmei = lines.join(QChar(CardTexts::NameBreak));
     return card;
 }

@@ -33,6 +33,10 @@ public:
                                double yubinFontSize, AddressGrid* grid = nullptr,
                                const HeaderColumns* columns = nullptr) const;
 
+    // The names of a "連名" cell: 「花子・秀樹」, 「花子、秀樹」 or one name a line give one
+    // name each; blank pieces are dropped. A cell without a separator is one name as written.
+    static QStringList JointNames(const QString& cell);
+
     // Barcode data made from the record's postal code and address, for a blank "コード"
     // while "住所からバーコードを作る" is on; empty when none can be made.
     using BarcodeDataSource = std::function<QString(const AddressRecord&)>;

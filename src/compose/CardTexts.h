@@ -3,6 +3,7 @@
 #include "layout/LayoutItem.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 
@@ -13,4 +14,12 @@ struct CardTexts
 
     QString& operator[](LayoutItem item) { return text[size_t(item)]; }
     const QString& operator[](LayoutItem item) const { return text[size_t(item)]; }
+
+    // A household's joint names: the Renmei text holds one line per name, each with its own
+    // honorific, drawn each in its own column (vertical) or line (horizontal).
+    static constexpr char16_t NameBreak = u'\n';
+    QStringList jointNameLines() const
+    {
+        return text[size_t(LayoutItem::Renmei)].split(QChar(NameBreak));
+    }
 };

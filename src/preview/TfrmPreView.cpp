@@ -8,6 +8,7 @@
 #include "layout/LayoutTable.h"
 #include "preview/TBarcodeField.h"
 #include "preview/TBoxDigits.h"
+#include "preview/TJointNames.h"
 #include "print/CardFacePicture.h"
 #include "print/CardRenderer.h"
 #include "ui_TfrmPreView.h"
@@ -343,6 +344,9 @@ void TfrmPreView::createFields()
         auto* digits = new TBoxDigits(*m_layouts, LayoutKind(k), m_faces[size_t(k)]);
         digits->setObjectName(QStringLiteral("BoxDigits") + layoutKindName(LayoutKind(k)));
         m_boxDigits[size_t(k)] = digits;
+        auto* joint = new TJointNames(*m_layouts, LayoutKind(k), m_faces[size_t(k)]);
+        joint->setObjectName(QStringLiteral("JointNames") + layoutKindName(LayoutKind(k)));
+        m_jointNames[size_t(k)] = joint;
     }
 }
 
@@ -363,6 +367,9 @@ void TfrmPreView::setCardTexts(LayoutKind kind, const CardTexts& texts)
 {
     for (int i = 0; i < LayoutItemCount; ++i)
         field(i, int(kind))->setText(texts.text[size_t(i)]);
+    // The joint-name field holds the first name; the others stand beside it.
+    field(int(LayoutItem::Renmei), int(kind))->setText(texts.jointNameLines().front());
+    m_jointNames[size_t(kind)]->setTexts(texts);
     m_boxDigits[size_t(kind)]->setTexts(texts);
     for (LayoutItem item : {LayoutItem::YubinNo1, LayoutItem::YubinNo2})
         field(int(item), int(kind))->setVisible(fieldShown(int(item), int(kind)));
@@ -372,6 +379,8 @@ void TfrmPreView::setSessionOptions(const SessionOptions* options)
 {
     for (TBoxDigits* digits : m_boxDigits)
         digits->setOptions(options);
+    for (TJointNames* joint : m_jointNames)
+        joint->setOptions(options);
 }
 
 bool TfrmPreView::fieldShown(int item, int kind) const
@@ -388,6 +397,9 @@ CardTexts TfrmPreView::cardTexts(LayoutKind kind) const
     CardTexts texts;
     for (int i = 0; i < LayoutItemCount; ++i)
         texts.text[size_t(i)] = field(i, int(kind))->Text();
+    const QString further = m_jointNames[size_t(kind)]->furtherLines();
+    if (!further.isEmpty())
+        texts[LayoutItem::Renmei] += QChar(CardTexts::NameBreak) + further;
     return texts;
 }
 
@@ -524,6 +536,11 @@ void TfrmPreView::ApplyLayoutKind(LayoutKind kind, bool force)
                 digits->setGeometry(face->rect());
                 digits->setZoom(m_zoom);
                 digits->raise();
+                TJointNames* joint = m_jointNames[size_t(k)];
+                joint->setGeometry(face->rect());
+                joint->setZoom(m_zoom);
+                joint->setVisible(fieldShown(int(LayoutItem::Renmei), k));
+                joint->raise();
                 resizeToFace(kind);
                 const QString& name = m_backImageNames[size_t(k)];
                 ui->edtBackImageName->setText(QFileInfo(name).fileName());
@@ -783,6 +800,8 @@ void TfrmPreView::StoreLayoutItem(int kind, int item, const LayoutItemRecord& va
     if (TTateEdit* edit = field(item, kind))
         applyFieldFromRecord(edit, item, m_layouts->record(LayoutKind(kind), LayoutItem(item)),
                              positionOnly);
+    if (item == int(LayoutItem::Renmei))
+        m_jointNames[size_t(kind)]->update();
 }
 
 void TfrmPreView::ApplyPropertyPanel()
@@ -903,6 +922,8 @@ void TfrmPreView::StretchHandle1Moved()
         else
             m_pending.insert(edit);
     }
+    // Further joint names follow their field.
+    m_jointNames[size_t(m_currentKind)]->update();
 }
 
 void TfrmPreView::storePending()

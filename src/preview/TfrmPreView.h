@@ -21,6 +21,7 @@ class Prompter;
 class QMenu;
 class TShadowPanel;
 class TBoxDigits;
+class TJointNames;
 class TStretchHandle;
 class TTateEdit;
 struct SessionOptions;
@@ -171,6 +172,7 @@ private:
     std::array<TShadowPanel*, LayoutKindCount> m_faces{};
     std::array<std::array<TTateEdit*, LayoutKindCount>, LayoutItemCount> m_fields{};
     std::array<TBoxDigits*, LayoutKindCount> m_boxDigits{};
+    std::array<TJointNames*, LayoutKindCount> m_jointNames{};
     std::array<QPixmap, LayoutKindCount> m_builtInPictures;
     std::array<QString, LayoutKindCount> m_backImageNames;
     TStretchHandle* m_handle = nullptr;

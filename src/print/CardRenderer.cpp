@@ -17,6 +17,7 @@
 #include <QPaintDevice>
 #include <QPainter>
 
+#include <cmath>
 #include <cstdlib>
 
 namespace {
@@ -142,10 +143,16 @@ bool CardRenderer::CanDrawCard(LayoutKind kind, const CardTexts& texts) const
         const RunPainter run(fieldFont(r.FontName, r.FontSize, nullptr), nullptr,
                              vertical ? RunPainter::Direction::Vertical
                                       : RunPainter::Direction::Horizontal);
-        const TextUnits units(vertical ? ToVerticalText(text, m_options.useNonUnicodeFont) : text);
-        for (int i = 0; i < units.count(); ++i)
-            if (!run.canDraw(units.at(i)))
-                return false;
+        // Joint names are drawn a line each: the break between them is not drawn.
+        const QStringList lines =
+            item == LayoutItem::Renmei ? texts.jointNameLines() : QStringList{text};
+        for (const QString& line : lines) {
+            const TextUnits units(vertical ? ToVerticalText(line, m_options.useNonUnicodeFont)
+                                           : line);
+            for (int i = 0; i < units.count(); ++i)
+                if (!run.canDraw(units.at(i)))
+                    return false;
+        }
     }
     return true;
 }
@@ -184,11 +191,61 @@ void CardRenderer::DrawCard(LayoutKind kind, QPainter& canvas, const CardTexts& 
             canvas.restore();
             continue;
         }
+        if (item == LayoutItem::Renmei) {
+            DrawJointNames(kind, canvas, texts, originX, originY);
+            continue;
+        }
         if (item == LayoutItem::Katagaki)
             text = TrimBlanks(text);
         const bool vertical = isVerticalItem(kind, item);
         DrawFieldText(canvas, x, y, alignModeOf(item), vertical, r.WidthEx,
                       vertical ? r.Height : r.Width, r.FontName, r.FontSize, text);
+    }
+}
+
+CardRenderer::JointNamePlace CardRenderer::jointNamePlace(LayoutKind kind, int index,
+                                                          int count) const
+{
+    const LayoutItemRecord& r = m_layouts.record(kind, LayoutItem::Renmei);
+    JointNamePlace place{r.X, r.Y, r.FontSize};
+    if (index <= 0 || count <= 1)
+        return place;
+    const bool vertical = isVerticalItem(kind, LayoutItem::Renmei);
+    const double points = LayoutLimits::boundedFontSize(r.FontSize);
+    const double size = LayoutUnits::pointsToTenthMm(printerPointSize(points, m_screenDpi));
+    const double pitch = std::max<double>(vertical ? r.Width : r.Height, size);
+    // The further names shrink by `scale` when they would leave the card. Columns run left
+    // from the field down to the card's left edge; lines run down from below the first one
+    // (which keeps its size) to the card's bottom edge.
+    const qint64 cardHeight =
+        isLandscape(kind) ? CardGeometry::CardShortSide : CardGeometry::CardLongSide;
+    const double needed = vertical ? (count - 1) * pitch : (count - 2) * pitch + size;
+    const double room = vertical ? double(r.X) : double(cardHeight - r.Y) - pitch;
+    // No smaller than the smallest font: a field at the card's very edge leaves no room.
+    const double scale =
+        needed > room ? std::max(LayoutLimits::MinFontSize / points, room / needed) : 1.0;
+    if (scale < 1.0)
+        // Whole points, rounded down: a size rounded up would reach into the next name.
+        place.fontSize = std::max(LayoutLimits::MinFontSize, std::floor(points * scale));
+    const double offset = vertical ? index * scale * pitch : pitch + (index - 1) * scale * pitch;
+    if (vertical)
+        place.x = r.X - numbers::roundHalfAway(offset);
+    else
+        place.y = r.Y + numbers::roundHalfAway(offset);
+    return place;
+}
+
+void CardRenderer::DrawJointNames(LayoutKind kind, QPainter& canvas, const CardTexts& texts,
+                                  qint64 originX, qint64 originY, int firstLine) const
+{
+    const LayoutItemRecord& r = m_layouts.record(kind, LayoutItem::Renmei);
+    const QStringList lines = texts.jointNameLines();
+    const bool vertical = isVerticalItem(kind, LayoutItem::Renmei);
+    for (int i = std::max(0, firstLine); i < lines.size(); ++i) {
+        const JointNamePlace place = jointNamePlace(kind, i, int(lines.size()));
+        DrawFieldText(canvas, place.x + originX, place.y + originY, alignModeOf(LayoutItem::Renmei),
+                      vertical, r.WidthEx, vertical ? r.Height : r.Width, r.FontName,
+                      place.fontSize, lines[i]);
     }
 }
 

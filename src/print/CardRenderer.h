@@ -63,6 +63,23 @@ public:
     bool DrawDigitsInBoxes(LayoutKind kind, QPainter& canvas, const CardTexts& texts,
                            qint64 originX, qint64 originY) const;
 
+    // Where joint name `index` (0 the field itself) of `count` stands and at what size: each
+    // a column further left (vertical) or a line further down (horizontal), one pitch apart,
+    // the pitch being the field's width across the writing, at least the font's size. Names
+    // that would leave the card close up, and shrink when closer than their size.
+    struct JointNamePlace
+    {
+        int x = 0; // 1/10 mm on the card
+        int y = 0;
+        double fontSize = 0;
+    };
+    JointNamePlace jointNamePlace(LayoutKind kind, int index, int count) const;
+
+    // The joint names from line `firstLine` on (see CardTexts), each at its place, the card's
+    // corner at (originX, originY) in 1/10 mm, whether the field prints or not.
+    void DrawJointNames(LayoutKind kind, QPainter& canvas, const CardTexts& texts, qint64 originX,
+                        qint64 originY, int firstLine = 0) const;
+
     // The centre of postal box `box` (0-6) on the upright card, in millimetres.
     static QPointF PostalBoxCentreMm(int box);
 

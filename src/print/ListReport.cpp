@@ -189,7 +189,10 @@ bool ListReport::print(PrinterDevice& device, QString* error)
 void ListReport::printPanel(std::vector<ReportTextItem>& cells)
 {
     const int row = m_rowCursor++;
+    const bool notSent =
+        row <= m_table.rowTotal && row < m_table.notSent.size() && !m_table.notSent[row].isEmpty();
     for (size_t i = 0; i < cells.size(); ++i) {
+        cells[i].struck = notSent;
         QString text;
         if (row <= m_table.rowTotal && row < m_table.rows.size() &&
             qsizetype(i) < m_table.rows[row].size()) {

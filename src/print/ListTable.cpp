@@ -1,6 +1,7 @@
 #include "print/ListTable.h"
 
 #include "addresslist/AddressGrid.h"
+#include "addresslist/SendMarks.h"
 #include "common/TextHelpers.h"
 
 #include <QFontMetrics>
@@ -87,7 +88,10 @@ std::optional<ListTable> ListTable::FromGrid(const AddressGrid& grid, const QFon
             if (width > table.widths[i] && !IsBlankText(text))
                 table.widths[i] = std::max(width, 30);
         }
+    const SendMarks marks(grid);
     for (int row = 0; row <= lastRow; ++row) {
+        const std::optional<SendMarks::Reason> reason = marks.reason(row);
+        table.notSent << (reason ? reason->text() : QString());
         QStringList cells;
         cells.reserve(table.columnTotal);
         for (int i = 0; i < table.columnTotal; ++i)

@@ -25,6 +25,8 @@ struct ListTable
     QString sheetName;
     // Cells of rows 0 to rowTotal, columns from the first used one, columnTotal each.
     QList<QStringList> rows;
+    // Per row of `rows`: why it is not to be sent (喪中「喪中」), empty for a row to send.
+    QStringList notSent;
 
     // The grid's font: the window's "ＭＳ 明朝" at 12 pixels.
     static QFont DefaultGridFont();

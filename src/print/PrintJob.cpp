@@ -3,6 +3,7 @@
 #include "addresslist/AddressGrid.h"
 #include "addresslist/AddressRecord.h"
 #include "addresslist/HeaderColumns.h"
+#include "addresslist/SendMarks.h"
 #include "common/Prompter.h"
 #include "common/TextHelpers.h"
 #include "common/numbers.h"
@@ -28,6 +29,15 @@ PrintJob::PrintJob(AddressGrid& grid, const LayoutTable& layouts, const SessionO
     : m_grid(grid), m_layouts(layouts), m_options(options), m_measure(std::move(measure)),
       m_device(device), m_host(host), m_prompter(prompter), m_renderer(layouts, options, screenDpi)
 {}
+
+PrintJob::~PrintJob() = default;
+
+bool PrintJob::printsCard(int row, const HeaderColumns& columns) const
+{
+    if (IsBlankText(m_grid.cell(columns[HeaderColumns::Name], row)))
+        return false;
+    return !(m_sendMarks && m_sendMarks->reason(row));
+}
 
 int PrintJob::cardsPerSheet(PaperKind paper)
 {
@@ -104,13 +114,25 @@ PrintJob::Result PrintJob::btnPrintClick(const PrintParameters& parameters)
         return Result{Outcome::Stopped, 0, 0, QString()};
     m_host.setStartLineText(QString::number(start));
     m_host.setEndLineText(QString::number(end));
-    // The document opens for a first card only: a range of blank names feeds no empty sheet.
+    // Rows marked not to send are left out like rows without a name, and the user is told.
+    m_sendMarks = std::make_unique<SendMarks>(m_grid);
     const int nameColumn = columns[HeaderColumns::Name];
-    bool anyName = false;
-    for (int row = start; row <= end && !anyName; ++row)
-        anyName = !IsBlankText(m_grid.cell(nameColumn, row));
-    if (!anyName)
-        return refuse(NoRowsMessage);
+    QList<QPair<int, SendMarks::Reason>> leftOut;
+    for (int row = start; row <= end; ++row)
+        if (!IsBlankText(m_grid.cell(nameColumn, row)))
+            if (std::optional<SendMarks::Reason> reason = m_sendMarks->reason(row))
+                leftOut.append({row, *reason});
+    // The document opens for a first card only: a range of blank names feeds no empty sheet.
+    bool anyCard = false;
+    for (int row = start; row <= end && !anyCard; ++row)
+        anyCard = printsCard(row, columns);
+    if (!anyCard) {
+        if (leftOut.isEmpty())
+            return refuse(NoRowsMessage);
+        Result refused = refuse(NoRowsMessage + u'：' + SendMarks::LeftOutMessage(leftOut));
+        refused.leftOut = int(leftOut.size());
+        return refused;
+    }
 
     if (parameters.confirm) {
         QString question =
@@ -119,6 +141,8 @@ PrintJob::Result PrintJob::btnPrintClick(const PrintParameters& parameters)
         // here.
         question += QStringLiteral("\nプリンター: ") + m_device.name() +
                     QStringLiteral("\n用紙: ") + paperText(parameters, landscape);
+        if (!leftOut.isEmpty())
+            question += u'\n' + SendMarks::LeftOutMessage(leftOut);
         const QList<int> rows = rowsWithUndrawableCharacters(start, end, kind, columns);
         if (!rows.isEmpty())
             question += u'\n' + UndrawableRowsMessage(rows);
@@ -153,6 +177,7 @@ PrintJob::Result PrintJob::btnPrintClick(const PrintParameters& parameters)
         throw;
     }
     finish(result);
+    result.leftOut = int(leftOut.size());
     if (result.outcome == Outcome::Failed)
         m_prompter.showError(result.message);
     return result;
@@ -170,6 +195,8 @@ PrintJob::Result PrintJob::printRows(int start, int end, LayoutKind kind,
     // at the end of the range leave no empty sheet behind.
     bool sheetFull = false;
     for (int row = start; row <= end; ++row) {
+        if (!printsCard(row, columns))
+            continue;
         const std::optional<AddressRecord> record = ReadAddressRecord(m_grid, columns, row);
         if (!record)
             continue;
@@ -233,6 +260,8 @@ QList<int> PrintJob::rowsWithUndrawableCharacters(int start, int end, LayoutKind
     const bool fromPreview = m_host.edit1Text() == PrintMarker;
     QList<int> rows;
     for (int row = start; row <= end; ++row) {
+        if (!printsCard(row, columns))
+            continue;
         const std::optional<AddressRecord> record = ReadAddressRecord(m_grid, columns, row);
         if (!record)
             continue;

@@ -9,10 +9,12 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class AddressGrid;
 class HeaderColumns;
 class LayoutTable;
+class SendMarks;
 class PrintHost;
 class PrinterDevice;
 class Prompter;
@@ -62,6 +64,7 @@ public:
         int cards = 0;
         int sheets = 0;
         QString message; // the check message or the error
+        int leftOut = 0; // rows with a name marked not to send (喪中, 送付「不要」...)
     };
 
     static const QString NoDataMessage;         // "２行目に実データがなさそうです"
@@ -75,6 +78,7 @@ public:
     PrintJob(AddressGrid& grid, const LayoutTable& layouts, const SessionOptions& options,
              TextMeasure measure, PrinterDevice& device, PrintHost& host, Prompter& prompter,
              double screenDpi = CardRenderer::StandardScreenDpi);
+    ~PrintJob();
 
     // The run. A failure inside it (an exception included) still ends the document and gives
     // the window its buttons back before it is passed on.
@@ -111,6 +115,8 @@ public:
 
 private:
     Result printRows(int start, int end, LayoutKind kind, const HeaderColumns& columns);
+    // A row that prints a card: it has a name and is not marked as not to send.
+    bool printsCard(int row, const HeaderColumns& columns) const;
     // The rows of the range that would print a character neither its field's font nor any
     // fallback face has (they come out as empty boxes).
     QList<int> rowsWithUndrawableCharacters(int start, int end, LayoutKind kind,
@@ -130,6 +136,7 @@ private:
     CardRenderer m_renderer;
     CardComposer::BarcodeDataSource m_barcodeSource;
     AddressCheck m_addressCheck;
+    std::unique_ptr<SendMarks> m_sendMarks;
     int m_cardsPerSheet = 1;
     int m_sheetPosition = 1;
     bool m_proof = false;

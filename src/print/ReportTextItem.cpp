@@ -35,9 +35,12 @@ void ReportTextItem::paint(QPainter& painter, QPointF origin, double scale) cons
     const QRectF r((box.left() + origin.x()) * scale, (box.top() + origin.y()) * scale,
                    box.width() * scale, box.height() * scale);
     const QString shown = shownText();
+    if (struck)
+        painter.fillRect(r, QColor(215, 215, 215));
     if (!shown.isEmpty()) {
         QFont font(fontFamily);
         font.setPixelSize(std::max(1, int(std::lround(fontPixels * scale))));
+        font.setStrikeOut(struck);
         painter.save();
         painter.setFont(font);
         painter.setPen(Qt::black);

@@ -29,6 +29,8 @@ public:
     // Space between a left- or right-aligned text and its edge.
     double padding = 0;
     ReportRules rules;
+    // Crossed out on a grey ground: a row that is listed but not acted on.
+    bool struck = false;
 
     QString shownText() const;
 

@@ -93,6 +93,7 @@ private Q_SLOTS:
     void columns();
     void paging();
     void printedList();
+    void rowsNotToSendMarked();
     void paperChoice();
     void printFailure();
 };
@@ -299,6 +300,36 @@ void tst_ListPrinting::printedList()
             QVERIFY(r[0].top() > lastTop);
         lastTop = r[0].top();
     }
+}
+
+// A row whose "喪中" cell says so is printed crossed out on a grey ground, the others plain.
+void tst_ListPrinting::rowsNotToSendMarked()
+{
+    Session s(Cells({{u"宛先"_qs, u"喪中"_qs},
+                     {u"山田"_qs, QString()},
+                     {u"佐藤"_qs, u"喪中"_qs},
+                     {u"鈴木"_qs, u"1"_qs}},
+                    1));
+    QImage page;
+    QRectF body;
+    double rowHeight = 0;
+    double cellLeft = 0;
+    s.act = [&](TfrmPrintoutTable& w) {
+        page = w.report().render(1);
+        body = w.report().page().bodyRect();
+        rowHeight = w.report().page().rowHeight();
+        cellLeft = w.report().page().cells.front().box.left();
+    };
+    s.form.L1Click();
+    QVERIFY(!page.isNull());
+    // Between the cell's left rule and its text.
+    const auto ground = [&](int row) {
+        return QColor(page.pixel(int(body.left() + cellLeft + 1.5),
+                                 int(body.top() + (row + 0.5) * rowHeight)));
+    };
+    QCOMPARE(ground(1), QColor(Qt::white));
+    QCOMPARE(ground(2).lightness(), QColor(215, 215, 215).lightness());
+    QCOMPARE(ground(3), QColor(Qt::white));
 }
 
 // The paper box sets the paper of the printout; a text that is no paper changes nothing.

@@ -1,5 +1,6 @@
 #include "DialogTesting.h"
 #include "ScriptedPrompter.h"
+#include "addresslist/HeaderColumns.h"
 #include "app/SettingsFile.h"
 #include "app/TfrmAddressCheck.h"
 #include "postal/PostalTesting.h"
@@ -24,6 +25,7 @@ private Q_SLOTS:
     void initTestCase();
     void checkListSelectsRow();
     void checkAllGood();
+    void checkMarksRowsNotToSend();
     void zipToAddress_data();
     void zipToAddress();
     void optionKept();
@@ -81,6 +83,31 @@ void tst_PostalWindow::checkAllGood()
     form.K1Click();
     QCOMPARE(form.statusPanel(2), QStringLiteral("住所はすべて郵便番号と一致しています"));
     QVERIFY(!form.addressCheckWindow() || !form.addressCheckWindow()->isVisible());
+}
+
+// A finding on a row marked not to send is shown greyed with the reason, and counted apart.
+void tst_PostalWindow::checkMarksRowsNotToSend()
+{
+    ScriptedPrompter prompter;
+    TForm1 form(&prompter);
+    FillBook(form.addressBook(), {QStringLiteral("名簿")},
+             AddressSheetCells(1, {record("違う", "100-0014", "東京都千代田区霞が関1-3-2"),
+                                   record("なし", "", "東京都千代田区霞が関1-3-2")}));
+    AddressGrid& grid = form.addressBook().grid();
+    const int column = HeaderColumns::Count + 1;
+    grid.setCell(column, 0, QStringLiteral("喪中"));
+    grid.setCell(column, 2, QStringLiteral("喪中"));
+    form.K1Click();
+
+    TfrmAddressCheck* window = form.addressCheckWindow();
+    QVERIFY(window);
+    QCOMPARE(window->findingCount(), 2);
+    QCOMPARE(Child<QLabel>(*window, "lblSummary")->text(),
+             QStringLiteral("2 件の住所を確認してください（うち 1 件は送らない行）"));
+    auto* table = Child<QTableWidget>(*window, "grdFindings");
+    QVERIFY(!table->item(0, 1)->text().contains(QStringLiteral("送らない")));
+    QCOMPARE(table->item(1, 1)->text(), QStringLiteral("郵便番号なし（送らない: 喪中「喪中」）"));
+    QVERIFY(table->item(1, 2)->foreground().color() != table->item(0, 2)->foreground().color());
 }
 
 void tst_PostalWindow::zipToAddress_data()

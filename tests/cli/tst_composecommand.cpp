@@ -68,6 +68,8 @@ void tst_ComposeCommand::initTestCase()
         // "コード" and "印刷コード" skipped: both hold the single space of an empty cell.
         {u"A-2"_qs, u"鈴木 一郎"_qs, u"060-0906"_qs, QString(), QString(), QString(), QString(),
          QString(), QString(), QString(), QString(), QString(), u"転居"_qs},
+        {u"A-3"_qs, u"山田 太郎"_qs, u"100-0013"_qs, QString(), QString(), QString(), QString(),
+         QString(), u"花子・秀樹"_qs},
     };
     QVERIFY(writeFile(m_list, workbook(rows)));
     QVERIFY(writeFile(m_settings, "[Menu]\r\nUseZipNoEreaTT=\"True\"\r\n"
@@ -92,6 +94,8 @@ void tst_ComposeCommand::cardTexts_data()
         << 1 << u"PostCode"_qs << u"(10000133-2-1DDDDDDDD9)"_qs;
     QTest::newRow("no barcode of fill characters without data") << 2 << u"PostCode"_qs << QString();
     QTest::newRow("second row's name") << 2 << u"Atena"_qs << u"鈴木　一郎　様"_qs;
+    QTest::newRow("a household's joint names, each with 様")
+        << 3 << u"Renmei"_qs << u"　　　花子　様\\n　　　秀樹　様"_qs;
 }
 
 void tst_ComposeCommand::cardTexts()

@@ -96,6 +96,19 @@ void tst_CardComposer::names_data()
     QTest::newRow("longer joint name is not cut")
         << U("林") << U("様") << U("佐々木花子") << U("様") << print << true << " " << U("林 様")
         << U("佐々木花子 様");
+    // A household: each joint name a line of its own, each with its honorific and lined up
+    // with the name as one joint name is.
+    QTest::newRow("two joint names by 「・」")
+        << U("山田太郎") << U("様") << U("花子・秀樹") << U("様") << print << true << " "
+        << U("山田太郎 様") << U("  花子 様\n  秀樹 様");
+    QTest::newRow("three joint names by 「、」, the longest not padded")
+        << U("山田太郎") << U("様") << U("花子、秀樹、ジョージ") << "" << print << true << " "
+        << U("山田太郎 様") << U(" 花子 御中\n 秀樹 御中\nジョージ 御中");
+    QTest::newRow("line breaks, blanks around and empty pieces dropped")
+        << U("山田太郎") << U("様") << U("花子\r\n\n 秀樹 ・") << U("様") << print << true << " "
+        << U("山田太郎 様") << U("  花子 様\n  秀樹 様");
+    QTest::newRow("separators only: no joint name") << U("山田") << U("様") << U("・、") << U("様")
+                                                    << print << true << " " << U("山田 様") << "";
 }
 
 void tst_CardComposer::names()
@@ -199,6 +212,13 @@ void tst_CardComposer::verticalWriting()
         composer.ComposeCardTexts(r, LayoutKind::YY, CardComposer::Purpose::Print, 14.0);
     QCOMPARE(h[LayoutItem::Jyusho1], QString::fromUtf8("東京都1-2-3"));
     QCOMPARE(h[LayoutItem::Atena], QString::fromUtf8("山田 様"));
+
+    // Each joint name is turned on its own; the break between them stays a break.
+    const AddressRecord household =
+        record({{F::Name, U("山田")}, {F::Honorific, U("様")}, {F::JointName, U("ABC・花子")}});
+    const CardTexts joint =
+        composer.ComposeCardTexts(household, LayoutKind::TT, CardComposer::Purpose::Print, 14.0);
+    QCOMPARE(joint.jointNameLines(), QStringList({U("　ＡＢＣ　御中"), U("花子　御中")}));
 }
 
 void tst_CardComposer::postalCodeUsesKindBoxes()

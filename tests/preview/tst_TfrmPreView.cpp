@@ -76,6 +76,7 @@ private Q_SLOTS:
     void pictureFromFile();
     void digitsInTheBoxes_data();
     void digitsInTheBoxes();
+    void jointNamesOnTheFace();
     void toolbarWrapsAndWindowFits();
 };
 
@@ -550,6 +551,36 @@ void tst_TfrmPreView::digitsInTheBoxes()
         inked += ink;
     }
     QCOMPARE(inked == 7, boxed);
+}
+
+// A household: the joint-name field shows the first name, the second stands in the column to
+// its left as the card gets it, and printing from the preview takes both.
+void tst_TfrmPreView::jointNamesOnTheFace()
+{
+    Preview p;
+    p.window.ApplyLayoutKind(LayoutKind::TT, true);
+    const LayoutItemRecord& r = p.layouts.record(LayoutKind::TT, LayoutItem::Renmei);
+    const double pixelsPerMm = 96 / 25.4 * p.window.Zoom() / 100;
+    // Ink in the column one field's width left of the field.
+    const auto secondColumnInked = [&] {
+        const QImage face = p.window.face(LayoutKind::TT)->grab().toImage();
+        for (double y = r.Y / 10.0; y < (r.Y + r.Height) / 10.0; y += 0.2)
+            for (double x = (r.X - r.Width) / 10.0 + 0.3; x < r.X / 10.0 - 0.3; x += 0.2)
+                if (qGray(face.pixel(QPointF(x * pixelsPerMm, y * pixelsPerMm).toPoint())) < 100)
+                    return true;
+        return false;
+    };
+    CardTexts texts;
+    texts[LayoutItem::Atena] = u"山田　太郎　様"_qs;
+    texts[LayoutItem::Renmei] = u"　　　花子　様"_qs;
+    p.window.setCardTexts(LayoutKind::TT, texts);
+    QVERIFY(!secondColumnInked());
+
+    texts[LayoutItem::Renmei] = u"　　　花子　様\n　　　秀樹　様"_qs;
+    p.window.setCardTexts(LayoutKind::TT, texts);
+    QCOMPARE(p.window.field(LayoutItem::Renmei, LayoutKind::TT)->Text(), u"　　　花子　様"_qs);
+    QVERIFY(secondColumnInked());
+    QCOMPARE(p.window.cardTexts(LayoutKind::TT)[LayoutItem::Renmei], texts[LayoutItem::Renmei]);
 }
 
 // Narrower than its toolbar, the window shows every control in two rows; it opens with its

@@ -86,6 +86,8 @@ private Q_SLOTS:
     void startOfPaperZeroStaysZero();
     void blankNamesLeaveNoGap_data();
     void blankNamesLeaveNoGap();
+    void rowsNotToSend_data();
+    void rowsNotToSend();
     void abortAfterSecondCardOfA3();
     void failureStillEndsTheDocument();
     void printerRefuses();
@@ -319,6 +321,59 @@ void tst_PrintJob::blankNamesLeaveNoGap()
         cards += int(page.size());
     QCOMPARE(int(s.host.rowTexts.size()), cards);
     QCOMPARE(s.host.eventRounds, cards);
+}
+
+void tst_PrintJob::rowsNotToSend_data()
+{
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QStringList>("marks"); // the "喪中" column, row by row
+    QTest::addColumn<QList<QList<int>>>("expected");
+    QTest::addColumn<QString>("told"); // the confirmation's last line, or the status
+
+    QTest::newRow("two rows inside an A4 range leave no gap")
+        << QStringList{u"一"_qs, u"二"_qs, u"三"_qs, u"四"_qs, u"五"_qs}
+        << QStringList{QString(), u"喪中"_qs, QString(), u"×"_qs, u"1"_qs}
+        << QList<QList<int>>{{1, 2, 3}}
+        << u"2 件は送らない行として印刷しません（行 2 喪中「喪中」、行 4 喪中「×」）"_qs;
+    // A row without a name prints nothing anyway: it is not counted as left out.
+    QTest::newRow("a blank name is not counted")
+        << QStringList{u"一"_qs, QString(), u"三"_qs}
+        << QStringList{u"不要"_qs, u"喪中"_qs, QString()} << QList<QList<int>>{{1}}
+        << u"1 件は送らない行として印刷しません（行 1 喪中「不要」）"_qs;
+    QTest::newRow("every row left out: nothing to print")
+        << QStringList{u"一"_qs, u"二"_qs} << QStringList{u"喪中"_qs, u"しない"_qs}
+        << QList<QList<int>>{}
+        << PrintJob::NoRowsMessage +
+               u"：2 件は送らない行として印刷しません（行 1 喪中「喪中」、行 2 喪中「しない」）"_qs;
+}
+
+// Rows marked not to send are left out of the cards and of the sheet positions, and the user
+// is told how many and why before anything prints.
+void tst_PrintJob::rowsNotToSend()
+{
+    QFETCH(QStringList, names);
+    QFETCH(QStringList, marks);
+    QFETCH(QList<QList<int>>, expected);
+    QFETCH(QString, told);
+
+    Session s(names);
+    const int column = int(HeaderColumns::Count) + 1;
+    s.grid.setCell(column, 0, u"喪中"_qs);
+    for (int row = 0; row < marks.size(); ++row)
+        s.grid.setCell(column, row + 1, marks[row]);
+    s.prompter.confirmAnswers.enqueue(true);
+    const PrintJob::Result result = s.run(PaperKind::A4, LayoutKind::TT);
+    QCOMPARE(s.filledSlots(PaperKind::A4, LayoutKind::TT), expected);
+    if (expected.isEmpty()) {
+        QCOMPARE(result.outcome, PrintJob::Outcome::Refused);
+        QCOMPARE(s.host.statuses, QStringList{told});
+        QVERIFY(s.prompter.questions.isEmpty());
+        return;
+    }
+    QCOMPARE(result.outcome, PrintJob::Outcome::Printed);
+    QCOMPARE(result.cards, int(expected.front().size()));
+    QCOMPARE(s.prompter.questionTexts().size(), 1);
+    QVERIFY(s.prompter.questionTexts().front().endsWith(u'\n' + told));
 }
 
 // The abort is noticed after the card in hand: one A3 sheet with two cards goes out, and the
