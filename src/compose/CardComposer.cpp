@@ -3,6 +3,7 @@
 #include "addresslist/AddressGrid.h"
 #include "common/TextHelpers.h"
 #include "compose/CustomerBarcode.h"
+#include "compose/SenderTexts.h"
 
 namespace {
 
@@ -96,5 +97,6 @@ CardTexts CardComposer::ComposeCardTexts(const AddressRecord& record, LayoutKind
                                 LayoutItem::Katagaki, LayoutItem::Atena, LayoutItem::Renmei})
             card[item] = ToVerticalText(card[item], o.useNonUnicodeFont);
     }
+    ComposeSenderTexts(o.sender, kind, o.useNonUnicodeFont, card);
     return card;
 }
