@@ -40,14 +40,15 @@ constexpr DefaultRow Defaults[LayoutKindCount][LayoutItemCount] = {
         {Mincho, 12.0, 500, 450, 60, 600, 400},
         {Mincho, 12.0, 450, 450, 60, 600, 400},
         {BarcodeFont, 9.0, 200, 1150, 0, 0, 0},
-        // The sender in the lower left, columns above the barcode's band (y 115-121 mm), the
-        // postal code below it.
-        {Mincho, 9.0, 80, 1290, 370, 60, 0},
-        {Mincho, 9.0, 390, 600, 50, 500, 0},
-        {Mincho, 9.0, 340, 640, 50, 460, 0},
-        {Mincho, 9.0, 290, 600, 50, 500, 0},
-        {Mincho, 11.0, 220, 650, 60, 450, 0},
-        {Mincho, 11.0, 150, 650, 60, 450, 0},
+        // The sender in the lower left, a few millimetres off the addressee's joint name,
+        // columns above the barcode's band (y 115-119 mm), the postal code below it.
+        // The postal code clear of the calibration sheet's ruler numbers (x 4.5-12 mm).
+        {Mincho, 9.0, 130, 1290, 300, 60, 0},
+        {Mincho, 9.0, 360, 600, 50, 500, 0},
+        {Mincho, 9.0, 310, 640, 50, 460, 0},
+        {Mincho, 9.0, 260, 600, 50, 500, 0},
+        {Mincho, 11.0, 190, 650, 60, 450, 0},
+        {Mincho, 11.0, 120, 650, 60, 450, 0},
     },
     {
         // TY
@@ -101,13 +102,14 @@ constexpr DefaultRow Defaults[LayoutKindCount][LayoutItemCount] = {
         {Mincho, 12.0, 800, 750, 600, 40, 0},
         {Mincho, 12.0, 800, 600, 600, 40, 0},
         {BarcodeFont, 9.0, 400, 650, 0, 0, 0},
-        // The sender in lines in the lower left, below the barcode, left of the addressee.
-        {Mincho, 9.0, 100, 750, 300, 30, 0},
-        {Mincho, 9.0, 100, 785, 600, 30, 0},
-        {Mincho, 9.0, 100, 818, 600, 30, 0},
-        {Mincho, 9.0, 100, 851, 600, 30, 0},
-        {Mincho, 11.0, 100, 884, 600, 35, 0},
-        {Mincho, 11.0, 100, 922, 600, 35, 0},
+        // The sender in lines in the lower left, below the barcode, left of the addressee, clear
+        // of the calibration sheet's ruler numbers.
+        {Mincho, 9.0, 130, 750, 300, 30, 0},
+        {Mincho, 9.0, 130, 785, 600, 30, 0},
+        {Mincho, 9.0, 130, 818, 600, 30, 0},
+        {Mincho, 9.0, 130, 851, 600, 30, 0},
+        {Mincho, 11.0, 130, 884, 600, 35, 0},
+        {Mincho, 11.0, 130, 922, 600, 35, 0},
     },
 };
 

@@ -238,7 +238,7 @@ void tst_PrintCommand::senderInTheLowerLeft()
     const auto code = std::find_if(added.begin(), added.end(),
                                    [](const auto& w) { return w.text == u"〒248-0005"; });
     QVERIFY(code != added.end());
-    QVERIFY(std::abs(code->box.left() - 8.0) < 0.5);
+    QVERIFY(std::abs(code->box.left() - 13.0) < 0.5);
 }
 
 // A list without "宛先" is refused with the window's status message, and nothing is written.

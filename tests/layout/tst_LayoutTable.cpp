@@ -341,7 +341,7 @@ void tst_LayoutTable::writtenFileForm()
         "\r\nitem17=\"ＭＳ 明朝,12.0,500,450,60,600,400,False,False,False\"\r\n"))));
     QVERIFY(bytes.contains("\r\nitem49=\"i-JapanPost,9.0,400,650,719,33,0,True,False,False\"\r\n"));
     QVERIFY(bytes.contains(cp932::fromUnicode(QString::fromUtf8(
-        "\r\nitem415=\"ＭＳ 明朝,11.0,100,922,600,35,0,False,False,False\"\r\n"))));
+        "\r\nitem415=\"ＭＳ 明朝,11.0,130,922,600,35,0,False,False,False\"\r\n"))));
     QCOMPARE(ini.keys("ITEMFONT").size(), LayoutKindCount * LayoutItemCount);
 }
 
