@@ -21,6 +21,19 @@ const QString Menu = QStringLiteral("Menu");
 const QString Option = QStringLiteral("Option");
 const QString FileSection = QStringLiteral("File");
 const QString FILESection = QStringLiteral("FILE");
+const QString SenderSection = QStringLiteral("Sender");
+
+// The sender's texts by key; texts outside code page 932 travel as the paths do ("NameU").
+struct SenderKey
+{
+    const char* key;
+    QString SenderInfo::*text;
+};
+const SenderKey SenderKeys[] = {
+    {"Yubin", &SenderInfo::yubin},     {"Jyusho1", &SenderInfo::jyusho1},
+    {"Jyusho2", &SenderInfo::jyusho2}, {"Kaishamei", &SenderInfo::kaishamei},
+    {"Name", &SenderInfo::name},       {"Renmei", &SenderInfo::renmei},
+};
 const char* const KindNames[] = {"TT", "TY", "YT", "YY"};
 // The largest size a widget can take.
 constexpr qint64 MaxWindowCoordinate = 16777215;
@@ -143,6 +156,13 @@ bool SettingsFile::ReadSettings(const QString& path, SettingsState& state, Layou
             state.layoutKind = LayoutKind(*kind);
     }
 
+    r.readBool(SenderSection, QStringLiteral("Print"), o.sender.print);
+    for (const SenderKey& k : SenderKeys) {
+        const QString v = ReadPathSetting(ini, SenderSection, QLatin1String(k.key));
+        if (!IsMissingValue(v))
+            o.sender.*k.text = v;
+    }
+
     layouts.setDefaults();
     layouts.LoadLayoutTable(ini);
 
@@ -200,6 +220,9 @@ bool SettingsFile::WriteSettings(const QString& path, const SettingsState& state
     put(Option, QStringLiteral("BarCode"), BoolText(o.useCustomerBarcode));
     put(Option, QStringLiteral("BarCodeFromAddress"), BoolText(o.barcodeFromAddress));
     put(Option, QStringLiteral("ReadData"), QString::number(int(state.layoutKind)));
+    put(SenderSection, QStringLiteral("Print"), BoolText(o.sender.print));
+    for (const SenderKey& k : SenderKeys)
+        WritePathSetting(ini, SenderSection, QLatin1String(k.key), o.sender.*k.text);
     layouts.SaveLayoutTable(ini);
     return ini.save(error);
 }

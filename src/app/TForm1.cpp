@@ -13,6 +13,7 @@
 #include "app/TfrmInfomation.h"
 #include "app/TfrmOption.h"
 #include "app/TfrmPrintoutTable.h"
+#include "app/TfrmSender.h"
 #include "app/TfrmVersion.h"
 #include "app/VersionInfo.h"
 #include "app/WindowPlacement.h"
@@ -134,7 +135,9 @@ void TForm1::createWindows()
     frmEditData = new TfrmEditData(this);
     frmInfomation = new TfrmInfomation(this);
     frmOption = new TfrmOption(&m_options, this);
-    for (QDialog* dialog : std::initializer_list<QDialog*>{frmEditData, frmInfomation, frmOption})
+    frmSender = new TfrmSender(this);
+    for (QDialog* dialog :
+         std::initializer_list<QDialog*>{frmEditData, frmInfomation, frmOption, frmSender})
         dialog->setFont(font());
 }
 
@@ -257,6 +260,7 @@ void TForm1::connectCommands()
     connect(ui->Button5, &QPushButton::clicked, this, &TForm1::purebyu1Click);
     connect(ui->D1, &QAction::triggered, this, &TForm1::D1Click);
     connect(ui->O3, &QAction::triggered, this, &TForm1::O3Click);
+    connect(ui->Sender1, &QAction::triggered, this, &TForm1::Sender1Click);
     connect(ui->H1, &QAction::triggered, this, &TForm1::H1Click);
     connect(ui->V1, &QAction::triggered, this, &TForm1::V1Click);
     connect(ui->E1, &QAction::triggered, this, &TForm1::E1Click);
@@ -840,6 +844,16 @@ void TForm1::O3Click()
         frmPreView->ApplyLayoutKind(frmPreView->CurrentKind(), true);
         ShowRecord(ui->TntStringGrid1->currentIndex().row());
     }
+}
+
+void TForm1::Sender1Click()
+{
+    frmSender->setSender(m_options.sender);
+    if (runDialog(*frmSender) != QDialog::Accepted)
+        return;
+    m_options.sender = frmSender->sender();
+    if (frmPreView && frmPreView->isVisible())
+        ShowRecord(ui->TntStringGrid1->currentIndex().row());
 }
 
 void TForm1::setRadioChecked(QRadioButton* button, bool checked)

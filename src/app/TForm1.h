@@ -24,6 +24,7 @@ class QRadioButton;
 class TfrmEditData;
 class TfrmInfomation;
 class TfrmOption;
+class TfrmSender;
 class TfrmPreView;
 class TfrmPrintoutTable;
 class TfrmVersion;
@@ -71,6 +72,7 @@ public:
     TfrmEditData* editDialog() const { return frmEditData; }
     TfrmInfomation* informationDialog() const { return frmInfomation; }
     TfrmOption* optionDialog() const { return frmOption; }
+    TfrmSender* senderDialog() const { return frmSender; }
     TfrmVersion* versionWindow() const { return frmVersion; }
     TfrmPrintoutTable* printoutTableWindow() const { return frmPrintoutTable; }
     TfrmAddressCheck* addressCheckWindow() const { return frmAddressCheck; }
@@ -109,6 +111,8 @@ public Q_SLOTS:
     void P2Click();
     void R1Click();
     void O3Click();
+    // "差出人(&S)...": the sender's texts and whether every card prints them.
+    void Sender1Click();
     void H1Click();
     void V1Click();
     void E1Click();
@@ -176,6 +180,7 @@ private:
     TfrmEditData* frmEditData = nullptr;
     TfrmInfomation* frmInfomation = nullptr;
     TfrmOption* frmOption = nullptr;
+    TfrmSender* frmSender = nullptr;
     TfrmVersion* frmVersion = nullptr;
     TfrmPrintoutTable* frmPrintoutTable = nullptr;
     TfrmAddressCheck* frmAddressCheck = nullptr;

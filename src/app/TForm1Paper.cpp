@@ -3,7 +3,9 @@
 #include "app/TForm1.h"
 #include "app/TfrmAdjustPosition.h"
 #include "common/Prompter.h"
+#include "compose/SenderTexts.h"
 #include "print/CalibrationSheet.h"
+#include "print/CardRenderer.h"
 #include "print/PrintJob.h"
 #include "print/QPrinterDevice.h"
 #include "ui_TForm1.h"
@@ -42,8 +44,13 @@ void TForm1::CalibrationSheetClick()
     const PaperKind paper = ui->rdoA3->isChecked()   ? PaperKind::A3
                             : ui->rdoA4->isChecked() ? PaperKind::A4
                                                      : PaperKind::Postcard;
-    if (!CalibrationSheet::print(device, paper, currentLayoutKind(), ui->edtHoseiX->text(),
-                                 ui->edtHoseiY->text())) {
+    // The sender prints on the sheet's cards as on every card, to be checked with them.
+    const LayoutKind kind = currentLayoutKind();
+    CardTexts sender;
+    ComposeSenderTexts(m_options.sender, kind, m_options.useNonUnicodeFont, sender);
+    const CardRenderer renderer(m_layouts, m_options);
+    if (!CalibrationSheet::print(device, paper, kind, ui->edtHoseiX->text(), ui->edtHoseiY->text(),
+                                 {&renderer, &sender})) {
         m_prompter->showError(device.errorText());
         return;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/SenderInfo.h"
+
 #include <QString>
 
 #include <array>
@@ -24,4 +26,6 @@ struct SessionOptions
     QString defaultHonorific1 = QStringLiteral("様"); // for a blank "敬称"
     // For a blank "敬称2": the joint name on a family card is a person too.
     QString defaultHonorific2 = QStringLiteral("様");
+
+    SenderInfo sender;
 };

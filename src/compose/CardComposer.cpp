@@ -3,6 +3,7 @@
 #include "addresslist/AddressGrid.h"
 #include "common/TextHelpers.h"
 #include "compose/CustomerBarcode.h"
+#include "compose/SenderTexts.h"
 
 #include <QRegularExpression>
 
@@ -117,5 +118,6 @@ CardTexts CardComposer::ComposeCardTexts(const AddressRecord& record, LayoutKind
             line = ToVerticalText(line, o.useNonUnicodeFont);
     }
     renmei = lines.join(QChar(CardTexts::NameBreak));
+    ComposeSenderTexts(o.sender, kind, o.useNonUnicodeFont, card);
     return card;
 }

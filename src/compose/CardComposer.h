@@ -10,7 +10,7 @@
 
 class AddressGrid;
 
-// Turns the record of one grid row into the nine texts of its card.
+// Turns the record of one grid row into the texts of its card, the sender's included.
 class CardComposer
 {
 public:

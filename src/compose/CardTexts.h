@@ -7,7 +7,7 @@
 
 #include <array>
 
-// The nine texts of one card, one per LayoutItem.
+// The texts of one card, one per LayoutItem: the addressee's nine and the sender's.
 struct CardTexts
 {
     std::array<QString, LayoutItemCount> text;

@@ -137,10 +137,21 @@ std::optional<LayoutKind> kindOfFileName(const QString& path)
 
 QString placeholder(int item)
 {
-    static const char16_t* const Texts[LayoutItemCount] = {
-        u"123",      u"4567",     u"[住所１]",
-        u"[住所２]", u"[会社名]", u"[肩書き]",
-        u"[宛先]",   u"[連名]",   u",(91000673-80-25-2A1DD1)"};
+    static const char16_t* const Texts[LayoutItemCount] = {u"123",
+                                                           u"4567",
+                                                           u"[住所１]",
+                                                           u"[住所２]",
+                                                           u"[会社名]",
+                                                           u"[肩書き]",
+                                                           u"[宛先]",
+                                                           u"[連名]",
+                                                           u",(91000673-80-25-2A1DD1)",
+                                                           u"〒123-4567",
+                                                           u"[差出人住所１]",
+                                                           u"[差出人住所２]",
+                                                           u"[差出人会社名]",
+                                                           u"[差出人氏名]",
+                                                           u"[差出人連名]"};
     return item >= 0 && item < LayoutItemCount ? QString::fromUtf16(Texts[item]) : QString();
 }
 

@@ -2,8 +2,8 @@
 
 #include <QString>
 
-// The nine fields of a card. The numbers are field tags on the preview faces and are stored
-// in files; keep the order.
+// The fields of a card: the addressee's nine, then the sender's. The numbers are field tags
+// on the preview faces and are stored in files; keep the order and add only at the end.
 enum class LayoutItem
 {
     YubinNo1 = 0, // postal code, first part
@@ -14,12 +14,25 @@ enum class LayoutItem
     Katagaki,
     Atena,
     Renmei,
-    PostCode // customer barcode
+    PostCode, // customer barcode
+    SenderYubinNo,
+    SenderJyusho1,
+    SenderJyusho2,
+    SenderKaishamei,
+    SenderName,
+    SenderRenmei
 };
 
-inline constexpr int LayoutItemCount = 9;
+// The addressee's fields, the only ones of layouts written before the sender's existed.
+inline constexpr int AddresseeItemCount = 9;
+inline constexpr int LayoutItemCount = 15;
 
-// "YubinNo1" ... "PostCode".
+constexpr bool isSenderItem(LayoutItem item)
+{
+    return int(item) >= AddresseeItemCount && int(item) < LayoutItemCount;
+}
+
+// "YubinNo1" ... "PostCode", "SenderYubinNo" ... "SenderRenmei".
 QString layoutItemName(LayoutItem item);
-// The name shown to the user: "郵便番号１" ... "カスタマーバーコード".
+// The name shown to the user: "郵便番号１" ... "カスタマーバーコード", "差出人郵便番号" ...
 QString layoutItemDisplayName(LayoutItem item);

@@ -40,6 +40,15 @@ constexpr DefaultRow Defaults[LayoutKindCount][LayoutItemCount] = {
         {Mincho, 12.0, 500, 450, 60, 600, 400},
         {Mincho, 12.0, 450, 450, 60, 600, 400},
         {BarcodeFont, 9.0, 200, 1150, 0, 0, 0},
+        // The sender in the lower left, a few millimetres off the addressee's joint name,
+        // columns above the barcode's band (y 115-119 mm), the postal code below it.
+        // The postal code clear of the calibration sheet's ruler numbers (x 4.5-12 mm).
+        {Mincho, 9.0, 130, 1290, 300, 60, 0},
+        {Mincho, 9.0, 360, 600, 50, 500, 0},
+        {Mincho, 9.0, 310, 640, 50, 460, 0},
+        {Mincho, 9.0, 260, 600, 50, 500, 0},
+        {Mincho, 11.0, 190, 650, 60, 450, 0},
+        {Mincho, 11.0, 120, 650, 60, 450, 0},
     },
     {
         // TY
@@ -53,6 +62,13 @@ constexpr DefaultRow Defaults[LayoutKindCount][LayoutItemCount] = {
         {Mincho, 12.0, 250, 750, 600, 40, 0},
         // 25 mm from the left: at 250 mm the barcode would lie beyond the card's edge.
         {BarcodeFont, 9.0, 250, 800, 0, 0, 0},
+        // The sender in lines below the addressee and the barcode.
+        {Mincho, 9.0, 250, 1080, 300, 30, 0},
+        {Mincho, 9.0, 250, 1130, 600, 30, 0},
+        {Mincho, 9.0, 250, 1170, 600, 30, 0},
+        {Mincho, 9.0, 250, 1210, 600, 30, 0},
+        {Mincho, 11.0, 250, 1260, 600, 40, 0},
+        {Mincho, 11.0, 250, 1310, 600, 40, 0},
     },
     {
         // YT
@@ -66,6 +82,14 @@ constexpr DefaultRow Defaults[LayoutKindCount][LayoutItemCount] = {
         {Mincho, 12.0, 1020, 220, 40, 600, 0},
         {Mincho, 12.0, 950, 220, 40, 600, 0},
         {BarcodeFont, 9.0, 200, 700, 0, 0, 0},
+        // The sender's columns left of the addressee and above the barcode, the postal code
+        // below the barcode.
+        {Mincho, 9.0, 380, 800, 300, 30, 0},
+        {Mincho, 9.0, 600, 200, 40, 450, 0},
+        {Mincho, 9.0, 550, 240, 40, 410, 0},
+        {Mincho, 9.0, 500, 200, 40, 450, 0},
+        {Mincho, 11.0, 440, 250, 50, 400, 0},
+        {Mincho, 11.0, 380, 250, 50, 400, 0},
     },
     {
         // YY
@@ -78,6 +102,14 @@ constexpr DefaultRow Defaults[LayoutKindCount][LayoutItemCount] = {
         {Mincho, 12.0, 800, 750, 600, 40, 0},
         {Mincho, 12.0, 800, 600, 600, 40, 0},
         {BarcodeFont, 9.0, 400, 650, 0, 0, 0},
+        // The sender in lines in the lower left, below the barcode, left of the addressee, clear
+        // of the calibration sheet's ruler numbers.
+        {Mincho, 9.0, 130, 750, 300, 30, 0},
+        {Mincho, 9.0, 130, 785, 600, 30, 0},
+        {Mincho, 9.0, 130, 818, 600, 30, 0},
+        {Mincho, 9.0, 130, 851, 600, 30, 0},
+        {Mincho, 11.0, 130, 884, 600, 35, 0},
+        {Mincho, 11.0, 130, 922, 600, 35, 0},
     },
 };
 

@@ -10,9 +10,9 @@
 
 class IniFile;
 
-// The one table of 9 x 4 layout records (item x kind) of the session. Printing and the
-// preview read it directly; it is changed only through StoreLayoutItem and by the settings
-// load. In the settings file each record is one key of section "ITEMFONT".
+// The one table of layout records (item x kind, the nine addressee fields and the sender's) of the
+// session. Printing and the preview read it directly; it is changed only through StoreLayoutItem
+// and by the settings load. In the settings file each record is one key of section "ITEMFONT".
 class LayoutTable
 {
 public:
@@ -39,7 +39,7 @@ public:
     // "IR" or short key keeps the default of that one record; a value out of range
     // (LayoutLimits) keeps the default's value.
     void LoadLayoutTable(const IniFile& settings);
-    // Writes all 36 records into the settings file in memory (the caller saves it).
+    // Writes every record into the settings file in memory (the caller saves it).
     void SaveLayoutTable(IniFile& settings) const;
 
     // The settings key of a record: "item" + (kind + 1) + (item + 1), e.g. "item17".

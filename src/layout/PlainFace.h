@@ -1,5 +1,6 @@
 #pragma once
 
+#include "layout/LayoutItem.h"
 #include "layout/LayoutKind.h"
 
 #include <QObject>
@@ -8,7 +9,7 @@
 class LayoutTable;
 class PlainFaceField;
 
-// A card face as plain objects: the panel with its nine fields named as on the preview
+// A card face as plain objects: the panel with its fields named as on the preview
 // ("edtAtenaTT"), in pixels at a zoom, as the preview shows a layout. It carries only what a
 // load reads (no picture, colour or enumeration), to make and read layout files where no
 // widget can be made; tayori-cli loads through the preview's own face.
@@ -27,5 +28,5 @@ public:
     QString Hint;
 
 private:
-    PlainFaceField* m_fields[9] = {};
+    PlainFaceField* m_fields[LayoutItemCount] = {};
 };

@@ -55,6 +55,13 @@ QString placeholder(LayoutItem item)
         return QStringLiteral("[連名]");
     case LayoutItem::PostCode:
         return QStringLiteral("(1234567890123456)");
+    case LayoutItem::SenderYubinNo:
+    case LayoutItem::SenderJyusho1:
+    case LayoutItem::SenderJyusho2:
+    case LayoutItem::SenderKaishamei:
+    case LayoutItem::SenderName:
+    case LayoutItem::SenderRenmei:
+        return LayoutFile::placeholder(int(item));
     }
     return {};
 }

@@ -30,9 +30,9 @@ namespace Ui {
 class TfrmPreView;
 }
 
-// The preview window: one card face at a time (four TShadowPanels with nine TTateEdits
-// each) at a zoom, filled with the selected record, and the layout editor over it. It reads
-// and writes the main window's LayoutTable; it never writes the settings file.
+// The preview window: one card face at a time (four TShadowPanels with a TTateEdit per
+// LayoutItem each) at a zoom, filled with the selected record, and the layout editor over it. It
+// reads and writes the main window's LayoutTable; it never writes the settings file.
 class TfrmPreView : public QWidget
 {
     Q_OBJECT

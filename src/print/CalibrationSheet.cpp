@@ -50,7 +50,8 @@ QPointF crossHairTenthMm(LayoutKind kind, int cardsPerSheet, int position, int w
            QPointF(correction);
 }
 
-void paint(QPainter& painter, LayoutKind kind, int cardsPerSheet, QPoint correction)
+void paint(QPainter& painter, LayoutKind kind, int cardsPerSheet, QPoint correction,
+           CardPrint onEveryCard)
 {
     const QPaintDevice* device = painter.device();
     if (!device)
@@ -117,22 +118,30 @@ void paint(QPainter& painter, LayoutKind kind, int cardsPerSheet, QPoint correct
             painter.drawEllipse(px(c), 1.0 * pxPerMmX, 1.0 * pxPerMmY);
         }
 
-        painter.drawText(QRectF(at(15, h / 2 - 10), at(w - 5, h / 2 + 10)),
-                         Qt::AlignCenter | Qt::TextWordWrap,
+        // Where neither the addressee's nor the sender's fields lie by default: above the
+        // middle of a portrait card, right of the middle of a landscape one.
+        const QRectF note =
+            isLandscape(kind) ? QRectF(at(72, 38), at(124, 62)) : QRectF(at(15, 34), at(w - 5, 58));
+        painter.drawText(note, Qt::AlignCenter | Qt::TextWordWrap,
                          QStringLiteral("十字線の中心と郵便番号枠の中心のずれ（右・下を＋）を"
                                         "mm で測り、位置合わせの画面に入力してください"));
+        if (onEveryCard.renderer && onEveryCard.texts)
+            onEveryCard.renderer->DrawCard(kind, painter, *onEveryCard.texts,
+                                           CardPlacement{cardsPerSheet, position,
+                                                         QString::number(correction.x()),
+                                                         QString::number(correction.y())});
     }
     painter.restore();
 }
 
 bool print(PrinterDevice& device, PaperKind paper, LayoutKind kind, const QString& hoseiX,
-           const QString& hoseiY)
+           const QString& hoseiY, CardPrint onEveryCard)
 {
     SetPrinterPaper(device, PrintJob::paperName(paper), PrintJob::landscapePaper(paper, kind));
     if (!device.beginDocument())
         return false;
     const QPoint correction(numbers::lenientInt(hoseiX), numbers::lenientInt(hoseiY));
-    paint(*device.painter(), kind, PrintJob::cardsPerSheet(paper), correction);
+    paint(*device.painter(), kind, PrintJob::cardsPerSheet(paper), correction, onEveryCard);
     return device.endDocument();
 }
 

@@ -27,9 +27,22 @@ constexpr int SlotPitchLong = 1480;  // along its long side
 
 // The barcode goes third, right after the postal code.
 constexpr LayoutItem DrawingOrder[] = {
-    LayoutItem::YubinNo1, LayoutItem::YubinNo2, LayoutItem::PostCode,
-    LayoutItem::Jyusho1,  LayoutItem::Jyusho2,  LayoutItem::Kaishamei,
-    LayoutItem::Katagaki, LayoutItem::Atena,    LayoutItem::Renmei,
+    LayoutItem::YubinNo1,
+    LayoutItem::YubinNo2,
+    LayoutItem::PostCode,
+    LayoutItem::Jyusho1,
+    LayoutItem::Jyusho2,
+    LayoutItem::Kaishamei,
+    LayoutItem::Katagaki,
+    LayoutItem::Atena,
+    LayoutItem::Renmei,
+    // The sender goes last: the addressee is drawn exactly as without one.
+    LayoutItem::SenderYubinNo,
+    LayoutItem::SenderJyusho1,
+    LayoutItem::SenderJyusho2,
+    LayoutItem::SenderKaishamei,
+    LayoutItem::SenderName,
+    LayoutItem::SenderRenmei,
 };
 
 } // namespace
@@ -74,6 +87,7 @@ bool CardRenderer::isVerticalItem(LayoutKind kind, LayoutItem item)
     case LayoutItem::YubinNo1:
     case LayoutItem::YubinNo2:
     case LayoutItem::PostCode:
+    case LayoutItem::SenderYubinNo:
         return false;
     default:
         return !isHorizontalWriting(kind);

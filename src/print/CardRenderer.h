@@ -26,8 +26,8 @@ struct CardPlacement
     bool proof = false;
 };
 
-// Draws the nine fields of a card onto a printer page from the layout table, in the page's
-// device pixels: positions in 1/10 mm from the paper's corner become
+// Draws the fields of a card (the addressee's, then the sender's) onto a printer page from the
+// layout table, in the page's device pixels: positions in 1/10 mm from the paper's corner become
 // round(v / 254 x dots per inch), half away from zero.
 class CardRenderer
 {

@@ -36,6 +36,8 @@ private Q_SLOTS:
     void values_data();
     void values();
     void roundTrip();
+    void sender_data();
+    void sender();
     void dataFileSurvivesSessionWithoutList();
     void readOnlyFileIsWritten();
     void unknownKeysSurvive();
@@ -243,6 +245,55 @@ void tst_SettingsFile::roundTrip()
     QCOMPARE(SettingsText::ReadSetting(path, "file", "datafile"), out.dataFile);
     // the file is code page 932 text
     QVERIFY(readAll(path).contains(cp932::fromUnicode(QString::fromUtf8("住所録.xls"))));
+}
+
+Q_DECLARE_METATYPE(SenderInfo)
+
+void tst_SettingsFile::sender_data()
+{
+    QTest::addColumn<SenderInfo>("sender");
+    QTest::addColumn<QByteArray>("stored"); // a line the file holds
+    SenderInfo plain{true,
+                     u"1000013"_qs,
+                     u"東京都千代田区霞が関１－３－２"_qs,
+                     u"ハイツ２０１"_qs,
+                     u"株式会社たより"_qs,
+                     u"山田 太郎"_qs,
+                     u"花子"_qs};
+    QTest::newRow("code page 932") << plain << cp932::fromUnicode(u"Name=\"山田 太郎\""_qs);
+    // "髙" and "ü" have no code in code page 932: "?" for older readers, the text in "NameU".
+    SenderInfo outside = plain;
+    outside.name = u"髙橋 Müller"_qs;
+    QTest::newRow("outside code page 932")
+        << outside << QByteArray("NameU=\"%E9%AB%99%E6%A9%8B%20M%C3%BCller\"");
+    SenderInfo off = plain;
+    off.print = false;
+    QTest::newRow("not printed") << off << QByteArray("Print=\"False\"");
+}
+
+// [Sender] keeps the dialog's texts and its box; a settings file without the section gives
+// no sender to print.
+void tst_SettingsFile::sender()
+{
+    QFETCH(SenderInfo, sender);
+    QFETCH(QByteArray, stored);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("tayori.ini"));
+    SettingsState out;
+    out.options.sender = sender;
+    LayoutTable layouts;
+    QVERIFY(SettingsFile::WriteSettings(path, out, layouts));
+    const QByteArray bytes = readAll(path);
+    QVERIFY(bytes.contains("[Sender]\r\n"));
+    QVERIFY2(bytes.contains(stored + "\r\n"), bytes.constData());
+
+    SettingsState in;
+    SettingsFile::ReadSettings(path, in, layouts);
+    QCOMPARE(in.options.sender, sender);
+
+    SettingsState none;
+    SettingsFile::ReadSettings(writeIni(dir, u"[Option]\r\nPaper=\"1\"\r\n"_qs), none, layouts);
+    QCOMPARE(none.options.sender, SenderInfo());
 }
 
 void tst_SettingsFile::dataFileSurvivesSessionWithoutList()

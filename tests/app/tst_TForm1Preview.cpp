@@ -53,6 +53,8 @@ private Q_SLOTS:
     void followsTheRowAndTheButtons();
     void editSurvivesRestart();
     void printsTheShownCard();
+    void showsTheSender_data();
+    void showsTheSender();
 };
 
 void tst_TForm1Preview::initTestCase()
@@ -191,6 +193,50 @@ void tst_TForm1Preview::printsTheShownCard()
     const QString printed = pdfText(pdf);
     QVERIFY2(printed.contains(u"Pictured"_qs), qPrintable(printed));
     QVERIFY(child<QLineEdit>(form, "Edit1")->text().isEmpty());
+}
+
+void tst_TForm1Preview::showsTheSender_data()
+{
+    QTest::addColumn<QString>("orientation");
+    QTest::addColumn<QString>("writing");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("name"); // the sender's name as the face shows it
+    QTest::newRow("TT") << u"rdoTateOki"_qs << u"rdoTateGaki"_qs << 0 << u"鶴見　翼"_qs;
+    QTest::newRow("TY") << u"rdoTateOki"_qs << u"rdoYokoGaki"_qs << 1 << u"鶴見 翼"_qs;
+    QTest::newRow("YT") << u"rdoYokoOki"_qs << u"rdoTateGaki"_qs << 2 << u"鶴見　翼"_qs;
+    QTest::newRow("YY") << u"rdoYokoOki"_qs << u"rdoYokoGaki"_qs << 3 << u"鶴見 翼"_qs;
+}
+
+// With "差出人を印刷する" checked the face shows the sender in its fields, each where the layout
+// puts it, as it shows the addressee's.
+void tst_TForm1Preview::showsTheSender()
+{
+    QFETCH(QString, orientation);
+    QFETCH(QString, writing);
+    QFETCH(int, kind);
+    QFETCH(QString, name);
+    ScriptedPrompter prompter;
+    TForm1 form(&prompter);
+    form.options().sender = {true,    u"2480005"_qs,  u"鎌倉市雪ノ下３－５－１"_qs,
+                             {},      u"鶴見商店"_qs, u"鶴見 翼"_qs,
+                             u"葵"_qs};
+    form.LoadWorkbook(Sample);
+    form.findChild<QRadioButton*>(orientation)->setChecked(true);
+    form.findChild<QRadioButton*>(writing)->setChecked(true);
+    selectRow(form, 1);
+    form.purebyu1Click();
+    TfrmPreView* preview = form.preview();
+    const auto k = LayoutKind(kind);
+    QCOMPARE(preview->CurrentKind(), k);
+    QCOMPARE(preview->field(LayoutItem::SenderName, k)->Text(), name);
+    QCOMPARE(preview->field(LayoutItem::SenderYubinNo, k)->Text(), u"〒248-0005"_qs);
+    QVERIFY(preview->field(LayoutItem::Atena, k)->Text().startsWith(u"山田"_qs));
+    const CardGeometry geometry = preview->faceGeometry();
+    for (int i = AddresseeItemCount; i < LayoutItemCount; ++i) {
+        const LayoutItemRecord& r = form.layouts().record(k, LayoutItem(i));
+        QVERIFY(preview->field(i, kind)->isVisible());
+        QCOMPARE(preview->fieldBox(i, kind).topLeft(), geometry.toPixels(QPoint(r.X, r.Y)));
+    }
 }
 
 QTEST_MAIN(tst_TForm1Preview)

@@ -2,10 +2,12 @@
 #include "PdfText.h"
 #include "ScriptedPrompter.h"
 #include "app/TForm1.h"
+#include "common/cp932.h"
 #include "print/PrintJob.h"
 #include "typeset/FontSubstitutes.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -74,6 +76,7 @@ private Q_SLOTS:
     void fileThatIsThere();
     void rangeWithoutNames();
     void sameCardsAsTheCommandLine();
+    void senderAsTheCommandLine();
     void abortFromTheExitButton_data();
     void abortFromTheExitButton();
     void previewTrigger();
@@ -225,6 +228,48 @@ void tst_TForm1Print::sameCardsAsTheCommandLine()
     const QList<PdfText::Page> window = PdfText::ReadPages(windowPdf);
     QCOMPARE(window.size(), 2);
     QVERIFY(window[0].words.size() > 20);
+    QVERIFY(PdfText::ReadPages(cliPdf) == window);
+}
+
+// The sender typed into "差出人" prints on the window's cards exactly as tayori-cli prints the
+// settings file's [Sender].
+void tst_TForm1Print::senderAsTheCommandLine()
+{
+    QTemporaryDir dir;
+    const QString windowPdf = dir.filePath(u"window.pdf"_qs);
+    Window w(windowPdf);
+    w.set("edtStartLine", u"1"_qs);
+    w.set("edtEndLine", u"2"_qs);
+    w.form.setDialogRunner([](QDialog& dialog) {
+        child<QLineEdit>(dialog, "edtYubin")->setText(u"2480005"_qs);
+        child<QLineEdit>(dialog, "edtJyusho1")->setText(u"鎌倉市雪ノ下３－５－１"_qs);
+        child<QLineEdit>(dialog, "edtName")->setText(u"鶴見 翼"_qs);
+        child<QLineEdit>(dialog, "edtRenmei")->setText(u"葵"_qs);
+        child<QCheckBox>(dialog, "chkPrint")->setChecked(true);
+        return int(QDialog::Accepted);
+    });
+    child<QAction>(w.form, "Sender1")->trigger();
+    QCOMPARE(w.form.options().sender.name, u"鶴見 翼"_qs);
+    w.prompter.confirmAnswers << true;
+    w.form.btnPrintClick();
+
+    const QString ini = dir.filePath(u"tayori.ini"_qs);
+    QFile file(ini);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(cp932::fromUnicode(u"[Sender]\r\nPrint=\"True\"\r\nYubin=\"2480005\"\r\n"
+                                  u"Jyusho1=\"鎌倉市雪ノ下３－５－１\"\r\nName=\"鶴見 翼\"\r\n"
+                                  u"Renmei=\"葵\"\r\n"_qs));
+    file.close();
+    const QString cliPdf = dir.filePath(u"cli.pdf"_qs);
+    QProcess cli;
+    cli.start(Cli, {u"print"_qs, Sample, u"--to"_qs, cliPdf, u"--rows"_qs, u"1-2"_qs, u"--paper"_qs,
+                    u"POST"_qs, u"--kind"_qs, u"TT"_qs, u"--settings"_qs, ini});
+    QVERIFY(cli.waitForFinished(60000));
+    QCOMPARE(cli.exitCode(), 0);
+    const QList<PdfText::Page> window = PdfText::ReadPages(windowPdf);
+    QCOMPARE(window.size(), 2);
+    for (const PdfText::Page& page : window)
+        QVERIFY(page.has(u"〒248-0005"_qs) && page.has(u"翼"_qs) && page.has(u"葵"_qs));
     QVERIFY(PdfText::ReadPages(cliPdf) == window);
 }
 

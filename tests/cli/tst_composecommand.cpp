@@ -2,6 +2,7 @@
 #include "addresslist/BiffBuilder.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -106,7 +107,8 @@ void tst_ComposeCommand::cardTexts()
     const CliRun run = RunCli(
         {u"compose"_qs, m_list, QString::number(row), u"TT"_qs, u"--settings"_qs, m_settings});
     QCOMPARE(run.exitCode, 0);
-    const QStringList lines = run.lines().filter(item + u'\t');
+    const QStringList lines =
+        run.lines().filter(QRegularExpression(u'^' + QRegularExpression::escape(item) + u'\t'));
     QCOMPARE(lines, QStringList{item + u'\t' + text});
 }
 

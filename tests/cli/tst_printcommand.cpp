@@ -1,6 +1,7 @@
 #include "CiSkip.h"
 #include "CliRun.h"
 #include "PdfText.h"
+#include "common/cp932.h"
 
 #include <algorithm>
 
@@ -48,6 +49,7 @@ private Q_SLOTS:
     void postcards();
     void sheetRangeAndStart();
     void settingsFile();
+    void senderInTheLowerLeft();
     void refusedList();
 };
 
@@ -191,6 +193,52 @@ void tst_PrintCommand::settingsFile()
     QVERIFY(name != read[0].words.end());
     QVERIFY(std::abs(name->box.left() - (148 + 30 + 1)) < 0.3);
     QVERIFY(std::abs(name->box.top() - (20 - 0.5)) < 0.3);
+}
+
+// [Sender] of the settings file: the sender prints in the lower left of a portrait vertical
+// card, and every word of the addressee stays exactly where it is without a sender.
+void tst_PrintCommand::senderInTheLowerLeft()
+{
+    QTemporaryDir dir;
+    const auto printWith = [&](const char* name, bool sender) {
+        const QString ini = dir.filePath(QString::fromLatin1(name) + u".ini"_qs);
+        QFile file(ini);
+        file.open(QIODevice::WriteOnly);
+        file.write(cp932::fromUnicode(
+            QStringLiteral("[Sender]\r\nPrint=\"%1\"\r\nYubin=\"2480005\"\r\n"
+                           "Jyusho1=\"鎌倉市雪ノ下３－５－１\"\r\nJyusho2=\"鶴岡ハイツ\"\r\n"
+                           "Kaishamei=\"鶴見商店\"\r\nName=\"鶴見 翼\"\r\nRenmei=\"葵\"\r\n")
+                .arg(sender ? u"True"_qs : u"False"_qs)));
+        file.close();
+        const QString pdf = dir.filePath(QString::fromLatin1(name) + u".pdf"_qs);
+        const CliRun run = print({Sample, u"--to"_qs, pdf, u"--rows"_qs, u"1-1"_qs, u"--kind"_qs,
+                                  u"TT"_qs, u"--paper"_qs, u"POST"_qs, u"--settings"_qs, ini});
+        return run.exitCode == 0 ? pages(pdf) : QList<Page>();
+    };
+    const QList<Page> with = printWith("with", true);
+    const QList<Page> without = printWith("without", false);
+    QCOMPARE(with.size(), 1);
+    QCOMPARE(without.size(), 1);
+    // The sender's fields lie in x 8-44 mm, y 60-140 mm of a TT card.
+    const QRectF corner(QPointF(7.9, 59.9), QPointF(44.1, 140.1));
+    QList<PdfText::Word> added = with[0].words;
+    for (const PdfText::Word& w : without[0].words) {
+        QVERIFY2(added.removeOne(w), qPrintable(w.text));
+        // Nothing of the addressee's in the sender's corner.
+        QVERIFY2(!w.box.intersects(corner), qPrintable(w.text));
+    }
+    QString sender;
+    for (const PdfText::Word& w : added) {
+        QVERIFY2(corner.contains(w.box), qPrintable(w.text));
+        sender += w.text;
+    }
+    for (const QString& part :
+         {u"〒248-0005"_qs, u"鎌"_qs, u"倉"_qs, u"ハ"_qs, u"商"_qs, u"翼"_qs, u"葵"_qs})
+        QVERIFY2(sender.contains(part), qPrintable(sender));
+    const auto code = std::find_if(added.begin(), added.end(),
+                                   [](const auto& w) { return w.text == u"〒248-0005"; });
+    QVERIFY(code != added.end());
+    QVERIFY(std::abs(code->box.left() - 13.0) < 0.5);
 }
 
 // A list without "宛先" is refused with the window's status message, and nothing is written.

@@ -2,6 +2,7 @@
 #include "common/IniFile.h"
 #include "layout/LayoutFile.h"
 #include "layout/LayoutTable.h"
+#include "layout/LayoutUnits.h"
 #include "layout/PlainFace.h"
 #include "layout/PlainFaceField.h"
 
@@ -78,6 +79,7 @@ class tst_LayoutCommand : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void printsAndStores();
+    void fileFromBeforeTheSender();
     void refusedFiles_data();
     void refusedFiles();
     void replacedValuesAreTold();
@@ -122,6 +124,56 @@ void tst_LayoutCommand::printsAndStores()
     const LayoutItemRecord yt = stored.record(LayoutKind::YT, LayoutItem::Atena);
     QCOMPARE(yt.X, 1021);
     QVERIFY(yt.Lock && yt.NoPrint && yt.FontSize == 10.5);
+}
+
+// A layout file and a settings file written before the sender's fields existed (by the
+// program of that time, every field moved off its default): the file's nine fields go where
+// it says, the sender's keep their defaults, every other record stays as the settings had it.
+void tst_LayoutCommand::fileFromBeforeTheSender()
+{
+    const QString data = QStringLiteral(TAYORI_SOURCE_DIR "/tests/data/before-sender/");
+    QTemporaryDir dir;
+    const QString ini = dir.filePath("tayori.ini");
+    QVERIFY(QFile::copy(data + "tayori.ini", ini));
+    const CliRun run = RunCli({"layout", data + "cardTT.tyd", "--into", ini});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+    QCOMPARE(run.lines().size(), AddresseeItemCount);
+
+    IniFile before;
+    QVERIFY(before.load(data + "tayori.ini"));
+    LayoutTable old;
+    old.LoadLayoutTable(before);
+    IniFile after;
+    QVERIFY(after.load(ini));
+    LayoutTable stored;
+    stored.LoadLayoutTable(after);
+    // The face was saved at 100 %: each value went to whole pixels and back.
+    const auto throughPixels = [](int tenthMm) {
+        return LayoutUnits::pixelsToTenthMm(LayoutUnits::tenthMmToPixelsAtZoom(tenthMm, 100, 96),
+                                            96);
+    };
+    for (int k = 0; k < LayoutKindCount; ++k) {
+        for (int i = 0; i < LayoutItemCount; ++i) {
+            const auto kind = LayoutKind(k);
+            const auto item = LayoutItem(i);
+            const LayoutItemRecord& got = stored.record(kind, item);
+            LayoutItemRecord want = old.record(kind, item);
+            if (kind == LayoutKind::TT && i < AddresseeItemCount) {
+                want.X = throughPixels(want.X);
+                want.Y = throughPixels(want.Y);
+                want.Width = throughPixels(want.Width);
+                want.Height = throughPixels(want.Height);
+                // The barcode has no extension in the file.
+                want.WidthEx =
+                    item == LayoutItem::PostCode ? got.WidthEx : throughPixels(want.WidthEx);
+            }
+            if (isSenderItem(item))
+                QCOMPARE(got, LayoutTable::defaultRecord(kind, item));
+            else
+                QVERIFY2(got == want, qPrintable(LayoutTable::itemKey(kind, item) + " " +
+                                                 LayoutTable::recordText(got)));
+        }
+    }
 }
 
 // A file that cannot be loaded: its message, a failure status, the settings file untouched.

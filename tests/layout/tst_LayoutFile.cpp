@@ -190,6 +190,18 @@ void tst_LayoutFile::refusedLoadsChangeNothing_data()
     QTest::newRow("tags swapped") << savedFace(table, 90.0, [](PlainFace& f) {
         std::swap(f.field(6)->Tag, f.field(7)->Tag);
     }) << format;
+    // The sender's fields follow the same rule with their own tags.
+    constexpr int senderName = int(LayoutItem::SenderName);
+    QTest::newRow("tag 15, past the sender's") << savedFace(table, 90.0, [](PlainFace& f) {
+        f.field(int(LayoutItem::SenderRenmei))->Tag = LayoutItemCount;
+    }) << format;
+    QTest::newRow("sender's name tagged as the addressee's")
+        << savedFace(table, 90.0,
+                     [](PlainFace& f) { f.field(senderName)->Tag = int(LayoutItem::Atena); })
+        << format;
+    QTest::newRow("sender tags swapped") << savedFace(table, 90.0, [](PlainFace& f) {
+        std::swap(f.field(senderName)->Tag, f.field(senderName + 1)->Tag);
+    }) << format;
 
     // The zoom box's range: a face of 5000 % or an overflowing one is no layout.
     for (const char* zoom : {"5000.00", "1e300", "99999999999", "9.99", "400.01"})

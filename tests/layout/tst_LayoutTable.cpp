@@ -1,8 +1,10 @@
 #include "common/IniFile.h"
 #include "common/cp932.h"
 #include "layout/LayoutTable.h"
+#include "layout/PostalBoxes.h"
 
 #include <QFile>
+#include <QRect>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -62,6 +64,9 @@ private Q_SLOTS:
     void emptyFileGivesDefaults();
     void writtenFileForm();
     void saveReloadReproducesAllRecords();
+    void senderDefaultsStayClear_data();
+    void senderDefaultsStayClear();
+    void settingsFromBeforeTheSender();
 };
 
 void tst_LayoutTable::kinds_data()
@@ -151,7 +156,7 @@ void tst_LayoutTable::readLayoutItemOutOfRange_data()
 {
     QTest::addColumn<int>("kind");
     QTest::addColumn<int>("item");
-    QTest::newRow("item 9") << 0 << 9;
+    QTest::newRow("item 15, after the sender's") << 0 << 15;
     QTest::newRow("item -1") << 1 << -1;
     QTest::newRow("kind 4") << 4 << 0;
     QTest::newRow("kind -1") << -1 << 0;
@@ -335,7 +340,9 @@ void tst_LayoutTable::writtenFileForm()
     QVERIFY(bytes.contains(cp932::fromUnicode(QString::fromUtf8(
         "\r\nitem17=\"ＭＳ 明朝,12.0,500,450,60,600,400,False,False,False\"\r\n"))));
     QVERIFY(bytes.contains("\r\nitem49=\"i-JapanPost,9.0,400,650,719,33,0,True,False,False\"\r\n"));
-    QCOMPARE(ini.keys("ITEMFONT").size(), 36);
+    QVERIFY(bytes.contains(cp932::fromUnicode(QString::fromUtf8(
+        "\r\nitem415=\"ＭＳ 明朝,11.0,130,922,600,35,0,False,False,False\"\r\n"))));
+    QCOMPARE(ini.keys("ITEMFONT").size(), LayoutKindCount * LayoutItemCount);
 }
 
 void tst_LayoutTable::saveReloadReproducesAllRecords()
@@ -381,6 +388,92 @@ void tst_LayoutTable::saveReloadReproducesAllRecords()
                 qPrintable(LayoutTable::recordText(reloaded.record(LayoutKind(k), LayoutItem(i)))));
     QCOMPARE(back.value("unknown", "keep"), QStringLiteral("\"me\""));
     QCOMPARE(back.sections(), QStringList({"Unknown", "itemfont"}));
+}
+
+namespace {
+
+// A box of the upright card (mm) on the card as `kind` holds it (1/10 mm): landscape cards
+// are the upright card turned a quarter clockwise.
+QRect printedBox(LayoutKind kind, double left, double top, double width, double height)
+{
+    const QRectF upright(left * 10, top * 10, width * 10, height * 10);
+    if (!isLandscape(kind))
+        return upright.toAlignedRect();
+    return QRectF(PostalBoxes::CardHeightMm * 10 - upright.bottom(), upright.left(),
+                  upright.height(), upright.width())
+        .toAlignedRect();
+}
+
+QRect boxOf(const LayoutItemRecord& r)
+{
+    return QRect(r.X, r.Y, r.Width, r.Height);
+}
+
+} // namespace
+
+void tst_LayoutTable::senderDefaultsStayClear_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QRect>("region"); // where the sender belongs, 1/10 mm
+    // A portrait vertical card keeps the sender in the lower left; the other kinds anywhere
+    // on the card that is free.
+    QTest::newRow("TT") << 0 << QRect(QPoint(80, 600), QPoint(450, 1400));
+    QTest::newRow("TY") << 1 << QRect(0, 0, 1000, 1480);
+    QTest::newRow("YT") << 2 << QRect(0, 0, 1480, 1000);
+    QTest::newRow("YY") << 3 << QRect(0, 0, 1480, 1000);
+}
+
+// Each sender field lies on the card in its region, off the addressee's fields, the printed
+// postal-code boxes, the stamp and the other sender fields.
+void tst_LayoutTable::senderDefaultsStayClear()
+{
+    QFETCH(int, kind);
+    QFETCH(QRect, region);
+    const auto k = LayoutKind(kind);
+    const LayoutTable table;
+    QList<std::pair<QString, QRect>> taken;
+    for (int i = 0; i < AddresseeItemCount; ++i)
+        taken.append({layoutItemName(LayoutItem(i)), boxOf(table.record(k, LayoutItem(i)))});
+    using namespace PostalBoxes;
+    for (size_t b = 0; b < CodeBoxLeftMm.size(); ++b)
+        taken.append(
+            {QStringLiteral("postal box %1").arg(b),
+             printedBox(k, CodeBoxLeftMm[b], CodeBoxTopMm, CodeBoxWidthMm, CodeBoxHeightMm)});
+    taken.append({"stamp", printedBox(k, StampLeftMm, StampTopMm, StampWidthMm, StampHeightMm)});
+    for (int i = AddresseeItemCount; i < LayoutItemCount; ++i) {
+        const QRect box = boxOf(table.record(k, LayoutItem(i)));
+        const QString name = layoutItemName(LayoutItem(i));
+        QVERIFY2(region.contains(box), qPrintable(name));
+        for (const auto& [other, otherBox] : taken)
+            QVERIFY2(!box.intersects(otherBox), qPrintable(name + " over " + other));
+        taken.append({name, box});
+    }
+}
+
+// A settings file written before the sender's fields existed (tests/data/before-sender, by
+// the program of that time, every field moved off its default): the nine fields read exactly
+// as written, the sender's at their defaults, and a save writes the nine back unchanged.
+void tst_LayoutTable::settingsFromBeforeTheSender()
+{
+    IniFile old;
+    QVERIFY(old.load(QStringLiteral(TAYORI_SOURCE_DIR "/tests/data/before-sender/tayori.ini")));
+    QCOMPARE(old.keys("ITEMFONT").size(), LayoutKindCount * AddresseeItemCount);
+    LayoutTable table;
+    table.LoadLayoutTable(old);
+    IniFile saved;
+    table.SaveLayoutTable(saved);
+    for (int k = 0; k < LayoutKindCount; ++k) {
+        for (int i = 0; i < LayoutItemCount; ++i) {
+            const QString key = LayoutTable::itemKey(LayoutKind(k), LayoutItem(i));
+            const LayoutItemRecord& r = table.record(LayoutKind(k), LayoutItem(i));
+            if (i < AddresseeItemCount) {
+                QCOMPARE(saved.value("ITEMFONT", key), old.value("ITEMFONT", key));
+                QVERIFY(r != LayoutTable::defaultRecord(LayoutKind(k), LayoutItem(i)));
+            } else {
+                QCOMPARE(r, LayoutTable::defaultRecord(LayoutKind(k), LayoutItem(i)));
+            }
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_LayoutTable)

@@ -57,6 +57,12 @@ CardTexts textOf(LayoutItem item)
         u"山田太郎様"_qs,
         u"花子様"_qs,
         u"(1000013-3-2DDDDDDDDDE)"_qs,
+        u"〒248-0005"_qs,
+        u"神奈川県鎌倉市"_qs,
+        u"雪ノ下ハイツ"_qs,
+        u"鶴見商店"_qs,
+        u"鶴見翼"_qs,
+        u"葵"_qs,
     };
     CardTexts t;
     t[item] = texts[int(item)];
@@ -197,7 +203,9 @@ QList<QRect> tst_FaceVersusPaper::printedInk(const LayoutTable& layouts, LayoutK
     pdftoppm.waitForFinished(60000);
     QList<QRect> inks;
     for (int i = 1; i <= LayoutItemCount; ++i)
-        inks << inkOf(QImage(u"%1-%2.png"_qs.arg(base).arg(i)));
+        // pdftoppm pads page numbers to the width of the last one.
+        inks << inkOf(QImage(u"%1-%2.png"_qs.arg(base).arg(
+            i, int(QString::number(LayoutItemCount).size()), 10, QChar(u'0'))));
     return inks;
 }
 

@@ -1,0 +1,70 @@
+#include "compose/SenderTexts.h"
+
+#include "common/TextHelpers.h"
+#include "compose/CardText.h"
+
+namespace {
+
+// Blanks as wide as the name's part before its given name, so that the joint name starts
+// where the given name does: after the last space of the name, else at the same distance
+// from the end.
+QString jointNameIndent(const QString& name, const QString& joint, bool vertical)
+{
+    const QString trimmed = name.trimmed();
+    qsizetype given = -1;
+    for (qsizetype i = trimmed.size() - 1; i >= 0; --i) {
+        if (trimmed[i] == u' ' || trimmed[i] == QChar(0x3000)) {
+            given = i + 1;
+            break;
+        }
+    }
+    if (given < 0)
+        given = qMax<qsizetype>(0, trimmed.size() - joint.trimmed().size());
+    QString indent;
+    for (qsizetype i = 0; i < given; ++i)
+        // A vertical column turns every character full width.
+        indent += vertical || trimmed[i].unicode() >= 0x100 ? QChar(0x3000) : QChar(u' ');
+    return indent;
+}
+
+} // namespace
+
+QString SenderPostalText(const QString& typed)
+{
+    if (IsBlankText(typed))
+        return {};
+    QString digits;
+    bool onlyCode = true;
+    for (const QChar c : typed.trimmed()) {
+        if (c.isDigit() && c.digitValue() >= 0)
+            digits += QChar(u'0' + c.digitValue());
+        else if (c != u'-' && c != QChar(0xFF0D) && c != QChar(0x2212) && c != QChar(0x30FC))
+            onlyCode = false;
+    }
+    if (onlyCode && digits.size() == 7)
+        return QStringLiteral("〒") + digits.left(3) + u'-' + digits.mid(3);
+    return QStringLiteral("〒") + typed.trimmed();
+}
+
+void ComposeSenderTexts(const SenderInfo& sender, LayoutKind kind, bool useNonUnicodeFont,
+                        CardTexts& card)
+{
+    for (int i = AddresseeItemCount; i < LayoutItemCount; ++i)
+        card.text[size_t(i)].clear();
+    if (!sender.print)
+        return;
+    const bool vertical = !isHorizontalWriting(kind);
+    card[LayoutItem::SenderYubinNo] = SenderPostalText(sender.yubin);
+    card[LayoutItem::SenderJyusho1] = sender.jyusho1.trimmed();
+    card[LayoutItem::SenderJyusho2] = sender.jyusho2.trimmed();
+    card[LayoutItem::SenderKaishamei] = sender.kaishamei.trimmed();
+    card[LayoutItem::SenderName] = sender.name.trimmed();
+    if (!IsBlankText(sender.renmei))
+        card[LayoutItem::SenderRenmei] =
+            jointNameIndent(sender.name, sender.renmei, vertical) + sender.renmei.trimmed();
+    if (vertical)
+        for (LayoutItem item :
+             {LayoutItem::SenderJyusho1, LayoutItem::SenderJyusho2, LayoutItem::SenderKaishamei,
+              LayoutItem::SenderName, LayoutItem::SenderRenmei})
+            card[item] = ToVerticalText(card[item], useNonUnicodeFont);
+}
