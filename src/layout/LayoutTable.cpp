@@ -40,15 +40,15 @@ constexpr DefaultRow Defaults[LayoutKindCount][LayoutItemCount] = {
         {Mincho, 12.0, 500, 450, 60, 600, 400},
         {Mincho, 12.0, 450, 450, 60, 600, 400},
         {BarcodeFont, 9.0, 200, 1150, 0, 0, 0},
-        // The sender in the lower left, a few millimetres off the addressee's joint name,
-        // columns above the barcode's band (y 115-119 mm), the postal code below it.
-        // The postal code clear of the calibration sheet's ruler numbers (x 4.5-12 mm).
+        // The sender in the lower left, columns above the barcode's band (y 115-119 mm), the
+        // postal code below it, all clear of the calibration sheet's ruler numbers (x 4.5-12
+        // mm). Its columns end at 36.5 mm: three joint names fit right of them at full size.
         {Mincho, 9.0, 130, 1290, 300, 60, 0},
-        {Mincho, 9.0, 360, 600, 50, 500, 0},
-        {Mincho, 9.0, 310, 640, 50, 460, 0},
-        {Mincho, 9.0, 260, 600, 50, 500, 0},
-        {Mincho, 11.0, 190, 650, 60, 450, 0},
-        {Mincho, 11.0, 120, 650, 60, 450, 0},
+        {Mincho, 9.0, 320, 600, 45, 500, 0},
+        {Mincho, 9.0, 275, 640, 45, 460, 0},
+        {Mincho, 9.0, 230, 600, 45, 500, 0},
+        {Mincho, 11.0, 175, 650, 55, 450, 0},
+        {Mincho, 11.0, 120, 650, 55, 450, 0},
     },
     {
         // TY

@@ -17,6 +17,7 @@
 #include <QPaintDevice>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -217,8 +218,8 @@ void CardRenderer::DrawCard(LayoutKind kind, QPainter& canvas, const CardTexts& 
     }
 }
 
-CardRenderer::JointNamePlace CardRenderer::jointNamePlace(LayoutKind kind, int index,
-                                                          int count) const
+CardRenderer::JointNamePlace CardRenderer::jointNamePlace(LayoutKind kind, const CardTexts& texts,
+                                                          int index, int count) const
 {
     const LayoutItemRecord& r = m_layouts.record(kind, LayoutItem::Renmei);
     JointNamePlace place{r.X, r.Y, r.FontSize};
@@ -228,20 +229,41 @@ CardRenderer::JointNamePlace CardRenderer::jointNamePlace(LayoutKind kind, int i
     const double points = LayoutLimits::boundedFontSize(r.FontSize);
     const double size = LayoutUnits::pointsToTenthMm(printerPointSize(points, m_screenDpi));
     const double pitch = std::max<double>(vertical ? r.Width : r.Height, size);
-    // The further names shrink by `scale` when they would leave the card. Columns run left
-    // from the field down to the card's left edge; lines run down from below the first one
-    // (which keeps its size) to the card's bottom edge.
+    // Columns run left from the field, lines down from below the first one (which keeps its
+    // size), as far as the card's edge or the nearest field with text on that side.
     const qint64 cardHeight =
         isLandscape(kind) ? CardGeometry::CardShortSide : CardGeometry::CardLongSide;
-    const double needed = vertical ? (count - 1) * pitch : (count - 2) * pitch + size;
-    const double room = vertical ? double(r.X) : double(cardHeight - r.Y) - pitch;
+    qint64 limit = vertical ? 0 : cardHeight;
+    for (int i = 0; i < LayoutItemCount; ++i) {
+        const auto item = LayoutItem(i);
+        const LayoutItemRecord& other = m_layouts.record(kind, item);
+        if (item == LayoutItem::Renmei || other.NoView || other.NoPrint ||
+            texts[item].trimmed().isEmpty())
+            continue;
+        if (vertical && other.Y < r.Y + r.Height && r.Y < other.Y + other.Height &&
+            other.X + other.Width <= r.X)
+            limit = std::max<qint64>(limit, other.X + other.Width);
+        if (!vertical && other.X < r.X + r.Width && r.X < other.X + other.Width &&
+            other.Y >= r.Y + r.Height)
+            limit = std::min<qint64>(limit, other.Y);
+    }
+    // Short of room the names first close up to their size, then shrink by `factor`.
+    const double room = vertical ? double(r.X - limit) : double(limit - r.Y) - pitch;
+    const int gaps = vertical ? count - 1 : count - 2;
+    const double roomForSteps = vertical ? room : room - size;
+    double step = gaps > 0 ? std::min(pitch, roomForSteps / gaps) : pitch;
+    double factor = 1.0;
+    if (vertical ? step < size : (gaps > 0 ? step < size : room < size)) {
+        factor = room / ((vertical ? gaps : gaps + 1) * size);
+        step = factor * size;
+    }
     // No smaller than the smallest font: a field at the card's very edge leaves no room.
-    const double scale =
-        needed > room ? std::max(LayoutLimits::MinFontSize / points, room / needed) : 1.0;
-    if (scale < 1.0)
+    factor = std::clamp(factor, LayoutLimits::MinFontSize / points, 1.0);
+    step = std::max(step, factor * size);
+    if (factor < 1.0)
         // Whole points, rounded down: a size rounded up would reach into the next name.
-        place.fontSize = std::max(LayoutLimits::MinFontSize, std::floor(points * scale));
-    const double offset = vertical ? index * scale * pitch : pitch + (index - 1) * scale * pitch;
+        place.fontSize = std::max(LayoutLimits::MinFontSize, std::floor(points * factor));
+    const double offset = vertical ? index * step : pitch + (index - 1) * step;
     if (vertical)
         place.x = r.X - numbers::roundHalfAway(offset);
     else
@@ -256,7 +278,7 @@ void CardRenderer::DrawJointNames(LayoutKind kind, QPainter& canvas, const CardT
     const QStringList lines = texts.jointNameLines();
     const bool vertical = isVerticalItem(kind, LayoutItem::Renmei);
     for (int i = std::max(0, firstLine); i < lines.size(); ++i) {
-        const JointNamePlace place = jointNamePlace(kind, i, int(lines.size()));
+        const JointNamePlace place = jointNamePlace(kind, texts, i, int(lines.size()));
         DrawFieldText(canvas, place.x + originX, place.y + originY, alignModeOf(LayoutItem::Renmei),
                       vertical, r.WidthEx, vertical ? r.Height : r.Width, r.FontName,
                       place.fontSize, lines[i]);

@@ -66,14 +66,17 @@ public:
     // Where joint name `index` (0 the field itself) of `count` stands and at what size: each
     // a column further left (vertical) or a line further down (horizontal), one pitch apart,
     // the pitch being the field's width across the writing, at least the font's size. Names
-    // that would leave the card close up, and shrink when closer than their size.
+    // that would run off the card or into the next field with text on their side (the
+    // sender's columns, the addressee's name below a joint name line) close up, and shrink
+    // when closer than their size.
     struct JointNamePlace
     {
         int x = 0; // 1/10 mm on the card
         int y = 0;
         double fontSize = 0;
     };
-    JointNamePlace jointNamePlace(LayoutKind kind, int index, int count) const;
+    JointNamePlace jointNamePlace(LayoutKind kind, const CardTexts& texts, int index,
+                                  int count) const;
 
     // The joint names from line `firstLine` on (see CardTexts), each at its place, the card's
     // corner at (originX, originY) in 1/10 mm, whether the field prints or not.

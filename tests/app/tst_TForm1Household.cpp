@@ -87,16 +87,22 @@ void tst_TForm1Household::jointNamesOnPaper_data()
     QTest::addColumn<LayoutKind>("kind");
     QTest::addColumn<QString>("cell");
     QTest::addColumn<int>("fieldAt"); // the joint-name field's X (vertical) or Y, 0: as is
+    QTest::addColumn<bool>("sender");
 
-    QTest::newRow("vertical, two") << LayoutKind::TT << u"花子・秀樹"_qs << 0;
-    QTest::newRow("vertical, three") << LayoutKind::TT << u"花子、秀樹、健太"_qs << 0;
-    QTest::newRow("horizontal, two") << LayoutKind::YY << u"花子・秀樹"_qs << 0;
-    QTest::newRow("horizontal, three") << LayoutKind::YY << u"花子\n秀樹\n健太"_qs << 0;
+    QTest::newRow("vertical, two") << LayoutKind::TT << u"花子・秀樹"_qs << 0 << false;
+    QTest::newRow("vertical, three") << LayoutKind::TT << u"花子、秀樹、健太"_qs << 0 << false;
+    QTest::newRow("horizontal, two") << LayoutKind::YY << u"花子・秀樹"_qs << 0 << false;
+    QTest::newRow("horizontal, three") << LayoutKind::YY << u"花子\n秀樹\n健太"_qs << 0 << false;
     // Four columns from a field 8 mm off the card's left edge would leave the card.
     QTest::newRow("vertical, four near the edge")
-        << LayoutKind::TT << u"花子・秀樹・健太・美咲"_qs << 80;
+        << LayoutKind::TT << u"花子・秀樹・健太・美咲"_qs << 80 << false;
     QTest::newRow("horizontal, four near the bottom")
-        << LayoutKind::YY << u"花子・秀樹・健太・美咲"_qs << 900;
+        << LayoutKind::YY << u"花子・秀樹・健太・美咲"_qs << 900 << false;
+    // The sender's columns in the lower left leave room for three names; a fourth closes up.
+    QTest::newRow("vertical, three beside the sender")
+        << LayoutKind::TT << u"花子・秀樹・健太"_qs << 0 << true;
+    QTest::newRow("vertical, four beside the sender")
+        << LayoutKind::TT << u"花子・秀樹・健太・美咲"_qs << 0 << true;
 }
 
 // Each joint name is its own column right to left (vertical) or line downwards (horizontal),
@@ -106,9 +112,18 @@ void tst_TForm1Household::jointNamesOnPaper()
     QFETCH(LayoutKind, kind);
     QFETCH(QString, cell);
     QFETCH(int, fieldAt);
+    QFETCH(bool, sender);
     QTemporaryDir dir;
     const QString pdf = dir.filePath(u"household.pdf"_qs);
     Window w(pdf);
+    if (sender)
+        w.form.options().sender = {true,
+                                   u"2480005"_qs,
+                                   u"鎌倉市雪ノ下三－五－一"_qs,
+                                   u"鶴岡ハイツ二〇一"_qs,
+                                   u"鶴見商店"_qs,
+                                   u"鶴見 翼"_qs,
+                                   u"葵"_qs};
     LayoutItemRecord r = w.form.layouts().record(kind, LayoutItem::Renmei);
     const bool vertical = !isHorizontalWriting(kind);
     if (fieldAt)
@@ -122,6 +137,7 @@ void tst_TForm1Household::jointNamesOnPaper()
     const QSizeF card = isLandscape(kind) ? QSizeF(148, 100) : QSizeF(100, 148);
     const QStringList firsts{u"花"_qs, u"秀"_qs, u"健"_qs, u"美"_qs};
     const qsizetype count = cell.count(u'・') + cell.count(u'、') + cell.count(u'\n') + 1;
+    const bool closedUp = fieldAt || count > 3;
     // Where each name's first character stands, in the order of the names.
     QList<QRectF> starts;
     for (qsizetype i = 0; i < count; ++i) {
@@ -138,7 +154,7 @@ void tst_TForm1Household::jointNamesOnPaper()
         else
             QVERIFY(starts[i].top() >= starts[i - 1].bottom() - 0.3);
         // Closed up names are smaller, so only names at their size line up exactly.
-        if (!fieldAt)
+        if (!closedUp)
             QCOMPARE_LT(qAbs(vertical ? starts[i].top() - starts[0].top()
                                       : starts[i].left() - starts[0].left()),
                         0.5);
@@ -151,12 +167,21 @@ void tst_TForm1Household::jointNamesOnPaper()
             1.5);
     }
     int honorifics = 0;
+    // The sender's nearest column: its address, left of every joint name.
+    double senderRight = 0;
     for (const PdfText::Word& word : pages[0].words) {
         honorifics += int(word.text.count(u'様'));
         QVERIFY2(QRectF(QPointF(0, 0), card).contains(word.box),
                  qPrintable(word.text + u" runs off the card"_qs));
+        if (word.text.startsWith(u"鎌"))
+            senderRight = word.box.right();
     }
     QCOMPARE(honorifics, count + 1); // the name's and each joint name's
+    QCOMPARE(senderRight > 0, sender);
+    if (sender)
+        QVERIFY2(starts.back().left() >= senderRight,
+                 qPrintable(u"%1 mm, the sender's column to %2 mm"_qs.arg(starts.back().left())
+                                .arg(senderRight)));
 }
 
 // A 喪中 row inside the range prints no card, takes no slot, and the confirmation says which
