@@ -151,6 +151,7 @@ bool SettingsFile::ReadSettings(const QString& path, SettingsState& state, Layou
             ini, FileSection, QStringLiteral("BackImageFile") + QLatin1String(KindNames[k]));
         state.backImage[size_t(k)] = !IsMissingValue(v) && QFileInfo::exists(v) ? v : QString();
     }
+    state.columnMappings.load(ini);
     return readable;
 }
 
@@ -201,6 +202,7 @@ bool SettingsFile::WriteSettings(const QString& path, const SettingsState& state
     put(Option, QStringLiteral("BarCodeFromAddress"), BoolText(o.barcodeFromAddress));
     put(Option, QStringLiteral("ReadData"), QString::number(int(state.layoutKind)));
     layouts.SaveLayoutTable(ini);
+    state.columnMappings.save(ini);
     return ini.save(error);
 }
 
