@@ -6,6 +6,8 @@
 
 #include <QCryptographicHash>
 
+#include <algorithm>
+
 const QString RememberedMappings::Section = QStringLiteral("ColumnMapping");
 
 namespace {
@@ -85,5 +87,9 @@ RememberedMappings::Outcome RememberedMappings::MapColumns(AddressGrid& grid) co
         guess.Apply(grid);
         return Outcome::Guessed;
     }
-    return guess.isEmpty() ? Outcome::Unknown : Outcome::Unsure;
+    // One known header ("名前" in a list of members, "Title" in a list of books) is no sign of
+    // an address list; two are.
+    const auto known = std::count_if(guess.columns.cbegin(), guess.columns.cend(),
+                                     [](const QList<int>& c) { return !c.isEmpty(); });
+    return known >= 2 ? Outcome::Unsure : Outcome::Unknown;
 }

@@ -26,8 +26,8 @@ public:
         OwnNames,   // the header row already has the program's names
         Remembered, // an answer given before
         Guessed,    // the guess was sure
-        Unsure,     // the guess found some names but not enough: the user is asked
-        Unknown     // nothing recognisable (or no list): left as it is
+        Unsure,     // the guess placed two names or more, not enough: the user is asked
+        Unknown     // one name or none recognisable (or no list): left as it is
     };
 
     // A stable key for a header row: 16 hexadecimal digits of its SHA-1.
