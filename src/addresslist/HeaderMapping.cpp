@@ -119,6 +119,27 @@ bool HeaderMapping::isEmpty() const
     return true;
 }
 
+QString HeaderMapping::joined(int field, const QStringList& row) const
+{
+    // Names joined with a space, address parts run together.
+    const bool spaced = field == HeaderColumns::Name || field == HeaderColumns::JointName;
+    QStringList parts;
+    for (int c : columns[size_t(field)]) {
+        const QString text = row.value(c).trimmed();
+        if (!text.isEmpty())
+            parts << text;
+    }
+    return parts.join(spaced ? QStringLiteral(" ") : QString());
+}
+
+QString HeaderMapping::valueOf(const AddressGrid& grid, int field, int row) const
+{
+    QStringList cells;
+    for (int c = 0; c < grid.columnCount(); ++c)
+        cells << grid.cell(c, row);
+    return joined(field, cells);
+}
+
 void HeaderMapping::Apply(AddressGrid& grid) const
 {
     const int width = grid.columnCount();
@@ -144,15 +165,7 @@ void HeaderMapping::Apply(AddressGrid& grid) const
                 cells << HeaderColumns::HeaderNames[size_t(f)].toString();
                 continue;
             }
-            // Names joined with a space, address parts run together.
-            const bool spaced = f == HeaderColumns::Name || f == HeaderColumns::JointName;
-            QStringList parts;
-            for (int c : columns[size_t(f)]) {
-                const QString text = old.value(c).trimmed();
-                if (!text.isEmpty())
-                    parts << text;
-            }
-            cells << parts.join(spaced ? QStringLiteral(" ") : QString());
+            cells << joined(f, old);
         }
         for (int c : rest)
             cells << old[c];
@@ -165,15 +178,88 @@ bool HeaderMapping::ApplyGuess(AddressGrid& grid)
 {
     if (grid.rowCount() == 0)
         return false;
-    QStringList header;
-    for (int c = 0; c < grid.columnCount(); ++c)
-        header << grid.cell(c, 0).trimmed();
-    for (const QString& cell : header)
-        if (cell.contains(HeaderColumns::HeaderNames[HeaderColumns::Name]))
-            return false;
+    const QStringList header = HeaderRow(grid);
+    if (HasOwnNames(header))
+        return false;
     const HeaderMapping guess = Guess(header);
     if (!guess.isConfident())
         return false;
     guess.Apply(grid);
     return true;
+}
+
+QStringList HeaderMapping::HeaderRow(const AddressGrid& grid)
+{
+    QStringList header;
+    for (int c = 0; c < grid.columnCount(); ++c)
+        header << grid.cell(c, 0).trimmed();
+    while (!header.isEmpty() && header.last().isEmpty())
+        header.removeLast();
+    return header;
+}
+
+bool HeaderMapping::HasOwnNames(const QStringList& header)
+{
+    for (const QString& cell : header)
+        if (cell.contains(HeaderColumns::HeaderNames[HeaderColumns::Name]))
+            return true;
+    return false;
+}
+
+int HeaderMapping::UsedColumns(const AddressGrid& grid)
+{
+    // A few rows are enough to find a column without a header text; a whole list of tens of
+    // thousands of rows is not read for it.
+    constexpr int SampleRows = 20;
+    int used = int(HeaderRow(grid).size());
+    for (int r = 1; r < qMin(grid.rowCount(), SampleRows + 1); ++r)
+        for (int c = grid.columnCount() - 1; c >= used; --c)
+            if (!grid.cell(c, r).trimmed().isEmpty()) {
+                used = c + 1;
+                break;
+            }
+    return used;
+}
+
+bool HeaderMapping::fits(int width) const
+{
+    for (const QList<int>& list : columns)
+        for (int c : list)
+            if (c < 0 || c >= width)
+                return false;
+    return true;
+}
+
+QString HeaderMapping::toText() const
+{
+    QStringList entries;
+    for (const QList<int>& list : columns) {
+        QStringList numbers;
+        for (int c : list)
+            numbers << QString::number(c);
+        entries << numbers.join(u'+');
+    }
+    return entries.join(u',');
+}
+
+std::optional<HeaderMapping> HeaderMapping::FromText(const QString& text)
+{
+    // More columns than a worksheet has is no column of a list.
+    constexpr int MaxColumn = 1 << 16;
+    const QStringList entries = text.split(u',');
+    if (entries.size() != HeaderColumns::Count)
+        return std::nullopt;
+    HeaderMapping m;
+    for (int f = 0; f < HeaderColumns::Count; ++f) {
+        if (entries[f].trimmed().isEmpty())
+            continue;
+        for (const QString& number : entries[f].split(u'+')) {
+            bool ok = false;
+            const int c = number.trimmed().toInt(&ok);
+            if (!ok || c < 0 || c >= MaxColumn)
+                return std::nullopt;
+            m.columns[size_t(f)] << c;
+        }
+    }
+    return m;
 }

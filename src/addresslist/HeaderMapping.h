@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
 
 class AddressGrid;
 
@@ -30,7 +31,29 @@ public:
     // filled from its columns, then the list's columns that no name took. Grid column 0 keeps
     // what it held unless a name took it.
     void Apply(AddressGrid& grid) const;
+    // The text that Apply gives `field` in grid row `row`.
+    QString valueOf(const AddressGrid& grid, int field, int row) const;
 
     // When the grid's header row lacks "宛先" and the guess is confident, applies it; true then.
     static bool ApplyGuess(AddressGrid& grid);
+
+    // Grid row 0, each cell trimmed, without the empty cells at its end.
+    static QStringList HeaderRow(const AddressGrid& grid);
+    // The header row holds the program's own names ("宛先"): it needs no mapping.
+    static bool HasOwnNames(const QStringList& header);
+    // The columns a mapping may take: those up to the last one with a header text or a value
+    // in the first rows.
+    static int UsedColumns(const AddressGrid& grid);
+    // Every column it takes lies within `width` columns.
+    bool fits(int width) const;
+
+    // "0+1,2,3+4+5,,,,,,,," : the eleven entries in HeaderNames order, each its grid columns
+    // joined by "+". Text that is no such list gives nothing.
+    QString toText() const;
+    static std::optional<HeaderMapping> FromText(const QString& text);
+
+    bool operator==(const HeaderMapping& other) const = default;
+
+private:
+    QString joined(int field, const QStringList& row) const;
 };

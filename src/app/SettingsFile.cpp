@@ -171,6 +171,7 @@ bool SettingsFile::ReadSettings(const QString& path, SettingsState& state, Layou
             ini, FileSection, QStringLiteral("BackImageFile") + QLatin1String(KindNames[k]));
         state.backImage[size_t(k)] = !IsMissingValue(v) && QFileInfo::exists(v) ? v : QString();
     }
+    state.columnMappings.load(ini);
     return readable;
 }
 
@@ -224,6 +225,7 @@ bool SettingsFile::WriteSettings(const QString& path, const SettingsState& state
     for (const SenderKey& k : SenderKeys)
         WritePathSetting(ini, SenderSection, QLatin1String(k.key), o.sender.*k.text);
     layouts.SaveLayoutTable(ini);
+    state.columnMappings.save(ini);
     return ini.save(error);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "addresslist/RememberedMappings.h"
 #include "common/SessionOptions.h"
 #include "layout/LayoutKind.h"
 
@@ -33,8 +34,9 @@ struct SettingsState
     QString hoseiX = QStringLiteral("0");
     QString hoseiY = QStringLiteral("0");
     LayoutKind layoutKind = LayoutKind::TT;
-    QString dataFile;                 // written only when a list is current
-    std::array<QString, 4> backImage; // the preview's background picture per LayoutKind
+    QString dataFile;                  // written only when a list is current
+    std::array<QString, 4> backImage;  // the preview's background picture per LayoutKind
+    RememberedMappings columnMappings; // the answers to "列の対応"
 
     QPoint effectivePreviewPosition() const
     {

@@ -9,6 +9,7 @@
 #include "app/DataFileInfo.h"
 #include "app/TForm1PrintHost.h"
 #include "app/TfrmAddressCheck.h"
+#include "app/TfrmColumnMapping.h"
 #include "app/TfrmEditData.h"
 #include "app/TfrmInfomation.h"
 #include "app/TfrmOption.h"
@@ -329,6 +330,7 @@ SettingsState TForm1::currentSettings() const
     s.layoutKind = currentLayoutKind();
     s.dataFile = currentDataFile();
     s.backImage = frmPreView->BackImageNames();
+    s.columnMappings = m_columnMappings;
     return s;
 }
 
@@ -354,6 +356,7 @@ void TForm1::applySettings(const SettingsState& s)
     (isLandscape(s.layoutKind) ? ui->rdoYokoOki : ui->rdoTateOki)->setChecked(true);
     (isHorizontalWriting(s.layoutKind) ? ui->rdoYokoGaki : ui->rdoTateGaki)->setChecked(true);
     frmPreView->setBackImageNames(s.backImage);
+    m_columnMappings = s.columnMappings;
 }
 
 void TForm1::showEvent(QShowEvent* event)
@@ -492,7 +495,8 @@ void TForm1::LoadWorkbook(const QString& path)
         return;
     }
     m_listEdited = false;
-    HeaderMapping::ApplyGuess(m_book.grid());
+    m_declinedMappings.clear();
+    mapListColumns();
     setWindowTitle(path + QStringLiteral(" -") + QCoreApplication::applicationName());
     const QSignalBlocker blocker(ui->TabControl1);
     ui->TabControl1->setCurrentIndex(0);
@@ -519,7 +523,8 @@ void TForm1::LoadDelimitedList(const QString& path)
     if (status != DelimitedList::LoadStatus::Locked)
         m_listEdited = false;
     if (status == DelimitedList::LoadStatus::Loaded) {
-        HeaderMapping::ApplyGuess(m_book.grid());
+        m_declinedMappings.clear();
+        mapListColumns();
         setWindowTitle(path + QStringLiteral(" -") + QCoreApplication::applicationName());
     }
 }
@@ -551,8 +556,30 @@ void TForm1::TabControl1Change(int index)
 {
     if (index >= 0) {
         m_book.ShowSheet(index + 1);
-        HeaderMapping::ApplyGuess(m_book.grid());
+        mapListColumns();
     }
+}
+
+void TForm1::mapListColumns()
+{
+    AddressGrid& grid = m_book.grid();
+    if (m_columnMappings.MapColumns(grid) != RememberedMappings::Outcome::Unsure)
+        return;
+    const QStringList header = HeaderMapping::HeaderRow(grid);
+    const QString key = RememberedMappings::Key(header);
+    if (m_declinedMappings.contains(key))
+        return;
+    TfrmColumnMapping dialog(this);
+    dialog.setList(grid, HeaderMapping::Guess(header));
+    // Cancel, or no column chosen at all, shows the list as it stands.
+    const bool accepted = runDialog(dialog) == QDialog::Accepted;
+    const HeaderMapping answer = dialog.mapping();
+    if (!accepted || answer.isEmpty()) {
+        m_declinedMappings.insert(key);
+        return;
+    }
+    m_columnMappings.remember(header, answer);
+    answer.Apply(grid);
 }
 
 void TForm1::TntStringGrid1SelectCell(int column, int row)

@@ -8,6 +8,7 @@
 
 #include <QDialog>
 #include <QMainWindow>
+#include <QSet>
 
 #include <array>
 #include <functional>
@@ -151,6 +152,9 @@ private:
     // Loads by extension (".XLS" or ".CSVU", any letter case); false for any other.
     bool loadByExtension(const QString& path);
     void rebuildTabs();
+    // A shown sheet with other headers takes the remembered answer or a sure guess, or asks
+    // "列の対応" (once per header row while the list stays open).
+    void mapListColumns();
     // Asks before dropping record edits not yet saved; true when there are none or on OK.
     bool confirmDiscardEdits();
     // The printer dialog; true when the user confirmed a printer (or a file).
@@ -185,6 +189,8 @@ private:
     TfrmPrintoutTable* frmPrintoutTable = nullptr;
     TfrmAddressCheck* frmAddressCheck = nullptr;
     DialogRunner m_dialogRunner;
+    RememberedMappings m_columnMappings;
+    QSet<QString> m_declinedMappings; // header rows whose question was cancelled
     QString m_settingsFilePath;
     QString m_helpFilePath;
     bool m_shown = false;

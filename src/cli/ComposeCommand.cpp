@@ -46,7 +46,7 @@ int runComposeCommand(const QStringList& args)
     prompter.setSubject(positional[0]);
     AddressBook book;
     HeaderColumns columns;
-    if (!LoadAddressList(book, positional[0], prompter, columns))
+    if (!LoadAddressList(book, positional[0], prompter, columns, settings.columnMappings))
         return 1;
     AddressGrid& grid = book.grid();
     const auto record = ReadAddressRecord(grid, columns, row);

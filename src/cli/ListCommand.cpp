@@ -9,13 +9,14 @@
 
 #include <algorithm>
 
-// tayori-cli list FILE --to OUT.pdf [--sheet N] [--paper NAME]
+// tayori-cli list FILE --to OUT.pdf [--sheet N] [--paper NAME] [--settings INI]
 // The list printout of the window's "リスト印刷" for one sheet, into a PDF file.
 
 namespace {
 
 const char* const Usage =
-    "usage: tayori-cli list FILE --to OUT.pdf [--sheet N] [--paper A4-横|A3-縦|B5-横|...]\n";
+    "usage: tayori-cli list FILE --to OUT.pdf [--sheet N] [--paper A4-横|A3-縦|B5-横|...]\n"
+    "       [--settings INI]\n";
 
 int fail(const QString& text)
 {
@@ -27,12 +28,13 @@ int fail(const QString& text)
 
 int runListCommand(const QStringList& args)
 {
-    QString file, pdf, sheetText, paper;
+    QString file, pdf, sheetText, paper, settings;
     for (qsizetype i = 0; i < args.size(); ++i) {
-        QString* target = args[i] == u"--to"      ? &pdf
-                          : args[i] == u"--sheet" ? &sheetText
-                          : args[i] == u"--paper" ? &paper
-                                                  : nullptr;
+        QString* target = args[i] == u"--to"         ? &pdf
+                          : args[i] == u"--sheet"    ? &sheetText
+                          : args[i] == u"--paper"    ? &paper
+                          : args[i] == u"--settings" ? &settings
+                                                     : nullptr;
         if (target && i + 1 < args.size()) {
             *target = args[++i];
         } else if (target || args[i].startsWith(u"--") || !file.isEmpty()) {
@@ -49,8 +51,11 @@ int runListCommand(const QStringList& args)
 
     ConsolePrompter prompter;
     AddressBook book;
+    const std::optional<RememberedMappings> remembered = ReadRememberedMappings(settings, prompter);
+    if (!remembered)
+        return 1;
     bool workbook = false;
-    if (!LoadListFile(book, file, prompter, &workbook))
+    if (!LoadListFile(book, file, prompter, &workbook, nullptr, *remembered))
         return 1;
     const QStringList tabs = book.tabCaptions();
     int sheet = 1;
@@ -60,8 +65,10 @@ int runListCommand(const QStringList& args)
         if (!ok || sheet < 1 || sheet > tabs.size())
             return fail(QStringLiteral("--sheet: 1 to %1").arg(tabs.size()));
         // A delimited list lives in the grid alone: it has no sheets to draw from.
-        if (workbook)
+        if (workbook) {
             book.ShowSheet(sheet);
+            remembered->MapColumns(book.grid());
+        }
     }
 
     ListReport report;

@@ -3,9 +3,10 @@
 #include "addresslist/AddressBook.h"
 #include "addresslist/DelimitedList.h"
 #include "addresslist/HeaderColumns.h"
-#include "addresslist/HeaderMapping.h"
 #include "addresslist/WorkbookFile.h"
 #include "addresslist/XBiffError.h"
+#include "app/SettingsFile.h"
+#include "common/IniFile.h"
 #include "common/Prompter.h"
 
 #include <QFileInfo>
@@ -13,7 +14,7 @@
 #include <exception>
 
 bool LoadListFile(AddressBook& book, const QString& path, Prompter& prompter, bool* workbook,
-                  bool* damaged)
+                  bool* damaged, const RememberedMappings& remembered)
 {
     if (damaged)
         *damaged = false;
@@ -41,7 +42,7 @@ bool LoadListFile(AddressBook& book, const QString& path, Prompter& prompter, bo
             prompter.showError(QString::fromLocal8Bit(error.what()));
             return false;
         }
-        HeaderMapping::ApplyGuess(book.grid());
+        remembered.MapColumns(book.grid());
         return true;
     }
     if (DelimitedList::IsDelimitedListFile(path)) {
@@ -49,7 +50,7 @@ bool LoadListFile(AddressBook& book, const QString& path, Prompter& prompter, bo
             DelimitedList::LoadStatus::Loaded)
             return false;
         // A list with other headers (a web address book's, a hand-kept one) maps onto ours.
-        HeaderMapping::ApplyGuess(book.grid());
+        remembered.MapColumns(book.grid());
         return true;
     }
     prompter.showError(QStringLiteral("エクセルファイルかCSVUファイルに対応しています"));
@@ -57,13 +58,27 @@ bool LoadListFile(AddressBook& book, const QString& path, Prompter& prompter, bo
 }
 
 bool LoadAddressList(AddressBook& book, const QString& path, Prompter& prompter,
-                     HeaderColumns& columns)
+                     HeaderColumns& columns, const RememberedMappings& remembered)
 {
-    if (!LoadListFile(book, path, prompter))
+    if (!LoadListFile(book, path, prompter, nullptr, nullptr, remembered))
         return false;
     if (!HeaderColumns::IsAddressList(book.grid())) {
         prompter.showError(QStringLiteral("宛名のリストではなさそうです"));
         return false;
     }
     return columns.FindHeaderColumns(book.grid(), &prompter);
+}
+
+std::optional<RememberedMappings> ReadRememberedMappings(const QString& path, Prompter& prompter)
+{
+    IniFile ini;
+    QString error;
+    if (!ini.load(path.isEmpty() ? SettingsFile::DefaultPath(QStringLiteral("tayori")) : path,
+                  &error)) {
+        prompter.showError(QStringLiteral("設定を読み込めませんでした: ") + error);
+        return std::nullopt;
+    }
+    RememberedMappings remembered;
+    remembered.load(ini);
+    return remembered;
 }

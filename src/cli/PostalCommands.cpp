@@ -29,25 +29,36 @@ int runAddressNumberCommand(const QStringList& args)
     return 0;
 }
 
-// tayori-cli check LIST: one line per row whose postal code is missing, unknown or another
-// place's: ROW<TAB>missing|unknown|mismatch<TAB>message.
+// tayori-cli check LIST [--settings INI]: one line per row whose postal code is missing,
+// unknown or another place's: ROW<TAB>missing|unknown|mismatch<TAB>message.
 int runCheckCommand(const QStringList& args)
 {
     ConsolePrompter prompter;
-    if (args.size() != 1) {
-        prompter.showError(QStringLiteral("usage: tayori-cli check LIST"));
+    QStringList positional;
+    QString settings;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == u"--settings" && i + 1 < args.size())
+            settings = args[++i];
+        else
+            positional << args[i];
+    }
+    if (positional.size() != 1 || positional[0].startsWith(u"--")) {
+        prompter.showError(QStringLiteral("usage: tayori-cli check LIST [--settings INI]"));
         return 2;
     }
+    const std::optional<RememberedMappings> remembered = ReadRememberedMappings(settings, prompter);
+    if (!remembered)
+        return 1;
     const PostalIndex& index = PostalIndex::shared();
     if (!index.isLoaded()) {
         prompter.showError(index.errorText());
         return 1;
     }
     // From here on every message is about the list.
-    prompter.setSubject(args[0]);
+    prompter.setSubject(positional[0]);
     AddressBook book;
     HeaderColumns columns;
-    if (!LoadAddressList(book, args[0], prompter, columns))
+    if (!LoadAddressList(book, positional[0], prompter, columns, *remembered))
         return 1;
     const AddressGrid& grid = book.grid();
     QTextStream out(stdout);

@@ -146,7 +146,7 @@ int runPrintCommand(const QStringList& args)
 
     ConsolePrompter prompter(a.file);
     AddressBook book;
-    if (!LoadListFile(book, a.file, prompter))
+    if (!LoadListFile(book, a.file, prompter, nullptr, nullptr, state.columnMappings))
         return 1;
     if (!a.sheet.isEmpty()) {
         bool ok = false;
@@ -155,6 +155,7 @@ int runPrintCommand(const QStringList& args)
         if (!ok || sheet < 1 || sheet > sheets)
             return fail(QStringLiteral("--sheet: 1 to %1").arg(sheets));
         book.ShowSheet(sheet);
+        state.columnMappings.MapColumns(book.grid());
     }
 
     ConsoleHost host;

@@ -95,9 +95,9 @@ int main(int argc, char* argv[])
         {QStringLiteral("check"),
          {runCheckCommand,
           false,
-          "LIST",
+          "LIST [--settings INI]",
           "rows whose postal code is missing, unknown or another place's",
-          {{"LIST", ListFile}}}},
+          {{"LIST", ListFile}, {"--settings INI", Settings}}}},
         {QStringLiteral("layout"),
          {runLayoutCommand,
           true,
@@ -109,12 +109,13 @@ int main(int argc, char* argv[])
         {QStringLiteral("list"),
          {runListCommand,
           true,
-          "FILE --to OUT.pdf [--sheet N] [--paper NAME]",
+          "FILE --to OUT.pdf [--sheet N] [--paper NAME] [--settings INI]",
           "the list printout of one sheet, as the list preview prints it",
           {{"FILE", ListFile},
            {"--to OUT.pdf", "print into this PDF file"},
            {"--sheet N", "the workbook sheet (default: 1)"},
-           {"--paper NAME", "paper and orientation, e.g. A4-横, B5-縦 (default: A4-横)"}}}},
+           {"--paper NAME", "paper and orientation, e.g. A4-横, B5-縦 (default: A4-横)"},
+           {"--settings INI", Settings}}}},
     };
     const QString name = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     if (name == u"--version") {

@@ -214,6 +214,13 @@ void tst_SettingsFile::roundTrip()
     r.X += 17;
     r.FontName = QStringLiteral("@ＭＳ 明朝");
     layouts.StoreLayoutItem(int(LayoutKind::YT), int(LayoutItem::Atena), r, false);
+    // "ß" has no code page 932 form: the header texts come back through "…HeadersU".
+    const QStringList header{"", "お名前", "Straße", "〒"};
+    HeaderMapping mapping;
+    mapping.columns[HeaderColumns::Name] = {1};
+    mapping.columns[HeaderColumns::Address1] = {2};
+    mapping.columns[HeaderColumns::PostalCode] = {3};
+    out.columnMappings.remember(header, mapping);
 
     const QString path = dir.filePath(QStringLiteral("tayori.ini"));
     QVERIFY(SettingsFile::WriteSettings(path, out, layouts));
@@ -242,6 +249,7 @@ void tst_SettingsFile::roundTrip()
     QCOMPARE(in.layoutKind, LayoutKind::YT);
     QCOMPARE(in.backImage, out.backImage);
     QVERIFY(back.record(LayoutKind::YT, LayoutItem::Atena) == r);
+    QVERIFY(in.columnMappings.find(header, 4) == mapping);
     QCOMPARE(SettingsText::ReadSetting(path, "file", "datafile"), out.dataFile);
     // the file is code page 932 text
     QVERIFY(readAll(path).contains(cp932::fromUnicode(QString::fromUtf8("住所録.xls"))));
