@@ -400,7 +400,9 @@ bool XlsxReader::readSheet(const ZipArchive& zip, int sheetNo, const QString& pa
             const qsizetype index = value.trimmed().toLongLong(&ok);
             if (!ok || index < 0 || index >= m_sharedStrings.size())
                 continue;
-            text = m_sharedStrings[index];
+            if (!cell(sheetNo, row, col, m_sharedStrings[index], index))
+                return false;
+            continue;
         } else if (type == u"b") {
             text = value.trimmed() == u"1" ||
                            value.trimmed().compare(u"true", Qt::CaseInsensitive) == 0

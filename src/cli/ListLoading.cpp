@@ -13,7 +13,7 @@
 #include <exception>
 
 bool LoadListFile(AddressBook& book, const QString& path, Prompter& prompter, bool* workbook,
-                  bool* damaged)
+                  bool* damaged, const AddressBook::CellSink* cells)
 {
     if (damaged)
         *damaged = false;
@@ -22,7 +22,8 @@ bool LoadListFile(AddressBook& book, const QString& path, Prompter& prompter, bo
         *workbook = isWorkbook;
     if (isWorkbook) {
         try {
-            const AddressBook::LoadResult result = book.LoadWorkbook(path);
+            const AddressBook::LoadResult result =
+                cells ? book.LoadWorkbook(path, *cells) : book.LoadWorkbook(path);
             if (result == AddressBook::LoadResult::Locked) {
                 prompter.showError(AddressBook::LockedFileMessage());
                 return false;
@@ -41,7 +42,8 @@ bool LoadListFile(AddressBook& book, const QString& path, Prompter& prompter, bo
             prompter.showError(QString::fromLocal8Bit(error.what()));
             return false;
         }
-        HeaderMapping::ApplyGuess(book.grid());
+        if (!cells)
+            HeaderMapping::ApplyGuess(book.grid());
         return true;
     }
     if (DelimitedList::IsDelimitedListFile(path)) {
