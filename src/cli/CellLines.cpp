@@ -23,7 +23,18 @@ char* CellLines::escape(QStringView s, char* out, bool* blank)
     const char16_t* units = s.utf16();
     const qsizetype n = s.size();
     char32_t highest = 0;
-    for (qsizetype i = 0; i < n; ++i) {
+    qsizetype i = 0;
+    // Printable ASCII, the bulk of numbers and codes, is copied as it is.
+    for (; i < n; ++i) {
+        const char16_t c = units[i];
+        if (c < 0x21 || c >= 0x80 || c == '\\')
+            break;
+        out[i] = char(c);
+    }
+    if (i > 0)
+        highest = 0x21;
+    out += i;
+    for (; i < n; ++i) {
         char32_t c = units[i];
         highest = std::max(highest, c);
         if (c >= 0x20 && c < 0x80 && c != '\\') {
@@ -76,12 +87,17 @@ char* CellLines::escape(QStringView s, char* out, bool* blank)
 
 char* CellLines::room(qsizetype bytes)
 {
-    if (m_blocks.empty() || m_blocks.back().capacity() - m_blocks.back().size() < bytes) {
+    if (m_blockEnd - m_cursor < bytes) {
+        if (!m_blocks.empty())
+            m_blocks.back().resize(m_cursor - m_blocks.back().data());
         m_blocks.emplace_back(std::max(BlockSize, bytes));
-        if (m_blocks.back().capacity() == 0)
+        LargeBuffer& block = m_blocks.back();
+        if (block.capacity() == 0)
             throw std::bad_alloc();
+        m_cursor = block.data();
+        m_blockEnd = block.data() + block.capacity();
     }
-    return m_blocks.back().data() + m_blocks.back().size();
+    return m_cursor;
 }
 
 void CellLines::add(int sheet, int row, int column, QStringView text)
@@ -115,17 +131,19 @@ void CellLines::add(int sheet, int row, int column, QStringView text, qsizetype 
 
 char* CellLines::begin(int sheet, int row, int column, qsizetype textBytes)
 {
+    // Places start at sheet 1: no key is 0, the key before the first.
     const std::uint64_t key =
         placeKey(std::uint64_t(sheet), std::uint64_t(row), std::uint64_t(column));
-    if (m_haveLast && key == m_lastKey && m_lastHasLine)
-        m_blocks.back().resize(m_lastLineStart); // the line just written is replaced
-    else if (m_haveLast && key < m_lastKey)
-        m_inOrder = false;
+    if (key <= m_lastKey) [[unlikely]] {
+        if (key == m_lastKey && m_lastHasLine)
+            m_cursor = m_lastLine; // the line just written is replaced
+        else if (key < m_lastKey)
+            m_inOrder = false;
+    }
     m_lastHasLine = false;
     m_lastKey = key;
-    m_haveLast = true;
 
-    if (sheet != m_prefixSheet || row != m_prefixRow) {
+    if (sheet != m_prefixSheet || row != m_prefixRow) [[unlikely]] {
         char* p = m_prefix;
         p = std::to_chars(p, m_prefix + sizeof m_prefix, sheet).ptr;
         *p++ = '\t';
@@ -135,8 +153,10 @@ char* CellLines::begin(int sheet, int row, int column, qsizetype textBytes)
         m_prefixSheet = sheet;
         m_prefixRow = row;
     }
-    m_lineStart = room(qsizetype(m_prefixSize) + 16 + textBytes);
-    char* out = std::copy_n(m_prefix, m_prefixSize, m_lineStart);
+    // The whole prefix buffer is copied: one fixed move, the bytes past it are overwritten.
+    m_lineStart = room(qsizetype(sizeof m_prefix) + 16 + textBytes);
+    std::memcpy(m_lineStart, m_prefix, sizeof m_prefix);
+    char* out = m_lineStart + m_prefixSize;
     out = std::to_chars(out, out + 12, column).ptr;
     *out++ = '\t';
     m_textStart = out;
@@ -153,14 +173,15 @@ void CellLines::finish(char* end, bool blank)
         end = m_textStart;
     }
     *end++ = '\n';
-    LargeBuffer& block = m_blocks.back();
-    m_lastLineStart = block.size();
-    block.resize(block.size() + (end - m_lineStart));
+    m_lastLine = m_lineStart;
+    m_cursor = end;
     m_lastHasLine = true;
 }
 
-void CellLines::write(std::FILE* out, QByteArrayView head) const
+void CellLines::write(std::FILE* out, QByteArrayView head)
 {
+    if (!m_blocks.empty())
+        m_blocks.back().resize(m_cursor - m_blocks.back().data());
     std::fwrite(head.data(), 1, size_t(head.size()), out);
     if (m_inOrder) {
         for (const LargeBuffer& block : m_blocks)

@@ -23,7 +23,7 @@ public:
     // cell with that index: escaped once.
     void add(int sheet, int row, int column, QStringView text, qsizetype shared);
     // Writes `head` and then the lines.
-    void write(std::FILE* out, QByteArrayView head) const;
+    void write(std::FILE* out, QByteArrayView head);
 
     // `text` escaped at `out`, which has room for three bytes a unit; returns the end.
     // `*blank` (when given) says whether the text had nothing above U+0020.
@@ -40,11 +40,12 @@ private:
     void finish(char* end, bool blank);
     void writeInPlaceOrder(std::FILE* out) const;
 
-    std::vector<LargeBuffer> m_blocks;
+    std::vector<LargeBuffer> m_blocks; // their sizes are set when the next one starts
+    char* m_cursor = nullptr;          // where the next line goes in the last block
+    char* m_blockEnd = nullptr;
     std::uint64_t m_lastKey = 0;
-    bool m_haveLast = false;
     bool m_lastHasLine = false;
-    qsizetype m_lastLineStart = 0;
+    char* m_lastLine = nullptr;
     bool m_inOrder = true;
     char* m_lineStart = nullptr;
     char* m_textStart = nullptr;
