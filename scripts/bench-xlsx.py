@@ -2,10 +2,10 @@
 mode (every cell's value), median of 3 (openpyxl once: it takes a minute); then our peak memory
 against 2 x the file + 60 MiB."""
 import os
-import statistics
-import subprocess
 import sys
-import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from bench_common import MIB, memory_goal, timed  # noqa: E402
 
 cli, book = sys.argv[1], sys.argv[2]
 
@@ -20,30 +20,13 @@ OPENPYXL = (
     "print(n)\n"
 )
 
-
-def timed(cmd, runs):
-    """Median wall time and the largest peak resident size (KiB) over `runs` runs."""
-    times, peaks = [], []
-    for _ in range(runs):
-        start = time.perf_counter()
-        proc = subprocess.run(["/usr/bin/time", "-f", "%M"] + cmd,
-                              stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
-        times.append(time.perf_counter() - start)
-        if proc.returncode not in (0, 3):
-            sys.exit(f"{cmd[0]} failed: {proc.stderr}")
-        peaks.append(int(proc.stderr.strip().splitlines()[-1]))
-    return statistics.median(times), max(peaks)
-
-
 size = os.path.getsize(book)
 floor, _ = timed(["cat", book], 3)
 ours, ours_peak = timed([cli, "cells", book], 3)
 theirs, _ = timed(["/usr/bin/python3", "-c", OPENPYXL, book], 1)
 
-mib = 1024 * 1024
-limit = 2 * size + 60 * mib
-print(f"workbook: {book} ({size / mib:.1f} MiB)")
+print(f"workbook: {book} ({size / MIB:.1f} MiB)")
 print(f"read the bytes (floor):  {floor:.3f} s")
 print(f"tayori-cli cells:        {ours:.3f} s  = {ours / floor:.1f} x floor")
 print(f"openpyxl read-only:      {theirs:.3f} s  -> tayori is {theirs / ours:.1f} x faster (goal >= 10)")
-print(f"peak memory:             {ours_peak / 1024:.1f} MiB (goal < {limit / mib:.1f} MiB = 2 x file + 60 MiB)")
+print(f"peak memory:             {ours_peak / 1024:.1f} MiB ({memory_goal(size)[1]})")

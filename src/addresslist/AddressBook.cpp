@@ -79,6 +79,16 @@ QString AddressBook::SheetsLeftOutMessage()
 
 AddressBook::LoadResult AddressBook::LoadWorkbook(const QString& path)
 {
+    return load(path, nullptr);
+}
+
+AddressBook::LoadResult AddressBook::LoadWorkbook(const QString& path, const CellSink& sink)
+{
+    return load(path, &sink);
+}
+
+AddressBook::LoadResult AddressBook::load(const QString& path, const CellSink* sink)
+{
     if (IsLockedFile(path))
         return LoadResult::Locked;
 
@@ -97,6 +107,7 @@ AddressBook::LoadResult AddressBook::LoadWorkbook(const QString& path)
 
     m_cutCells = 0;
     m_sheetsLeftOut = false;
+    m_firstSheetHasCells = false;
     TXBiff reader;
     int lastPercent = -1;
     reader.OnProgress = [this, &lastPercent](int percent) {
@@ -109,9 +120,34 @@ AddressBook::LoadResult AddressBook::LoadWorkbook(const QString& path)
             m_sheetsLeftOut = true;
         return sheetNo >= 1 && sheetNo <= MaxSheets && row >= 0 && col >= 0 && col < MaxColumns;
     };
-    reader.OnReadCell = [this](int sheetNo, int row, int col, int, const QString& data, bool&) {
-        XBiff1ReadCell(sheetNo, row, col, data);
-    };
+    if (sink) {
+        // The checks of XBiff1ReadCell, without the rows.
+        const auto take = [this, sink](int sheetNo, int row, int col, const QString& data,
+                                       qsizetype shared) {
+            if (col > MaxColumns - 1 || sheetNo > MaxSheets || sheetNo < 1 || row < 0 || col < 0)
+                return;
+            m_sheetCount = qMax(m_sheetCount, sheetNo);
+            m_firstSheetHasCells |= sheetNo == 1;
+            if (data.size() <= MaxCellLength) {
+                (*sink)(sheetNo, row, col, data, shared);
+                return;
+            }
+            QString cut = data;
+            CutLongCell(cut);
+            ++m_cutCells;
+            (*sink)(sheetNo, row, col, cut, shared);
+        };
+        reader.OnReadCell = [take](int sheetNo, int row, int col, int, const QString& data, bool&) {
+            take(sheetNo, row, col, data, -1);
+        };
+        reader.OnReadSharedCell = [take](int sheetNo, int row, int col, qsizetype index,
+                                         const QString& data,
+                                         bool&) { take(sheetNo, row, col, data, index); };
+    } else {
+        reader.OnReadCell = [this](int sheetNo, int row, int col, int, const QString& data, bool&) {
+            XBiff1ReadCell(sheetNo, row, col, data);
+        };
+    }
     reader.OnReadColW = [this](int sheetNo, int col, int width) {
         XBiff1ReadColW(sheetNo, col, width);
     };
@@ -128,11 +164,12 @@ AddressBook::LoadResult AddressBook::LoadWorkbook(const QString& path)
     flushPendingRow();
 
     m_currentDataFile = path;
-    ShowSheet(1);
+    if (!sink)
+        ShowSheet(1);
 
     // A workbook without sheet names (a bare BIFF2-4 worksheet) still has its one sheet.
     int keep = m_sheetCount - 1;
-    if (keep == 0 && !m_sheets[0].rows.isEmpty())
+    if (keep == 0 && m_firstSheetHasCells)
         keep = 1;
     if (m_sheetCount <= SheetSlots)
         m_tabs = m_tabs.mid(0, keep);
@@ -158,6 +195,7 @@ void AddressBook::XBiff1ReadCell(int sheetNo, int row, int col, const QString& t
         return;
     if (m_sheetCount < sheetNo)
         m_sheetCount = sheetNo;
+    m_firstSheetHasCells |= sheetNo == 1;
     AddressSheet& s = m_sheets[size_t(sheetNo - 1)];
     s.highestColumn = qMax(s.highestColumn, col);
 

@@ -11,8 +11,7 @@ AddressGrid::AddressGrid(QObject* parent) : QObject(parent)
 void AddressGrid::setRowCount(int rows)
 {
     rows = qMax(rows, 0);
-    const QStringList empty(m_columns, QString());
-    m_cells.resize(size_t(rows), empty);
+    m_cells.resize(size_t(rows));
     changed(-1, -1);
 }
 
@@ -22,7 +21,8 @@ void AddressGrid::setColumnCount(int columns)
     if (columns == m_columns)
         return;
     for (QStringList& row : m_cells)
-        row.resize(columns);
+        if (row.size() > columns)
+            row.resize(columns);
     m_widths.resize(size_t(columns), DefaultColumnWidth);
     m_columns = columns;
     changed(-1, -1);
@@ -32,22 +32,26 @@ QString AddressGrid::cell(int column, int row) const
 {
     if (row < 0 || row >= rowCount() || column < 0 || column >= m_columns)
         return QString();
-    return m_cells[size_t(row)][column];
+    const QStringList& cells = m_cells[size_t(row)];
+    return column < cells.size() ? cells[column] : QString();
 }
 
 void AddressGrid::setCell(int column, int row, const QString& text)
 {
     if (row < 0 || row >= rowCount() || column < 0 || column >= m_columns)
         return;
-    m_cells[size_t(row)][column] = text;
+    QStringList& cells = m_cells[size_t(row)];
+    if (column >= cells.size())
+        cells.resize(column + 1);
+    cells[column] = text;
     changed(column, row);
 }
 
 QString AddressGrid::rowText(int row) const
 {
-    if (row < 0 || row >= rowCount())
-        return RowText::write(QStringList(m_columns, QString()));
-    return RowText::write(m_cells[size_t(row)]);
+    QStringList cells = row < 0 || row >= rowCount() ? QStringList() : m_cells[size_t(row)];
+    cells.resize(m_columns);
+    return RowText::write(cells);
 }
 
 void AddressGrid::setRowText(int row, QStringView text, bool spaceSplits)
@@ -62,12 +66,9 @@ void AddressGrid::setRowCells(int row, const QStringList& cells)
     if (row < 0 || row >= rowCount())
         return;
     QStringList& target = m_cells[size_t(row)];
-    for (int c = 0; c < m_columns; ++c) {
-        if (c < cells.size())
-            target[c] = cells[c].isEmpty() ? QStringLiteral(" ") : cells[c];
-        else
-            target[c].clear();
-    }
+    target.resize(qMin<qsizetype>(cells.size(), m_columns));
+    for (qsizetype c = 0; c < target.size(); ++c)
+        target[c] = cells[c].isEmpty() ? QStringLiteral(" ") : cells[c];
     changed(-1, row);
 }
 
@@ -75,8 +76,7 @@ void AddressGrid::clearRow(int row)
 {
     if (row < 0 || row >= rowCount())
         return;
-    for (QString& c : m_cells[size_t(row)])
-        c.clear();
+    m_cells[size_t(row)].clear();
     changed(-1, row);
 }
 

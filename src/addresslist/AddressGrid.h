@@ -52,7 +52,9 @@ Q_SIGNALS:
 private:
     void changed(int column, int row);
 
-    std::vector<QStringList> m_cells; // per row, exactly m_columns entries
+    // Per row, the cells up to its last one set (at most m_columns); the others read empty. A
+    // sheet of 65536 rows and 256 columns with a few cells costs its cells, not 16 million.
+    std::vector<QStringList> m_cells;
     std::vector<int> m_widths;
     int m_columns = InitialColumns;
     int m_updateDepth = 0;

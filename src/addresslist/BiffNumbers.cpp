@@ -1,5 +1,6 @@
 #include "addresslist/BiffNumbers.h"
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -21,19 +22,27 @@ double decodeRk(std::uint32_t rk)
 
 QString formatGeneral(double value)
 {
+    char text[MaxGeneralLength];
+    return QString::fromLatin1(text, formatGeneral(value, text));
+}
+
+int formatGeneral(double value, char* text)
+{
+    const auto copy = [text](std::string_view s) {
+        std::copy(s.begin(), s.end(), text);
+        return int(s.size());
+    };
     if (std::isnan(value))
-        return QStringLiteral("NAN");
+        return copy("NAN");
     if (std::isinf(value))
-        return value > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
+        return copy(value > 0 ? "INF" : "-INF");
     if (value == 0)
-        return QStringLiteral("0");
+        return copy("0");
 
     // Most cells of an address list hold whole numbers.
-    if (std::abs(value) < 1e15 && value == std::trunc(value)) {
-        char whole[24];
-        const auto end = std::to_chars(whole, whole + sizeof whole, static_cast<long long>(value));
-        return QString::fromLatin1(whole, end.ptr - whole);
-    }
+    if (std::abs(value) < 1e15 && value == std::trunc(value))
+        return int(std::to_chars(text, text + MaxGeneralLength, static_cast<long long>(value)).ptr -
+                   text);
 
     // Most other cells hold a few decimals: the text is then m / 10^k for the smallest k that
     // reads back as the value, and below 1E11 that is also its 15-digit rounding.
@@ -57,7 +66,7 @@ QString formatGeneral(double value)
                 fraction /= 10;
             }
             p += k;
-            return QString::fromLatin1(fixed, p - fixed);
+            return copy(std::string_view(fixed, size_t(p - fixed)));
         }
     }
 
@@ -116,7 +125,7 @@ QString formatGeneral(double value)
         out[k++] = 'E';
         k = int(std::to_chars(out + k, out + sizeof out, exponent).ptr - out);
     }
-    return QString::fromLatin1(out, k);
+    return copy(std::string_view(out, size_t(k)));
 }
 
 } // namespace biffnumbers

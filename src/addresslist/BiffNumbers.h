@@ -15,5 +15,8 @@ double decodeRk(std::uint32_t rk);
 // 0.0001 <= |value| < 1E15 after rounding, else "1.5E20" / "5E-5". The decimal separator is
 // always "." so that a list reads the same whatever the desktop's language.
 QString formatGeneral(double value);
+// The same text in ASCII, written to `text` (room for MaxGeneralLength); returns its length.
+constexpr int MaxGeneralLength = 48;
+int formatGeneral(double value, char* text);
 
 } // namespace biffnumbers

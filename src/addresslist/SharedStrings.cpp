@@ -237,10 +237,17 @@ void SharedStrings::read(std::vector<QByteArrayView> pieces)
     for (const QByteArrayView piece : m_pieces)
         m_ends.push_back(end += piece.size());
     Cursor in(m_pieces, m_ends);
-    if (!in.skip(8)) { // total and unique counts
+    quint32 total = 0, unique = 0;
+    if (!in.u32(&total) || !in.u32(&unique)) {
         m_cutShort = true;
         return;
     }
+    // Room for the strings the table says it holds, as far as its bytes can hold them (three
+    // at least each): a table of millions would otherwise grow its lists many times over.
+    const qint64 fits = in.remaining() / 3;
+    const size_t expected = size_t(std::min<qint64>(unique, fits));
+    m_steps.reserve(expected);
+    m_marks.reserve(expected / kStride + 1);
     qsizetype piece = 0;
     while (!in.atEnd()) {
         const qint64 start = in.pos();

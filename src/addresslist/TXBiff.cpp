@@ -354,7 +354,9 @@ private:
 
     // `text` is the cell's text, or a function making it: numbers are formatted only for the
     // cells the owner wants.
-    template <typename Text> void cell(int row, int col, int attr, Text&& text)
+    // `shared`: the shared string the text is, or -1.
+    template <typename Text>
+    void cell(int row, int col, int attr, Text&& text, qsizetype shared = -1)
     {
         if (inOtherSheet())
             return;
@@ -362,9 +364,17 @@ private:
         m_lastCol = col;
         m_lastAttr = attr;
         m_haveCell = true;
-        if (!m_owner.OnReadCell)
+        if (!m_owner.OnReadCell && !(shared >= 0 && m_owner.OnReadSharedCell))
             return;
         if (m_owner.OnWantCell && !m_owner.OnWantCell(m_sheetNo, row, col))
+            return;
+        if constexpr (std::is_invocable_v<Text>) {
+            if (shared >= 0 && m_owner.OnReadSharedCell) {
+                m_owner.OnReadSharedCell(m_sheetNo, row, col, shared, text(), m_cancel);
+                return;
+            }
+        }
+        if (!m_owner.OnReadCell)
             return;
         if constexpr (std::is_invocable_v<Text>)
             m_owner.OnReadCell(m_sheetNo, row, col, attr, text(), m_cancel);
@@ -407,7 +417,8 @@ private:
         const int xf = body.u16();
         const double value = body.f64();
         if (body.ok())
-            cell(row, col, xf, [this, value, xf] { return numberText(value, xf); });
+            cell(row, col, xf,
+                 [this, value, xf]() -> const QString& { return numberText(value, xf); });
     }
 
     void label2(ByteCursor& body)
@@ -493,7 +504,8 @@ private:
         ByteCursor cursor(result);
         const double value = cursor.f64();
         const int xf = m_layout == Layout::Biff2 ? -1 : attr;
-        cell(row, col, attr, [this, value, xf] { return numberText(value, xf); });
+        cell(row, col, attr,
+             [this, value, xf]() -> const QString& { return numberText(value, xf); });
     }
 
     // The text result of the formula read just before.
@@ -520,7 +532,9 @@ private:
         body.skip(2);
         const quint32 index = body.u32();
         if (body.ok() && index < quint64(m_sst.size()))
-            cell(row, col, 0, [this, index] { return m_sst.at(qsizetype(index)); });
+            cell(
+                row, col, 0, [this, index]() -> const QString& { return sharedString(index); },
+                qsizetype(index));
         else if (body.ok())
             m_owner.m_damaged = true; // a string the table does not hold (or lost with its end)
     }
@@ -532,8 +546,9 @@ private:
         const int xf = body.u16();
         const quint32 value = body.u32();
         if (body.ok())
-            cell(row, col, xf,
-                 [this, value, xf] { return numberText(biffnumbers::decodeRk(value), xf); });
+            cell(row, col, xf, [this, value, xf]() -> const QString& {
+                return numberText(biffnumbers::decodeRk(value), xf);
+            });
     }
 
     void mulRk(ByteCursor& body, int length)
@@ -546,8 +561,9 @@ private:
             const quint32 value = body.u32();
             if (!body.ok())
                 return;
-            cell(row, first + i, xf,
-                 [this, value, xf] { return numberText(biffnumbers::decodeRk(value), xf); });
+            cell(row, first + i, xf, [this, value, xf]() -> const QString& {
+                return numberText(biffnumbers::decodeRk(value), xf);
+            });
         }
     }
 
@@ -600,8 +616,10 @@ private:
                 code = text8(body.bytes(body.u8()));
             }
         }
-        if (body.ok() || !code.isEmpty())
+        if (body.ok() || !code.isEmpty()) {
             m_formats.insert(index, code);
+            m_xfCodes.clear(); // the hash may have moved its entries
+        }
     }
 
     // The number format of each cell style, in the order of the XF records.
@@ -622,18 +640,39 @@ private:
             m_xfFormats.append(body.ok() ? format : -1);
     }
 
-    // A number as its cell style shows it where that changes an address, else general.
-    QString numberText(double value, int xf) const
+    // A number as its cell style shows it where that changes an address, else general. The
+    // text is made in one buffer kept for the read: millions of number cells allocate nothing
+    // unless a handler keeps their text.
+    const QString& numberText(double value, int xf)
     {
-        if (xf >= 0 && xf < m_xfFormats.size()) {
-            const int format = m_xfFormats[xf];
-            // Built-in format 49 is text ("@"): the number shows as it is.
-            const auto it = m_formats.constFind(format);
-            if (it != m_formats.cend())
-                if (const std::optional<QString> text = numberformat::addressText(*it, value))
-                    return *text;
+        if (const QString* code = formatOf(xf)) {
+            if (std::optional<QString> text = numberformat::addressText(*code, value)) {
+                m_number = std::move(*text);
+                return m_number;
+            }
         }
-        return biffnumbers::formatGeneral(value);
+        char ascii[biffnumbers::MaxGeneralLength];
+        const int length = biffnumbers::formatGeneral(value, ascii);
+        m_number.resize(length);
+        std::copy(ascii, ascii + length, m_number.data());
+        return m_number;
+    }
+
+    // The number format code of a cell style, looked up once per style (formats and styles
+    // come before the cells).
+    const QString* formatOf(int xf)
+    {
+        if (xf < 0 || xf >= m_xfFormats.size())
+            return nullptr;
+        if (m_xfCodes.size() != size_t(m_xfFormats.size()))
+            m_xfCodes.assign(size_t(m_xfFormats.size()), std::nullopt);
+        std::optional<const QString*>& code = m_xfCodes[size_t(xf)];
+        if (!code) {
+            // Built-in format 49 is text ("@"): the number shows as it is.
+            const auto it = m_formats.constFind(m_xfFormats[xf]);
+            code = it != m_formats.cend() ? &*it : nullptr;
+        }
+        return *code;
     }
 
     void codePage(ByteCursor& body)
@@ -670,6 +709,23 @@ private:
             pieces.push_back(m_in.bytes(pieceLength));
         }
         m_sst.read(std::move(pieces));
+        m_sstTexts.clear();
+    }
+
+    // A shared string's text, decoded once: a table's strings are used by many cells. A
+    // table too large to keep a slot for each string decodes at every use.
+    const QString& sharedString(quint32 index)
+    {
+        if (m_sst.size() > kMaxKeptStrings) {
+            m_number = m_sst.at(qsizetype(index));
+            return m_number;
+        }
+        if (m_sstTexts.empty())
+            m_sstTexts.resize(size_t(m_sst.size()));
+        QString& text = m_sstTexts[index];
+        if (text.isNull())
+            text = m_sst.at(qsizetype(index));
+        return text;
     }
 
     TXBiff& m_owner;
@@ -685,6 +741,11 @@ private:
     QHash<int, QString> m_formats; // number format codes by index
     bool m_formatsIndexed = false;
     QList<int> m_xfFormats; // per XF record: its number format index
+    // Per XF record once looked up: its format code in m_formats, or null for none.
+    std::vector<std::optional<const QString*>> m_xfCodes;
+    static constexpr qsizetype kMaxKeptStrings = qsizetype(1) << 18;
+    std::vector<QString> m_sstTexts; // decoded shared strings, null until first used
+    QString m_number;                // the text of the current number cell
     int m_sheetNames = 0;
     bool m_sawBof = false;
     quint16 m_lastRecord = 0;

@@ -29,6 +29,12 @@ public:
     // Optional: a reader that keeps only some cells says which before their text is made
     // (numbers are not formatted and OnReadCell is not raised for the others).
     std::function<bool(int sheetNo, int row, int col)> OnWantCell;
+    // Optional: raised in place of OnReadCell for a cell whose text is entry `index` of the
+    // shared-string table; within one read an index always brings the same text, so a
+    // handler may convert each shared string once.
+    using TOnReadSharedCellEvent = std::function<void(
+        int sheetNo, int row, int col, qsizetype index, const QString& data, bool& cancel)>;
+    TOnReadSharedCellEvent OnReadSharedCell;
 
     // Reads the workbook stream of a compound document ("Workbook", else "Book"), or the file's
     // own bytes when it is not one. Throws XBiffError, also for a file in which no workbook

@@ -27,6 +27,7 @@ void forward(const TXBiff& events, WorkbookReader& reader)
     reader.OnReadColW = events.OnReadColW;
     reader.OnReadSheetName = events.OnReadSheetName;
     reader.OnWantCell = events.OnWantCell;
+    reader.OnReadSharedCell = events.OnReadSharedCell;
 }
 } // namespace
 

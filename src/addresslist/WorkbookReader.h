@@ -20,6 +20,10 @@ public:
     std::function<void(int sheetNo, int col, int width)> OnReadColW;
     std::function<void(const QString& sheetName)> OnReadSheetName;
     std::function<bool(int sheetNo, int row, int col)> OnWantCell;
+    // As TXBiff's: in place of OnReadCell for a shared string's cell.
+    std::function<void(int sheetNo, int row, int col, qsizetype index, const QString& data,
+                       bool& cancel)>
+        OnReadSharedCell;
 
     virtual void LoadFromFile(const QString& fileName) = 0;
     virtual void LoadFromBytes(const QByteArray& bytes) = 0;
@@ -33,12 +37,17 @@ protected:
             OnProgress(percent);
         m_progress = percent;
     }
-    // Reports one cell; false once a handler asked to stop.
-    bool cell(int sheetNo, int row, int col, const QString& text)
+    // Reports one cell, `shared` the shared string it is or -1; false once a handler asked to
+    // stop.
+    bool cell(int sheetNo, int row, int col, const QString& text, qsizetype shared = -1)
     {
-        if (!OnReadCell || (OnWantCell && !OnWantCell(sheetNo, row, col)))
+        const bool asShared = shared >= 0 && OnReadSharedCell;
+        if ((!OnReadCell && !asShared) || (OnWantCell && !OnWantCell(sheetNo, row, col)))
             return !m_cancel;
-        OnReadCell(sheetNo, row, col, 0, text, m_cancel);
+        if (asShared)
+            OnReadSharedCell(sheetNo, row, col, shared, text, m_cancel);
+        else
+            OnReadCell(sheetNo, row, col, 0, text, m_cancel);
         return !m_cancel;
     }
     void begin()

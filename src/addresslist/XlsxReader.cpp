@@ -8,6 +8,12 @@
 
 #include <QFile>
 
+#include <expat.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
 namespace {
 
 constexpr qint64 MaxSmallPart = qint64(16) << 20;
@@ -65,21 +71,24 @@ QString decodeEscapes(QString text)
     return text;
 }
 
-// "AB12" → column 27, row 11 (0-based); false when it is not a cell reference.
-bool parseReference(QStringView ref, int* row, int* col)
+// "AB12" (UTF-8) → column 27, row 11 (0-based); false when it is not a cell reference.
+bool parseReference(std::string_view ref, int* row, int* col)
 {
-    qsizetype i = 0;
+    const auto isLetter = [](char ch) {
+        return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z');
+    };
+    size_t i = 0;
     qint64 c = 0;
-    while (i < ref.size() && ref[i].isLetter() && ref[i].unicode() < 0x80) {
-        c = c * 26 + (ref[i].toUpper().unicode() - 'A' + 1);
+    while (i < ref.size() && isLetter(ref[i])) {
+        c = c * 26 + ((ref[i] & ~0x20) - 'A' + 1);
         if (c > MaxColumn + 1)
             return false;
         ++i;
     }
     qint64 r = 0;
-    const qsizetype digits = i;
-    while (i < ref.size() && ref[i] >= u'0' && ref[i] <= u'9') {
-        r = r * 10 + (ref[i].unicode() - '0');
+    const size_t digits = i;
+    while (i < ref.size() && ref[i] >= '0' && ref[i] <= '9') {
+        r = r * 10 + (ref[i] - '0');
         if (r > MaxRow + 1)
             return false;
         ++i;
@@ -320,103 +329,271 @@ QString XlsxReader::numberText(const QString& value, int style) const
     return biffnumbers::formatGeneral(number);
 }
 
-bool XlsxReader::readSheet(const ZipArchive& zip, int sheetNo, const QString& part)
+// A worksheet part through expat: the parts of a big workbook are tens of megabytes of small
+// elements, and expat tokenizes them several times faster than QXmlStreamReader. Names are
+// compared without their namespace, as the other parts' reader does; an unbound prefix, like
+// any broken markup, ends the part as damaged after the cells before it.
+class XlsxReader::SheetParse
 {
-    ZipXmlStream in(zip, part);
-    if (!in.found()) {
-        m_damaged = true;
-        return true;
+public:
+    SheetParse(XlsxReader& owner, int sheetNo) : m_owner(owner), m_sheetNo(sheetNo)
+    {
+        m_parser = XML_ParserCreateNS(nullptr, NamespaceSeparator);
+        XML_SetUserData(m_parser, this);
+        XML_SetElementHandler(m_parser, &SheetParse::start, &SheetParse::end);
+        XML_SetCharacterDataHandler(m_parser, &SheetParse::characters);
     }
-    const qint64 before = m_done;
-    in.onConsumed = [this, before](qint64 n) {
-        m_done = before + n;
-        progress(int(qMin<qint64>(100, m_done * 100 / m_total)));
-    };
-    int row = -1;
-    int col = -1;
-    while (in.next()) {
-        const QXmlStreamReader::TokenType token = in.xml().tokenType();
-        if (token != QXmlStreamReader::StartElement)
-            continue;
-        const QStringView name = in.xml().name();
-        const QXmlStreamAttributes a = in.xml().attributes();
-        if (name == u"row") {
+    ~SheetParse() { XML_ParserFree(m_parser); }
+    SheetParse(const SheetParse&) = delete;
+    SheetParse& operator=(const SheetParse&) = delete;
+
+    // Feeds the part's bytes; false once the markup is broken or a handler stopped the read.
+    bool feed(const char* bytes, int size, bool last)
+    {
+        if (XML_Parse(m_parser, bytes, size, last) == XML_STATUS_OK)
+            return true;
+        if (!m_stopped) {
+            m_owner.m_damaged = true;
+            // A cell broken off inside its value or inline string keeps what was read of it.
+            if (m_valueDepth > 0 || m_inlineDepth > 0) {
+                m_has = true;
+                m_isInline = m_inlineDepth > 0;
+            }
+            if (m_cellDepth > 0)
+                cellEnd();
+        }
+        return false;
+    }
+    bool stopped() const { return m_stopped; }
+
+private:
+    static constexpr XML_Char NamespaceSeparator = '\x01';
+    static constexpr qsizetype MaxValue = 1 << 20;
+
+    static std::string_view localName(const XML_Char* name)
+    {
+        const std::string_view full(name);
+        const size_t separator = full.rfind(NamespaceSeparator);
+        return separator == std::string_view::npos ? full : full.substr(separator + 1);
+    }
+    // An attribute without a namespace (as the other reader matches them by their name).
+    static const XML_Char* attribute(const XML_Char** attributes, std::string_view name)
+    {
+        for (; attributes[0]; attributes += 2)
+            if (name == attributes[0])
+                return attributes[1];
+        return nullptr;
+    }
+
+    // An attribute's number as QString::toInt reads it; plain digits without a conversion.
+    static int toInt(const XML_Char* text, bool* ok = nullptr)
+    {
+        int value = 0;
+        int i = 0;
+        for (; i < 9 && text[i] >= '0' && text[i] <= '9'; ++i)
+            value = value * 10 + (text[i] - '0');
+        if (i > 0 && text[i] == 0) {
+            if (ok)
+                *ok = true;
+            return value;
+        }
+        return QString::fromUtf8(text).toInt(ok);
+    }
+
+    static void XMLCALL start(void* data, const XML_Char* name, const XML_Char** attributes)
+    {
+        static_cast<SheetParse*>(data)->startElement(localName(name), attributes);
+    }
+    static void XMLCALL end(void* data, const XML_Char* name)
+    {
+        static_cast<SheetParse*>(data)->endElement(localName(name));
+    }
+    static void XMLCALL characters(void* data, const XML_Char* text, int length)
+    {
+        SheetParse& self = *static_cast<SheetParse*>(data);
+        // Only the character data of a value, or of an inline string's texts outside its
+        // phonetic runs, is kept.
+        std::string* into = nullptr;
+        if (self.m_valueDepth > 0)
+            into = &self.m_value;
+        else if (self.m_textDepth > 0 && self.m_phonetic == 0)
+            into = &self.m_inline;
+        if (into && into->size() < size_t(4 * MaxValue))
+            into->append(text, size_t(length));
+    }
+
+    void startElement(std::string_view name, const XML_Char** attributes)
+    {
+        if (m_cellDepth > 0) {
+            ++m_cellDepth;
+            if (m_valueDepth > 0) {
+                ++m_valueDepth;
+            } else if (m_inlineDepth > 0) {
+                ++m_inlineDepth;
+                if (name == "rPh")
+                    ++m_phonetic;
+                else if (name == "t")
+                    ++m_textDepth;
+            } else if (name == "v") {
+                m_value.clear();
+                m_valueDepth = 1;
+                m_isInline = false;
+            } else if (name == "is") {
+                m_inline.clear();
+                m_inlineDepth = 1;
+                m_phonetic = 0;
+                m_textDepth = 0;
+            }
+            return;
+        }
+        if (name == "row") {
+            const XML_Char* r = attribute(attributes, "r");
             bool ok = false;
-            const int r = a.value(QLatin1StringView("r")).toInt(&ok);
-            row = ok && r >= 1 && r <= MaxRow + 1 ? r - 1 : row + 1;
-            col = -1;
-            continue;
+            const int number = r ? toInt(r, &ok) : 0;
+            m_row = ok && number >= 1 && number <= MaxRow + 1 ? number - 1 : m_row + 1;
+            m_col = -1;
+        } else if (name == "col") {
+            if (m_owner.OnReadColW)
+                columnWidths(attributes);
+        } else if (name == "c") {
+            int r = m_row, c = m_col + 1;
+            const XML_Char* reference = attribute(attributes, "r");
+            if (!reference || !parseReference(reference, &r, &c)) {
+                r = qMax(m_row, 0);
+                c = m_col + 1;
+            }
+            m_row = r;
+            m_col = c;
+            const XML_Char* type = attribute(attributes, "t");
+            m_type = type ? type : "";
+            const XML_Char* style = attribute(attributes, "s");
+            m_style = style ? toInt(style) : 0;
+            m_has = false;
+            m_cellDepth = 1;
         }
-        if (name == u"col" && OnReadColW) {
-            const int first = a.value(QLatin1StringView("min")).toInt();
-            const int last = qMin(a.value(QLatin1StringView("max")).toInt(), LastWidthColumn + 1);
-            bool ok = false;
-            const double width = a.value(QLatin1StringView("width")).toDouble(&ok);
-            if (ok && width >= 0 && width < 65536.0 / 256)
-                for (int c = qMax(first, 1); c <= last; ++c)
-                    OnReadColW(sheetNo, c - 1, int(width * 256));
-            continue;
-        }
-        if (name != u"c")
-            continue;
-        int r = row, c = col + 1;
-        if (!a.hasAttribute(QLatin1StringView("r")) ||
-            !parseReference(a.value(QLatin1StringView("r")), &r, &c)) {
-            r = qMax(row, 0);
-            c = col + 1;
-        }
-        row = r;
-        col = c;
-        const QString type = a.value(QLatin1StringView("t")).toString();
-        const int style = a.value(QLatin1StringView("s")).toInt();
-        // The cell's value, its inline string or nothing.
-        bool has = false;
-        QString value;
-        int depth = 1;
-        while (depth > 0) {
-            const QXmlStreamReader::TokenType t = in.readNext();
-            if (t == QXmlStreamReader::Invalid)
-                break;
-            if (t == QXmlStreamReader::EndElement) {
-                --depth;
-            } else if (t == QXmlStreamReader::StartElement) {
-                const QStringView child = in.xml().name();
-                if (child == u"v") {
-                    value = in.elementText(1 << 20);
-                    has = true;
-                } else if (child == u"is") {
-                    value = stringItem(in, 1 << 20);
-                    has = true;
-                } else {
-                    ++depth;
-                }
+    }
+
+    void columnWidths(const XML_Char** attributes)
+    {
+        const auto number = [&](const char* name) {
+            const XML_Char* value = attribute(attributes, name);
+            return value ? toInt(value) : 0;
+        };
+        const int first = number("min");
+        const int last = qMin(number("max"), LastWidthColumn + 1);
+        bool ok = false;
+        const XML_Char* text = attribute(attributes, "width");
+        const double width = text ? QString::fromUtf8(text).toDouble(&ok) : 0;
+        if (ok && width >= 0 && width < 65536.0 / 256)
+            for (int c = qMax(first, 1); c <= last; ++c)
+                m_owner.OnReadColW(m_sheetNo, c - 1, int(width * 256));
+    }
+
+    void endElement(std::string_view name)
+    {
+        if (m_cellDepth == 0)
+            return;
+        if (m_valueDepth > 0 && --m_valueDepth == 0) {
+            m_has = true;
+            m_isInline = false;
+        } else if (m_inlineDepth > 0) {
+            if (name == "rPh")
+                --m_phonetic;
+            else if (name == "t")
+                --m_textDepth;
+            if (--m_inlineDepth == 0) {
+                m_has = true;
+                m_isInline = true;
             }
         }
-        if (!has || row > MaxRow || col > MaxColumn)
-            continue;
+        if (--m_cellDepth == 0)
+            cellEnd();
+    }
+
+    void cellEnd()
+    {
+        if (!m_has || m_row > MaxRow || m_col > MaxColumn)
+            return;
+        const QString value = m_isInline ? decodeEscapes(QString::fromUtf8(m_inline).left(MaxValue))
+                                         : QString::fromUtf8(m_value).left(MaxValue);
+        const std::string_view type = m_type;
         QString text;
-        if (type == u"s") {
+        if (type == "s") {
             bool ok = false;
             const qsizetype index = value.trimmed().toLongLong(&ok);
-            if (!ok || index < 0 || index >= m_sharedStrings.size())
-                continue;
-            text = m_sharedStrings[index];
-        } else if (type == u"b") {
+            if (!ok || index < 0 || index >= m_owner.m_sharedStrings.size())
+                return;
+            if (!m_owner.cell(m_sheetNo, m_row, m_col, m_owner.m_sharedStrings[index], index))
+                stop();
+            return;
+        } else if (type == "b") {
             text = value.trimmed() == u"1" ||
                            value.trimmed().compare(u"true", Qt::CaseInsensitive) == 0
                        ? QStringLiteral("TRUE")
                        : QStringLiteral("FALSE");
-        } else if (type == u"str" || type == u"inlineStr") {
-            text = type == u"str" ? decodeEscapes(value) : value;
-        } else if (type == u"e" || type == u"d") {
+        } else if (type == "str" || type == "inlineStr") {
+            text = type == "str" ? decodeEscapes(value) : value;
+        } else if (type == "e" || type == "d") {
             text = value;
         } else {
-            text = numberText(value.trimmed(), style);
+            text = m_owner.numberText(value.trimmed(), m_style);
         }
-        if (!cell(sheetNo, row, col, text))
-            return false;
+        if (!m_owner.cell(m_sheetNo, m_row, m_col, text))
+            stop();
     }
-    if (in.damaged())
+
+    void stop()
+    {
+        m_stopped = true;
+        XML_StopParser(m_parser, XML_FALSE);
+    }
+
+    XlsxReader& m_owner;
+    const int m_sheetNo;
+    XML_Parser m_parser = nullptr;
+    bool m_stopped = false;
+    int m_row = -1;
+    int m_col = -1;
+    // Inside a cell: its depth, what it is, and what its value or inline string holds.
+    int m_cellDepth = 0;
+    std::string m_type;
+    int m_style = 0;
+    bool m_has = false;
+    bool m_isInline = false;
+    int m_valueDepth = 0;
+    std::string m_value;
+    int m_inlineDepth = 0;
+    int m_textDepth = 0;
+    int m_phonetic = 0;
+    std::string m_inline;
+};
+
+bool XlsxReader::readSheet(const ZipArchive& zip, int sheetNo, const QString& part)
+{
+    const std::unique_ptr<ZipArchive::Entry> entry = zip.open(part);
+    if (!entry) {
         m_damaged = true;
-    return true;
+        return true;
+    }
+    SheetParse parse(*this, sheetNo);
+    const qint64 before = m_done;
+    qint64 consumed = 0;
+    std::vector<char> buffer(65536);
+    for (;;) {
+        const qint64 n = entry->read(buffer.data(), qint64(buffer.size()));
+        if (n < 0) {
+            m_damaged = true;
+            break;
+        }
+        consumed += n;
+        if (n > 0) {
+            m_done = before + consumed;
+            progress(int(qMin<qint64>(100, m_done * 100 / m_total)));
+        }
+        if (!parse.feed(buffer.data(), int(n), n == 0))
+            break;
+        if (n == 0)
+            break;
+    }
+    return !parse.stopped();
 }

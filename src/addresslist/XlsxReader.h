@@ -27,6 +27,7 @@ public:
     static bool isXlsx(const ZipArchive& zip);
 
 private:
+    class SheetParse;
     struct Sheet
     {
         QString name;

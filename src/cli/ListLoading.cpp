@@ -14,7 +14,8 @@
 #include <exception>
 
 bool LoadListFile(AddressBook& book, const QString& path, Prompter& prompter, bool* workbook,
-                  bool* damaged, const RememberedMappings& remembered)
+                  bool* damaged, const RememberedMappings& remembered,
+                  const AddressBook::CellSink* cells)
 {
     if (damaged)
         *damaged = false;
@@ -23,7 +24,8 @@ bool LoadListFile(AddressBook& book, const QString& path, Prompter& prompter, bo
         *workbook = isWorkbook;
     if (isWorkbook) {
         try {
-            const AddressBook::LoadResult result = book.LoadWorkbook(path);
+            const AddressBook::LoadResult result =
+                cells ? book.LoadWorkbook(path, *cells) : book.LoadWorkbook(path);
             if (result == AddressBook::LoadResult::Locked) {
                 prompter.showError(AddressBook::LockedFileMessage());
                 return false;
@@ -42,7 +44,8 @@ bool LoadListFile(AddressBook& book, const QString& path, Prompter& prompter, bo
             prompter.showError(QString::fromLocal8Bit(error.what()));
             return false;
         }
-        remembered.MapColumns(book.grid());
+        if (!cells)
+            remembered.MapColumns(book.grid());
         return true;
     }
     if (DelimitedList::IsDelimitedListFile(path)) {

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "addresslist/AddressBook.h"
 #include "addresslist/RememberedMappings.h"
 
 #include <QString>
 
-class AddressBook;
 class HeaderColumns;
 class Prompter;
 
@@ -13,9 +13,12 @@ class Prompter;
 // `*workbook` says which kind was loaded. A workbook that could be read only in part loads
 // what was read, is told through `prompter` and sets `*damaged`. A list with other headers
 // takes the user's remembered "列の対応" or the sure guess, as the window does without asking.
+// With `cells`, a workbook's cells go there instead of into the sheets and the grid
+// (AddressBook::LoadWorkbook).
 bool LoadListFile(AddressBook& book, const QString& path, Prompter& prompter,
                   bool* workbook = nullptr, bool* damaged = nullptr,
-                  const RememberedMappings& remembered = RememberedMappings());
+                  const RememberedMappings& remembered = RememberedMappings(),
+                  const AddressBook::CellSink* cells = nullptr);
 
 // Loads an address list and finds its eleven header columns, as printing and the preview need
 // them; false (told through `prompter`) when the list cannot be loaded or is no address list.

@@ -164,6 +164,7 @@ void tst_AddressBook::showSheetShape_data()
     QTest::newRow("long sheet") << 100 << 0 << 102 << 16;
     QTest::newRow("500 rows, 32 columns") << 499 << 31 << 501 << 33;
     QTest::newRow("700 rows, 40 columns") << 699 << 39 << 701 << 41;
+    QTest::newRow("BIFF's last row and column") << 65535 << 255 << 65537 << 257;
 }
 
 void tst_AddressBook::showSheetShape()
@@ -177,6 +178,12 @@ void tst_AddressBook::showSheetShape()
     book.ShowSheet(1);
     QCOMPARE(book.grid().rowCount(), rows);
     QCOMPARE(book.grid().columnCount(), columns);
+    // The cell in its place, the rest of its row and column empty up to the grid's edge.
+    const AddressGrid& grid = book.grid();
+    QCOMPARE(grid.cell(lastColumn + 1, lastRow), QString("x"));
+    QCOMPARE(grid.cell(lastColumn + 1, lastRow - 1).trimmed(), QString());
+    QCOMPARE(grid.cell(columns - 1, 0).trimmed(), QString());
+    QCOMPARE(RowText::read(grid.rowText(lastRow)).size(), columns);
 }
 
 void tst_AddressBook::lockedFile()

@@ -265,6 +265,12 @@ void tst_zipworkbooks::cellTexts_data()
     QTest::newRow("xlsx: cells without references follow each other")
         << makeZip(xlsxParts("<row><c><v>1</v></c><c t=\"b\"><v>0</v></c></row>")) << 0 << 1
         << "FALSE";
+    QTest::newRow("xlsx: elements named with a prefix")
+        << makeZip(xlsxParts(
+               "<x:row xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+               "r=\"3\"><x:c r=\"B3\" t=\"inlineStr\"><x:is><x:r><x:t>宛</x:t></x:r>"
+               "<x:rPh><x:t>アテ</x:t></x:rPh><x:t>先</x:t></x:is></x:c></x:row>"))
+        << 2 << 1 << "宛先";
     QTest::newRow("xlsx: a formula's cached string")
         << makeZip(xlsxParts(
                "<row r=\"2\"><c r=\"A2\" t=\"str\"><f>A1&amp;\"x\"</f><v>ax</v></c></row>"))

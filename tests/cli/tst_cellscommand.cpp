@@ -1,8 +1,11 @@
+#include "../addresslist/BiffBuilder.h"
 #include "CliRun.h"
 #include "ScriptedPrompter.h"
 #include "addresslist/AddressBook.h"
 #include "addresslist/DelimitedList.h"
+#include "addresslist/RowText.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -11,6 +14,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -30,6 +34,62 @@ QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArra
     return path;
 }
 
+// What the cells command printed before it streamed: every sheet's rows as the window keeps
+// them, each cell that is not blank, in order of sheet, row and column.
+QStringList cellsOfSheets(const QString& path)
+{
+    AddressBook book;
+    try {
+        book.LoadWorkbook(path);
+    } catch (...) {
+        return {};
+    }
+    QStringList lines{QStringList(QStringList{"sheets"} + book.tabCaptions()).join(u'\t')};
+    for (int slot = 1; slot <= AddressBook::SheetSlots; ++slot) {
+        const QStringList& rows = book.sheet(slot).rows;
+        for (int r = 0; r < rows.size(); ++r) {
+            const QStringList cells = RowText::read(rows[r]);
+            for (int c = 0; c < cells.size(); ++c)
+                if (std::any_of(cells[c].begin(), cells[c].end(),
+                                [](QChar ch) { return ch.unicode() > 0x20; }))
+                    lines << QStringLiteral("%1\t%2\t%3\t%4")
+                                 .arg(slot)
+                                 .arg(r)
+                                 .arg(c)
+                                 .arg(QString(cells[c])
+                                          .replace(QStringLiteral("\\"), QStringLiteral("\\\\"))
+                                          .replace(QStringLiteral("\t"), QStringLiteral("\\t"))
+                                          .replace(QStringLiteral("\n"), QStringLiteral("\\n"))
+                                          .replace(QStringLiteral("\r"), QStringLiteral("\\r")));
+        }
+    }
+    return lines;
+}
+
+// A BIFF8 workbook of one worksheet with a shared-string table; `cells` adds its cell records.
+QByteArray sheetWithStrings(const QStringList& strings,
+                            const std::function<void(BiffBuilder&)>& cells, int sheets = 1)
+{
+    BiffBuilder b;
+    b.bof8(0x0005);
+    for (int s = 1; s <= sheets; ++s)
+        b.boundSheet8(QStringLiteral("表%1").arg(s));
+    BiffBuilder::Body sst;
+    sst.u32(std::uint32_t(strings.size())).u32(std::uint32_t(strings.size()));
+    for (const QString& text : strings)
+        sst.u16(int(text.size())).u8(1).utf16(text);
+    b.record(0x00FC, sst).eof();
+    for (int s = 1; s <= sheets; ++s) {
+        b.bof8(0x0010);
+        if (s == 1)
+            cells(b);
+        else
+            b.labelSst(0, 0, 0);
+        b.eof();
+    }
+    return b.bytes();
+}
+
 } // namespace
 
 class tst_CellsCommand : public QObject
@@ -41,6 +101,8 @@ private Q_SLOTS:
     void escapes();
     void workbookCells_data();
     void workbookCells();
+    void sameCellsAsTheSheets_data();
+    void sameCellsAsTheSheets();
     void failures_data();
     void failures();
     void damagedWorkbook();
@@ -144,6 +206,72 @@ void tst_CellsCommand::workbookCells()
         ++texts;
     }
     QVERIFY(texts > 0);
+}
+
+// The command prints a workbook's cells as they are read, without the sheets' rows; what it
+// prints is what the sheets keep, however the file orders, repeats or blanks its cells.
+void tst_CellsCommand::sameCellsAsTheSheets_data()
+{
+    QTest::addColumn<QStringList>("files");
+    const QString corpus = QStringLiteral(TAYORI_TESTDATA "/");
+    auto corpusFiles = [&](const QString& folder, const QString& pattern) {
+        QStringList files;
+        for (const QString& name : QDir(corpus + folder).entryList({pattern}, QDir::Files))
+            files << corpus + folder + u'/' + name;
+        return files;
+    };
+    QTest::newRow("corpus .xls") << corpusFiles("xls", "*.xls");
+    QTest::newRow("corpus .xlsx") << corpusFiles("xlsx", "*.xlsx");
+    QTest::newRow("corpus .ods") << corpusFiles("ods", "*.ods");
+    QTest::newRow("contacts") << corpusFiles("vcard", "*.vcf");
+
+    const QStringList strings{"宛先", "山田 太郎", "a\tb", "  ", "ｶﾅ,\"x\""};
+    auto row = [&](const char* name, const std::function<void(BiffBuilder&)>& cells,
+                   int sheets = 1) {
+        QTest::newRow(name) << QStringList{
+            QString::fromLatin1(sheetWithStrings(strings, cells, sheets).toBase64())};
+    };
+    row("rows out of order", [](BiffBuilder& b) {
+        b.labelSst(5, 1, 1).labelSst(2, 0, 0).number(5, 0, 12.5).labelSst(0, 3, 4);
+    });
+    row("a cell given again", [](BiffBuilder& b) {
+        b.labelSst(1, 0, 0).labelSst(1, 0, 1).number(1, 1, 3).number(1, 1, 4);
+    });
+    row("a blank replaces a text", [](BiffBuilder& b) {
+        b.labelSst(1, 0, 1).labelSst(1, 0, 3).labelSst(2, 0, 1).labelSst(0, 0, 0).labelSst(2, 0, 3);
+    });
+    row("a text replaces a blank", [](BiffBuilder& b) {
+        b.labelSst(1, 0, 3).labelSst(1, 0, 1).labelSst(0, 0, 3).labelSst(0, 0, 2);
+    });
+    row("a shared string in many cells", [](BiffBuilder& b) {
+        for (int r = 0; r < 300; ++r)
+            b.labelSst(r, r % 7, std::uint32_t(r % 5));
+    });
+    row("a cell past the longest text", [](BiffBuilder& b) {
+        const int length = AddressBook::MaxCellLength + 9;
+        b.record(0x0204, BiffBuilder::Body().u16(0).u16(1).u16(15).u16(length).u8(0).latin1(
+                             QString(length, u'b')));
+    });
+    row("columns past the sheet's",
+        [](BiffBuilder& b) { b.labelSst(0, 255, 1).labelSst(0, 256, 1).labelSst(65535, 0, 1); });
+    row(
+        "sheets past the tabs", [](BiffBuilder& b) { b.labelSst(0, 0, 0); }, 17);
+}
+
+void tst_CellsCommand::sameCellsAsTheSheets()
+{
+    QFETCH(QStringList, files);
+    QVERIFY(!files.isEmpty());
+    QTemporaryDir dir;
+    for (QString file : files) {
+        if (!QFileInfo::exists(file))
+            file = writeFile(dir, "made.xls", QByteArray::fromBase64(file.toLatin1()));
+        const QStringList expected = cellsOfSheets(file);
+        const CliRun run = cells({file});
+        QVERIFY2(run.exitCode == 0 || run.exitCode == 3, qPrintable(file));
+        QVERIFY2(!expected.isEmpty(), qPrintable(file));
+        QCOMPARE(run.lines(), expected);
+    }
 }
 
 void tst_CellsCommand::failures_data()

@@ -1,0 +1,237 @@
+#include "cli/CellLines.h"
+
+#include <QChar>
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <new>
+#include <utility>
+
+namespace {
+
+// Place of a line: sheet, row and column in one ordered number.
+std::uint64_t placeKey(std::uint64_t sheet, std::uint64_t row, std::uint64_t column)
+{
+    return (sheet << 48) | (row << 16) | column;
+}
+
+} // namespace
+
+char* CellLines::escape(QStringView s, char* out, bool* blank)
+{
+    const char16_t* units = s.utf16();
+    const qsizetype n = s.size();
+    char32_t highest = 0;
+    qsizetype i = 0;
+    // Printable ASCII, the bulk of numbers and codes, is copied as it is.
+    for (; i < n; ++i) {
+        const char16_t c = units[i];
+        if (c < 0x21 || c >= 0x80 || c == '\\')
+            break;
+        out[i] = char(c);
+    }
+    if (i > 0)
+        highest = 0x21;
+    out += i;
+    for (; i < n; ++i) {
+        char32_t c = units[i];
+        highest = std::max(highest, c);
+        if (c >= 0x20 && c < 0x80 && c != '\\') {
+            *out++ = char(c);
+            continue;
+        }
+        if (c < 0x80) {
+            switch (c) {
+            case '\\':
+                *out++ = '\\';
+                *out++ = '\\';
+                break;
+            case '\t':
+                *out++ = '\\';
+                *out++ = 't';
+                break;
+            case '\n':
+                *out++ = '\\';
+                *out++ = 'n';
+                break;
+            case '\r':
+                *out++ = '\\';
+                *out++ = 'r';
+                break;
+            default:
+                *out++ = char(c);
+            }
+            continue;
+        }
+        if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(units[i + 1]))
+            c = QChar::surrogateToUcs4(char16_t(c), units[++i]);
+        else if (QChar::isSurrogate(c))
+            c = 0xFFFD;
+        if (c < 0x800) {
+            *out++ = char(0xC0 | (c >> 6));
+        } else if (c < 0x10000) {
+            *out++ = char(0xE0 | (c >> 12));
+            *out++ = char(0x80 | ((c >> 6) & 0x3F));
+        } else {
+            *out++ = char(0xF0 | (c >> 18));
+            *out++ = char(0x80 | ((c >> 12) & 0x3F));
+            *out++ = char(0x80 | ((c >> 6) & 0x3F));
+        }
+        *out++ = char(0x80 | (c & 0x3F));
+    }
+    if (blank)
+        *blank = highest <= 0x20;
+    return out;
+}
+
+char* CellLines::room(qsizetype bytes)
+{
+    if (m_blockEnd - m_cursor < bytes) {
+        if (!m_blocks.empty())
+            m_blocks.back().resize(m_cursor - m_blocks.back().data());
+        m_blocks.emplace_back(std::max(BlockSize, bytes));
+        LargeBuffer& block = m_blocks.back();
+        if (block.capacity() == 0)
+            throw std::bad_alloc();
+        m_cursor = block.data();
+        m_blockEnd = block.data() + block.capacity();
+    }
+    return m_cursor;
+}
+
+void CellLines::add(int sheet, int row, int column, QStringView text)
+{
+    char* const out = begin(sheet, row, column, 3 * text.size());
+    bool blank = false;
+    char* const end = escape(text, out, &blank);
+    finish(end, blank);
+}
+
+void CellLines::add(int sheet, int row, int column, QStringView text, qsizetype shared)
+{
+    if (shared < 0 || shared >= MaxShared) {
+        add(sheet, row, column, text);
+        return;
+    }
+    if (size_t(shared) >= m_shared.size())
+        m_shared.resize(size_t(shared) + 1);
+    Shared& known = m_shared[size_t(shared)];
+    if (known.at < 0) {
+        const size_t at = m_sharedBytes.size();
+        m_sharedBytes.resize(at + 3 * size_t(text.size()));
+        char* const end = escape(text, m_sharedBytes.data() + at, &known.blank);
+        m_sharedBytes.resize(size_t(end - m_sharedBytes.data()));
+        known.at = qsizetype(at);
+        known.size = qsizetype(m_sharedBytes.size() - at);
+    }
+    char* const out = begin(sheet, row, column, known.size);
+    finish(std::copy_n(m_sharedBytes.data() + known.at, known.size, out), known.blank);
+}
+
+char* CellLines::begin(int sheet, int row, int column, qsizetype textBytes)
+{
+    // Places start at sheet 1: no key is 0, the key before the first.
+    const std::uint64_t key =
+        placeKey(std::uint64_t(sheet), std::uint64_t(row), std::uint64_t(column));
+    if (key <= m_lastKey) [[unlikely]] {
+        if (key == m_lastKey && m_lastHasLine)
+            m_cursor = m_lastLine; // the line just written is replaced
+        else if (key < m_lastKey)
+            m_inOrder = false;
+    }
+    m_lastHasLine = false;
+    m_lastKey = key;
+
+    if (sheet != m_prefixSheet || row != m_prefixRow) [[unlikely]] {
+        char* p = m_prefix;
+        p = std::to_chars(p, m_prefix + sizeof m_prefix, sheet).ptr;
+        *p++ = '\t';
+        p = std::to_chars(p, m_prefix + sizeof m_prefix, row).ptr;
+        *p++ = '\t';
+        m_prefixSize = size_t(p - m_prefix);
+        m_prefixSheet = sheet;
+        m_prefixRow = row;
+    }
+    // The whole prefix buffer is copied: one fixed move, the bytes past it are overwritten.
+    m_lineStart = room(qsizetype(sizeof m_prefix) + 16 + textBytes);
+    std::memcpy(m_lineStart, m_prefix, sizeof m_prefix);
+    char* out = m_lineStart + m_prefixSize;
+    out = std::to_chars(out, out + 12, column).ptr;
+    *out++ = '\t';
+    m_textStart = out;
+    return out;
+}
+
+void CellLines::finish(char* end, bool blank)
+{
+    if (blank) {
+        // In order, no earlier line has this place: a blank cell has nothing to replace. Out
+        // of order it is kept as a line without text, which replaces and is not printed.
+        if (m_inOrder)
+            return;
+        end = m_textStart;
+    }
+    *end++ = '\n';
+    m_lastLine = m_lineStart;
+    m_cursor = end;
+    m_lastHasLine = true;
+}
+
+void CellLines::write(std::FILE* out, QByteArrayView head)
+{
+    if (!m_blocks.empty())
+        m_blocks.back().resize(m_cursor - m_blocks.back().data());
+    std::fwrite(head.data(), 1, size_t(head.size()), out);
+    if (m_inOrder) {
+        for (const LargeBuffer& block : m_blocks)
+            std::fwrite(block.view().data(), 1, size_t(block.size()), out);
+    } else {
+        writeInPlaceOrder(out);
+    }
+    std::fflush(out);
+}
+
+// Lines that came out of order: sorted by place, the last one for each place kept.
+void CellLines::writeInPlaceOrder(std::FILE* out) const
+{
+    struct Line
+    {
+        std::uint64_t key;
+        std::uint64_t at; // block index << 32 | offset
+    };
+    std::vector<Line> lines;
+    for (size_t b = 0; b < m_blocks.size(); ++b) {
+        const char* bytes = m_blocks[b].view().data();
+        const char* end = bytes + m_blocks[b].size();
+        size_t at = 0;
+        while (bytes + at < end) {
+            std::uint64_t fields[3] = {};
+            const char* p = bytes + at;
+            for (std::uint64_t& field : fields)
+                p = std::from_chars(p, end, field).ptr + 1; // and the tab
+            lines.push_back(
+                {placeKey(fields[0], fields[1], fields[2]), (std::uint64_t(b) << 32) | at});
+            at = size_t(static_cast<const char*>(std::memchr(p - 1, '\n', size_t(end - p + 1))) -
+                        bytes) +
+                 1;
+        }
+    }
+    std::sort(lines.begin(), lines.end(), [](const Line& a, const Line& b) {
+        return a.key != b.key ? a.key < b.key : a.at < b.at;
+    });
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i + 1 < lines.size() && lines[i + 1].key == lines[i].key)
+            continue;
+        const QByteArrayView block = m_blocks[size_t(lines[i].at >> 32)].view();
+        const char* line = block.data() + (lines[i].at & 0xFFFFFFFFu);
+        const char* end = static_cast<const char*>(
+            std::memchr(line, '\n', size_t(block.data() + block.size() - line)));
+        // The text follows the third tab; a line without one is a blank that replaced.
+        const char* text = line;
+        for (int tabs = 0; tabs < 3; ++tabs)
+            text = static_cast<const char*>(std::memchr(text, '\t', size_t(end - text))) + 1;
+        if (text != end)
+            std::fwrite(line, 1, size_t(end - line) + 1, out);
+    }
+}
