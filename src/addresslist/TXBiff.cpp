@@ -736,7 +736,7 @@ private:
     int m_sheetNo = 0;
     qint64 m_percentFrom = 0;
     qint64 m_percentUntil = 0;
-    int m_reported = -1; // the percentage OnProgress last had
+    int m_reported = -1;         // the percentage OnProgress last had
     QList<quint16> m_substreams; // types of the BOFs not yet closed by their EOF, innermost last
     int m_codePage = kDefaultCodePage;
     SharedStrings m_sst;
