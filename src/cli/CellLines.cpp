@@ -3,6 +3,7 @@
 #include <QChar>
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cstring>
 #include <new>
@@ -24,7 +25,26 @@ char* CellLines::escape(QStringView s, char* out, bool* blank)
     const qsizetype n = s.size();
     char32_t highest = 0;
     qsizetype i = 0;
-    // Printable ASCII, the bulk of numbers and codes, is copied as it is.
+    // Printable ASCII, the bulk of numbers and codes, is copied as it is: four units at a
+    // time while none is at or above 0x80, below 0x21 or the backslash.
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr std::uint64_t ones = 0x0001000100010001;
+        constexpr std::uint64_t tops = 0x8000 * ones;
+        for (; i + 4 <= n; i += 4) {
+            std::uint64_t w;
+            std::memcpy(&w, units + i, sizeof w);
+            if (w & (0xFF80 * ones))
+                break;
+            // Every unit is below 0x80 now: one below 0x21, or equal to it after the xor,
+            // borrows into its top bit.
+            if (((w - 0x21 * ones) | ((w ^ (0x5C * ones)) - ones)) & tops)
+                break;
+            const std::uint32_t bytes =
+                std::uint32_t((w & 0xFF) | ((w >> 8) & 0xFF00) | ((w >> 16) & 0xFF0000) |
+                              ((w >> 24) & 0xFF000000));
+            std::memcpy(out + i, &bytes, sizeof bytes);
+        }
+    }
     for (; i < n; ++i) {
         const char16_t c = units[i];
         if (c < 0x21 || c >= 0x80 || c == '\\')

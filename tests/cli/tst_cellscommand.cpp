@@ -99,6 +99,8 @@ private Q_SLOTS:
     void everyShownCellOnce_data();
     void everyShownCellOnce();
     void escapes();
+    void escapesAtEveryPlace_data();
+    void escapesAtEveryPlace();
     void workbookCells_data();
     void workbookCells();
     void sameCellsAsTheSheets_data();
@@ -162,6 +164,53 @@ void tst_CellsCommand::escapes()
     QCOMPARE(run.lines(),
              (QStringList{"sheets\tescapes", "1\t0\t1\tx", "1\t0\t2\ta\\tb", "1\t0\t3\tc\\nd",
                           "1\t0\t4\te\\\\f", "1\t0\t5\tg\\r\\nh", "1\t0\t8\t𠮷野ü"}));
+}
+
+// Plain ASCII is copied several units at a time: a unit to escape, or one that is not plain,
+// is found at any place of those runs.
+void tst_CellsCommand::escapesAtEveryPlace_data()
+{
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("tab") << "\t"
+                         << "\\t";
+    QTest::newRow("line feed") << "\n"
+                               << "\\n";
+    QTest::newRow("carriage return") << "\r"
+                                     << "\\r";
+    QTest::newRow("backslash") << "\\"
+                               << "\\\\";
+    QTest::newRow("space") << " "
+                           << " ";
+    QTest::newRow("exclamation mark") << "!"
+                                      << "!";
+    QTest::newRow("tilde") << "~"
+                           << "~";
+    QTest::newRow("U+0080") << QString(QChar(0x80)) << QString(QChar(0x80));
+    QTest::newRow("a-umlaut") << "ä"
+                              << "ä";
+    QTest::newRow("kanji") << "野"
+                           << "野";
+}
+
+void tst_CellsCommand::escapesAtEveryPlace()
+{
+    QFETCH(QString, unit);
+    QFETCH(QString, written);
+    const QString plain = QStringLiteral("0123456789AB");
+    QString csv;
+    QStringList expected{"sheets\tplaces"};
+    for (int at = 1; at < plain.size() - 1; ++at) {
+        const QString text = plain.left(at) + unit + plain.mid(at + 1);
+        csv += (at > 1 ? "," : "") + ('"' + text + '"');
+        expected << QStringLiteral("1\t0\t%1\t%2")
+                        .arg(at)
+                        .arg(plain.left(at) + written + plain.mid(at + 1));
+    }
+    QTemporaryDir dir;
+    const CliRun run = cells({writeFile(dir, "places.csv", (csv + '\n').toUtf8())});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.lines(), expected);
 }
 
 void tst_CellsCommand::workbookCells_data()
