@@ -105,18 +105,16 @@ char* CellLines::escape(QStringView s, char* out, bool* blank)
     return out;
 }
 
-char* CellLines::room(qsizetype bytes)
+char* CellLines::newBlock(qsizetype bytes)
 {
-    if (m_blockEnd - m_cursor < bytes) {
-        if (!m_blocks.empty())
-            m_blocks.back().resize(m_cursor - m_blocks.back().data());
-        m_blocks.emplace_back(std::max(BlockSize, bytes));
-        LargeBuffer& block = m_blocks.back();
-        if (block.capacity() == 0)
-            throw std::bad_alloc();
-        m_cursor = block.data();
-        m_blockEnd = block.data() + block.capacity();
-    }
+    if (!m_blocks.empty())
+        m_blocks.back().resize(m_cursor - m_blocks.back().data());
+    m_blocks.emplace_back(std::max(BlockSize, bytes));
+    LargeBuffer& block = m_blocks.back();
+    if (block.capacity() == 0)
+        throw std::bad_alloc();
+    m_cursor = block.data();
+    m_blockEnd = block.data() + block.capacity();
     return m_cursor;
 }
 
@@ -177,8 +175,20 @@ char* CellLines::begin(int sheet, int row, int column, qsizetype textBytes)
     m_lineStart = room(qsizetype(sizeof m_prefix) + 16 + textBytes);
     std::memcpy(m_lineStart, m_prefix, sizeof m_prefix);
     char* out = m_lineStart + m_prefixSize;
-    out = std::to_chars(out, out + 12, column).ptr;
-    *out++ = '\t';
+    if (column >= 0 && column < TabledColumns) [[likely]] {
+        char* const field = m_columnFields[column];
+        if (field[3] == 0) {
+            char* end = std::to_chars(field, field + 2, column).ptr;
+            *end++ = '\t';
+            field[3] = char(end - field);
+        }
+        // Four bytes moved: the text, or the end of the line, goes over the last.
+        std::memcpy(out, field, 4);
+        out += field[3];
+    } else {
+        out = std::to_chars(out, out + 12, column).ptr;
+        *out++ = '\t';
+    }
     m_textStart = out;
     return out;
 }

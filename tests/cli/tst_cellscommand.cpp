@@ -301,6 +301,14 @@ void tst_CellsCommand::sameCellsAsTheSheets_data()
         b.record(0x0204, BiffBuilder::Body().u16(0).u16(1).u16(15).u16(length).u8(0).latin1(
                              QString(length, u'b')));
     });
+    row("columns of one, two and three digits", [](BiffBuilder& b) {
+        for (const int col : {0, 9, 10, 99, 100, 101, 255})
+            b.labelSst(0, col, 1).number(1, col, col).labelSst(2, col, 2);
+    });
+    row("columns of every width blanked out of order", [](BiffBuilder& b) {
+        for (const int col : {255, 100, 99, 10, 9, 0})
+            b.labelSst(1, col, 0).labelSst(1, col, 3).labelSst(0, col, 4);
+    });
     row("columns past the sheet's",
         [](BiffBuilder& b) { b.labelSst(0, 255, 1).labelSst(0, 256, 1).labelSst(65535, 0, 1); });
     row(
