@@ -121,9 +121,13 @@ AddressBook::LoadResult AddressBook::load(const QString& path, const CellSink* s
         return sheetNo >= 1 && sheetNo <= MaxSheets && row >= 0 && col >= 0 && col < MaxColumns;
     };
     if (sink) {
-        // The checks of XBiff1ReadCell, without the rows.
+        // The checks of XBiff1ReadCell, without the rows. They are all the reader needs to ask
+        // too: a cell it would leave out then costs a text, and every cell one call less.
+        reader.OnWantCell = nullptr;
         const auto take = [this, sink](int sheetNo, int row, int col, const QString& data,
                                        qsizetype shared) {
+            if (sheetNo > MaxSheets)
+                m_sheetsLeftOut = true;
             if (col > MaxColumns - 1 || sheetNo > MaxSheets || sheetNo < 1 || row < 0 || col < 0)
                 return;
             m_sheetCount = qMax(m_sheetCount, sheetNo);

@@ -234,9 +234,10 @@ private:
             m_percentFrom = size > 0 ? (qint64(percent) * size + 99) / 100 : 0;
             m_percentUntil = size > 0 ? (qint64(percent + 1) * size + 99) / 100
                                       : std::numeric_limits<qint64>::max();
+            if (percent != m_reported && m_owner.OnProgress)
+                m_owner.OnProgress(percent);
+            m_reported = percent;
         }
-        if (m_owner.OnProgress)
-            m_owner.OnProgress(m_owner.m_progress);
     }
 
     void record()
@@ -735,6 +736,7 @@ private:
     int m_sheetNo = 0;
     qint64 m_percentFrom = 0;
     qint64 m_percentUntil = 0;
+    int m_reported = -1;         // the percentage OnProgress last had
     QList<quint16> m_substreams; // types of the BOFs not yet closed by their EOF, innermost last
     int m_codePage = kDefaultCodePage;
     SharedStrings m_sst;

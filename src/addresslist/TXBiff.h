@@ -10,8 +10,9 @@
 // widths, worksheet names and the progress. It keeps no cell data of its own.
 //
 // Events are raised only when assigned, synchronously and in file order. Per record: its own
-// cell, width and name events, then one OnProgress. After the last record (or the one during
-// which a handler set `cancel`): OnProgress(0). Failures leave as XBiffError.
+// cell, width and name events, then OnProgress when the percentage read has changed. After the
+// last record (or the one during which a handler set `cancel`): OnProgress(0). Failures leave
+// as XBiffError.
 class TXBiff
 {
 public:

@@ -3,6 +3,7 @@
 #include <QChar>
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cstring>
 #include <new>
@@ -24,7 +25,26 @@ char* CellLines::escape(QStringView s, char* out, bool* blank)
     const qsizetype n = s.size();
     char32_t highest = 0;
     qsizetype i = 0;
-    // Printable ASCII, the bulk of numbers and codes, is copied as it is.
+    // Printable ASCII, the bulk of numbers and codes, is copied as it is: four units at a
+    // time while none is at or above 0x80, below 0x21 or the backslash.
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr std::uint64_t ones = 0x0001000100010001;
+        constexpr std::uint64_t tops = 0x8000 * ones;
+        for (; i + 4 <= n; i += 4) {
+            std::uint64_t w;
+            std::memcpy(&w, units + i, sizeof w);
+            if (w & (0xFF80 * ones))
+                break;
+            // Every unit is below 0x80 now: one below 0x21, or equal to it after the xor,
+            // borrows into its top bit.
+            if (((w - 0x21 * ones) | ((w ^ (0x5C * ones)) - ones)) & tops)
+                break;
+            const std::uint32_t bytes =
+                std::uint32_t((w & 0xFF) | ((w >> 8) & 0xFF00) | ((w >> 16) & 0xFF0000) |
+                              ((w >> 24) & 0xFF000000));
+            std::memcpy(out + i, &bytes, sizeof bytes);
+        }
+    }
     for (; i < n; ++i) {
         const char16_t c = units[i];
         if (c < 0x21 || c >= 0x80 || c == '\\')
@@ -85,18 +105,16 @@ char* CellLines::escape(QStringView s, char* out, bool* blank)
     return out;
 }
 
-char* CellLines::room(qsizetype bytes)
+char* CellLines::newBlock(qsizetype bytes)
 {
-    if (m_blockEnd - m_cursor < bytes) {
-        if (!m_blocks.empty())
-            m_blocks.back().resize(m_cursor - m_blocks.back().data());
-        m_blocks.emplace_back(std::max(BlockSize, bytes));
-        LargeBuffer& block = m_blocks.back();
-        if (block.capacity() == 0)
-            throw std::bad_alloc();
-        m_cursor = block.data();
-        m_blockEnd = block.data() + block.capacity();
-    }
+    if (!m_blocks.empty())
+        m_blocks.back().resize(m_cursor - m_blocks.back().data());
+    m_blocks.emplace_back(std::max(BlockSize, bytes));
+    LargeBuffer& block = m_blocks.back();
+    if (block.capacity() == 0)
+        throw std::bad_alloc();
+    m_cursor = block.data();
+    m_blockEnd = block.data() + block.capacity();
     return m_cursor;
 }
 
@@ -157,8 +175,20 @@ char* CellLines::begin(int sheet, int row, int column, qsizetype textBytes)
     m_lineStart = room(qsizetype(sizeof m_prefix) + 16 + textBytes);
     std::memcpy(m_lineStart, m_prefix, sizeof m_prefix);
     char* out = m_lineStart + m_prefixSize;
-    out = std::to_chars(out, out + 12, column).ptr;
-    *out++ = '\t';
+    if (column >= 0 && column < TabledColumns) [[likely]] {
+        char* const field = m_columnFields[column];
+        if (field[3] == 0) {
+            char* end = std::to_chars(field, field + 2, column).ptr;
+            *end++ = '\t';
+            field[3] = char(end - field);
+        }
+        // Four bytes moved: the text, or the end of the line, goes over the last.
+        std::memcpy(out, field, 4);
+        out += field[3];
+    } else {
+        out = std::to_chars(out, out + 12, column).ptr;
+        *out++ = '\t';
+    }
     m_textStart = out;
     return out;
 }

@@ -33,7 +33,11 @@ private:
     // Mapped in large pages where the system gives them: the lines of a big workbook fill
     // tens of megabytes, and a fault for every 4 KiB of them costs more than writing them.
     static constexpr qsizetype BlockSize = qsizetype(16) << 20;
-    char* room(qsizetype bytes);
+    char* room(qsizetype bytes)
+    {
+        return m_blockEnd - m_cursor >= bytes ? m_cursor : newBlock(bytes);
+    }
+    char* newBlock(qsizetype bytes);
     // Starts the line of a place with room for `textBytes`; returns where its text goes.
     char* begin(int sheet, int row, int column, qsizetype textBytes);
     // Ends the line begun, its text ending at `end`.
@@ -66,4 +70,9 @@ private:
     size_t m_prefixSize = 0;
     int m_prefixSheet = -1;
     int m_prefixRow = -1;
+
+    // "column<TAB>" of the columns of up to two digits, its count of bytes in the last: the
+    // column field of nearly every line is one fixed move.
+    static constexpr int TabledColumns = 100;
+    char m_columnFields[TabledColumns][4] = {};
 };

@@ -99,6 +99,8 @@ private Q_SLOTS:
     void everyShownCellOnce_data();
     void everyShownCellOnce();
     void escapes();
+    void escapesAtEveryPlace_data();
+    void escapesAtEveryPlace();
     void workbookCells_data();
     void workbookCells();
     void sameCellsAsTheSheets_data();
@@ -162,6 +164,53 @@ void tst_CellsCommand::escapes()
     QCOMPARE(run.lines(),
              (QStringList{"sheets\tescapes", "1\t0\t1\tx", "1\t0\t2\ta\\tb", "1\t0\t3\tc\\nd",
                           "1\t0\t4\te\\\\f", "1\t0\t5\tg\\r\\nh", "1\t0\t8\t𠮷野ü"}));
+}
+
+// Plain ASCII is copied several units at a time: a unit to escape, or one that is not plain,
+// is found at any place of those runs.
+void tst_CellsCommand::escapesAtEveryPlace_data()
+{
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("tab") << "\t"
+                         << "\\t";
+    QTest::newRow("line feed") << "\n"
+                               << "\\n";
+    QTest::newRow("carriage return") << "\r"
+                                     << "\\r";
+    QTest::newRow("backslash") << "\\"
+                               << "\\\\";
+    QTest::newRow("space") << " "
+                           << " ";
+    QTest::newRow("exclamation mark") << "!"
+                                      << "!";
+    QTest::newRow("tilde") << "~"
+                           << "~";
+    QTest::newRow("U+0080") << QString(QChar(0x80)) << QString(QChar(0x80));
+    QTest::newRow("a-umlaut") << "ä"
+                              << "ä";
+    QTest::newRow("kanji") << "野"
+                           << "野";
+}
+
+void tst_CellsCommand::escapesAtEveryPlace()
+{
+    QFETCH(QString, unit);
+    QFETCH(QString, written);
+    const QString plain = QStringLiteral("0123456789AB");
+    QString csv;
+    QStringList expected{"sheets\tplaces"};
+    for (int at = 1; at < plain.size() - 1; ++at) {
+        const QString text = plain.left(at) + unit + plain.mid(at + 1);
+        csv += (at > 1 ? "," : "") + ('"' + text + '"');
+        expected << QStringLiteral("1\t0\t%1\t%2")
+                        .arg(at)
+                        .arg(plain.left(at) + written + plain.mid(at + 1));
+    }
+    QTemporaryDir dir;
+    const CliRun run = cells({writeFile(dir, "places.csv", (csv + '\n').toUtf8())});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.lines(), expected);
 }
 
 void tst_CellsCommand::workbookCells_data()
@@ -251,6 +300,14 @@ void tst_CellsCommand::sameCellsAsTheSheets_data()
         const int length = AddressBook::MaxCellLength + 9;
         b.record(0x0204, BiffBuilder::Body().u16(0).u16(1).u16(15).u16(length).u8(0).latin1(
                              QString(length, u'b')));
+    });
+    row("columns of one, two and three digits", [](BiffBuilder& b) {
+        for (const int col : {0, 9, 10, 99, 100, 101, 255})
+            b.labelSst(0, col, 1).number(1, col, col).labelSst(2, col, 2);
+    });
+    row("columns of every width blanked out of order", [](BiffBuilder& b) {
+        for (const int col : {255, 100, 99, 10, 9, 0})
+            b.labelSst(1, col, 0).labelSst(1, col, 3).labelSst(0, col, 4);
     });
     row("columns past the sheet's",
         [](BiffBuilder& b) { b.labelSst(0, 255, 1).labelSst(0, 256, 1).labelSst(65535, 0, 1); });
