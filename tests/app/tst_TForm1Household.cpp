@@ -1,4 +1,5 @@
 #include "CiSkip.h"
+#include "DialogTesting.h"
 #include "PdfText.h"
 #include "ScriptedPrompter.h"
 #include "addresslist/HeaderColumns.h"
@@ -24,11 +25,6 @@ namespace {
 
 const QString Sample = QStringLiteral(TAYORI_SOURCE_DIR "/examples/sample.xls");
 
-template <typename T> T* child(QObject& form, const char* name)
-{
-    return form.findChild<T*>(QString::fromLatin1(name));
-}
-
 struct Window
 {
     ScriptedPrompter prompter;
@@ -42,23 +38,23 @@ struct Window
         form.printer().setOutputFileName(pdf);
         columns.FindHeaderColumns(form.addressBook().grid(), nullptr);
     }
-    void set(const char* edit, const QString& text) { child<QLineEdit>(form, edit)->setText(text); }
-    QString text(const char* edit) { return child<QLineEdit>(form, edit)->text(); }
+    void set(const char* edit, const QString& text) { Child<QLineEdit>(form, edit)->setText(text); }
+    QString text(const char* edit) { return Child<QLineEdit>(form, edit)->text(); }
     void setCell(HeaderColumns::Field field, int row, const QString& text)
     {
         form.addressBook().grid().setCell(columns[field], row, text);
     }
     void print(int first, int last, LayoutKind kind)
     {
-        child<QRadioButton>(form, isLandscape(kind) ? "rdoYokoOki" : "rdoTateOki")
+        Child<QRadioButton>(form, isLandscape(kind) ? "rdoYokoOki" : "rdoTateOki")
             ->setChecked(true);
-        child<QRadioButton>(form, isHorizontalWriting(kind) ? "rdoYokoGaki" : "rdoTateGaki")
+        Child<QRadioButton>(form, isHorizontalWriting(kind) ? "rdoYokoGaki" : "rdoTateGaki")
             ->setChecked(true);
-        child<QRadioButton>(form, "rdOHagaki")->setChecked(true);
+        Child<QRadioButton>(form, "rdOHagaki")->setChecked(true);
         set("edtStartLine", QString::number(first));
         set("edtEndLine", QString::number(last));
         prompter.confirmAnswers << true;
-        QTest::mouseClick(child<QPushButton>(form, "btnPrint"), Qt::LeftButton);
+        QTest::mouseClick(Child<QPushButton>(form, "btnPrint"), Qt::LeftButton);
     }
 };
 
@@ -198,11 +194,11 @@ void tst_TForm1Household::rowNotToSend()
     grid.setCell(column, 0, u"喪中"_qs);
     grid.setCell(column, 2, u"喪中"_qs);
     const QString skipped = grid.cell(w.columns[HeaderColumns::Name], 2).section(u' ', 0, 0);
-    child<QRadioButton>(w.form, "rdoA4")->setChecked(true);
+    Child<QRadioButton>(w.form, "rdoA4")->setChecked(true);
     w.set("edtStartLine", u"1"_qs);
     w.set("edtEndLine", u"3"_qs);
     w.prompter.confirmAnswers << true;
-    QTest::mouseClick(child<QPushButton>(w.form, "btnPrint"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(w.form, "btnPrint"), Qt::LeftButton);
 
     QCOMPARE(w.prompter.questionTexts().size(), 1);
     QVERIFY2(w.prompter.questionTexts().front().endsWith(
@@ -225,7 +221,7 @@ void tst_TForm1Household::rowNotToSend()
     // Selecting the three rows counts the two cards they give.
     w.form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w.form));
-    auto* view = child<QTableView>(w.form, "TntStringGrid1");
+    auto* view = Child<QTableView>(w.form, "TntStringGrid1");
     const QPoint from = view->visualRect(view->model()->index(1, 2)).center();
     const QPoint to = view->visualRect(view->model()->index(3, 2)).center();
     QTest::mousePress(view->viewport(), Qt::LeftButton, {}, from);
