@@ -1,5 +1,6 @@
 #include "addresslist/AddressBook.h"
 
+#include "addresslist/CellTarget.h"
 #include "addresslist/RowText.h"
 #include "addresslist/TXBiff.h"
 #include "addresslist/WorkbookFile.h"
@@ -7,8 +8,92 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <optional>
+#include <vector>
+
 namespace {
 const QString OneSpace = QStringLiteral(" ");
+
+// The checks of XBiff1ReadCell without the rows, between a reader and a cell target: cells
+// outside the sheets and columns kept are left out, long texts cut.
+class CheckedCells final : public CellTarget
+{
+public:
+    struct Counts
+    {
+        int& sheetCount;
+        bool& firstSheetHasCells;
+        bool& sheetsLeftOut;
+        int& cutCells;
+    };
+    CheckedCells(CellTarget& out, Counts counts) : m_out(out), m_counts(counts) {}
+
+    void text(int sheetNo, int row, int col, QStringView text) override
+    {
+        if (!keep(sheetNo, row, col))
+            return;
+        if (text.size() <= AddressBook::MaxCellLength) {
+            m_out.text(sheetNo, row, col, text);
+            return;
+        }
+        m_out.text(sheetNo, row, col, cut(text));
+    }
+    bool shared(int sheetNo, int row, int col, qsizetype index) override
+    {
+        if (!keep(sheetNo, row, col))
+            return true;
+        if (!m_out.shared(sheetNo, row, col, index))
+            return false;
+        if (!m_cutShared.empty() &&
+            std::binary_search(m_cutShared.begin(), m_cutShared.end(), index))
+            ++m_counts.cutCells;
+        return true;
+    }
+    void sharedText(int sheetNo, int row, int col, qsizetype index, QStringView text) override
+    {
+        if (!keep(sheetNo, row, col))
+            return;
+        if (text.size() <= AddressBook::MaxCellLength) {
+            m_out.sharedText(sheetNo, row, col, index, text);
+            return;
+        }
+        // Each cell with this string counts as cut, as the sheets count them.
+        const auto at = std::lower_bound(m_cutShared.begin(), m_cutShared.end(), index);
+        if (at == m_cutShared.end() || *at != index)
+            m_cutShared.insert(at, index);
+        m_out.sharedText(sheetNo, row, col, index, cut(text));
+    }
+    void number(int sheetNo, int row, int col, std::string_view ascii) override
+    {
+        if (keep(sheetNo, row, col))
+            m_out.number(sheetNo, row, col, ascii);
+    }
+
+private:
+    bool keep(int sheetNo, int row, int col)
+    {
+        if (sheetNo > AddressBook::MaxSheets)
+            m_counts.sheetsLeftOut = true;
+        if (col > AddressBook::MaxColumns - 1 || sheetNo > AddressBook::MaxSheets || sheetNo < 1 ||
+            row < 0 || col < 0)
+            return false;
+        m_counts.sheetCount = qMax(m_counts.sheetCount, sheetNo);
+        m_counts.firstSheetHasCells |= sheetNo == 1;
+        return true;
+    }
+    QString cut(QStringView text)
+    {
+        QString kept = text.toString();
+        AddressBook::CutLongCell(kept);
+        ++m_counts.cutCells;
+        return kept;
+    }
+
+    CellTarget& m_out;
+    Counts m_counts;
+    std::vector<qsizetype> m_cutShared; // shared strings that were cut, in order
+};
 } // namespace
 
 AddressBook::AddressBook(QObject* parent) : QObject(parent) {}
@@ -82,12 +167,12 @@ AddressBook::LoadResult AddressBook::LoadWorkbook(const QString& path)
     return load(path, nullptr);
 }
 
-AddressBook::LoadResult AddressBook::LoadWorkbook(const QString& path, const CellSink& sink)
+AddressBook::LoadResult AddressBook::LoadWorkbook(const QString& path, CellTarget& cells)
 {
-    return load(path, &sink);
+    return load(path, &cells);
 }
 
-AddressBook::LoadResult AddressBook::load(const QString& path, const CellSink* sink)
+AddressBook::LoadResult AddressBook::load(const QString& path, CellTarget* cells)
 {
     if (IsLockedFile(path))
         return LoadResult::Locked;
@@ -115,39 +200,25 @@ AddressBook::LoadResult AddressBook::load(const QString& path, const CellSink* s
             Q_EMIT progress(percent);
         lastPercent = percent;
     };
-    reader.OnWantCell = [this](int sheetNo, int row, int col) {
-        if (sheetNo > MaxSheets)
-            m_sheetsLeftOut = true;
-        return sheetNo >= 1 && sheetNo <= MaxSheets && row >= 0 && col >= 0 && col < MaxColumns;
-    };
-    if (sink) {
-        // The checks of XBiff1ReadCell, without the rows. They are all the reader needs to ask
-        // too: a cell it would leave out then costs a text, and every cell one call less.
-        reader.OnWantCell = nullptr;
-        const auto take = [this, sink](int sheetNo, int row, int col, const QString& data,
-                                       qsizetype shared) {
+    std::optional<CheckedCells> checked;
+    if (cells) {
+        checked.emplace(*cells, CheckedCells::Counts{m_sheetCount, m_firstSheetHasCells,
+                                                     m_sheetsLeftOut, m_cutCells});
+        reader.setCellTarget(&*checked);
+        // The zip and contact readers raise the events.
+        reader.OnReadCell = [&checked](int sheetNo, int row, int col, int, const QString& data,
+                                       bool&) { checked->text(sheetNo, row, col, data); };
+        reader.OnReadSharedCell = [&checked](int sheetNo, int row, int col, qsizetype index,
+                                             const QString& data, bool&) {
+            if (!checked->shared(sheetNo, row, col, index))
+                checked->sharedText(sheetNo, row, col, index, data);
+        };
+    } else {
+        reader.OnWantCell = [this](int sheetNo, int row, int col) {
             if (sheetNo > MaxSheets)
                 m_sheetsLeftOut = true;
-            if (col > MaxColumns - 1 || sheetNo > MaxSheets || sheetNo < 1 || row < 0 || col < 0)
-                return;
-            m_sheetCount = qMax(m_sheetCount, sheetNo);
-            m_firstSheetHasCells |= sheetNo == 1;
-            if (data.size() <= MaxCellLength) {
-                (*sink)(sheetNo, row, col, data, shared);
-                return;
-            }
-            QString cut = data;
-            CutLongCell(cut);
-            ++m_cutCells;
-            (*sink)(sheetNo, row, col, cut, shared);
+            return sheetNo >= 1 && sheetNo <= MaxSheets && row >= 0 && col >= 0 && col < MaxColumns;
         };
-        reader.OnReadCell = [take](int sheetNo, int row, int col, int, const QString& data, bool&) {
-            take(sheetNo, row, col, data, -1);
-        };
-        reader.OnReadSharedCell = [take](int sheetNo, int row, int col, qsizetype index,
-                                         const QString& data,
-                                         bool&) { take(sheetNo, row, col, data, index); };
-    } else {
         reader.OnReadCell = [this](int sheetNo, int row, int col, int, const QString& data, bool&) {
             XBiff1ReadCell(sheetNo, row, col, data);
         };
@@ -168,7 +239,7 @@ AddressBook::LoadResult AddressBook::load(const QString& path, const CellSink* s
     flushPendingRow();
 
     m_currentDataFile = path;
-    if (!sink)
+    if (!cells)
         ShowSheet(1);
 
     // A workbook without sheet names (a bare BIFF2-4 worksheet) still has its one sheet.

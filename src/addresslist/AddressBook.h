@@ -9,6 +9,7 @@
 #include <array>
 #include <functional>
 
+class CellTarget;
 // The loaded address list of a session: the sixteen sheet slots of a workbook, the tab
 // captions, the grid that shows one sheet, and the current data file. No widgets: the main
 // window shows it, tayori-cli prints it.
@@ -68,15 +69,11 @@ public:
     // before the damage and answers Damaged.
     LoadResult LoadWorkbook(const QString& path);
 
-    // Takes each cell of a workbook as it loads, cut as the sheets would keep it, in place of
-    // the sheets: whoever only reads the cells once (tayori-cli) need not build the rows.
-    // `shared` is the shared string of the workbook that the text is (the same text for
-    // every cell with that index in one load), or -1.
-    using CellSink =
-        std::function<void(int sheetNo, int row, int col, const QString& text, qsizetype shared)>;
-    // LoadWorkbook with the cells given to `sink`: the tabs, the current data file and the
-    // result are as LoadWorkbook leaves them; the sheets stay empty and the grid is not drawn.
-    LoadResult LoadWorkbook(const QString& path, const CellSink& sink);
+    // LoadWorkbook with each cell given to `cells` as it loads, cut as the sheets would keep
+    // it, in place of the sheets: whoever only reads the cells once (tayori-cli) need not
+    // build the rows. The tabs, the current data file and the result are as LoadWorkbook
+    // leaves them; the sheets stay empty and the grid is not drawn.
+    LoadResult LoadWorkbook(const QString& path, CellTarget& cells);
 
     // Cells cut by the last load (CutLongCell); a load that cut any emits cellsCut at its end.
     int cutCells() const { return m_cutCells; }
@@ -98,7 +95,7 @@ Q_SIGNALS:
     void cellsCut(int count);
 
 private:
-    LoadResult load(const QString& path, const CellSink* sink);
+    LoadResult load(const QString& path, CellTarget* cells);
     void flushPendingRow();
 
     std::array<AddressSheet, SheetSlots> m_sheets;

@@ -26,6 +26,18 @@ QString formatGeneral(double value)
     return QString::fromLatin1(text, formatGeneral(value, text));
 }
 
+namespace {
+
+// nearbyint in the default rounding mode, for |x| < 2^52: adding 2^52 leaves no fraction bits,
+// so the sum is rounded to a whole number, halves to even.
+double roundHalfEven(double x)
+{
+    constexpr double big = 4503599627370496.0; // 2^52
+    return x >= 0 ? (x + big) - big : (x - big) + big;
+}
+
+} // namespace
+
 int formatGeneral(double value, char* text)
 {
     const auto copy = [text](std::string_view s) {
@@ -39,18 +51,22 @@ int formatGeneral(double value, char* text)
     if (value == 0)
         return copy("0");
 
-    // Most cells of an address list hold whole numbers.
-    if (std::abs(value) < 1e15 && value == std::trunc(value))
-        return int(std::to_chars(text, text + MaxGeneralLength, static_cast<long long>(value)).ptr -
-                   text);
+    // Most cells of an address list hold whole numbers. (Casts and additions here rather than
+    // trunc and nearbyint: no library call for each of millions of cells.)
+    const double magnitude = std::abs(value);
+    if (magnitude < 1e15) {
+        const auto whole = static_cast<long long>(value);
+        if (double(whole) == value)
+            return int(std::to_chars(text, text + MaxGeneralLength, whole).ptr - text);
+    }
 
     // Most other cells hold a few decimals: the text is then m / 10^k for the smallest k that
     // reads back as the value, and below 1E11 that is also its 15-digit rounding.
-    if (std::abs(value) < 1e11) {
+    if (magnitude < 1e11) {
         long long scale = 1;
         for (int k = 1; k <= 4; ++k) {
             scale *= 10;
-            const double scaled = std::nearbyint(value * double(scale));
+            const double scaled = roundHalfEven(value * double(scale));
             if (scaled / double(scale) != value)
                 continue;
             const auto digits = static_cast<long long>(std::abs(scaled));

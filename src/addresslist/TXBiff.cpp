@@ -2,6 +2,7 @@
 
 #include "addresslist/BiffNumbers.h"
 #include "addresslist/ByteCursor.h"
+#include "addresslist/CellTarget.h"
 #include "addresslist/CompoundDocument.h"
 #include "addresslist/NumberFormat.h"
 #include "addresslist/SharedStrings.h"
@@ -14,6 +15,8 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <exception>
 #include <limits>
 #include <optional>
@@ -174,7 +177,8 @@ public:
         firstScan();
         while (!m_in.atEnd()) {
             const qsizetype start = m_in.pos();
-            record();
+            if (!commonCell())
+                record();
             if (!m_in.ok() && !m_cutNoted) {
                 // The stream ends inside this record. Zero bytes there are padding.
                 m_cutNoted = true;
@@ -238,6 +242,58 @@ private:
                 m_owner.OnProgress(percent);
             m_reported = percent;
         }
+    }
+
+    // A LABELSST, NUMBER or RK record of the usual length, whole in the stream, read in place
+    // without a cursor of its own: millions of them make up a big workbook. Anything else, or
+    // a string the table does not hold, goes the general way.
+    bool commonCell()
+    {
+        const qsizetype pos = m_in.pos();
+        if (m_in.size() - pos < 14)
+            return false;
+        const uchar* p = reinterpret_cast<const uchar*>(m_bytes.data()) + pos;
+        const auto le = [p](int at, int width) {
+            quint64 value = 0;
+            if constexpr (std::endian::native == std::endian::little) {
+                std::memcpy(&value, p + at, size_t(width));
+            } else {
+                for (int i = width - 1; i >= 0; --i)
+                    value = (value << 8) | p[at + i];
+            }
+            return value;
+        };
+        const quint16 number = quint16(le(0, 2));
+        const quint16 length = quint16(le(2, 2));
+        const int row = int(le(4, 2));
+        const int col = int(le(6, 2));
+        const int xf = int(le(8, 2));
+        switch (number) {
+        case kLabelSst: {
+            const quint32 index = quint32(le(10, 4));
+            if (length != 10 || index >= quint64(m_sst.size()))
+                return false;
+            cell(
+                row, col, 0, [this, index]() -> const QString& { return sharedString(index); },
+                qsizetype(index));
+            break;
+        }
+        case kNumber:
+            if (length != 14 || m_in.size() - pos < 18)
+                return false;
+            numberCell(row, col, xf, std::bit_cast<double>(le(10, 8)), xf);
+            break;
+        case kRk:
+            if (length != 10)
+                return false;
+            numberCell(row, col, xf, biffnumbers::decodeRk(quint32(le(10, 4))), xf);
+            break;
+        default:
+            return false;
+        }
+        m_lastRecord = number;
+        m_in.seek(pos + 4 + length);
+        return true;
     }
 
     void record()
@@ -365,6 +421,17 @@ private:
         m_lastCol = col;
         m_lastAttr = attr;
         m_haveCell = true;
+        if (CellTarget* const target = m_owner.m_target) {
+            if constexpr (std::is_invocable_v<Text>) {
+                if (shared < 0)
+                    target->text(m_sheetNo, row, col, text());
+                else if (!target->shared(m_sheetNo, row, col, shared))
+                    target->sharedText(m_sheetNo, row, col, shared, text());
+            } else {
+                target->text(m_sheetNo, row, col, text);
+            }
+            return;
+        }
         if (!m_owner.OnReadCell && !(shared >= 0 && m_owner.OnReadSharedCell))
             return;
         if (m_owner.OnWantCell && !m_owner.OnWantCell(m_sheetNo, row, col))
@@ -381,6 +448,31 @@ private:
             m_owner.OnReadCell(m_sheetNo, row, col, attr, text(), m_cancel);
         else
             m_owner.OnReadCell(m_sheetNo, row, col, attr, text, m_cancel);
+    }
+
+    // A number cell: its text is made only for a cell that is wanted, and for a target as
+    // plain ASCII unless its style changes it.
+    void numberCell(int row, int col, int attr, double value, int xf)
+    {
+        CellTarget* const target = m_owner.m_target;
+        if (!target || inOtherSheet()) {
+            cell(row, col, attr,
+                 [this, value, xf]() -> const QString& { return numberText(value, xf); });
+            return;
+        }
+        m_lastRow = row;
+        m_lastCol = col;
+        m_lastAttr = attr;
+        m_haveCell = true;
+        if (const QString* code = formatOf(xf)) {
+            if (const std::optional<QString> text = numberformat::addressText(*code, value)) {
+                target->text(m_sheetNo, row, col, *text);
+                return;
+            }
+        }
+        char ascii[biffnumbers::MaxGeneralLength];
+        const int length = biffnumbers::formatGeneral(value, ascii);
+        target->number(m_sheetNo, row, col, std::string_view(ascii, size_t(length)));
     }
 
     QString text8(QByteArrayView bytes) const { return cp932::decodeCodePage(bytes, m_codePage); }
@@ -408,7 +500,7 @@ private:
         const int attr = attr3(body);
         const double value = body.f64();
         if (body.ok())
-            cell(row, col, attr, [value] { return biffnumbers::formatGeneral(value); });
+            numberCell(row, col, attr, value, -1);
     }
 
     void number3(ByteCursor& body)
@@ -418,8 +510,7 @@ private:
         const int xf = body.u16();
         const double value = body.f64();
         if (body.ok())
-            cell(row, col, xf,
-                 [this, value, xf]() -> const QString& { return numberText(value, xf); });
+            numberCell(row, col, xf, value, xf);
     }
 
     void label2(ByteCursor& body)
@@ -505,8 +596,7 @@ private:
         ByteCursor cursor(result);
         const double value = cursor.f64();
         const int xf = m_layout == Layout::Biff2 ? -1 : attr;
-        cell(row, col, attr,
-             [this, value, xf]() -> const QString& { return numberText(value, xf); });
+        numberCell(row, col, attr, value, xf);
     }
 
     // The text result of the formula read just before.
@@ -547,9 +637,7 @@ private:
         const int xf = body.u16();
         const quint32 value = body.u32();
         if (body.ok())
-            cell(row, col, xf, [this, value, xf]() -> const QString& {
-                return numberText(biffnumbers::decodeRk(value), xf);
-            });
+            numberCell(row, col, xf, biffnumbers::decodeRk(value), xf);
     }
 
     void mulRk(ByteCursor& body, int length)
@@ -562,9 +650,7 @@ private:
             const quint32 value = body.u32();
             if (!body.ok())
                 return;
-            cell(row, first + i, xf, [this, value, xf]() -> const QString& {
-                return numberText(biffnumbers::decodeRk(value), xf);
-            });
+            numberCell(row, first + i, xf, biffnumbers::decodeRk(value), xf);
         }
     }
 
@@ -714,10 +800,11 @@ private:
     }
 
     // A shared string's text, decoded once: a table's strings are used by many cells. A
-    // table too large to keep a slot for each string decodes at every use.
+    // table too large to keep a slot for each string decodes at every use, and so does a
+    // read for a cell target, which keeps what it made of each string itself.
     const QString& sharedString(quint32 index)
     {
-        if (m_sst.size() > kMaxKeptStrings) {
+        if (m_sst.size() > kMaxKeptStrings || m_owner.m_target) {
             m_number = m_sst.at(qsizetype(index));
             return m_number;
         }

@@ -5,6 +5,8 @@
 
 #include <functional>
 
+class CellTarget;
+
 // Reads an Excel workbook (BIFF2 to BIFF8, bare or inside an OLE2 compound document) in one
 // pass and reports what it finds through its events: each cell it understands as text, column
 // widths, worksheet names and the progress. It keeps no cell data of its own.
@@ -36,6 +38,9 @@ public:
     using TOnReadSharedCellEvent = std::function<void(
         int sheetNo, int row, int col, qsizetype index, const QString& data, bool& cancel)>;
     TOnReadSharedCellEvent OnReadSharedCell;
+    // Optional: every cell goes to `target` in place of OnWantCell, OnReadCell and
+    // OnReadSharedCell. It must outlive the reads.
+    void setCellTarget(CellTarget* target) { m_target = target; }
 
     // Reads the workbook stream of a compound document ("Workbook", else "Book"), or the file's
     // own bytes when it is not one. Throws XBiffError, also for a file in which no workbook
@@ -71,4 +76,5 @@ private:
     int m_progress = 0;
     bool m_damaged = false;
     bool m_foundWorkbook = false;
+    CellTarget* m_target = nullptr;
 };

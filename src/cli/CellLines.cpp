@@ -126,42 +126,49 @@ void CellLines::add(int sheet, int row, int column, QStringView text)
     finish(end, blank);
 }
 
-void CellLines::add(int sheet, int row, int column, QStringView text, qsizetype shared)
+bool CellLines::shared(int sheet, int row, int column, qsizetype index)
 {
-    if (shared < 0 || shared >= MaxShared) {
+    if (index < 0 || size_t(index) >= m_shared.size() || m_shared[size_t(index)].at < 0)
+        return false;
+    const Shared& known = m_shared[size_t(index)];
+    char* const out = begin(sheet, row, column, known.size);
+    finish(std::copy_n(m_sharedBytes.data() + known.at, known.size, out), known.blank);
+    return true;
+}
+
+void CellLines::sharedText(int sheet, int row, int column, qsizetype index, QStringView text)
+{
+    if (index < 0 || index >= MaxShared) {
         add(sheet, row, column, text);
         return;
     }
-    if (size_t(shared) >= m_shared.size())
-        m_shared.resize(size_t(shared) + 1);
-    Shared& known = m_shared[size_t(shared)];
-    if (known.at < 0) {
-        const size_t at = m_sharedBytes.size();
-        m_sharedBytes.resize(at + 3 * size_t(text.size()));
-        char* const end = escape(text, m_sharedBytes.data() + at, &known.blank);
-        m_sharedBytes.resize(size_t(end - m_sharedBytes.data()));
-        known.at = qsizetype(at);
-        known.size = qsizetype(m_sharedBytes.size() - at);
-    }
-    char* const out = begin(sheet, row, column, known.size);
-    finish(std::copy_n(m_sharedBytes.data() + known.at, known.size, out), known.blank);
+    if (size_t(index) >= m_shared.size())
+        m_shared.resize(size_t(index) + 1);
+    Shared& known = m_shared[size_t(index)];
+    const size_t at = m_sharedBytes.size();
+    m_sharedBytes.resize(at + 3 * size_t(text.size()));
+    char* const end = escape(text, m_sharedBytes.data() + at, &known.blank);
+    m_sharedBytes.resize(size_t(end - m_sharedBytes.data()));
+    known.at = qsizetype(at);
+    known.size = qsizetype(m_sharedBytes.size() - at);
+    shared(sheet, row, column, index);
 }
 
-char* CellLines::begin(int sheet, int row, int column, qsizetype textBytes)
+void CellLines::number(int sheet, int row, int column, std::string_view ascii)
 {
-    // Places start at sheet 1: no key is 0, the key before the first.
-    const std::uint64_t key =
-        placeKey(std::uint64_t(sheet), std::uint64_t(row), std::uint64_t(column));
-    if (key <= m_lastKey) [[unlikely]] {
+    char* const out = begin(sheet, row, column, qsizetype(ascii.size()));
+    finish(std::copy(ascii.begin(), ascii.end(), out), ascii.empty());
+}
+
+void CellLines::placeChanged(int sheet, int row, std::uint64_t key)
+{
+    if (key <= m_lastKey) {
         if (key == m_lastKey && m_lastHasLine)
             m_cursor = m_lastLine; // the line just written is replaced
         else if (key < m_lastKey)
             m_inOrder = false;
     }
-    m_lastHasLine = false;
-    m_lastKey = key;
-
-    if (sheet != m_prefixSheet || row != m_prefixRow) [[unlikely]] {
+    if (sheet != m_prefixSheet || row != m_prefixRow) {
         char* p = m_prefix;
         p = std::to_chars(p, m_prefix + sizeof m_prefix, sheet).ptr;
         *p++ = '\t';
@@ -171,42 +178,21 @@ char* CellLines::begin(int sheet, int row, int column, qsizetype textBytes)
         m_prefixSheet = sheet;
         m_prefixRow = row;
     }
-    // The whole prefix buffer is copied: one fixed move, the bytes past it are overwritten.
-    m_lineStart = room(qsizetype(sizeof m_prefix) + 16 + textBytes);
-    std::memcpy(m_lineStart, m_prefix, sizeof m_prefix);
-    char* out = m_lineStart + m_prefixSize;
-    if (column >= 0 && column < TabledColumns) [[likely]] {
-        char* const field = m_columnFields[column];
-        if (field[3] == 0) {
-            char* end = std::to_chars(field, field + 2, column).ptr;
-            *end++ = '\t';
-            field[3] = char(end - field);
-        }
-        // Four bytes moved: the text, or the end of the line, goes over the last.
-        std::memcpy(out, field, 4);
-        out += field[3];
-    } else {
-        out = std::to_chars(out, out + 12, column).ptr;
-        *out++ = '\t';
-    }
-    m_textStart = out;
-    return out;
 }
 
-void CellLines::finish(char* end, bool blank)
+CellLines::ColumnFields CellLines::makeColumnFields()
 {
-    if (blank) {
-        // In order, no earlier line has this place: a blank cell has nothing to replace. Out
-        // of order it is kept as a line without text, which replaces and is not printed.
-        if (m_inOrder)
-            return;
-        end = m_textStart;
+    ColumnFields fields = {};
+    for (int column = 0; column < TabledColumns; ++column) {
+        char* const field = fields[size_t(column)].data();
+        char* end = std::to_chars(field, field + 2, column).ptr;
+        *end++ = '\t';
+        field[3] = char(end - field);
     }
-    *end++ = '\n';
-    m_lastLine = m_lineStart;
-    m_cursor = end;
-    m_lastHasLine = true;
+    return fields;
 }
+
+const CellLines::ColumnFields CellLines::TabledColumnFields = CellLines::makeColumnFields();
 
 void CellLines::write(std::FILE* out, QByteArrayView head)
 {

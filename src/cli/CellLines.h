@@ -1,12 +1,16 @@
 #pragma once
 
+#include "addresslist/CellTarget.h"
 #include "common/LargeBuffer.h"
 
 #include <QByteArrayView>
 #include <QStringView>
 
+#include <array>
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 // The lines of `tayori-cli cells`, "sheet<TAB>row<TAB>column<TAB>text", gathered as a list
@@ -15,13 +19,19 @@
 // A cell reported again replaces the earlier one; a blank one (nothing above U+0020) is not
 // printed. Texts are UTF-8 with "\\", "\t", "\n" and "\r" escaped; an unpaired surrogate
 // becomes U+FFFD.
-class CellLines
+class CellLines final : public CellTarget
 {
 public:
     void add(int sheet, int row, int column, QStringView text);
-    // A cell whose text is shared string `shared` of the workbook, the same text for every
-    // cell with that index: escaped once.
-    void add(int sheet, int row, int column, QStringView text, qsizetype shared);
+
+    void text(int sheet, int row, int column, QStringView text) override
+    {
+        add(sheet, row, column, text);
+    }
+    // A shared string's text is escaped once, for every cell with its index.
+    bool shared(int sheet, int row, int column, qsizetype index) override;
+    void sharedText(int sheet, int row, int column, qsizetype index, QStringView text) override;
+    void number(int sheet, int row, int column, std::string_view ascii) override;
     // Writes `head` and then the lines.
     void write(std::FILE* out, QByteArrayView head);
 
@@ -39,9 +49,49 @@ private:
     }
     char* newBlock(qsizetype bytes);
     // Starts the line of a place with room for `textBytes`; returns where its text goes.
-    char* begin(int sheet, int row, int column, qsizetype textBytes);
+    // Inline for the next column of the same row, the millions of cells in between.
+    [[gnu::always_inline]] char* begin(int sheet, int row, int column, qsizetype textBytes)
+    {
+        // Places start at sheet 1: no key is 0, the key before the first.
+        const std::uint64_t key =
+            (std::uint64_t(sheet) << 48) | (std::uint64_t(row) << 16) | std::uint64_t(column);
+        if (key <= m_lastKey || sheet != m_prefixSheet || row != m_prefixRow) [[unlikely]]
+            placeChanged(sheet, row, key);
+        m_lastHasLine = false;
+        m_lastKey = key;
+        // The whole prefix buffer is copied: one fixed move, the bytes past it are overwritten.
+        m_lineStart = room(qsizetype(sizeof m_prefix) + 16 + textBytes);
+        std::memcpy(m_lineStart, m_prefix, sizeof m_prefix);
+        char* out = m_lineStart + m_prefixSize;
+        if (column >= 0 && column < TabledColumns) [[likely]] {
+            // Four bytes moved: the text, or the end of the line, goes over the last.
+            std::memcpy(out, TabledColumnFields[size_t(column)].data(), 4);
+            out += TabledColumnFields[size_t(column)][3];
+        } else {
+            out = std::to_chars(out, out + 12, column).ptr;
+            *out++ = '\t';
+        }
+        m_textStart = out;
+        return out;
+    }
+    // A place not after the last one, or in another row: the prefix is made again.
+    void placeChanged(int sheet, int row, std::uint64_t key);
     // Ends the line begun, its text ending at `end`.
-    void finish(char* end, bool blank);
+    [[gnu::always_inline]] void finish(char* end, bool blank)
+    {
+        if (blank) [[unlikely]] {
+            // In order, no earlier line has this place: a blank cell has nothing to replace.
+            // Out of order it is kept as a line without text, which replaces and is not
+            // printed.
+            if (m_inOrder)
+                return;
+            end = m_textStart;
+        }
+        *end++ = '\n';
+        m_lastLine = m_lineStart;
+        m_cursor = end;
+        m_lastHasLine = true;
+    }
     void writeInPlaceOrder(std::FILE* out) const;
 
     std::vector<LargeBuffer> m_blocks; // their sizes are set when the next one starts
@@ -74,5 +124,7 @@ private:
     // "column<TAB>" of the columns of up to two digits, its count of bytes in the last: the
     // column field of nearly every line is one fixed move.
     static constexpr int TabledColumns = 100;
-    char m_columnFields[TabledColumns][4] = {};
+    using ColumnFields = std::array<std::array<char, 4>, TabledColumns>;
+    static ColumnFields makeColumnFields();
+    static const ColumnFields TabledColumnFields;
 };

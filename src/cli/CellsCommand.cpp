@@ -39,12 +39,8 @@ int runCellsCommand(const QStringList& args)
     bool damaged = false;
     AddressBook book;
     CellLines lines;
-    const AddressBook::CellSink sink = [&lines](int sheet, int row, int column, const QString& text,
-                                                qsizetype shared) {
-        lines.add(sheet, row, column, text, shared);
-    };
     bool workbook = false;
-    if (!LoadListFile(book, args.front(), prompter, &workbook, &damaged, {}, &sink))
+    if (!LoadListFile(book, args.front(), prompter, &workbook, &damaged, {}, &lines))
         return 1;
     if (!workbook) {
         const AddressGrid& grid = book.grid();

@@ -14,8 +14,7 @@
 #include <exception>
 
 bool LoadListFile(AddressBook& book, const QString& path, Prompter& prompter, bool* workbook,
-                  bool* damaged, const RememberedMappings& remembered,
-                  const AddressBook::CellSink* cells)
+                  bool* damaged, const RememberedMappings& remembered, CellTarget* cells)
 {
     if (damaged)
         *damaged = false;

@@ -18,7 +18,7 @@ class Prompter;
 bool LoadListFile(AddressBook& book, const QString& path, Prompter& prompter,
                   bool* workbook = nullptr, bool* damaged = nullptr,
                   const RememberedMappings& remembered = RememberedMappings(),
-                  const AddressBook::CellSink* cells = nullptr);
+                  CellTarget* cells = nullptr);
 
 // Loads an address list and finds its eleven header columns, as printing and the preview need
 // them; false (told through `prompter`) when the list cannot be loaded or is no address list.
