@@ -64,10 +64,10 @@ public:
             m_cutShared.insert(at, index);
         m_out.sharedText(sheetNo, row, col, index, cut(text));
     }
-    void number(int sheetNo, int row, int col, std::string_view ascii) override
+    void number(int sheetNo, int row, int col, double value) override
     {
         if (keep(sheetNo, row, col))
-            m_out.number(sheetNo, row, col, ascii);
+            m_out.number(sheetNo, row, col, value);
     }
 
 private:

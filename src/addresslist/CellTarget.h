@@ -2,11 +2,10 @@
 
 #include <QStringView>
 
-#include <string_view>
-
 // Takes a workbook's cells as they are read, for whoever passes every cell straight on
 // (tayori-cli cells): one call a cell, a shared string's text only the first time its index
-// comes, and a number in general format as the ASCII it is, never made into a QString.
+// comes, and a number in general format as its value, whose text the target makes where it
+// keeps it (biffnumbers::formatGeneral), never as a QString.
 class CellTarget
 {
 public:
@@ -18,6 +17,6 @@ public:
     // gives it with sharedText.
     virtual bool shared(int sheetNo, int row, int col, qsizetype index) = 0;
     virtual void sharedText(int sheetNo, int row, int col, qsizetype index, QStringView text) = 0;
-    // Printable ASCII without a backslash: digits, signs, '.', 'E', "INF", "NAN".
-    virtual void number(int sheetNo, int row, int col, std::string_view ascii) = 0;
+    // A number that its style leaves in general format.
+    virtual void number(int sheetNo, int row, int col, double value) = 0;
 };

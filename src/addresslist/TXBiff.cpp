@@ -450,8 +450,8 @@ private:
             m_owner.OnReadCell(m_sheetNo, row, col, attr, text, m_cancel);
     }
 
-    // A number cell: its text is made only for a cell that is wanted, and for a target as
-    // plain ASCII unless its style changes it.
+    // A number cell: its text is made only for a cell that is wanted; a target gets the value
+    // itself unless its style changes the text.
     void numberCell(int row, int col, int attr, double value, int xf)
     {
         CellTarget* const target = m_owner.m_target;
@@ -464,15 +464,17 @@ private:
         m_lastCol = col;
         m_lastAttr = attr;
         m_haveCell = true;
-        if (const QString* code = formatOf(xf)) {
-            if (const std::optional<QString> text = numberformat::addressText(*code, value)) {
-                target->text(m_sheetNo, row, col, *text);
-                return;
+        if (xf != m_generalXf) {
+            if (const QString* code = formatOf(xf)) {
+                if (const std::optional<QString> text = numberformat::addressText(*code, value)) {
+                    target->text(m_sheetNo, row, col, *text);
+                    return;
+                }
+            } else {
+                m_generalXf = xf;
             }
         }
-        char ascii[biffnumbers::MaxGeneralLength];
-        const int length = biffnumbers::formatGeneral(value, ascii);
-        target->number(m_sheetNo, row, col, std::string_view(ascii, size_t(length)));
+        target->number(m_sheetNo, row, col, value);
     }
 
     QString text8(QByteArrayView bytes) const { return cp932::decodeCodePage(bytes, m_codePage); }
@@ -706,6 +708,7 @@ private:
         if (body.ok() || !code.isEmpty()) {
             m_formats.insert(index, code);
             m_xfCodes.clear(); // the hash may have moved its entries
+            m_generalXf = NoXf;
         }
     }
 
@@ -725,6 +728,7 @@ private:
         }
         if (m_xfFormats.size() < 65536)
             m_xfFormats.append(body.ok() ? format : -1);
+        m_generalXf = NoXf;
     }
 
     // A number as its cell style shows it where that changes an address, else general. The
@@ -832,6 +836,9 @@ private:
     QList<int> m_xfFormats; // per XF record: its number format index
     // Per XF record once looked up: its format code in m_formats, or null for none.
     std::vector<std::optional<const QString*>> m_xfCodes;
+    // The last style found to have no number format: its numbers are general.
+    static constexpr int NoXf = -2;
+    int m_generalXf = NoXf;
     static constexpr qsizetype kMaxKeptStrings = qsizetype(1) << 18;
     std::vector<QString> m_sstTexts; // decoded shared strings, null until first used
     QString m_number;                // the text of the current number cell

@@ -1,5 +1,7 @@
 #include "cli/CellLines.h"
 
+#include "addresslist/BiffNumbers.h"
+
 #include <QChar>
 
 #include <algorithm>
@@ -154,10 +156,11 @@ void CellLines::sharedText(int sheet, int row, int column, qsizetype index, QStr
     shared(sheet, row, column, index);
 }
 
-void CellLines::number(int sheet, int row, int column, std::string_view ascii)
+void CellLines::number(int sheet, int row, int column, double value)
 {
-    char* const out = begin(sheet, row, column, qsizetype(ascii.size()));
-    finish(std::copy(ascii.begin(), ascii.end(), out), ascii.empty());
+    // Printable ASCII without a backslash: nothing to escape, never blank.
+    char* const out = begin(sheet, row, column, biffnumbers::MaxGeneralLength);
+    finish(out + biffnumbers::formatGeneral(value, out), false);
 }
 
 void CellLines::placeChanged(int sheet, int row, std::uint64_t key)

@@ -31,7 +31,7 @@ public:
     // A shared string's text is escaped once, for every cell with its index.
     bool shared(int sheet, int row, int column, qsizetype index) override;
     void sharedText(int sheet, int row, int column, qsizetype index, QStringView text) override;
-    void number(int sheet, int row, int column, std::string_view ascii) override;
+    void number(int sheet, int row, int column, double value) override;
     // Writes `head` and then the lines.
     void write(std::FILE* out, QByteArrayView head);
 
