@@ -213,6 +213,12 @@ AddressBook::LoadResult AddressBook::load(const QString& path, CellTarget* cells
             if (!checked->shared(sheetNo, row, col, index))
                 checked->sharedText(sheetNo, row, col, index, data);
         };
+        // With every name read and no worksheet past the one after the named ones (whose
+        // cells would add a tab), the tabs are what the end of the load leaves.
+        reader.OnWorksheetsCounted = [this, cells](int worksheets) {
+            if (m_sheetCount >= 2 && qMin(worksheets, int(MaxSheets)) <= m_sheetCount)
+                cells->sheetsKnown(m_tabs.mid(0, m_sheetCount - 1));
+        };
     } else {
         reader.OnWantCell = [this](int sheetNo, int row, int col) {
             if (sheetNo > MaxSheets)

@@ -777,9 +777,33 @@ private:
     {
         body.skip(2); // version
         const quint16 type = body.u16();
-        if (body.ok() && type == kWorksheetType)
+        if (body.ok() && type == kWorksheetType) {
             ++m_sheetNo;
+            if (m_sheetNo == 1 && m_owner.OnWorksheetsCounted)
+                countWorksheets();
+        }
         m_substreams.append(type);
+    }
+
+    // The worksheets still to come, walking the records as the read does without reading
+    // them; told only when no sheet name or string table follows.
+    void countWorksheets()
+    {
+        int worksheets = m_sheetNo;
+        ByteCursor in(m_bytes);
+        in.seek(m_in.pos());
+        while (!in.atEnd()) {
+            const quint16 number = in.u16();
+            ByteCursor body = in.take(in.u16());
+            if (number == kBoundSheet || number == kSst)
+                return;
+            if (isBof(number)) {
+                body.skip(2);
+                if (body.u16() == kWorksheetType && body.ok())
+                    ++worksheets;
+            }
+        }
+        m_owner.OnWorksheetsCounted(worksheets);
     }
 
     // The SST body and the CONTINUE records after it: a string may run over a piece's end

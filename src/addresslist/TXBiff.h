@@ -38,6 +38,10 @@ public:
     using TOnReadSharedCellEvent = std::function<void(
         int sheetNo, int row, int col, qsizetype index, const QString& data, bool& cancel)>;
     TOnReadSharedCellEvent OnReadSharedCell;
+    // Optional: raised at the first worksheet's BOF when no sheet name and no string table
+    // come after it, with the number of worksheets the whole stream holds. Sheet names and
+    // sheet count are then final before the first cell.
+    std::function<void(int worksheets)> OnWorksheetsCounted;
     // Optional: every cell goes to `target` in place of OnWantCell, OnReadCell and
     // OnReadSharedCell. It must outlive the reads.
     void setCellTarget(CellTarget* target) { m_target = target; }

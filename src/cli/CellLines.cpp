@@ -165,6 +165,9 @@ void CellLines::number(int sheet, int row, int column, double value)
 
 void CellLines::placeChanged(int sheet, int row, std::uint64_t key)
 {
+    // Sheets only grow once streamed: the last one's lines are whole.
+    if (!m_writtenHead.isEmpty() && sheet > m_prefixSheet)
+        flushLines(m_out);
     if (key <= m_lastKey) {
         if (key == m_lastKey && m_lastHasLine)
             m_cursor = m_lastLine; // the line just written is replaced
@@ -197,17 +200,50 @@ CellLines::ColumnFields CellLines::makeColumnFields()
 
 const CellLines::ColumnFields CellLines::TabledColumnFields = CellLines::makeColumnFields();
 
-void CellLines::write(std::FILE* out, QByteArrayView head)
+QByteArray CellLines::headLine(const QStringList& captions)
 {
-    if (!m_blocks.empty())
-        m_blocks.back().resize(m_cursor - m_blocks.back().data());
-    std::fwrite(head.data(), 1, size_t(head.size()), out);
+    QByteArray line("sheets");
+    for (const QString& caption : captions) {
+        const qsizetype at = line.size();
+        line.resize(at + 1 + 3 * caption.size());
+        line[at] = '\t';
+        line.truncate(escape(caption, line.data() + at + 1) - line.data());
+    }
+    return line + '\n';
+}
+
+void CellLines::sheetsKnown(const QStringList& captions)
+{
+    if (!m_out || !m_writtenHead.isEmpty())
+        return;
+    m_writtenHead = headLine(captions);
+    std::fwrite(m_writtenHead.data(), 1, size_t(m_writtenHead.size()), m_out);
+    flushLines(m_out);
+}
+
+void CellLines::flushLines(std::FILE* out)
+{
+    if (m_blocks.empty())
+        return;
+    m_blocks.back().resize(m_cursor - m_blocks.back().data());
     if (m_inOrder) {
         for (const LargeBuffer& block : m_blocks)
             std::fwrite(block.view().data(), 1, size_t(block.size()), out);
     } else {
         writeInPlaceOrder(out);
     }
+    m_blocks.erase(m_blocks.begin() + 1, m_blocks.end());
+    m_cursor = m_blocks.front().data();
+    m_blockEnd = m_cursor + m_blocks.front().capacity();
+    m_inOrder = true;
+    m_lastHasLine = false;
+}
+
+void CellLines::write(std::FILE* out, QByteArrayView head)
+{
+    if (m_writtenHead.isEmpty())
+        std::fwrite(head.data(), 1, size_t(head.size()), out);
+    flushLines(out);
     std::fflush(out);
 }
 

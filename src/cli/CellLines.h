@@ -32,7 +32,17 @@ public:
     bool shared(int sheet, int row, int column, qsizetype index) override;
     void sharedText(int sheet, int row, int column, qsizetype index, QStringView text) override;
     void number(int sheet, int row, int column, double value) override;
-    // Writes `head` and then the lines.
+    // Once the captions are final the head goes out, and each sheet's lines when the next
+    // sheet starts: one sheet is kept at a time. Only with an output (streamTo).
+    void sheetsKnown(const QStringList& captions) override;
+
+    // Where sheetsKnown may start writing.
+    void streamTo(std::FILE* out) { m_out = out; }
+    // The first line: "sheets", then each caption after a tab.
+    static QByteArray headLine(const QStringList& captions);
+    // The head written, if sheetsKnown wrote it.
+    QByteArrayView writtenHead() const { return m_writtenHead; }
+    // Writes `head` and then the lines; after sheetsKnown, the lines not yet written.
     void write(std::FILE* out, QByteArrayView head);
 
     // `text` escaped at `out`, which has room for three bytes a unit; returns the end.
@@ -93,6 +103,8 @@ private:
         m_lastHasLine = true;
     }
     void writeInPlaceOrder(std::FILE* out) const;
+    // Writes the lines kept and starts again in the first block.
+    void flushLines(std::FILE* out);
 
     std::vector<LargeBuffer> m_blocks; // their sizes are set when the next one starts
     char* m_cursor = nullptr;          // where the next line goes in the last block
@@ -102,6 +114,8 @@ private:
     char* m_lastLine = nullptr;
     bool m_inOrder = true;
     char* m_lineStart = nullptr;
+    std::FILE* m_out = nullptr;
+    QByteArray m_writtenHead; // not empty once the lines are streamed
     char* m_textStart = nullptr;
 
     // Shared strings escaped so far, by index: where in m_sharedBytes, or not yet.

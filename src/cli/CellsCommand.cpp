@@ -12,22 +12,6 @@
 // line: "sheet<TAB>row<TAB>column<TAB>text", after a first line "sheets<TAB>caption...".
 // A workbook's cells go straight into the lines as they are read; no sheet rows are built.
 
-namespace {
-
-QByteArray captionLine(const AddressBook& book)
-{
-    QByteArray line("sheets");
-    for (const QString& caption : book.tabCaptions()) {
-        const qsizetype at = line.size();
-        line.resize(at + 1 + 3 * caption.size());
-        line[at] = '\t';
-        line.truncate(CellLines::escape(caption, line.data() + at + 1) - line.data());
-    }
-    return line + '\n';
-}
-
-} // namespace
-
 int runCellsCommand(const QStringList& args)
 {
     ConsolePrompter prompter;
@@ -39,6 +23,7 @@ int runCellsCommand(const QStringList& args)
     bool damaged = false;
     AddressBook book;
     CellLines lines;
+    lines.streamTo(stdout);
     bool workbook = false;
     if (!LoadListFile(book, args.front(), prompter, &workbook, &damaged, {}, &lines))
         return 1;
@@ -48,7 +33,13 @@ int runCellsCommand(const QStringList& args)
             for (int c = 0; c < grid.columnCount(); ++c)
                 lines.add(1, r, c, grid.cell(c, r));
     }
-    lines.write(stdout, captionLine(book));
+    const QByteArray head = CellLines::headLine(book.tabCaptions());
+    lines.write(stdout, head);
+    // The head written early is the one the load ends with; anything else is a fault here.
+    if (!lines.writtenHead().isEmpty() && lines.writtenHead() != head) {
+        prompter.showError(QStringLiteral("シート名が読み込みの途中で変わりました"));
+        return 1;
+    }
     // The cells before the damage are printed; the status says the list is not whole.
     return damaged ? 3 : 0;
 }

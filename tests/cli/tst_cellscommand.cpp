@@ -66,13 +66,15 @@ QStringList cellsOfSheets(const QString& path)
     return lines;
 }
 
-// A BIFF8 workbook of one worksheet with a shared-string table; `cells` adds its cell records.
+// A BIFF8 workbook of `sheets` worksheets, the first `names` of them named, with a
+// shared-string table; `cells` adds the first sheet's cell records.
 QByteArray sheetWithStrings(const QStringList& strings,
-                            const std::function<void(BiffBuilder&)>& cells, int sheets = 1)
+                            const std::function<void(BiffBuilder&)>& cells, int sheets = 1,
+                            int names = -1)
 {
     BiffBuilder b;
     b.bof8(0x0005);
-    for (int s = 1; s <= sheets; ++s)
+    for (int s = 1; s <= (names < 0 ? sheets : names); ++s)
         b.boundSheet8(QStringLiteral("表%1").arg(s));
     BiffBuilder::Body sst;
     sst.u32(std::uint32_t(strings.size())).u32(std::uint32_t(strings.size()));
@@ -276,13 +278,18 @@ void tst_CellsCommand::sameCellsAsTheSheets_data()
 
     const QStringList strings{"宛先", "山田 太郎", "a\tb", "  ", "ｶﾅ,\"x\""};
     auto row = [&](const char* name, const std::function<void(BiffBuilder&)>& cells,
-                   int sheets = 1) {
+                   int sheets = 1, int names = -1) {
         QTest::newRow(name) << QStringList{
-            QString::fromLatin1(sheetWithStrings(strings, cells, sheets).toBase64())};
+            QString::fromLatin1(sheetWithStrings(strings, cells, sheets, names).toBase64())};
     };
-    row("rows out of order", [](BiffBuilder& b) {
+    const auto outOfOrder = [](BiffBuilder& b) {
         b.labelSst(5, 1, 1).labelSst(2, 0, 0).number(5, 0, 12.5).labelSst(0, 3, 4);
-    });
+    };
+    row("rows out of order", outOfOrder);
+    // Lines go out a sheet at a time once the tabs are known from the sheet names.
+    row("rows out of order before another sheet", outOfOrder, 3);
+    // A worksheet past the one after the named ones adds a tab of its own at the end.
+    row("more worksheets than names", outOfOrder, 3, 1);
     row("a cell given again", [](BiffBuilder& b) {
         b.labelSst(1, 0, 0).labelSst(1, 0, 1).number(1, 1, 3).number(1, 1, 4);
     });
