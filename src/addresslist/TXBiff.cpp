@@ -219,7 +219,8 @@ private:
                 ++m_sheetNo;
             m_substreams.append(type);
             m_sawBof = true;
-            m_owner.m_foundWorkbook = true;
+            // A file cut inside its first record holds nothing of a workbook to show.
+            m_owner.m_foundWorkbook = m_in.ok();
             m_lastRecord = word;
             return;
         }
@@ -887,9 +888,10 @@ void TXBiff::LoadFromFile(const QString& fileName)
         throw XBiffError(XBiffError::openFailed());
     if (document.isCompound()) {
         if (const std::optional<CompoundDocument::Stream> stream = document.workbookStream()) {
-            m_damaged = !stream->complete;
+            const bool containerCut = !stream->complete;
+            m_damaged = containerCut;
             run(stream->bytes, Layout::Biff3To7);
-            refuseIfNoWorkbook();
+            refuseIfNoWorkbook(containerCut);
             return;
         }
     }
@@ -903,14 +905,14 @@ void TXBiff::LoadFromFile(const QString& fileName)
         return;
     }
     run(document.fileBytes(), Layout::Biff2);
-    refuseIfNoWorkbook();
+    refuseIfNoWorkbook(false);
 }
 
-void TXBiff::refuseIfNoWorkbook() const
+void TXBiff::refuseIfNoWorkbook(bool containerCut) const
 {
-    // Text, zeros, an empty file or an empty workbook stream: nothing of a workbook was there.
-    // A container that was cut is a damaged workbook instead.
-    if (!m_foundWorkbook && !m_damaged)
+    // Text, zeros, an empty file, an empty workbook stream or one cut inside its first record:
+    // nothing of a workbook was there. A container that was cut is a damaged workbook instead.
+    if (!m_foundWorkbook && !containerCut)
         throw XBiffError(XBiffError::openFailed());
 }
 

@@ -74,7 +74,7 @@ private:
     };
     class Read;
     void run(QByteArrayView bytes, Layout layout);
-    void refuseIfNoWorkbook() const;
+    void refuseIfNoWorkbook(bool containerCut) const;
 
     QString m_fileName;
     int m_progress = 0;

@@ -356,6 +356,8 @@ void tst_CellsCommand::failures_data()
     QTest::newRow("empty .xls") << "empty.xls" << QByteArray() << 1;
     QTest::newRow("workbook cut to 5 bytes")
         << "cut.xls" << QByteArray("\xD0\xCF\x11\xE0\xA1") << 1;
+    QTest::newRow("BIFF2 workbook cut inside its BOF")
+        << "cut2.xls" << QByteArray("\x09\x00\x04\x00\x07", 5) << 1;
 }
 
 void tst_CellsCommand::failures()

@@ -268,6 +268,7 @@ void tst_PreviewLayoutFile::hostileFilesRefused_data()
     QTest::newRow("zoom 5000") << stream([&] { face->setHint("5000.00"); });
     QTest::newRow("zoom 1e300") << stream([&] { face->setHint("1e300"); });
     QTest::newRow("zoom 99999999999") << stream([&] { face->setHint("99999999999"); });
+    QTest::newRow("zoom 5") << stream([&] { face->setHint("5.00"); });
     QByteArray unknownAlignment = stream([] {});
     QVERIFY(unknownAlignment.contains("alJustifyEx"));
     QTest::newRow("unknown alignment") << unknownAlignment.replace("alJustifyEx", "alJustifyXX");
