@@ -269,8 +269,18 @@ void tst_TfrmPreView::dragStoresPosition()
     const QRect before = p.atena()->geometry();
     p.select(p.atena());
     p.window.editField(p.atena(), false);
-    QVERIFY(p.window.StretchHandle1()->Attached());
-    p.drag(dx, dy);
+    TStretchHandle* handle = p.window.StretchHandle1();
+    QVERIFY(handle->Attached());
+    // Mid-drag, while the outline follows the pointer, every size stays as it was.
+    const QPoint from(handle->width() / 2, handle->height() / 2 + 7);
+    QTest::mousePress(handle, Qt::LeftButton, {}, from);
+    QTest::mouseMove(handle, from + QPoint(dx / 2, dy / 2));
+    QCOMPARE(p.atena()->size(), before.size());
+    QCOMPARE(p.stored().Width, 60);
+    QCOMPARE(p.stored().Height, 600);
+    QCOMPARE(p.ui.edtWidth->text(), u"60"_qs);
+    QTest::mouseMove(handle, from + QPoint(dx, dy));
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, from + QPoint(dx, dy));
 
     const QRect after = p.atena()->geometry();
     QCOMPARE(after, before.translated(dx, dy));
