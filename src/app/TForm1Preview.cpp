@@ -49,6 +49,9 @@ void TForm1::purebyu1Click()
     const QRect available = screen->availableGeometry();
     const int top = qBound(available.top(), m_previewPosition ? m_previewPosition->y() : y(),
                            available.bottom() - 100);
+    // Placed before it is mapped too: the window manager then puts the frame, not the window
+    // inside it, at that corner.
+    frmPreView->placeOnScreen(available, top);
     if (!frmPreView->isVisible())
         frmPreView->show();
     else

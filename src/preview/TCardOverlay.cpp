@@ -1,6 +1,7 @@
 #include "preview/TCardOverlay.h"
 
 #include "common/SessionOptions.h"
+#include "layout/CardGeometry.h"
 #include "print/CardRenderer.h"
 
 #include <QImage>
@@ -35,17 +36,21 @@ void TCardOverlay::paintEvent(QPaintEvent*)
 {
     if (!hasInk() || width() <= 0 || height() <= 0)
         return;
-    // The renderer places by the device's resolution: a picture at the face's 96 dpi, drawn
-    // at the zoom, whatever the screen's own resolution.
+    // The renderer places and sizes by the device's resolution: it works at a printer's, as
+    // the fields are laid out, and the picture shows that at the face's 96 dpi and zoom.
+    // At 96 dpi its fonts would take whole screen pixels and the digits come out a pixel or
+    // two shorter than they print.
     QImage picture(size(), QImage::Format_ARGB32_Premultiplied);
-    picture.setDotsPerMeterX(qRound(CardRenderer::StandardScreenDpi / 0.0254));
-    picture.setDotsPerMeterY(qRound(CardRenderer::StandardScreenDpi / 0.0254));
+    picture.setDotsPerMeterX(qRound(CardGeometry::TypesetDpi / 0.0254));
+    picture.setDotsPerMeterY(qRound(CardGeometry::TypesetDpi / 0.0254));
     picture.fill(Qt::transparent);
     {
         const SessionOptions defaults;
         QPainter painter(&picture);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.scale(m_zoom / 100.0, m_zoom / 100.0);
+        const double scale =
+            m_zoom / 100.0 * CardRenderer::StandardScreenDpi / CardGeometry::TypesetDpi;
+        painter.scale(scale, scale);
         draw(CardRenderer(m_layouts, m_options ? *m_options : defaults), painter);
     }
     QPainter(this).drawImage(0, 0, picture);

@@ -1,5 +1,6 @@
 // The main window's side of the preview: opening it on the radio buttons' face, filling it
 // from the grid, keeping a layout edit across a restart, printing the card it shows.
+#include "DialogTesting.h"
 #include "ScriptedPrompter.h"
 #include "app/TForm1.h"
 #include "controls/TShadowPanel.h"
@@ -51,6 +52,7 @@ private Q_SLOTS:
     void opensOnTheWindowsFace_data();
     void opensOnTheWindowsFace();
     void followsTheRowAndTheButtons();
+    void showsTheEditedRecord();
     void editSurvivesRestart();
     void printsTheShownCard();
     void showsTheSender_data();
@@ -130,6 +132,32 @@ void tst_TForm1Preview::followsTheRowAndTheButtons()
     QVERIFY(!preview->isVisible());
     child<QRadioButton>(form, "rdoYokoOki")->click();
     QVERIFY(!preview->isVisible());
+}
+
+// After "修正(&E)" the card on the preview is the edited record, its new postal code and
+// address line included.
+void tst_TForm1Preview::showsTheEditedRecord()
+{
+    ScriptedPrompter prompter;
+    TForm1 form(&prompter);
+    form.show();
+    form.LoadWorkbook(Sample);
+    selectRow(form, 2);
+    form.purebyu1Click();
+    TfrmPreView* preview = form.preview();
+    const QString before = preview->field(LayoutItem::Jyusho2, LayoutKind::TT)->Text();
+
+    int shown = 0;
+    AnswerDialogs(form, u"Button2"_qs, &shown, [](QDialog& d) {
+        Child<QLineEdit>(d, "edtYubinNo")->setText(u"999-8888"_qs);
+        Child<QLineEdit>(d, "redtAdd2")->setText(u"さっぽろハイツ"_qs);
+    });
+    form.E1Click();
+    QCOMPARE(shown, 1);
+    QCOMPARE(preview->field(LayoutItem::YubinNo1, LayoutKind::TT)->Text(), u"999"_qs);
+    QCOMPARE(preview->field(LayoutItem::YubinNo2, LayoutKind::TT)->Text(), u"8888"_qs);
+    const QString after = preview->field(LayoutItem::Jyusho2, LayoutKind::TT)->Text();
+    QVERIFY2(after != before && after.contains(u"ハイツ"_qs), qPrintable(after));
 }
 
 void tst_TForm1Preview::editSurvivesRestart()

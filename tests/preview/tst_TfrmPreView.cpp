@@ -11,11 +11,15 @@
 #include "ui_TfrmPreView.h"
 
 #include <QAction>
+#include <QCursor>
 #include <QFile>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <algorithm>
+#include <array>
 
 // The preview driven as a user drives it, offscreen, on its own layout table.
 
@@ -56,6 +60,7 @@ class tst_TfrmPreView : public QObject
 private Q_SLOTS:
     void zoom_data();
     void zoom();
+    void zoomAppliesWhenTheBoxIsLeft();
     void selectingShowsTheRecord();
     void enterInNumberBoxes_data();
     void enterInNumberBoxes();
@@ -64,7 +69,8 @@ private Q_SLOTS:
     void dragStoresPosition_data();
     void dragStoresPosition();
     void autoStoreOffWaitsForUpdate();
-    void alignTops();
+    void alignment_data();
+    void alignment();
     void nudgeMovesOnePixel_data();
     void nudgeMovesOnePixel();
     void panelKeepsTheSelectedField();
@@ -112,6 +118,26 @@ void tst_TfrmPreView::zoom()
     QVERIFY(!p.window.face(LayoutKind::YY)->isVisible());
     // The font follows the zoom: 12 points are 16 pixels at 100 %.
     QCOMPARE(p.atena()->font().pixelSize(), qRound(16 * card.width() / 378.0));
+}
+
+// A typed zoom waits for Enter or for the box to lose the focus: "8" on the way to "80" is
+// never shown.
+void tst_TfrmPreView::zoomAppliesWhenTheBoxIsLeft()
+{
+    Preview p;
+    p.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&p.window));
+    QLineEdit* box = p.ui.ComboBox1->lineEdit();
+    box->setFocus();
+    QTRY_VERIFY(box->hasFocus());
+    box->selectAll();
+    QTest::keyClicks(box, u"80"_qs);
+    QCOMPARE(p.window.Zoom(), 90.0);
+    QCOMPARE(p.window.face(LayoutKind::TT)->contentsRect().size(), QSize(340, 503));
+
+    p.ui.edtY->setFocus();
+    QTRY_COMPARE(p.window.Zoom(), 80.0);
+    QCOMPARE(p.window.face(LayoutKind::TT)->contentsRect().size(), QSize(302, 447));
 }
 
 void tst_TfrmPreView::selectingShowsTheRecord()
@@ -243,8 +269,18 @@ void tst_TfrmPreView::dragStoresPosition()
     const QRect before = p.atena()->geometry();
     p.select(p.atena());
     p.window.editField(p.atena(), false);
-    QVERIFY(p.window.StretchHandle1()->Attached());
-    p.drag(dx, dy);
+    TStretchHandle* handle = p.window.StretchHandle1();
+    QVERIFY(handle->Attached());
+    // Mid-drag, while the outline follows the pointer, every size stays as it was.
+    const QPoint from(handle->width() / 2, handle->height() / 2 + 7);
+    QTest::mousePress(handle, Qt::LeftButton, {}, from);
+    QTest::mouseMove(handle, from + QPoint(dx / 2, dy / 2));
+    QCOMPARE(p.atena()->size(), before.size());
+    QCOMPARE(p.stored().Width, 60);
+    QCOMPARE(p.stored().Height, 600);
+    QCOMPARE(p.ui.edtWidth->text(), u"60"_qs);
+    QTest::mouseMove(handle, from + QPoint(dx, dy));
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, from + QPoint(dx, dy));
 
     const QRect after = p.atena()->geometry();
     QCOMPARE(after, before.translated(dx, dy));
@@ -290,35 +326,94 @@ void tst_TfrmPreView::autoStoreOffWaitsForUpdate()
     QCOMPARE(p.layouts, expected); // the selected item only
 }
 
-void tst_TfrmPreView::alignTops()
+void tst_TfrmPreView::alignment_data()
 {
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("storedBy"); // empty: at once, with 自動更新
+    QTest::newRow("上を合わせる") << u"MenuItem5"_qs << QString();
+    QTest::newRow("左を合わせる") << u"MenuItem4"_qs << QString();
+    QTest::newRow("幅を合わせる") << u"MenuItem6"_qs << QString();
+    QTest::newRow("高さを合わせる") << u"MenuItem7"_qs << QString();
+    QTest::newRow("上を合わせる, 自動更新 off, 更新") << u"MenuItem5"_qs << u"Button4"_qs;
+    QTest::newRow("上を合わせる, 自動更新 off, 編集モード解除")
+        << u"MenuItem5"_qs << u"MenuItem1"_qs;
+}
+
+// An alignment lines the boxes up on the screen and stores exactly that, at once or at 更新 /
+// 編集モード解除 like a drag; the caption follows, and a zoom there and back keeps it.
+void tst_TfrmPreView::alignment()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, storedBy);
+    // The aligned quantity of a box on the screen and of a stored record.
+    const int which =
+        QStringList{u"MenuItem4"_qs, u"MenuItem5"_qs, u"MenuItem6"_qs, u"MenuItem7"_qs}.indexOf(
+            command);
+    const auto ofBox = [which](const QRect& b) {
+        return std::array{b.x(), b.y(), b.width(), b.height()}[size_t(which)];
+    };
+    const auto ofRecord = [which](const LayoutItemRecord& r) {
+        return std::array{r.X, r.Y, r.Width, r.Height}[size_t(which)];
+    };
+
     Preview p;
-    const LayoutItem items[] = {LayoutItem::Jyusho1, LayoutItem::Kaishamei, LayoutItem::Atena};
-    const int tops[] = {40, 10, 25};
-    for (int i = 0; i < 3; ++i) {
+    p.select(p.atena());
+    if (!storedBy.isEmpty())
+        QTest::mouseClick(p.ui.chkAutoUpdate, Qt::LeftButton);
+    const LayoutTable before = p.layouts;
+    QAction* align = p.window.PopupMenu2()->findChild<QAction*>(command);
+    const LayoutItem items[] = {LayoutItem::Atena, LayoutItem::Jyusho1, LayoutItem::Kaishamei};
+    const int count = 3;
+    for (int i = 0; i < count; ++i) {
         TTateEdit* f = p.window.field(items[i], LayoutKind::TT);
-        f->move(f->x(), tops[i]);
+        // Each field a little off the others, in place and in size.
+        f->setGeometry(f->geometry().adjusted(7 * i, 5 - 4 * i, 7 * i + 3 * i, 5 - 4 * i + 6 * i));
         p.window.editField(f, i > 0);
     }
-    QCOMPARE(p.window.StretchHandle1()->TargetCount(), 3);
-    p.window.PopupMenu2()->findChild<QAction*>(u"MenuItem5"_qs)->trigger();
-    for (LayoutItem item : items)
-        QCOMPARE(p.window.field(item, LayoutKind::TT)->y(), 10);
-    // Stored at once, where the screen shows them, and kept by the next face application.
-    const int y = p.stored(items[0]).Y;
-    for (LayoutItem item : items)
-        QCOMPARE(p.stored(item).Y, y);
-    QCOMPARE(p.window.faceGeometry().toPixels(y), 10 + p.atena()->inset());
+    QList<int> shifted;
+    for (int i = 0; i < count; ++i)
+        shifted << ofBox(p.window.fieldBox(int(items[i]), 0));
+    align->trigger();
+
+    const int least = *std::min_element(shifted.begin(), shifted.end());
+    QList<QRect> aligned;
+    for (int i = 0; i < count; ++i) {
+        aligned << p.window.fieldBox(int(items[i]), 0);
+        QCOMPARE(ofBox(aligned[i]), least);
+    }
+    if (storedBy == u"Button4"_qs) {
+        QCOMPARE(p.layouts, before);
+        QTest::mouseClick(p.ui.Button4, Qt::LeftButton);
+    } else if (!storedBy.isEmpty()) {
+        QCOMPARE(p.layouts, before);
+        // Its click goes beneath the pointer: nowhere here.
+        QCursor::setPos(QPoint(5000, 5000));
+        p.window.PopupMenu2()->findChild<QAction*>(storedBy)->trigger();
+    }
+    const CardGeometry g = p.window.faceGeometry();
+    for (int i = 0; i < count; ++i) {
+        const LayoutItemRecord& r = p.stored(items[i]);
+        QCOMPARE(g.toPixels(r.X, r.Y, r.Width, r.Height), aligned[i]);
+    }
+    const LayoutItemRecord& atena = p.stored();
+    QVERIFY2(
+        p.window.windowTitle().contains(
+            u"X=%1 Y=%2 W=%3 H=%4"_qs.arg(atena.X).arg(atena.Y).arg(atena.Width).arg(atena.Height)),
+        qPrintable(p.window.windowTitle()));
+    QCOMPARE(ofRecord(p.stored(items[count - 1])), ofRecord(atena));
+
+    p.window.ReleaseSelection(false);
     p.zoom(u"100%"_qs);
     p.zoom(u" 90%"_qs);
-    for (LayoutItem item : items)
-        QCOMPARE(p.window.field(item, LayoutKind::TT)->y(), 10);
+    for (int i = 0; i < count; ++i)
+        QCOMPARE(p.window.fieldBox(int(items[i]), 0), aligned[i]);
 
     // Left alone with fewer than two fields.
     p.window.editField(p.atena(), false);
-    p.atena()->move(p.atena()->x(), 77);
-    p.window.PopupMenu2()->findChild<QAction*>(u"MenuItem5"_qs)->trigger();
-    QCOMPARE(p.atena()->y(), 77);
+    p.atena()->move(p.atena()->x() + 9, 77);
+    const QRect alone = p.atena()->geometry();
+    align->trigger();
+    QCOMPARE(p.atena()->geometry(), alone);
 }
 
 void tst_TfrmPreView::nudgeMovesOnePixel_data()
