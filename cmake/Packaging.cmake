@@ -9,9 +9,10 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "Prints Japanese postal addresses onto postcards from an address list")
 # CPack indents each line by one space itself.
 set(CPACK_PACKAGE_DESCRIPTION
-    "Reads .xls workbooks and CSV/CSVU lists, lays out the nine fields of a postcard
-(vertical or horizontal writing, portrait or landscape) and prints them on postcards,
-four cards on A4 or eight on A3, with the Japan Post customer barcode.")
+    "Reads .xls, .xlsx and .ods workbooks, vCard contacts and CSV/CSVU lists, lays out
+the fields of a postcard (vertical or horizontal writing, portrait or landscape) and
+prints them on postcards, four cards on A4 or eight on A3, with the Japan Post
+customer barcode.")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)

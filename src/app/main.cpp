@@ -11,8 +11,8 @@
 
 namespace {
 const char* const Usage = "usage: tayori [FILE]\n"
-                          "  FILE        an address list (.xls, .csv, .csvu, .txt) or a layout "
-                          "file (.tyd) to open\n"
+                          "  FILE        an address list (.xls, .xlsx, .ods, .vcf, .csv, .csvu, "
+                          ".txt) or a layout file (.tyd) to open\n"
                           "  --help      this text\n"
                           "  --version   the program's version\n";
 }

@@ -12,6 +12,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -96,6 +97,7 @@ private Q_SLOTS:
     void pictureTravels();
     void hostileFilesRefused_data();
     void hostileFilesRefused();
+    void farValueReplacedAndTold();
 };
 
 // Saved, moved, loaded: the field is back where it was saved, flags and size with it.
@@ -272,6 +274,9 @@ void tst_PreviewLayoutFile::hostileFilesRefused_data()
     QByteArray unknownAlignment = stream([] {});
     QVERIFY(unknownAlignment.contains("alJustifyEx"));
     QTest::newRow("unknown alignment") << unknownAlignment.replace("alJustifyEx", "alJustifyXX");
+    QByteArray unknownBorder = stream([&] { atena->setBorderStyle(TTateEdit::bsNone); });
+    QVERIFY(unknownBorder.contains("bsNone"));
+    QTest::newRow("unknown border style") << unknownBorder.replace("bsNone", "bsXone");
 }
 
 void tst_PreviewLayoutFile::hostileFilesRefused()
@@ -321,6 +326,36 @@ void tst_PreviewLayoutFile::hostileFilesRefused()
     QVERIFY2(run.errors.contains(format), qPrintable(run.errors));
     QCOMPARE(run.out, QString());
     QCOMPARE(readAll(ini), settings);
+}
+
+// A field placed beyond any card loads at its default place, and the window says so as
+// tayori-cli does.
+void tst_PreviewLayoutFile::farValueReplacedAndTold()
+{
+    Preview p;
+    QTemporaryDir dir;
+    p.save(dir.filePath("card"));
+    TShadowPanel* face = p.window.face(LayoutKind::TT);
+    const QByteArray good = TObjStreamV::write(face);
+    TTateEdit* atena = p.window.field(LayoutItem::Atena, LayoutKind::TT);
+    atena->setLeft(100000);
+    const QByteArray far = TObjStreamV::write(face);
+    TObjStreamV::read(good, face);
+    const QString file = dir.filePath("farTT.tyd");
+    {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(far);
+    }
+    p.moveAtena(LayoutKind::TT, 30);
+    p.load(file);
+    QVERIFY2(p.prompter.errors.isEmpty(), qPrintable(p.prompter.errors.join('\n')));
+    const int atenaDefault = LayoutTable::defaultRecord(LayoutKind::TT, LayoutItem::Atena).X;
+    QCOMPARE(p.record(LayoutKind::TT).X, atenaDefault);
+    QCOMPARE(p.prompter.messages.size(), 1);
+    const QRegularExpression note(
+        QStringLiteral("^宛名 の X \\d{6} は範囲外のため %1 にしました$").arg(atenaDefault));
+    QVERIFY2(note.match(p.prompter.messages[0]).hasMatch(), qPrintable(p.prompter.messages[0]));
 }
 
 QTEST_MAIN(tst_PreviewLayoutFile)
