@@ -130,11 +130,17 @@ void CellLines::add(int sheet, int row, int column, QStringView text)
 
 bool CellLines::shared(int sheet, int row, int column, qsizetype index)
 {
-    if (index < 0 || size_t(index) >= m_shared.size() || m_shared[size_t(index)].at < 0)
+    if (index < 0 || size_t(index) >= m_shared.size() ||
+        m_shared[size_t(index)].at == Shared::NotYet)
         return false;
-    const Shared& known = m_shared[size_t(index)];
+    const Shared known = m_shared[size_t(index)];
     char* const out = begin(sheet, row, column, known.size);
-    finish(std::copy_n(m_sharedBytes.data() + known.at, known.size, out), known.blank);
+    const char* const text = m_sharedBytes.data() + known.at;
+    if (known.size <= ShortText)
+        std::memcpy(out, text, ShortText);
+    else
+        std::memcpy(out, text, known.size);
+    finish(out + known.size, known.blank);
     return true;
 }
 
@@ -144,15 +150,21 @@ void CellLines::sharedText(int sheet, int row, int column, qsizetype index, QStr
         add(sheet, row, column, text);
         return;
     }
+    const size_t at = m_sharedEnd;
+    const size_t most = 3 * size_t(text.size());
+    if (at + most > Shared::NotYet - 1) { // more escaped text than an entry can point to
+        add(sheet, row, column, text);
+        return;
+    }
     if (size_t(index) >= m_shared.size())
         m_shared.resize(size_t(index) + 1);
+    m_sharedBytes.resize(at + most + ShortText);
+    bool blank = false;
+    m_sharedEnd = size_t(escape(text, m_sharedBytes.data() + at, &blank) - m_sharedBytes.data());
     Shared& known = m_shared[size_t(index)];
-    const size_t at = m_sharedBytes.size();
-    m_sharedBytes.resize(at + 3 * size_t(text.size()));
-    char* const end = escape(text, m_sharedBytes.data() + at, &known.blank);
-    m_sharedBytes.resize(size_t(end - m_sharedBytes.data()));
-    known.at = qsizetype(at);
-    known.size = qsizetype(m_sharedBytes.size() - at);
+    known.at = std::uint32_t(at);
+    known.size = std::uint32_t(m_sharedEnd - at);
+    known.blank = blank;
     shared(sheet, row, column, index);
 }
 

@@ -70,7 +70,8 @@ private:
         m_lastHasLine = false;
         m_lastKey = key;
         // The whole prefix buffer is copied: one fixed move, the bytes past it are overwritten.
-        m_lineStart = room(qsizetype(sizeof m_prefix) + 16 + textBytes);
+        // Room for a short text's fixed move too, past the longest prefix and column.
+        m_lineStart = room(qsizetype(sizeof m_prefix) + 16 + ShortText + textBytes);
         std::memcpy(m_lineStart, m_prefix, sizeof m_prefix);
         char* out = m_lineStart + m_prefixSize;
         if (column >= 0 && column < TabledColumns) [[likely]] {
@@ -118,16 +119,22 @@ private:
     QByteArray m_writtenHead; // not empty once the lines are streamed
     char* m_textStart = nullptr;
 
-    // Shared strings escaped so far, by index: where in m_sharedBytes, or not yet.
+    // Shared strings escaped so far, by index: where in m_sharedBytes, or not yet. Eight
+    // bytes each: a million cells look them up in no order.
     struct Shared
     {
-        qsizetype at = -1;
-        qsizetype size = 0;
-        bool blank = false;
+        static constexpr std::uint32_t NotYet = 0xFFFFFFFF;
+        std::uint32_t at = NotYet;
+        std::uint32_t size : 31 = 0;
+        std::uint32_t blank : 1 = 0;
     };
     static constexpr qsizetype MaxShared = qsizetype(1) << 20;
     std::vector<Shared> m_shared;
+    // The texts one after another, and ShortText bytes more: a short one is copied in one
+    // fixed move.
+    static constexpr qsizetype ShortText = 32;
     std::vector<char> m_sharedBytes;
+    size_t m_sharedEnd = 0;
 
     // The cells of a row share their first two fields.
     char m_prefix[32] = {};
