@@ -73,6 +73,9 @@ public:
 private:
     bool keep(int sheetNo, int row, int col)
     {
+        // The next cell of a sheet already counted: its place is all there is to check.
+        if (sheetNo == m_countedSheet) [[likely]]
+            return unsigned(col) < unsigned(AddressBook::MaxColumns) && row >= 0;
         if (sheetNo > AddressBook::MaxSheets)
             m_counts.sheetsLeftOut = true;
         if (col > AddressBook::MaxColumns - 1 || sheetNo > AddressBook::MaxSheets || sheetNo < 1 ||
@@ -80,6 +83,7 @@ private:
             return false;
         m_counts.sheetCount = qMax(m_counts.sheetCount, sheetNo);
         m_counts.firstSheetHasCells |= sheetNo == 1;
+        m_countedSheet = sheetNo;
         return true;
     }
     QString cut(QStringView text)
@@ -93,6 +97,7 @@ private:
     CellTarget& m_out;
     Counts m_counts;
     std::vector<qsizetype> m_cutShared; // shared strings that were cut, in order
+    int m_countedSheet = -1;            // a sheet kept cells of, its counts taken (none yet)
 };
 } // namespace
 

@@ -20,7 +20,7 @@ public:
     virtual void sharedText(int sheetNo, int row, int col, qsizetype index, QStringView text) = 0;
     // A number that its style leaves in general format.
     virtual void number(int sheetNo, int row, int col, double value) = 0;
-    // The tabs' captions are final (before the first cell, when the workbook tells it early),
-    // and sheet numbers only grow from here on.
+    // The tabs' captions are final (told at a sheet's start, when the workbook tells it
+    // early), and sheet numbers only grow from here on.
     virtual void sheetsKnown(const QStringList& captions) { Q_UNUSED(captions); }
 };

@@ -16,8 +16,10 @@
 
 #include <algorithm>
 #include <bit>
+#include <chrono>
 #include <cstring>
 #include <exception>
+#include <future>
 #include <limits>
 #include <optional>
 #include <type_traits>
@@ -781,30 +783,53 @@ private:
         if (body.ok() && type == kWorksheetType) {
             ++m_sheetNo;
             if (m_sheetNo == 1 && m_owner.OnWorksheetsCounted)
-                countWorksheets();
+                startCountingWorksheets();
+            else if (m_counting.valid() &&
+                     m_counting.wait_for(std::chrono::seconds(0)) == std::future_status::ready)
+                tellWorksheets(m_counting.get());
         }
         m_substreams.append(type);
     }
 
-    // The worksheets still to come, walking the records as the read does without reading
-    // them; told only when no sheet name or string table follows.
-    void countWorksheets()
+    // A big stream is counted beside the read, which goes on meanwhile: the count is told at
+    // the start of a later sheet, if it is ready by then.
+    void startCountingWorksheets()
     {
-        int worksheets = m_sheetNo;
+        constexpr qsizetype countBesideFrom = qsizetype(1) << 20;
+        const qsizetype from = m_in.pos();
+        if (m_bytes.size() - from < countBesideFrom)
+            tellWorksheets(countWorksheets(from, m_sheetNo));
+        else
+            m_counting = std::async(std::launch::async, [this, from, first = m_sheetNo] {
+                return countWorksheets(from, first);
+            });
+    }
+
+    void tellWorksheets(int worksheets)
+    {
+        if (worksheets >= 0)
+            m_owner.OnWorksheetsCounted(worksheets);
+    }
+
+    // The worksheets of the stream, `counted` of them before `from`, walking the records as
+    // the read does without reading them; -1 when a sheet name or string table comes later.
+    // Reads nothing but the stream's bytes.
+    int countWorksheets(qsizetype from, int counted) const
+    {
         ByteCursor in(m_bytes);
-        in.seek(m_in.pos());
+        in.seek(from);
         while (!in.atEnd()) {
             const quint16 number = in.u16();
             ByteCursor body = in.take(in.u16());
             if (number == kBoundSheet || number == kSst)
-                return;
+                return -1;
             if (isBof(number)) {
                 body.skip(2);
                 if (body.u16() == kWorksheetType && body.ok())
-                    ++worksheets;
+                    ++counted;
             }
         }
-        m_owner.OnWorksheetsCounted(worksheets);
+        return counted;
     }
 
     // The SST body and the CONTINUE records after it: a string may run over a piece's end
@@ -876,6 +901,8 @@ private:
     int m_lastAttr = 0;
     bool m_haveCell = false;
     bool m_cancel = false;
+    // Last: a count still going on is waited for before the stream's bytes may go.
+    std::future<int> m_counting;
 };
 
 void TXBiff::LoadFromFile(const QString& fileName)

@@ -38,9 +38,11 @@ public:
     using TOnReadSharedCellEvent = std::function<void(
         int sheetNo, int row, int col, qsizetype index, const QString& data, bool& cancel)>;
     TOnReadSharedCellEvent OnReadSharedCell;
-    // Optional: raised at the first worksheet's BOF when no sheet name and no string table
-    // come after it, with the number of worksheets the whole stream holds. Sheet names and
-    // sheet count are then final before the first cell.
+    // Optional: raised at the start of a worksheet, before its cells, with the number of
+    // worksheets the whole stream holds, when no sheet name and no string table come after
+    // the first worksheet: the sheet names and count are then final. At the first worksheet
+    // for a small stream; a big one is counted beside the read and told at the first sheet
+    // start after the count is done, or not at all.
     std::function<void(int worksheets)> OnWorksheetsCounted;
     // Optional: every cell goes to `target` in place of OnWantCell, OnReadCell and
     // OnReadSharedCell. It must outlive the reads.

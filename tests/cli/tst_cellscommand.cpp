@@ -290,6 +290,13 @@ void tst_CellsCommand::sameCellsAsTheSheets_data()
     row("rows out of order before another sheet", outOfOrder, 3);
     // A worksheet past the one after the named ones adds a tab of its own at the end.
     row("more worksheets than names", outOfOrder, 3, 1);
+    // A stream of more than a megabyte has its worksheets counted beside the read.
+    const auto many = [](BiffBuilder& b) {
+        for (int r = 80000; r >= 0; --r)
+            b.labelSst(r, r % 3, std::uint32_t(r % 5));
+    };
+    row("a big workbook of three sheets", many, 3);
+    row("a big workbook with more worksheets than names", many, 3, 1);
     row("a cell given again", [](BiffBuilder& b) {
         b.labelSst(1, 0, 0).labelSst(1, 0, 1).number(1, 1, 3).number(1, 1, 4);
     });
