@@ -5,8 +5,6 @@
 #include "addresslist/HeaderColumns.h"
 #include "addresslist/WorkbookFile.h"
 #include "addresslist/XBiffError.h"
-#include "app/SettingsFile.h"
-#include "common/IniFile.h"
 #include "common/Prompter.h"
 
 #include <QFileInfo>
@@ -69,18 +67,4 @@ bool LoadAddressList(AddressBook& book, const QString& path, Prompter& prompter,
         return false;
     }
     return columns.FindHeaderColumns(book.grid(), &prompter);
-}
-
-std::optional<RememberedMappings> ReadRememberedMappings(const QString& path, Prompter& prompter)
-{
-    IniFile ini;
-    QString error;
-    if (!ini.load(path.isEmpty() ? SettingsFile::DefaultPath(QStringLiteral("tayori")) : path,
-                  &error)) {
-        prompter.showError(QStringLiteral("設定を読み込めませんでした: ") + error);
-        return std::nullopt;
-    }
-    RememberedMappings remembered;
-    remembered.load(ini);
-    return remembered;
 }
