@@ -277,8 +277,8 @@ void tst_CellsCommand::sameCellsAsTheSheets_data()
     QTest::newRow("contacts") << corpusFiles("vcard", "*.vcf");
 
     const QStringList strings{"宛先", "山田 太郎", "a\tb", "  ", "ｶﾅ,\"x\""};
-    auto row = [&](const char* name, const std::function<void(BiffBuilder&)>& cells,
-                   int sheets = 1, int names = -1) {
+    auto row = [&](const char* name, const std::function<void(BiffBuilder&)>& cells, int sheets = 1,
+                   int names = -1) {
         QTest::newRow(name) << QStringList{
             QString::fromLatin1(sheetWithStrings(strings, cells, sheets, names).toBase64())};
     };
