@@ -53,6 +53,20 @@ public:
 
     void skip(qint64 count) { m_pos += clampCount(count); }
 
+    // The `width` bytes at `p` as a little-endian number, for a caller that has checked they
+    // are there. One load where the width is known: millions of cell fields go through here.
+    static quint64 littleEndian(const char* p, int width)
+    {
+        quint64 value = 0;
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(&value, p, size_t(width));
+        } else {
+            for (int i = width - 1; i >= 0; --i)
+                value = (value << 8) | quint8(p[i]);
+        }
+        return value;
+    }
+
 private:
     quint8 byteAt(qsizetype i) const { return quint8(m_bytes[i]); }
 
@@ -74,14 +88,7 @@ private:
             m_pos = size();
             return 0;
         }
-        quint64 value = 0;
-        if constexpr (std::endian::native == std::endian::little) {
-            // One load where the width is known: millions of cell fields go through here.
-            std::memcpy(&value, m_bytes.data() + m_pos, size_t(width));
-        } else {
-            for (int i = width - 1; i >= 0; --i)
-                value = (value << 8) | byteAt(m_pos + i);
-        }
+        const quint64 value = littleEndian(m_bytes.data() + m_pos, width);
         m_pos += width;
         return value;
     }

@@ -17,7 +17,6 @@
 #include <algorithm>
 #include <bit>
 #include <chrono>
-#include <cstring>
 #include <exception>
 #include <future>
 #include <limits>
@@ -255,17 +254,8 @@ private:
         const qsizetype pos = m_in.pos();
         if (m_in.size() - pos < 14)
             return false;
-        const uchar* p = reinterpret_cast<const uchar*>(m_bytes.data()) + pos;
-        const auto le = [p](int at, int width) {
-            quint64 value = 0;
-            if constexpr (std::endian::native == std::endian::little) {
-                std::memcpy(&value, p + at, size_t(width));
-            } else {
-                for (int i = width - 1; i >= 0; --i)
-                    value = (value << 8) | p[at + i];
-            }
-            return value;
-        };
+        const char* const p = m_bytes.data() + pos;
+        const auto le = [p](int at, int width) { return ByteCursor::littleEndian(p + at, width); };
         const quint16 number = quint16(le(0, 2));
         const quint16 length = quint16(le(2, 2));
         const int row = int(le(4, 2));
