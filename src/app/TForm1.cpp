@@ -91,6 +91,8 @@ TForm1::TForm1(Prompter* prompter, const QString& settingsFile, QWidget* parent)
 {
     m_layouts.setDefaults();
     ui->setupUi(this);
+    // The design place and size, which a settings file without "Form" keys keeps.
+    setGeometry(SettingsState().geometry);
     FormCreate();
     createWindows();
 }
