@@ -178,6 +178,8 @@ PrintJob::Result PrintJob::btnPrintClick(const PrintParameters& parameters)
     }
     finish(result);
     result.leftOut = int(leftOut.size());
+    if (!leftOut.isEmpty())
+        result.leftOutText = SendMarks::LeftOutMessage(leftOut);
     if (result.outcome == Outcome::Failed)
         m_prompter.showError(result.message);
     return result;

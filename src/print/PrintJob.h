@@ -65,6 +65,7 @@ public:
         int sheets = 0;
         QString message; // the check message or the error
         int leftOut = 0; // rows with a name marked not to send (喪中, 送付「不要」...)
+        QString leftOutText{}; // those rows, as the confirmation names them; empty for none
     };
 
     static const QString NoDataMessage;         // "２行目に実データがなさそうです"
