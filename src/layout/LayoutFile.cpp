@@ -281,12 +281,23 @@ bool loadFile(const QString& path, QObject* face, double dpi, Loaded* out, QStri
         *error = TObjStreamV::formatError();
         return false;
     }
-    // Never more than the limit, even from a file that grows while it is read.
-    const QByteArray bytes = file.read(MaxFileSize + 1);
-    if (file.error() != QFileDevice::NoError) {
-        *error = cannotOpen;
-        return false;
+    // To the end but never more than the limit, even from a file that grows while it is read;
+    // the buffer follows the file, not the limit (a layout is a few kilobytes).
+    QByteArray bytes(qMin(file.size(), MaxFileSize) + 1, Qt::Uninitialized);
+    qint64 got = 0;
+    while (got <= MaxFileSize) {
+        if (got == bytes.size())
+            bytes.resize(qMin(2 * bytes.size(), MaxFileSize + 1));
+        const qint64 n = file.read(bytes.data() + got, bytes.size() - got);
+        if (n < 0 || file.error() != QFileDevice::NoError) {
+            *error = cannotOpen;
+            return false;
+        }
+        if (n == 0)
+            break;
+        got += n;
     }
+    bytes.truncate(got);
     if (bytes.size() > MaxFileSize) {
         *error = TObjStreamV::formatError();
         return false;
