@@ -16,7 +16,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -57,8 +59,26 @@ extern "C" const char* __lsan_default_suppressions()
     return "leak:libfontconfig\n";
 }
 
+// libpng writes its errors straight to stderr, past Qt's message handler: libFuzzer is told to
+// close the target's stderr (its own output and the sanitizers' reports go to a copy of it).
+// Runs before libFuzzer reads its flags; a -close_fd_mask given on the command line stands.
+static void closeTargetStderr(int* argc, char*** argv)
+{
+    static std::vector<char*> args;
+    args.assign(*argv, *argv + *argc);
+    for (const char* arg : args)
+        if (std::strncmp(arg, "-close_fd_mask=", 15) == 0)
+            return;
+    static char flag[] = "-close_fd_mask=2";
+    args.push_back(flag);
+    args.push_back(nullptr);
+    *argc = int(args.size()) - 1;
+    *argv = args.data();
+}
+
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
+    closeTargetStderr(argc, argv);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // The image decoders report every damaged picture: thousands of lines a second.
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
