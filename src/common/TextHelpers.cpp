@@ -35,3 +35,44 @@ QString TrimBlanks(const QString& text)
         --e;
     return text.mid(b, e - b);
 }
+
+bool IsHyphenLookAlike(QChar c)
+{
+    switch (c.unicode()) {
+    case u'-':
+    case 0x2010: // ‐
+    case 0x2011:
+    case 0x2012:
+    case 0x2013: // –
+    case 0x2014: // —
+    case 0x2015: // ―
+    case 0x2212: // −
+    case 0xFF0D: // －
+    case 0x30FC: // ー
+    case 0xFF70: // ｰ
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString PostalCodeDigits(QStringView text)
+{
+    QString digits;
+    bool hyphen = false;
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u >= u'0' && u <= u'9')
+            digits += c;
+        else if (u >= 0xFF10 && u <= 0xFF19)
+            digits += QChar(char16_t(u - 0xFF10 + u'0'));
+        else if (IsHyphenLookAlike(c)) {
+            if (digits.size() != 3 || hyphen)
+                return {};
+            hyphen = true;
+        } else if (!(u <= 0x20 || u == 0x3000 || u == 0x3012 /* 〒 */)) {
+            return {};
+        }
+    }
+    return digits.size() == 7 ? digits : QString();
+}

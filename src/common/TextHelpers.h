@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 // One pair of enclosing double quotes, then one pair of enclosing single quotes, removed.
 QString StripQuotes(const QString& text);
@@ -13,3 +14,11 @@ QString TrimBlanks(const QString& text);
 // Empty after removing leading and trailing characters up to U+0020 from the code page 932
 // form (an ideographic space is not blank).
 bool IsBlankText(const QString& text);
+
+// "-" and what people type for it: hyphens, dashes, the minus sign, the long vowel mark.
+bool IsHyphenLookAlike(QChar c);
+
+// The seven ASCII digits of a postal code as people type it: digits in either width, at most
+// one hyphen (or a look-alike) after the third digit, "〒" and blanks (line breaks too)
+// anywhere. Empty for anything else.
+QString PostalCodeDigits(QStringView text);

@@ -23,6 +23,16 @@ Widths countWidths(const QString& text)
     return w;
 }
 
+// A field is one line on the card: a line break in a cell (street and building from an address
+// book) could only be drawn as a crossed box, so it reads as a space.
+QString oneLine(const QString& text)
+{
+    if (!text.contains(u'\n') && !text.contains(u'\r'))
+        return text;
+    static const QRegularExpression breaks(QStringLiteral("[\\r\\n]+"));
+    return text.split(breaks, Qt::SkipEmptyParts).join(u' ');
+}
+
 } // namespace
 
 QStringList CardComposer::JointNames(const QString& cell)
@@ -59,7 +69,7 @@ CardTexts CardComposer::ComposeCardTexts(const AddressRecord& record, LayoutKind
     CardTexts card;
     QString& atena = card[LayoutItem::Atena];
     QString& renmei = card[LayoutItem::Renmei];
-    atena = record[F::Name] + spacing + honorific;
+    atena = oneLine(record[F::Name]) + spacing + honorific;
     QStringList lines;
     for (const QString& name : JointNames(record[F::JointName])) {
         QString line = name + spacing + jointHonorific;
@@ -93,8 +103,7 @@ CardTexts CardComposer::ComposeCardTexts(const AddressRecord& record, LayoutKind
 
     // Digits bound for the printed boxes go plainly, three and four: the renderer puts each
     // into its box, and spaces or a hyphen would only be in the way on the preview.
-    const QString boxed =
-        ZipInBoxes(o, kind) ? BoxedPostalDigits(record[F::PostalCode]) : QString();
+    const QString boxed = ZipInBoxes(o, kind) ? PostalCodeDigits(record[F::PostalCode]) : QString();
     if (!boxed.isEmpty()) {
         card[LayoutItem::YubinNo1] = boxed.left(3);
         card[LayoutItem::YubinNo2] = boxed.mid(3);
@@ -106,10 +115,10 @@ CardTexts CardComposer::ComposeCardTexts(const AddressRecord& record, LayoutKind
         card[LayoutItem::YubinNo2] = postal.part2;
     }
 
-    card[LayoutItem::Jyusho1] = record[F::Address1];
-    card[LayoutItem::Jyusho2] = record[F::Address2];
-    card[LayoutItem::Kaishamei] = record[F::Company];
-    card[LayoutItem::Katagaki] = record[F::Title];
+    card[LayoutItem::Jyusho1] = oneLine(record[F::Address1]);
+    card[LayoutItem::Jyusho2] = oneLine(record[F::Address2]);
+    card[LayoutItem::Kaishamei] = oneLine(record[F::Company]);
+    card[LayoutItem::Katagaki] = oneLine(record[F::Title]);
     if (!isHorizontalWriting(kind)) {
         for (LayoutItem item : {LayoutItem::Jyusho1, LayoutItem::Jyusho2, LayoutItem::Kaishamei,
                                 LayoutItem::Katagaki, LayoutItem::Atena})

@@ -1,5 +1,6 @@
 #include "compose/CardText.h"
 
+#include "common/TextHelpers.h"
 #include "common/cp932.h"
 #include "common/numbers.h"
 
@@ -137,13 +138,20 @@ QString SpreadDigits(const QString& part, double fontSize, const TextMeasure& me
 PostalCodeParts SplitPostalCode(const QString& code, bool boxes, bool joinByHyphen, double fontSize,
                                 const TextMeasure& measure)
 {
-    // Full-width digits and hyphens are read as their ASCII forms, so that a code typed in
-    // full width splits between characters, not inside one.
-    QString ascii = code;
+    // As people type codes: a "〒" in front and blanks or a line break around the code would
+    // land in the first part and push it into the second; full-width digits and whatever was
+    // typed for the hyphen are read as ASCII, so the code splits between characters.
+    QStringView typed(code);
+    const auto blank = [](QChar c) { return c.unicode() <= 0x20 || c.unicode() == 0x3000; };
+    while (!typed.isEmpty() && blank(typed.back()))
+        typed.chop(1);
+    while (!typed.isEmpty() && (blank(typed.front()) || typed.front() == QChar(0x3012)))
+        typed = typed.mid(1);
+    QString ascii = typed.toString();
     for (QChar& ch : ascii) {
         if (ch.unicode() >= 0xFF10 && ch.unicode() <= 0xFF19)
             ch = QChar(char16_t(ch.unicode() - 0xFEE0));
-        else if (ch.unicode() == 0xFF0D || ch.unicode() == 0x2212)
+        else if (IsHyphenLookAlike(ch))
             ch = u'-';
     }
     const QByteArray bytes = cp932::fromUnicode(ascii);
@@ -166,26 +174,6 @@ PostalCodeParts SplitPostalCode(const QString& code, bool boxes, bool joinByHyph
         parts.part1 += u'-';
     }
     return parts;
-}
-
-QString BoxedPostalDigits(const QString& code)
-{
-    QString digits;
-    bool hyphen = false;
-    for (const QChar ch : code) {
-        const char16_t c = ch.unicode();
-        if (c >= u'0' && c <= u'9')
-            digits += ch;
-        else if (c >= 0xFF10 && c <= 0xFF19)
-            digits += QChar(char16_t(c - 0xFEE0));
-        else if (c == u' ' || c == 0x3000)
-            continue;
-        else if ((c == u'-' || c == 0xFF0D || c == 0x2212) && !hyphen && digits.size() == 3)
-            hyphen = true;
-        else
-            return {};
-    }
-    return digits.size() == 7 ? digits : QString();
 }
 
 bool ZipInBoxes(const SessionOptions& options, LayoutKind kind)

@@ -41,16 +41,12 @@ struct PostalCodeParts
     QString part2;
 };
 
-// Splits the postal code on the bytes of its code page 932 form (full-width digits and hyphens
-// read as ASCII): at the first "-", else after the third byte. With boxes both parts are spread;
+// Splits the postal code on the bytes of its code page 932 form (a leading "〒" and blanks
+// around it dropped, full-width digits and hyphen look-alikes read as ASCII): at the first
+// "-", else after the third byte. With boxes both parts are spread;
 // otherwise a non-empty part1 may end in "-".
 PostalCodeParts SplitPostalCode(const QString& code, bool boxes, bool joinByHyphen, double fontSize,
                                 const TextMeasure& measure);
-
-// The seven ASCII digits of a postal code that fills Japan Post's printed boxes, or an empty
-// text when it does not: digits in either width, spaces anywhere, and at most one hyphen
-// ("-", "－" or "−") after the third digit.
-QString BoxedPostalDigits(const QString& code);
 
 // Whether the option "郵便番号を枠に合わせる" holds for `kind` (portrait cards only: the boxes
 // of a landscape card are not where its fields are laid out).

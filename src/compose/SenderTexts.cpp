@@ -33,17 +33,13 @@ QString SenderPostalText(const QString& typed)
 {
     if (IsBlankText(typed))
         return {};
-    QString digits;
-    bool onlyCode = true;
-    for (const QChar c : typed.trimmed()) {
-        if (c.isDigit() && c.digitValue() >= 0)
-            digits += QChar(u'0' + c.digitValue());
-        else if (c != u'-' && c != QChar(0xFF0D) && c != QChar(0x2212) && c != QChar(0x30FC))
-            onlyCode = false;
-    }
-    if (onlyCode && digits.size() == 7)
+    const QString digits = PostalCodeDigits(typed);
+    if (!digits.isEmpty())
         return QStringLiteral("〒") + digits.left(3) + u'-' + digits.mid(3);
-    return QStringLiteral("〒") + typed.trimmed();
+    QString rest = typed.trimmed();
+    if (rest.startsWith(QChar(0x3012))) // typed with its mark: one is enough
+        rest = rest.mid(1).trimmed();
+    return QStringLiteral("〒") + rest;
 }
 
 void ComposeSenderTexts(const SenderInfo& sender, LayoutKind kind, bool useNonUnicodeFont,

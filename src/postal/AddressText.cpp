@@ -1,26 +1,8 @@
 #include "postal/AddressText.h"
 
-namespace AddressText {
+#include "common/TextHelpers.h"
 
-bool isHyphenLookAlike(QChar c)
-{
-    switch (c.unicode()) {
-    case u'-':
-    case 0x2010: // ‐
-    case 0x2011:
-    case 0x2012:
-    case 0x2013: // –
-    case 0x2014: // —
-    case 0x2015: // ―
-    case 0x2212: // −
-    case 0xFF0D: // －
-    case 0x30FC: // ー
-    case 0xFF70: // ｰ
-        return true;
-    default:
-        return false;
-    }
-}
+namespace AddressText {
 
 bool isBlank(QStringView text)
 {
@@ -33,22 +15,8 @@ bool isBlank(QStringView text)
 
 std::optional<quint32> parsePostalCode(QStringView text)
 {
-    QString digits;
-    int hyphens = 0;
-    for (QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u >= u'0' && u <= u'9')
-            digits += c;
-        else if (u >= 0xFF10 && u <= 0xFF19)
-            digits += QChar(u - 0xFF10 + u'0');
-        else if (isHyphenLookAlike(c)) {
-            if (digits.size() != 3 || ++hyphens > 1)
-                return std::nullopt;
-        } else if (!(u <= 0x20 || u == 0x3000 || u == 0x3012 /* 〒 */)) {
-            return std::nullopt;
-        }
-    }
-    if (digits.size() != 7)
+    const QString digits = PostalCodeDigits(text);
+    if (digits.isEmpty())
         return std::nullopt;
     return digits.toUInt();
 }
@@ -157,7 +125,7 @@ QString narrowWidth(QStringView text)
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
         const char16_t u = c.unicode();
-        if (isHyphenLookAlike(c)) {
+        if (IsHyphenLookAlike(c)) {
             out += u'-';
         } else if (u >= 0xFF01 && u <= 0xFF5E) {
             out += QChar(u - 0xFEE0);

@@ -26,7 +26,6 @@ bool isKanjiNumeral(QChar c);
 // Full-width letters, digits and symbols as ASCII, the ideographic space as U+0020,
 // half-width katakana as full width, the dash look-alikes as "-".
 QString narrowWidth(QStringView text);
-bool isHyphenLookAlike(QChar c);
 
 // The comparable form of an address or a place name: widths narrowed, blanks dropped,
 // letters upper case, 「ヶ/ヵ/が」 as 「ケ」, 「の」 as 「ノ」, kanji numerals as digits.

@@ -1,13 +1,14 @@
 #include "preview/TBoxDigits.h"
 
 #include "common/SessionOptions.h"
+#include "common/TextHelpers.h"
 #include "compose/CardText.h"
 #include "print/CardRenderer.h"
 
 bool TBoxDigits::active() const
 {
     return m_options && ZipInBoxes(*m_options, m_kind) &&
-           !BoxedPostalDigits(m_texts[LayoutItem::YubinNo1] + m_texts[LayoutItem::YubinNo2])
+           !PostalCodeDigits(m_texts[LayoutItem::YubinNo1] + m_texts[LayoutItem::YubinNo2])
                 .isEmpty();
 }
 

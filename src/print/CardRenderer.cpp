@@ -297,7 +297,7 @@ bool CardRenderer::DrawDigitsInBoxes(LayoutKind kind, QPainter& canvas, const Ca
     if (!ZipInBoxes(m_options, kind))
         return false;
     const QString digits =
-        BoxedPostalDigits(texts[LayoutItem::YubinNo1] + texts[LayoutItem::YubinNo2]);
+        PostalCodeDigits(texts[LayoutItem::YubinNo1] + texts[LayoutItem::YubinNo2]);
     const QPaintDevice* device = canvas.device();
     if (digits.isEmpty() || !device)
         return false;

@@ -213,6 +213,18 @@ void tst_CardComposer::verticalWriting()
     QCOMPARE(h[LayoutItem::Jyusho1], QString::fromUtf8("東京都1-2-3"));
     QCOMPARE(h[LayoutItem::Atena], QString::fromUtf8("山田 様"));
 
+    // A street and a building on two lines of one cell (address books) are one line.
+    const AddressRecord lines = record({{F::Name, U("山田\n")},
+                                        {F::Honorific, U("様")},
+                                        {F::Address1, U("霞が関1-3-2\r\n霞が関ビル201")}});
+    const CardTexts yy =
+        composer.ComposeCardTexts(lines, LayoutKind::YY, CardComposer::Purpose::Print, 14.0);
+    QCOMPARE(yy[LayoutItem::Jyusho1], U("霞が関1-3-2 霞が関ビル201"));
+    QCOMPARE(yy[LayoutItem::Atena], U("山田 様"));
+    const CardTexts yt =
+        composer.ComposeCardTexts(lines, LayoutKind::YT, CardComposer::Purpose::Print, 14.0);
+    QCOMPARE(yt[LayoutItem::Jyusho1], U("霞が関一─三─二　霞が関ビル二〇一"));
+
     // Each joint name is turned on its own; the break between them stays a break.
     const AddressRecord household =
         record({{F::Name, U("山田")}, {F::Honorific, U("様")}, {F::JointName, U("ABC・花子")}});

@@ -102,6 +102,8 @@ void tst_SenderTexts::postalText_data()
     QTest::newRow("full width with hyphen") << u" １００－００１３ "_qs << u"〒100-0013"_qs;
     QTest::newRow("six digits as typed") << u"100-001"_qs << u"〒100-001"_qs;
     QTest::newRow("not a code") << u"私書箱5号"_qs << u"〒私書箱5号"_qs;
+    QTest::newRow("typed with its mark") << u"〒248ー0005"_qs << u"〒248-0005"_qs;
+    QTest::newRow("not a code, with its mark") << u"〒 私書箱5号"_qs << u"〒私書箱5号"_qs;
     QTest::newRow("blank") << u"  "_qs << QString();
 }
 

@@ -120,6 +120,12 @@ void tst_CardText::postalCode_data()
                            << "";
     QTest::newRow("full width") << QString::fromUtf8("１２３－４５６７") << false << false << "123"
                                 << "4567";
+    QTest::newRow("typed with its mark and a break after")
+        << QString::fromUtf8("〒 060-0001\n") << false << true << "060-"
+        << "0001";
+    QTest::newRow("long vowel mark for the hyphen, boxes")
+        << QString::fromUtf8("060ー0001") << true << false << "0 6 0"
+        << "0 0 0 1";
     QTest::newRow("ideographic space in boxes")
         << QString::fromUtf8("1　3-45") << true << false << "1   3"
         << "4 5";

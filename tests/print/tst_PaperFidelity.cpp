@@ -129,6 +129,8 @@ void tst_PaperFidelity::digitsInBoxes_data()
     }
     QTest::addRow("TT A4, code without hyphen")
         << LayoutKind::TT << PaperKind::A4 << 12.0 << u"1000013"_qs;
+    QTest::addRow("TT postcard, typed with its mark")
+        << LayoutKind::TT << PaperKind::Postcard << 12.0 << u"〒１００ー００１３\n"_qs;
 }
 
 // Each of the seven digits centred on its box's centre, across and down, on every card.
@@ -188,6 +190,8 @@ void tst_PaperFidelity::digitsAtTheLayout_data()
     QTest::newRow("eight digits") << LayoutKind::TT << true << u"1000-0013"_qs << u"1000"_qs;
     QTest::newRow("letters") << LayoutKind::TT << true << u"10a-0013"_qs << u"10a"_qs;
     QTest::newRow("landscape card") << LayoutKind::YT << true << u"100-0013"_qs << u"100"_qs;
+    QTest::newRow("typed with its mark")
+        << LayoutKind::YT << false << u"〒100-0013"_qs << u"100"_qs;
 }
 
 // Not boxed: the postal code starts at YubinNo1's place as the layout says.
