@@ -201,9 +201,10 @@ int runPrintCommand(const QStringList& args)
         QTextStream(stdout) << result.cards << " cards on " << result.sheets << " sheets, rows "
                             << host.startLine << '-' << host.endLine << ", next start "
                             << host.startOfPaper << '\n';
-        // Without the confirmation, the rows not sent are told here.
-        if (!result.leftOutText.isEmpty())
-            ReportError(a.file, result.leftOutText);
+        // Without the confirmation, what it would have said is told here.
+        for (const QString& notice : {result.leftOutText, result.undrawableText})
+            if (!notice.isEmpty())
+                ReportError(a.file, notice);
         return 0;
     case PrintJob::Outcome::Stopped:
         return fail(QStringLiteral("no rows to print"), a.file);

@@ -169,8 +169,9 @@ PrintJob::Result PrintJob::btnPrintClick(const PrintParameters& parameters)
     m_host.setAbortRequested(false);
 
     Result result;
+    QList<int> undrawable;
     try {
-        result = printRows(start, end, kind, columns);
+        result = printRows(start, end, kind, columns, parameters.confirm ? nullptr : &undrawable);
     } catch (...) {
         Result ignored;
         finish(ignored);
@@ -180,13 +181,15 @@ PrintJob::Result PrintJob::btnPrintClick(const PrintParameters& parameters)
     result.leftOut = int(leftOut.size());
     if (!leftOut.isEmpty())
         result.leftOutText = SendMarks::LeftOutMessage(leftOut);
+    if (!undrawable.isEmpty())
+        result.undrawableText = UndrawableRowsMessage(undrawable);
     if (result.outcome == Outcome::Failed)
         m_prompter.showError(result.message);
     return result;
 }
 
 PrintJob::Result PrintJob::printRows(int start, int end, LayoutKind kind,
-                                     const HeaderColumns& columns)
+                                     const HeaderColumns& columns, QList<int>* undrawable)
 {
     CardComposer composer(m_options, m_measure);
     composer.setBarcodeDataSource(m_barcodeSource);
@@ -221,6 +224,8 @@ PrintJob::Result PrintJob::printRows(int start, int end, LayoutKind kind,
         }
         const CardPlacement placement{m_cardsPerSheet, m_sheetPosition, m_host.hoseiXText(),
                                       m_host.hoseiYText(), m_proof};
+        if (undrawable && !m_renderer.CanDrawCard(kind, texts))
+            *undrawable << row;
         m_renderer.DrawCard(kind, *m_device.painter(), texts, placement);
         ++result.cards;
 

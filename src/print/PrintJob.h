@@ -66,6 +66,9 @@ public:
         QString message; // the check message or the error
         int leftOut = 0; // rows with a name marked not to send (喪中, 送付「不要」...)
         QString leftOutText{}; // those rows, as the confirmation names them; empty for none
+        // Without a confirmation: the cards printed with characters no font draws, as the
+        // confirmation would have named them; empty for none.
+        QString undrawableText{};
     };
 
     static const QString NoDataMessage;         // "２行目に実データがなさそうです"
@@ -115,7 +118,9 @@ public:
     int SheetPosition() const { return m_sheetPosition; }
 
 private:
-    Result printRows(int start, int end, LayoutKind kind, const HeaderColumns& columns);
+    // `undrawable`, when given, collects the rows whose card holds characters no font draws.
+    Result printRows(int start, int end, LayoutKind kind, const HeaderColumns& columns,
+                     QList<int>* undrawable);
     // A row that prints a card: it has a name and is not marked as not to send.
     bool printsCard(int row, const HeaderColumns& columns) const;
     // The rows of the range that would print a character neither its field's font nor any

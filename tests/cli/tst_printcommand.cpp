@@ -51,7 +51,7 @@ private Q_SLOTS:
     void settingsFile();
     void senderInTheLowerLeft();
     void refusedList();
-    void rowsNotToSendAreTold();
+    void confirmationNoticesAreTold();
 };
 
 void tst_PrintCommand::initTestCase()
@@ -259,7 +259,8 @@ void tst_PrintCommand::refusedList()
 }
 
 // No confirmation asks on the command line: the rows left out are told on stderr.
-void tst_PrintCommand::rowsNotToSendAreTold()
+// What the window's confirmation would say: rows not sent, characters no font draws.
+void tst_PrintCommand::confirmationNoticesAreTold()
 {
     QTemporaryDir dir;
     const QString csv = dir.filePath(u"list.csv"_qs);
@@ -267,13 +268,16 @@ void tst_PrintCommand::rowsNotToSendAreTold()
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("\xEF\xBB\xBF宛先,郵便番号,住所１,住所２,会社名,肩書き,敬称,連名,敬称2,コード,"
                "印刷コード,喪中\r\n山田 太郎,100-0013,東京都千代田区,,,,様,,,,,\r\n"
-               "佐藤 一郎,060-0001,北海道札幌市,,,,様,,,,,喪中\r\n");
+               "佐藤 一郎,060-0001,北海道札幌市,,,,様,,,,,喪中\r\n"
+               "𠮷田 花子,060-0001,北海道札幌市,,,,様,,,,,\r\n");
     file.close();
     const QString pdf = dir.filePath(u"cards.pdf"_qs);
     const CliRun run = print({csv, u"--to"_qs, pdf});
     QCOMPARE(run.exitCode, 0);
-    QVERIFY2(run.out.startsWith(u"1 cards on 1 sheets"_qs), qPrintable(run.out));
+    QVERIFY2(run.out.startsWith(u"2 cards on 2 sheets"_qs), qPrintable(run.out));
     QVERIFY2(run.errors.contains(u"1 件は送らない行として印刷しません（行 2 喪中「喪中」）"_qs),
+             qPrintable(run.errors));
+    QVERIFY2(run.errors.contains(u"1 件に印刷できない文字があります（行 3）"_qs),
              qPrintable(run.errors));
 }
 
