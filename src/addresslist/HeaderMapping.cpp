@@ -121,15 +121,20 @@ bool HeaderMapping::isEmpty() const
 
 QString HeaderMapping::joined(int field, const QStringList& row) const
 {
-    // Names joined with a space, address parts run together.
+    // Names joined with a space, address parts run together as Japanese addresses are
+    // written, except between two Latin words ("Minato-ku" "1-2-3 Roppongi").
     const bool spaced = field == HeaderColumns::Name || field == HeaderColumns::JointName;
-    QStringList parts;
+    const auto latin = [](QChar c) { return c.unicode() < 0x250 && c.isLetterOrNumber(); };
+    QString result;
     for (int c : columns[size_t(field)]) {
         const QString text = row.value(c).trimmed();
-        if (!text.isEmpty())
-            parts << text;
+        if (text.isEmpty())
+            continue;
+        if (!result.isEmpty() && (spaced || (latin(result.back()) && latin(text.front()))))
+            result += u' ';
+        result += text;
     }
-    return parts.join(spaced ? QStringLiteral(" ") : QString());
+    return result;
 }
 
 QString HeaderMapping::valueOf(const AddressGrid& grid, int field, int row) const

@@ -69,6 +69,17 @@ void tst_headermapping::apply_data()
                        " ",  " ",         " ",        " ",
                        " ",  " ",         " ",        " ",
                        "011"};
+    QTest::newRow("Latin address parts keep a space between them")
+        << QStringList{"1",
+                       "Name",
+                       "Address 1 - Postal Code",
+                       "Address 1 - Region",
+                       "Address 1 - City",
+                       "Address 1 - Street"}
+        << QStringList{"1", "Taro Yamada", "106-0032", "Tokyo", "Minato-ku", "1-2-3 Roppongi"}
+        << QStringList{"1", "Taro Yamada", "106-0032", "Tokyo Minato-ku 1-2-3 Roppongi",
+                       " ", " ",           " ",        " ",
+                       " ", " ",           " ",        " "};
     QTest::newRow("a list that has our header stays as it is")
         << QStringList{"", "宛先", "〒", "住所"} << QStringList{"1", "山田", "100-0001", "東京都"}
         << QStringList{"1", "山田", "100-0001", "東京都"};
