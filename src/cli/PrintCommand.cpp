@@ -202,9 +202,10 @@ int runPrintCommand(const QStringList& args)
                             << host.startLine << '-' << host.endLine << ", next start "
                             << host.startOfPaper << '\n';
         // Without the confirmation, what it would have said is told here.
-        for (const QString& notice : {result.leftOutText, result.undrawableText})
-            if (!notice.isEmpty())
-                ReportError(a.file, notice);
+        if (!result.leftOutText.isEmpty())
+            ReportError(a.file, result.leftOutText);
+        for (const QString& warning : result.warnings)
+            ReportError(a.file, warning);
         return 0;
     case PrintJob::Outcome::Stopped:
         return fail(QStringLiteral("no rows to print"), a.file);

@@ -285,6 +285,18 @@ void CardRenderer::DrawJointNames(LayoutKind kind, QPainter& canvas, const CardT
     }
 }
 
+bool CardRenderer::JointNamesShrink(LayoutKind kind, const CardTexts& texts) const
+{
+    const LayoutItemRecord& r = m_layouts.record(kind, LayoutItem::Renmei);
+    if (r.NoView || r.NoPrint)
+        return false;
+    const int count = int(texts.jointNameLines().size());
+    for (int i = 1; i < count; ++i)
+        if (jointNamePlace(kind, texts, i, count).fontSize < r.FontSize)
+            return true;
+    return false;
+}
+
 QPointF CardRenderer::PostalBoxCentreMm(int box)
 {
     using namespace PostalBoxes;

@@ -83,6 +83,10 @@ public:
     void DrawJointNames(LayoutKind kind, QPainter& canvas, const CardTexts& texts, qint64 originX,
                         qint64 originY, int firstLine = 0) const;
 
+    // True when the joint names print and a further name stands smaller than the field's own
+    // size for want of room.
+    bool JointNamesShrink(LayoutKind kind, const CardTexts& texts) const;
+
     // The centre of postal box `box` (0-6) on the upright card, in millimetres.
     static QPointF PostalBoxCentreMm(int box);
 

@@ -143,9 +143,8 @@ PrintJob::Result PrintJob::btnPrintClick(const PrintParameters& parameters)
                     QStringLiteral("\n用紙: ") + paperText(parameters, landscape);
         if (!leftOut.isEmpty())
             question += u'\n' + SendMarks::LeftOutMessage(leftOut);
-        const QList<int> rows = rowsWithUndrawableCharacters(start, end, kind, columns);
-        if (!rows.isEmpty())
-            question += u'\n' + UndrawableRowsMessage(rows);
+        for (const QString& warning : cardWarnings(start, end, kind, columns).lines())
+            question += u'\n' + warning;
         if (m_options.barcodeFromAddress && m_addressCheck) {
             if (const int findings = m_addressCheck(m_grid, columns, start, end))
                 question += u'\n' + QString::number(findings) +
@@ -169,9 +168,9 @@ PrintJob::Result PrintJob::btnPrintClick(const PrintParameters& parameters)
     m_host.setAbortRequested(false);
 
     Result result;
-    QList<int> undrawable;
+    CardWarnings warnings;
     try {
-        result = printRows(start, end, kind, columns, parameters.confirm ? nullptr : &undrawable);
+        result = printRows(start, end, kind, columns, parameters.confirm ? nullptr : &warnings);
     } catch (...) {
         Result ignored;
         finish(ignored);
@@ -181,15 +180,14 @@ PrintJob::Result PrintJob::btnPrintClick(const PrintParameters& parameters)
     result.leftOut = int(leftOut.size());
     if (!leftOut.isEmpty())
         result.leftOutText = SendMarks::LeftOutMessage(leftOut);
-    if (!undrawable.isEmpty())
-        result.undrawableText = UndrawableRowsMessage(undrawable);
+    result.warnings = warnings.lines();
     if (result.outcome == Outcome::Failed)
         m_prompter.showError(result.message);
     return result;
 }
 
 PrintJob::Result PrintJob::printRows(int start, int end, LayoutKind kind,
-                                     const HeaderColumns& columns, QList<int>* undrawable)
+                                     const HeaderColumns& columns, CardWarnings* warnings)
 {
     CardComposer composer(m_options, m_measure);
     composer.setBarcodeDataSource(m_barcodeSource);
@@ -224,8 +222,8 @@ PrintJob::Result PrintJob::printRows(int start, int end, LayoutKind kind,
         }
         const CardPlacement placement{m_cardsPerSheet, m_sheetPosition, m_host.hoseiXText(),
                                       m_host.hoseiYText(), m_proof};
-        if (undrawable && !m_renderer.CanDrawCard(kind, texts))
-            *undrawable << row;
+        if (warnings)
+            noteWarnings(row, kind, texts, *warnings);
         m_renderer.DrawCard(kind, *m_device.painter(), texts, placement);
         ++result.cards;
 
@@ -245,27 +243,60 @@ PrintJob::Result PrintJob::printRows(int start, int end, LayoutKind kind,
     return result;
 }
 
-QString PrintJob::UndrawableRowsMessage(const QList<int>& rows)
+namespace {
+// "4, 9, 11": a long list is cut, the count before it says how many there are.
+QString rowList(const QList<int>& rows)
 {
-    // A long list is cut: the count says how many there are.
     constexpr qsizetype MaxRowsNamed = 20;
     QStringList named;
     for (qsizetype i = 0; i < rows.size() && i < MaxRowsNamed; ++i)
         named << QString::number(rows[i]);
     if (rows.size() > MaxRowsNamed)
         named << QStringLiteral("…");
+    return named.join(QStringLiteral(", "));
+}
+} // namespace
+
+QString PrintJob::UndrawableRowsMessage(const QList<int>& rows)
+{
     return QStringLiteral("%1 件に印刷できない文字があります（行 %2）")
         .arg(rows.size())
-        .arg(named.join(QStringLiteral(", ")));
+        .arg(rowList(rows));
 }
 
-QList<int> PrintJob::rowsWithUndrawableCharacters(int start, int end, LayoutKind kind,
-                                                  const HeaderColumns& columns) const
+QString PrintJob::ShrunkJointNamesMessage(const QList<int>& rows)
+{
+    return QStringLiteral("%1 件は連名が入りきらず小さく印刷されます（行 %2）")
+        .arg(rows.size())
+        .arg(rowList(rows));
+}
+
+QStringList PrintJob::CardWarnings::lines() const
+{
+    QStringList out;
+    if (!undrawable.isEmpty())
+        out << UndrawableRowsMessage(undrawable);
+    if (!jointNamesShrunk.isEmpty())
+        out << ShrunkJointNamesMessage(jointNamesShrunk);
+    return out;
+}
+
+void PrintJob::noteWarnings(int row, LayoutKind kind, const CardTexts& texts,
+                            CardWarnings& warnings) const
+{
+    if (!m_renderer.CanDrawCard(kind, texts))
+        warnings.undrawable << row;
+    if (m_renderer.JointNamesShrink(kind, texts))
+        warnings.jointNamesShrunk << row;
+}
+
+PrintJob::CardWarnings PrintJob::cardWarnings(int start, int end, LayoutKind kind,
+                                              const HeaderColumns& columns) const
 {
     const CardComposer composer(m_options, m_measure);
     const double yubinFontSize = m_layouts.record(kind, LayoutItem::YubinNo1).FontSize;
     const bool fromPreview = m_host.edit1Text() == PrintMarker;
-    QList<int> rows;
+    CardWarnings warnings;
     for (int row = start; row <= end; ++row) {
         if (!printsCard(row, columns))
             continue;
@@ -279,10 +310,9 @@ QList<int> PrintJob::rowsWithUndrawableCharacters(int start, int end, LayoutKind
         if (!texts)
             texts = composer.ComposeCardTexts(*record, kind, CardComposer::Purpose::Print,
                                               yubinFontSize);
-        if (!m_renderer.CanDrawCard(kind, *texts))
-            rows << row;
+        noteWarnings(row, kind, *texts, warnings);
     }
-    return rows;
+    return warnings;
 }
 
 void PrintJob::finish(Result& result)

@@ -66,9 +66,9 @@ public:
         QString message; // the check message or the error
         int leftOut = 0; // rows with a name marked not to send (喪中, 送付「不要」...)
         QString leftOutText{}; // those rows, as the confirmation names them; empty for none
-        // Without a confirmation: the cards printed with characters no font draws, as the
-        // confirmation would have named them; empty for none.
-        QString undrawableText{};
+        // Without a confirmation: its warnings about the cards printed (characters no font
+        // draws, joint names shrunk), as it would have named them.
+        QStringList warnings{};
     };
 
     static const QString NoDataMessage;         // "２行目に実データがなさそうです"
@@ -91,6 +91,9 @@ public:
     // The line the confirmation adds for cards with characters no font can draw:
     // "3 件に印刷できない文字があります（行 4, 9, 11）".
     static QString UndrawableRowsMessage(const QList<int>& rows);
+    // The line it adds for cards whose further joint names print smaller for want of room:
+    // "2 件は連名が入りきらず小さく印刷されます（行 3, 8）".
+    static QString ShrunkJointNamesMessage(const QList<int>& rows);
 
     // "OUT.pdf は既に存在します。\n上書きしますか?", asked before printing into a file that is
     // there.
@@ -118,15 +121,23 @@ public:
     int SheetPosition() const { return m_sheetPosition; }
 
 private:
-    // `undrawable`, when given, collects the rows whose card holds characters no font draws.
+    // What the confirmation warns of, by row.
+    struct CardWarnings
+    {
+        QList<int> undrawable;       // characters neither the font nor a fallback face has
+        QList<int> jointNamesShrunk; // further joint names smaller for want of room
+        QStringList lines() const;
+    };
+    void noteWarnings(int row, LayoutKind kind, const CardTexts& texts,
+                      CardWarnings& warnings) const;
+    // `warnings`, when given, collects the warnings of the cards printed.
     Result printRows(int start, int end, LayoutKind kind, const HeaderColumns& columns,
-                     QList<int>* undrawable);
+                     CardWarnings* warnings);
     // A row that prints a card: it has a name and is not marked as not to send.
     bool printsCard(int row, const HeaderColumns& columns) const;
-    // The rows of the range that would print a character neither its field's font nor any
-    // fallback face has (they come out as empty boxes).
-    QList<int> rowsWithUndrawableCharacters(int start, int end, LayoutKind kind,
-                                            const HeaderColumns& columns) const;
+    // The warnings of the range's cards, before anything prints.
+    CardWarnings cardWarnings(int start, int end, LayoutKind kind,
+                              const HeaderColumns& columns) const;
     void finish(Result& result);
     // The confirmation's paper: "ハガキ 縦", "A4 横"; the printer's own paper when the run
     // leaves it.

@@ -267,7 +267,8 @@ void tst_PrintCommand::confirmationNoticesAreTold()
     QFile file(csv);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("\xEF\xBB\xBF宛先,郵便番号,住所１,住所２,会社名,肩書き,敬称,連名,敬称2,コード,"
-               "印刷コード,喪中\r\n山田 太郎,100-0013,東京都千代田区,,,,様,,,,,\r\n"
+               "印刷コード,喪中\r\n山田 "
+               "太郎,100-0013,東京都千代田区,,,,様,美奈子・翔太,,10000131-3-2,,\r\n"
                "佐藤 一郎,060-0001,北海道札幌市,,,,様,,,,,喪中\r\n"
                "𠮷田 花子,060-0001,北海道札幌市,,,,様,,,,,\r\n");
     file.close();
@@ -279,6 +280,17 @@ void tst_PrintCommand::confirmationNoticesAreTold()
              qPrintable(run.errors));
     QVERIFY2(run.errors.contains(u"1 件に印刷できない文字があります（行 3）"_qs),
              qPrintable(run.errors));
+
+    // Joint names above the barcode of a horizontal card have no room for a second line.
+    const QString ini = dir.filePath(u"tayori.ini"_qs);
+    QFile settings(ini);
+    QVERIFY(settings.open(QIODevice::WriteOnly));
+    settings.write("[Option]\r\nBarCode=\"True\"\r\n");
+    settings.close();
+    const CliRun yy = print({csv, u"--to"_qs, pdf, u"--kind"_qs, u"YY"_qs, u"--settings"_qs, ini});
+    QCOMPARE(yy.exitCode, 0);
+    QVERIFY2(yy.errors.contains(u"1 件は連名が入りきらず小さく印刷されます（行 1）"_qs),
+             qPrintable(yy.errors));
 }
 
 QTEST_MAIN(tst_PrintCommand)

@@ -80,6 +80,8 @@ private Q_SLOTS:
     void confirmationAndCancel();
     void undrawableRowsNamed_data();
     void undrawableRowsNamed();
+    void shrunkJointNamesNamed_data();
+    void shrunkJointNamesNamed();
     void ranges_data();
     void ranges();
     void startSlotThenNewSheet();
@@ -206,6 +208,38 @@ void tst_PrintJob::undrawableRowsNamed()
     const QString question = s.prompter.questionTexts().front();
     QVERIFY(question.startsWith(u"1～12 を印刷します\n"_qs));
     QVERIFY(question.endsWith(u"\n3 件に印刷できない文字があります（行 4, 9, 11）"_qs));
+}
+
+void tst_PrintJob::shrunkJointNamesNamed_data()
+{
+    QTest::addColumn<LayoutKind>("kind");
+    QTest::addColumn<bool>("shrunk");
+    // Lines run down from the joint name, and the barcode lies close below it (TY) or between
+    // it and the name (YY); columns have room to the left.
+    QTest::newRow("TY, barcode below") << LayoutKind::TY << true;
+    QTest::newRow("YY, barcode below") << LayoutKind::YY << true;
+    QTest::newRow("TT, room to the left") << LayoutKind::TT << false;
+}
+
+// Joint names that print smaller for want of room are named by row before anything prints.
+void tst_PrintJob::shrunkJointNamesNamed()
+{
+    QFETCH(LayoutKind, kind);
+    QFETCH(bool, shrunk);
+    Session s({u"山崎 健太"_qs, u"山田 一郎"_qs});
+    QList<Row> rows{person(u"山崎 健太"_qs), person(u"山田 一郎"_qs)};
+    for (Row& row : rows) {
+        row[9] = u"10000131-3-2"_qs; // コード
+        row[10] = u" "_qs;           // 印刷コード: on
+    }
+    rows[1][7] = u"美奈子・翔太"_qs; // 連名
+    fillGrid(s.grid, rows);
+    s.options.useCustomerBarcode = true;
+    s.prompter.confirmAnswers.enqueue(false);
+    s.run(PaperKind::Postcard, kind);
+    const QString question = s.prompter.questionTexts().value(0);
+    QVERIFY2(question.endsWith(u"\n1 件は連名が入りきらず小さく印刷されます（行 2）"_qs) == shrunk,
+             qPrintable(question));
 }
 
 void tst_PrintJob::ranges_data()
