@@ -272,6 +272,10 @@ void VCardReader::run(const QByteArray& bytes, const QString& sheetName)
         for (int c = 0; c < 6 && go; ++c)
             if (!texts[c].isEmpty())
                 go = cell(1, row, c, texts[c]);
+        // A contact has no "印刷コード" of its own to switch its barcode on: it is on, as for
+        // the empty cell of a list read from text.
+        if (go)
+            go = cell(1, row, HeaderColumns::PrintedBarcode, QStringLiteral(" "));
         progress(int(qMin<qsizetype>(100, (i + 1) * 100 / contacts.size())));
     }
     end();
