@@ -271,9 +271,18 @@ QString PrintJob::ShrunkJointNamesMessage(const QList<int>& rows)
         .arg(rowList(rows));
 }
 
+QString PrintJob::PostalCodeRowsMessage(const QList<int>& rows)
+{
+    return QStringLiteral("%1 件は郵便番号が７桁の番号ではありません（行 %2）")
+        .arg(rows.size())
+        .arg(rowList(rows));
+}
+
 QStringList PrintJob::CardWarnings::lines() const
 {
     QStringList out;
+    if (!postalCodes.isEmpty())
+        out << PostalCodeRowsMessage(postalCodes);
     if (!undrawable.isEmpty())
         out << UndrawableRowsMessage(undrawable);
     if (!jointNamesShrunk.isEmpty())
@@ -288,12 +297,17 @@ void PrintJob::noteWarnings(int row, LayoutKind kind, const CardTexts& texts,
         warnings.undrawable << row;
     if (m_renderer.JointNamesShrink(kind, texts))
         warnings.jointNamesShrunk << row;
+    const QString postal = texts[LayoutItem::YubinNo1] + texts[LayoutItem::YubinNo2];
+    if (!IsBlankText(postal) && PostalCodeDigits(postal).isEmpty())
+        warnings.postalCodes << row;
 }
 
 PrintJob::CardWarnings PrintJob::cardWarnings(int start, int end, LayoutKind kind,
                                               const HeaderColumns& columns) const
 {
-    const CardComposer composer(m_options, m_measure);
+    // As the cards will be: a barcode made from the address takes room from joint names.
+    CardComposer composer(m_options, m_measure);
+    composer.setBarcodeDataSource(m_barcodeSource);
     const double yubinFontSize = m_layouts.record(kind, LayoutItem::YubinNo1).FontSize;
     const bool fromPreview = m_host.edit1Text() == PrintMarker;
     CardWarnings warnings;

@@ -67,7 +67,7 @@ public:
         int leftOut = 0; // rows with a name marked not to send (喪中, 送付「不要」...)
         QString leftOutText{}; // those rows, as the confirmation names them; empty for none
         // Without a confirmation: its warnings about the cards printed (characters no font
-        // draws, joint names shrunk), as it would have named them.
+        // draws, joint names shrunk, postal codes), as it would have named them.
         QStringList warnings{};
     };
 
@@ -94,6 +94,9 @@ public:
     // The line it adds for cards whose further joint names print smaller for want of room:
     // "2 件は連名が入りきらず小さく印刷されます（行 3, 8）".
     static QString ShrunkJointNamesMessage(const QList<int>& rows);
+    // And for postal codes that cannot be Japan Post's (a number that lost its leading zero):
+    // "1 件は郵便番号が７桁の番号ではありません（行 4）".
+    static QString PostalCodeRowsMessage(const QList<int>& rows);
 
     // "OUT.pdf は既に存在します。\n上書きしますか?", asked before printing into a file that is
     // there.
@@ -126,6 +129,7 @@ private:
     {
         QList<int> undrawable;       // characters neither the font nor a fallback face has
         QList<int> jointNamesShrunk; // further joint names smaller for want of room
+        QList<int> postalCodes;      // a postal code that is not seven digits
         QStringList lines() const;
     };
     void noteWarnings(int row, LayoutKind kind, const CardTexts& texts,

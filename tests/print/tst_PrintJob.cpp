@@ -25,6 +25,7 @@ struct Session
     ImageDevice device;
     FakeHost host;
     ScriptedPrompter prompter;
+    CardComposer::BarcodeDataSource barcodeSource;
 
     explicit Session(const QStringList& names = {u"一"_qs, u"二"_qs, u"三"_qs})
     {
@@ -40,6 +41,7 @@ struct Session
                          bool noSetPrinter = false)
     {
         PrintJob job(grid, layouts, options, ScreenTextMeasure(), device, host, prompter);
+        job.setBarcodeDataSource(barcodeSource);
         return job.btnPrintClick({paper, kind, noSetPrinter, true});
     }
     PrintJob::Result confirmedRun(PaperKind paper = PaperKind::Postcard,
@@ -185,7 +187,8 @@ void tst_PrintJob::undrawableRowsNamed_data()
 }
 
 // Characters no installed face has (Hangul, Thai, Devanagari, a private-use code) are named
-// by row before anything prints; those a fallback face draws (Latin, Greek) are not.
+// by row before anything prints; those a fallback face draws (Latin, Greek) are not. So are
+// postal codes that are not seven digits, but not a blank one or one typed with its mark.
 void tst_PrintJob::undrawableRowsNamed()
 {
     QFETCH(LayoutKind, kind);
@@ -201,37 +204,47 @@ void tst_PrintJob::undrawableRowsNamed()
         rows << person(name);
     rows[8][2] = u"กรุงเทพ"_qs; // 住所１
     rows[10][7] = u"नमस्ते"_qs;  // 連名
+    rows[5][1] = u"600001"_qs; // 郵便番号: a number that lost its leading zero
+    rows[6][1] = u"〒060ー0001"_qs;
+    rows[7][1] = QString();
     fillGrid(s.grid, rows);
     s.prompter.confirmAnswers.enqueue(false);
     s.run(PaperKind::Postcard, kind);
     QCOMPARE(s.prompter.questionTexts().size(), 1);
     const QString question = s.prompter.questionTexts().front();
     QVERIFY(question.startsWith(u"1～12 を印刷します\n"_qs));
-    QVERIFY(question.endsWith(u"\n3 件に印刷できない文字があります（行 4, 9, 11）"_qs));
+    QVERIFY2(question.endsWith(u"\n1 件は郵便番号が７桁の番号ではありません（行 6）"
+                               u"\n3 件に印刷できない文字があります（行 4, 9, 11）"_qs),
+             qPrintable(question));
 }
 
 void tst_PrintJob::shrunkJointNamesNamed_data()
 {
     QTest::addColumn<LayoutKind>("kind");
+    QTest::addColumn<bool>("fromAddress"); // the barcode data made from the address
     QTest::addColumn<bool>("shrunk");
     // Lines run down from the joint name, and the barcode lies close below it (TY) or between
     // it and the name (YY); columns have room to the left.
-    QTest::newRow("TY, barcode below") << LayoutKind::TY << true;
-    QTest::newRow("YY, barcode below") << LayoutKind::YY << true;
-    QTest::newRow("TT, room to the left") << LayoutKind::TT << false;
+    QTest::newRow("TY, barcode below") << LayoutKind::TY << false << true;
+    QTest::newRow("TY, barcode made from the address") << LayoutKind::TY << true << true;
+    QTest::newRow("YY, barcode below") << LayoutKind::YY << false << true;
+    QTest::newRow("TT, room to the left") << LayoutKind::TT << false << false;
 }
 
 // Joint names that print smaller for want of room are named by row before anything prints.
 void tst_PrintJob::shrunkJointNamesNamed()
 {
     QFETCH(LayoutKind, kind);
+    QFETCH(bool, fromAddress);
     QFETCH(bool, shrunk);
     Session s({u"山崎 健太"_qs, u"山田 一郎"_qs});
     QList<Row> rows{person(u"山崎 健太"_qs), person(u"山田 一郎"_qs)};
     for (Row& row : rows) {
-        row[9] = u"10000131-3-2"_qs; // コード
-        row[10] = u" "_qs;           // 印刷コード: on
+        row[9] = fromAddress ? QString() : u"10000131-3-2"_qs; // コード
+        row[10] = u" "_qs;                                     // 印刷コード: on
     }
+    s.options.barcodeFromAddress = fromAddress;
+    s.barcodeSource = [](const AddressRecord&) { return u"10000131-3-2"_qs; };
     rows[1][7] = u"美奈子・翔太"_qs; // 連名
     fillGrid(s.grid, rows);
     s.options.useCustomerBarcode = true;
