@@ -43,8 +43,8 @@ struct PostalCodeParts
 
 // Splits the postal code on the bytes of its code page 932 form (a leading "〒" and blanks
 // around it dropped, full-width digits and hyphen look-alikes read as ASCII): at the first
-// "-", else after the third byte. With boxes both parts are spread;
-// otherwise a non-empty part1 may end in "-".
+// "-", else after the third byte. With boxes both parts are spread; otherwise a non-empty
+// part1 may end in "-".
 PostalCodeParts SplitPostalCode(const QString& code, bool boxes, bool joinByHyphen, double fontSize,
                                 const TextMeasure& measure);
 
