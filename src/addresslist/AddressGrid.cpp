@@ -36,6 +36,17 @@ QString AddressGrid::cell(int column, int row) const
     return column < cells.size() ? cells[column] : QString();
 }
 
+int AddressGrid::lastUsedRow() const
+{
+    for (int row = rowCount() - 1; row > 0; --row) {
+        const QStringList& cells = m_cells[size_t(row)];
+        for (qsizetype column = 1; column < cells.size(); ++column)
+            if (!cells[column].trimmed().isEmpty())
+                return row;
+    }
+    return 0;
+}
+
 void AddressGrid::setCell(int column, int row, const QString& text)
 {
     if (row < 0 || row >= rowCount() || column < 0 || column >= m_columns)

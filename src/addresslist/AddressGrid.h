@@ -27,6 +27,9 @@ public:
     // Cells are addressed (column, row). Out-of-range reads give an empty text and
     // out-of-range writes are ignored.
     QString cell(int column, int row) const;
+    // The last row with a cell other than blanks in a data column (1 on); 0 when there is none.
+    // Rows below it are the grid's empty tail.
+    int lastUsedRow() const;
     void setCell(int column, int row, const QString& text);
 
     // The whole row as row text, every column from the fixed one to the last.

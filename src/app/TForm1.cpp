@@ -20,6 +20,7 @@
 #include "app/WindowPlacement.h"
 #include "common/Prompter.h"
 #include "common/SettingsText.h"
+#include "common/numbers.h"
 #include "layout/LayoutFile.h"
 #include "postal/AddressCheck.h"
 #include "postal/AddressNumber.h"
@@ -605,6 +606,12 @@ void TForm1::TntStringGrid1MouseMove()
             bottom = qMax(bottom, range.bottom());
         }
     }
+    // The header row is no card, nor is the grid's empty tail (a select-all takes both).
+    const int lastUsed = m_book.grid().lastUsedRow();
+    top = qMax(top, 1);
+    if (top <= lastUsed)
+        bottom = qMin(bottom, lastUsed);
+    bottom = qMax(bottom, top);
     ui->edtStartLine->setText(QString::number(top));
     ui->edtEndLine->setText(QString::number(bottom));
     // Rows marked not to send take no card.
@@ -664,6 +671,14 @@ void TForm1::gridWasReset()
             QItemSelection(m_model->index(m_keptTop, 1), m_model->index(bottom, columns - 1)),
             QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
+    // A range left from a longer list would print nothing: it follows the selection instead.
+    const int lastUsed = m_book.grid().lastUsedRow();
+    const auto outside = [lastUsed](const QLineEdit* field) {
+        const int row = numbers::lenientInt(field->text());
+        return row < 1 || row > lastUsed;
+    };
+    if (lastUsed >= 1 && (outside(ui->edtStartLine) || outside(ui->edtEndLine)))
+        TntStringGrid1MouseMove();
 }
 
 LayoutKind TForm1::currentLayoutKind() const

@@ -207,8 +207,6 @@ int runPrintCommand(const QStringList& args)
         for (const QString& warning : result.warnings)
             ReportError(a.file, warning);
         return 0;
-    case PrintJob::Outcome::Stopped:
-        return fail(QStringLiteral("no rows to print"), a.file);
     default:
         return 1;
     }

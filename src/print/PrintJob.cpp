@@ -23,6 +23,13 @@ const QString PrintJob::NoPrinterMessage = QStringLiteral("プリンターが接
 const QString PrintJob::NoRowsMessage = QStringLiteral("宛名データがありません");
 const QString PrintJob::PrintMarker = QStringLiteral("印刷");
 
+QString PrintJob::RangeOutsideListMessage(const QString& start, const QString& end, int lastRow)
+{
+    return QStringLiteral("印刷する行がリストにありません（開始 %1・終了 %2、データは 1～%3 行）")
+        .arg(start.trimmed(), end.trimmed())
+        .arg(lastRow);
+}
+
 PrintJob::PrintJob(AddressGrid& grid, const LayoutTable& layouts, const SessionOptions& options,
                    TextMeasure measure, PrinterDevice& device, PrintHost& host, Prompter& prompter,
                    double screenDpi)
@@ -109,9 +116,14 @@ PrintJob::Result PrintJob::btnPrintClick(const PrintParameters& parameters)
         std::swap(start, end);
     if (m_grid.rowCount() < 2)
         return refuse(NoRowsMessage);
+    // Row 0 is the header, never a card: a range from it (a select-all) starts at row 1. A
+    // range wholly outside the list (fields left from a longer list) is told, not ignored.
+    const int lastUsed = m_grid.lastUsedRow();
+    if (end < 1 || start > lastUsed)
+        return refuse(
+            RangeOutsideListMessage(m_host.startLineText(), m_host.endLineText(), lastUsed));
+    start = std::max(start, 1);
     end = std::min(end, m_grid.rowCount() - 1);
-    if (start < 1 || end < start)
-        return Result{Outcome::Stopped, 0, 0, QString()};
     m_host.setStartLineText(QString::number(start));
     m_host.setEndLineText(QString::number(end));
     // Rows marked not to send are left out like rows without a name, and the user is told.

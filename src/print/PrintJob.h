@@ -53,14 +53,13 @@ public:
     {
         Printed,   // the whole range
         Refused,   // a check failed; its message is in the status bar
-        Stopped,   // the range starts below row 1: nothing to do, nothing said
         Cancelled, // the confirmation was answered Cancel
         Aborted,   // the user stopped it; what was drawn is printed
         Failed,    // the printer refused; the error was shown
     };
     struct Result
     {
-        Outcome outcome = Outcome::Stopped;
+        Outcome outcome = Outcome::Refused;
         int cards = 0;
         int sheets = 0;
         QString message; // the check message or the error
@@ -76,6 +75,8 @@ public:
     static const QString BadHeaderMessage;      // "見出し行が不整備です"
     static const QString NoPrinterMessage; // "プリンターが接続されていないようです"
     static const QString NoRowsMessage; // "宛名データがありません" (also: no name in range)
+    // "印刷する行がリストにありません（開始 0・終了 0、データは 1～5 行）"
+    static QString RangeOutsideListMessage(const QString& start, const QString& end, int lastRow);
     static const QString PrintMarker; // "印刷": Edit1's text for a preview print
 
     // `measure` is the main window's surface, for the spread postal-code digits.

@@ -18,6 +18,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -75,6 +76,7 @@ private Q_SLOTS:
     void fileThatIsThere_data();
     void fileThatIsThere();
     void rangeWithoutNames();
+    void rangeFollowsTheList();
     void sameCardsAsTheCommandLine();
     void senderAsTheCommandLine();
     void abortFromTheExitButton_data();
@@ -186,7 +188,7 @@ void tst_TForm1Print::fileThatIsThere()
     QVERIFY(w.idle());
 }
 
-// Rows without a name make no card: no question, no sheet, no file.
+// A range below the list's last row makes no card and says so: no question, no sheet, no file.
 void tst_TForm1Print::rangeWithoutNames()
 {
     QTemporaryDir dir;
@@ -198,8 +200,35 @@ void tst_TForm1Print::rangeWithoutNames()
     w.form.btnPrintClick();
     QVERIFY(!QFile::exists(pdf));
     QVERIFY(w.prompter.questions.isEmpty());
-    QCOMPARE(w.form.statusPanel(2), u"宛名データがありません"_qs);
+    QCOMPARE(w.form.statusPanel(2),
+             u"印刷する行がリストにありません（開始 20・終了 25、データは 1～6 行）"_qs);
     QVERIFY(w.idle());
+}
+
+// Select-all takes the hidden header row and the grid's empty tail: the range is the list's
+// rows and every card prints. A range left from a longer list follows the new list's selection.
+void tst_TForm1Print::rangeFollowsTheList()
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(u"all.pdf"_qs);
+    Window w(pdf);
+    auto* grid = child<QTableView>(w.form, "TntStringGrid1");
+    grid->selectAll();
+    QCOMPARE(w.text("edtStartLine"), u"1"_qs);
+    QCOMPARE(w.text("edtEndLine"), u"6"_qs);
+    QCOMPARE(w.text("edtMaisu"), u"6"_qs);
+    w.prompter.confirmAnswers << true;
+    w.form.btnPrintClick();
+    QCOMPARE(w.prompter.questionFirstLines(), QStringList{u"1～6 を印刷します"_qs});
+    QCOMPARE(pageCount(pdf), 6);
+
+    w.set("edtStartLine", u"120"_qs);
+    w.set("edtEndLine", u"130"_qs);
+    w.form.LoadWorkbook(Sample);
+    const int start = w.text("edtStartLine").toInt();
+    const int end = w.text("edtEndLine").toInt();
+    QVERIFY2(1 <= start && start <= end && end <= 6,
+             qPrintable(w.text("edtStartLine") + u'-' + w.text("edtEndLine")));
 }
 
 // The command line makes the same cards as the window from the same list and settings.

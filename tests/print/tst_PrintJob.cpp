@@ -261,32 +261,48 @@ void tst_PrintJob::ranges_data()
     QTest::addColumn<QString>("end");
     QTest::addColumn<int>("extraRows");
     QTest::addColumn<QString>("question"); // empty: no question, nothing printed
+    QTest::addColumn<QString>("status");   // what the status bar says instead
     QTest::addColumn<QString>("startAfter");
     QTest::addColumn<QString>("endAfter");
     QTest::addColumn<QStringList>("printed");
 
     const QStringList all{u"1"_qs, u"2"_qs, u"3"_qs, u"4"_qs, u"5"_qs};
-    QTest::newRow("in order") << u"2"_qs << u"4"_qs << 0 << u"2～4 を印刷します"_qs << u"2"_qs
-                              << u"4"_qs << all.mid(1, 3);
+    QTest::newRow("in order") << u"2"_qs << u"4"_qs << 0 << u"2～4 を印刷します"_qs << QString()
+                              << u"2"_qs << u"4"_qs << all.mid(1, 3);
     QTest::newRow("reversed 5 to 2") << u"5"_qs << u"2"_qs << 0 << u"2～5 を印刷します"_qs
-                                     << u"2"_qs << u"5"_qs << all.mid(1, 4);
+                                     << QString() << u"2"_qs << u"5"_qs << all.mid(1, 4);
     QTest::newRow("past the last row") << u"4"_qs << u"999"_qs << 2 << u"4～7 を印刷します"_qs
-                                       << u"4"_qs << u"7"_qs << all.mid(3, 2);
+                                       << QString() << u"4"_qs << u"7"_qs << all.mid(3, 2);
     QTest::newRow("typed with commas and spaces")
-        << u" 1"_qs << u"1,0"_qs << 0 << u"1～5 を印刷します"_qs << u"1"_qs << u"5"_qs << all;
-    QTest::newRow("start 0 ends quietly")
-        << u"0"_qs << u"3"_qs << 0 << QString() << u"0"_qs << u"3"_qs << QStringList();
+        << u" 1"_qs << u"1,0"_qs << 0 << u"1～5 を印刷します"_qs << QString() << u"1"_qs << u"5"_qs
+        << all;
+    // A select-all takes the header row too: it is no card.
+    QTest::newRow("from the header row") << u"0"_qs << u"3"_qs << 0 << u"1～3 を印刷します"_qs
+                                         << QString() << u"1"_qs << u"3"_qs << all.mid(0, 3);
     QTest::newRow("not a number is 0")
-        << u"abc"_qs << u"x"_qs << 0 << QString() << u"abc"_qs << u"x"_qs << QStringList();
+        << u"abc"_qs << u"x"_qs << 0 << QString()
+        << u"印刷する行がリストにありません（開始 abc・終了 x、データは 1～5 行）"_qs << u"abc"_qs
+        << u"x"_qs << QStringList();
+    // Left from a longer list.
+    QTest::newRow("wholly below the list")
+        << u"120"_qs << u"130"_qs << 0 << QString()
+        << u"印刷する行がリストにありません（開始 120・終了 130、データは 1～5 行）"_qs << u"120"_qs
+        << u"130"_qs << QStringList();
+    QTest::newRow("only the grid's empty tail")
+        << u"6"_qs << u"7"_qs << 2 << QString()
+        << u"印刷する行がリストにありません（開始 6・終了 7、データは 1～5 行）"_qs << u"6"_qs
+        << u"7"_qs << QStringList();
 }
 
-// The range is read leniently, swapped when reversed, cut at the last row and written back.
+// The range is read leniently, swapped when reversed, cut to the list's rows and written back;
+// a range with no row of the list is told.
 void tst_PrintJob::ranges()
 {
     QFETCH(QString, start);
     QFETCH(QString, end);
     QFETCH(int, extraRows);
     QFETCH(QString, question);
+    QFETCH(QString, status);
     QFETCH(QString, startAfter);
     QFETCH(QString, endAfter);
     QFETCH(QStringList, printed);
@@ -300,8 +316,8 @@ void tst_PrintJob::ranges()
     QCOMPARE(s.prompter.questionFirstLines(),
              question.isEmpty() ? QStringList() : QStringList{question});
     QCOMPARE(result.outcome,
-             question.isEmpty() ? PrintJob::Outcome::Stopped : PrintJob::Outcome::Printed);
-    QVERIFY(s.host.statuses.isEmpty());
+             question.isEmpty() ? PrintJob::Outcome::Refused : PrintJob::Outcome::Printed);
+    QCOMPARE(s.host.statuses, status.isEmpty() ? QStringList() : QStringList{status});
     QCOMPARE(s.host.startLine, startAfter);
     QCOMPARE(s.host.endLine, endAfter);
     QStringList names;
