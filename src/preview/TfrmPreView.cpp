@@ -339,6 +339,7 @@ void TfrmPreView::createFields()
                 edit->setTransParent(true);
             }
             edit->setPrompter(m_prompter);
+            edit->installEventFilter(this);
             connect(edit, &TTateEdit::OnClick, this, [this, edit] { fieldClick(edit); });
             edit->setContextMenuPolicy(Qt::CustomContextMenu);
             connect(edit, &QWidget::customContextMenuRequested, this,
@@ -1027,29 +1028,60 @@ void TfrmPreView::alignTargets(int which)
     m_handle->update();
 }
 
+bool TfrmPreView::fieldKey(TTateEdit* edit, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool press = event->type() == QEvent::KeyPress;
+    const Qt::KeyboardModifiers mods = key->modifiers();
+    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+        !mods.testFlag(Qt::ControlModifier)) {
+        // Enter ends the typing in a field; the text stays as typed. An input method still
+        // composing keeps its conversion. The release, also that of an Enter that confirmed
+        // a dialog or a conversion, goes no further.
+        if (press && !key->isAutoRepeat() && edit->hasFocus() && !edit->ReadOnly() &&
+            edit->preeditText().isEmpty())
+            edit->clearFocus();
+        return true;
+    }
+    return false;
+}
+
 bool TfrmPreView::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == ui->Panel8 && event->type() == QEvent::MouseButtonRelease) {
-        ReleaseSelection(false);
+    // Besides the panel's boxes this sees the fields, and Panel8 also with the keys and
+    // clicks a field or a face left to their parents.
+    if (auto* edit = qobject_cast<TTateEdit*>(watched))
+        return fieldKey(edit, event);
+    if (watched == ui->Panel8) {
+        if (event->type() == QEvent::MouseButtonRelease)
+            ReleaseSelection(false);
         return false;
     }
+    auto* box = qobject_cast<QLineEdit*>(watched);
+    const bool numberBox =
+        box && (box == ui->edtX || box == ui->edtY || box == ui->edtWidth || box == ui->edtHeight ||
+                box == ui->edtWidthEx || box == ui->edtSize);
+    if (!numberBox && watched != ui->cbFontName)
+        return QWidget::eventFilter(watched, event);
     if (event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         // A click into the property panel stores it.
         propertyPanelClick();
         return false;
     }
-    if (event->type() == QEvent::KeyPress && watched == ui->edtX) {
+    if (event->type() == QEvent::KeyPress && box == ui->edtX) {
         // Only typed characters and Backspace reach the position box.
         auto* e = static_cast<QKeyEvent*>(event);
         if (e->key() != Qt::Key_Backspace && (e->text().isEmpty() || !e->text().at(0).isPrint()))
             return e->key() != Qt::Key_Return && e->key() != Qt::Key_Enter;
         return false;
     }
-    if (event->type() == QEvent::KeyRelease) {
+    if (event->type() == QEvent::KeyRelease && numberBox) {
         auto* e = static_cast<QKeyEvent*>(event);
-        if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && watched != ui->cbFontName)
-            numberBoxEnter(static_cast<QLineEdit*>(watched));
+        if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
+            numberBoxEnter(box);
     }
     return QWidget::eventFilter(watched, event);
 }

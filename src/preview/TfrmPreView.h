@@ -159,6 +159,8 @@ private:
     void setPanelCheck(class QCheckBox* box, bool on);
     // Enter in a number box: the refusal table, then the auto-store.
     void numberBoxEnter(class QLineEdit* box);
+    // The keys a card field leaves to its window; true when the key goes no further.
+    bool fieldKey(TTateEdit* edit, QEvent* event);
     int windowFrameExtra() const;
     void resizeToFace(LayoutKind kind);
     // The toolbar in one row when the window is wide enough, else in two.

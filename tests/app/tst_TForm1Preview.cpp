@@ -3,6 +3,7 @@
 #include "DialogTesting.h"
 #include "ScriptedPrompter.h"
 #include "app/TForm1.h"
+#include "app/WidgetPrompter.h"
 #include "controls/TShadowPanel.h"
 #include "controls/TTateEdit.h"
 #include "preview/TfrmPreView.h"
@@ -10,6 +11,8 @@
 #include <QCheckBox>
 
 #include <QAction>
+#include <QApplication>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPrinter>
@@ -20,6 +23,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 const QString Sample = QStringLiteral(TAYORI_SOURCE_DIR "/examples/sample.xls");
@@ -57,6 +61,7 @@ private Q_SLOTS:
     void printsTheShownCard();
     void showsTheSender_data();
     void showsTheSender();
+    void enterConfirmsTheCodeDialog();
 };
 
 void tst_TForm1Preview::initTestCase()
@@ -265,6 +270,43 @@ void tst_TForm1Preview::showsTheSender()
         QVERIFY(preview->field(i, kind)->isVisible());
         QCOMPARE(preview->fieldBox(i, kind).topLeft(), geometry.toPixels(QPoint(r.X, r.Y)));
     }
+}
+
+// Ctrl+J in a field asks for a character code in the program's own dialog; Enter there
+// confirms it, and the key's release comes to the field the dialog gives the focus back to.
+void tst_TForm1Preview::enterConfirmsTheCodeDialog()
+{
+    WidgetPrompter prompter;
+    TForm1 form(&prompter);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.purebyu1Click();
+    TfrmPreView* preview = form.preview();
+    preview->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(preview));
+    QTest::mouseClick(child<QCheckBox>(*preview, "chkEdit"), Qt::LeftButton);
+    TTateEdit* atena = preview->field(LayoutItem::Atena, LayoutKind::TT);
+    QTest::mouseClick(atena, Qt::LeftButton, {}, QPoint(3, 3));
+    QCOMPARE(preview->SelectedItem(), int(LayoutItem::Atena));
+
+    int asked = 0;
+    QTimer answer;
+    answer.setInterval(10);
+    connect(&answer, &QTimer::timeout, this, [&] {
+        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        answer.stop();
+        ++asked;
+        QTest::keyPress(dialog->focusWidget() ? dialog->focusWidget() : dialog, Qt::Key_Return);
+    });
+    answer.start();
+    QTest::keyClick(atena, Qt::Key_J, Qt::ControlModifier);
+    QTest::keyRelease(QApplication::focusWidget() ? QApplication::focusWidget() : atena,
+                      Qt::Key_Return);
+    QCOMPARE(asked, 1);
+    QVERIFY2(atena->Text().contains(u"〓"_qs), qPrintable(atena->Text()));
+    QCOMPARE(preview->SelectedItem(), int(LayoutItem::Atena));
 }
 
 QTEST_MAIN(tst_TForm1Preview)
