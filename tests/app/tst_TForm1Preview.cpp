@@ -5,6 +5,7 @@
 #include "app/TForm1.h"
 #include "app/WidgetPrompter.h"
 #include "controls/TShadowPanel.h"
+#include "controls/TStretchHandle.h"
 #include "controls/TTateEdit.h"
 #include "preview/TfrmPreView.h"
 #include "typeset/FontSubstitutes.h"
@@ -62,6 +63,7 @@ private Q_SLOTS:
     void showsTheSender_data();
     void showsTheSender();
     void enterConfirmsTheCodeDialog();
+    void printShowsAMoveNotStoredBack();
 };
 
 void tst_TForm1Preview::initTestCase()
@@ -307,6 +309,39 @@ void tst_TForm1Preview::enterConfirmsTheCodeDialog()
     QCOMPARE(asked, 1);
     QVERIFY2(atena->Text().contains(u"〓"_qs), qPrintable(atena->Text()));
     QCOMPARE(preview->SelectedItem(), int(LayoutItem::Atena));
+}
+
+// With 自動更新 off a field moved under the handle is no part of the layout: a print goes by
+// the layout, and the face shows the card as it went.
+void tst_TForm1Preview::printShowsAMoveNotStoredBack()
+{
+    QTemporaryDir dir;
+    ScriptedPrompter prompter;
+    TForm1 form(&prompter);
+    form.show();
+    form.LoadWorkbook(Sample);
+    form.printer().setOutputFormat(QPrinter::PdfFormat);
+    form.printer().setOutputFileName(dir.filePath(u"card.pdf"_qs));
+    selectRow(form, 2);
+    child<QLineEdit>(form, "edtStartLine")->setText(u"2"_qs);
+    child<QLineEdit>(form, "edtEndLine")->setText(u"2"_qs);
+    form.purebyu1Click();
+    TfrmPreView* preview = form.preview();
+    TTateEdit* atena = preview->field(LayoutItem::Atena, LayoutKind::TT);
+    QTest::mouseClick(atena, Qt::LeftButton, {}, QPoint(3, 3));
+    preview->setAutoUpdate(false);
+    const LayoutTable before = form.layouts();
+    preview->editField(atena, false);
+    for (int n = 0; n < 15; ++n)
+        QTest::keyClick(preview->StretchHandle1(), Qt::Key_Right);
+
+    prompter.confirmAnswers << true;
+    preview->PopupMenu1()->findChild<QAction*>(u"P1"_qs)->trigger();
+    QCOMPARE(prompter.questionFirstLines(), QStringList{u"2～2 を印刷します"_qs});
+    QCOMPARE(form.layouts(), before);
+    const LayoutItemRecord& r = form.layouts().record(LayoutKind::TT, LayoutItem::Atena);
+    QCOMPARE(preview->fieldBox(int(LayoutItem::Atena), 0).topLeft(),
+             preview->faceGeometry().toPixels(QPoint(r.X, r.Y)));
 }
 
 QTEST_MAIN(tst_TForm1Preview)
