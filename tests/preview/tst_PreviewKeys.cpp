@@ -6,9 +6,9 @@
 #include <QTest>
 
 // Enter wherever a user presses it on the preview: on every field of a face, chosen by a click
-// or typed into in 編集 mode, after an input method's conversion, after the code-entry dialog,
-// on the face and on the work area. It ends the typing in a field, and never takes the
-// window down.
+// or typed into in 編集 mode, after an input method's conversion, on the face and on the work
+// area (after the code dialog: tests/app/tst_TForm1Preview). It ends the typing in a field,
+// and never takes the window down.
 
 namespace {
 
@@ -45,7 +45,6 @@ class tst_PreviewKeys : public QObject
 private Q_SLOTS:
     void enterOnAField_data();
     void enterOnAField();
-    void enterAfterTheCodeDialog();
     void enterOnTheFaceAndTheWorkArea();
 };
 
@@ -115,22 +114,6 @@ void tst_PreviewKeys::enterOnAField()
     k.pressEnter(field);
     QCOMPARE(k.window.SelectedItem(), int(item));
     QCOMPARE(k.layouts, before);
-}
-
-// Ctrl+J asks for a code; the Enter that confirms it is released over the field the dialog
-// hands the focus back to.
-void tst_PreviewKeys::enterAfterTheCodeDialog()
-{
-    Keys k;
-    QTest::mouseClick(k.ui.chkEdit, Qt::LeftButton);
-    TTateEdit* atena = k.window.field(LayoutItem::Atena, LayoutKind::TT);
-    k.click(atena);
-    k.prompter.textAnswers << u"81ac"_qs;
-    QTest::keyClick(atena, Qt::Key_J, Qt::ControlModifier);
-    QTest::keyRelease(atena, Qt::Key_Return);
-    QCOMPARE(k.prompter.textQuestions.size(), 1);
-    QVERIFY(atena->Text().contains(u"〓"_qs));
-    QCOMPARE(k.window.SelectedItem(), int(LayoutItem::Atena));
 }
 
 void tst_PreviewKeys::enterOnTheFaceAndTheWorkArea()
