@@ -94,6 +94,8 @@ QString TForm1PrintHost::edit1Text() const
 
 void TForm1PrintHost::setPreviewKind(LayoutKind kind)
 {
+    // The face shows what prints: a move that "自動更新" off kept from the layout goes back.
+    m_window.preview()->ReleaseSelection(false);
     m_window.preview()->setCurrentKind(kind);
 }
 

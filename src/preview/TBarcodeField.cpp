@@ -34,5 +34,5 @@ void TBarcodeField::paintEvent(QPaintEvent*)
     painter.scale(scale, scale);
     // The printer's size: what the face shows is what the card gets.
     BarcodePainter(CardRenderer::BarcodePointSize)
-        .paint(painter, QPointF(inset(), inset()) / scale, Text());
+        .paint(painter, QPointF(inset(), inset()) / scale, Text(), FontColor());
 }

@@ -32,6 +32,14 @@ void TCardOverlay::setZoom(double zoom)
     update();
 }
 
+void TCardOverlay::setInk(const QColor& ink)
+{
+    if (ink == m_ink)
+        return;
+    m_ink = ink;
+    update();
+}
+
 void TCardOverlay::paintEvent(QPaintEvent*)
 {
     if (!hasInk() || width() <= 0 || height() <= 0)
@@ -52,6 +60,11 @@ void TCardOverlay::paintEvent(QPaintEvent*)
             m_zoom / 100.0 * CardRenderer::StandardScreenDpi / CardGeometry::TypesetDpi;
         painter.scale(scale, scale);
         draw(CardRenderer(m_layouts, m_options ? *m_options : defaults), painter);
+        if (m_ink != QColor(Qt::black)) {
+            painter.resetTransform();
+            painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+            painter.fillRect(picture.rect(), m_ink);
+        }
     }
     QPainter(this).drawImage(0, 0, picture);
 }

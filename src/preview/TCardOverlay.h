@@ -3,6 +3,7 @@
 #include "compose/CardTexts.h"
 #include "layout/LayoutKind.h"
 
+#include <QColor>
 #include <QWidget>
 
 class CardRenderer;
@@ -22,6 +23,8 @@ public:
     void setOptions(const SessionOptions* options);
     void setTexts(const CardTexts& texts);
     void setZoom(double zoom);
+    // The colour of what it draws: the printer's black, or grey for what will not print.
+    void setInk(const QColor& ink);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -36,4 +39,5 @@ protected:
 private:
     const LayoutTable& m_layouts;
     double m_zoom = 100;
+    QColor m_ink = Qt::black;
 };

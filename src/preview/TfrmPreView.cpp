@@ -9,6 +9,7 @@
 #include "preview/TBarcodeField.h"
 #include "preview/TBoxDigits.h"
 #include "preview/TJointNames.h"
+#include "preview/TNoPrintMarks.h"
 #include "print/CardFacePicture.h"
 #include "print/CardRenderer.h"
 #include "ui_TfrmPreView.h"
@@ -33,6 +34,11 @@ constexpr QSize PictureSize[LayoutKindCount] = {{686, 1012}, {686, 1012}, {697, 
 const QString BarcodeFontName = QStringLiteral("i-JapanPost");
 const QString Caption = QStringLiteral("プレビュー");
 constexpr int ToolbarMargin = 8;
+// The fields' colours whatever the desktop's: the printer's ink on a white field, and grey
+// for a field that will not print.
+const QColor PrintedInk(Qt::black);
+const QColor NoPrintInk(160, 160, 160);
+const QColor FieldColour(Qt::white);
 
 QString placeholder(LayoutItem item)
 {
@@ -339,6 +345,7 @@ void TfrmPreView::createFields()
                 edit->setTransParent(true);
             }
             edit->setPrompter(m_prompter);
+            edit->installEventFilter(this);
             connect(edit, &TTateEdit::OnClick, this, [this, edit] { fieldClick(edit); });
             edit->setContextMenuPolicy(Qt::CustomContextMenu);
             connect(edit, &QWidget::customContextMenuRequested, this,
@@ -354,6 +361,9 @@ void TfrmPreView::createFields()
         auto* joint = new TJointNames(*m_layouts, LayoutKind(k), m_faces[size_t(k)]);
         joint->setObjectName(QStringLiteral("JointNames") + layoutKindName(LayoutKind(k)));
         m_jointNames[size_t(k)] = joint;
+        auto* marks = new TNoPrintMarks([this, k] { return noPrintBoxes(k); }, m_faces[size_t(k)]);
+        marks->setObjectName(QStringLiteral("NoPrintMarks") + layoutKindName(LayoutKind(k)));
+        m_noPrintMarks[size_t(k)] = marks;
     }
 }
 
@@ -380,6 +390,7 @@ void TfrmPreView::setCardTexts(LayoutKind kind, const CardTexts& texts)
     m_boxDigits[size_t(kind)]->setTexts(texts);
     for (LayoutItem item : {LayoutItem::YubinNo1, LayoutItem::YubinNo2})
         field(int(item), int(kind))->setVisible(fieldShown(int(item), int(kind)));
+    m_noPrintMarks[size_t(kind)]->update();
 }
 
 void TfrmPreView::setSessionOptions(const SessionOptions* options)
@@ -397,6 +408,30 @@ bool TfrmPreView::fieldShown(int item, int kind) const
         return false;
     const bool postal = item == int(LayoutItem::YubinNo1) || item == int(LayoutItem::YubinNo2);
     return !(postal && m_boxDigits[size_t(kind)]->active());
+}
+
+bool TfrmPreView::fieldPrints(int item, int kind) const
+{
+    const LayoutItemRecord& r = m_layouts->record(LayoutKind(kind), LayoutItem(item));
+    return !r.NoView && !r.NoPrint;
+}
+
+QList<QRect> TfrmPreView::noPrintBoxes(int kind) const
+{
+    QList<QRect> boxes;
+    for (int i = 0; i < LayoutItemCount; ++i) {
+        const TTateEdit* edit = field(i, kind);
+        if (!edit->isHidden() && !edit->Text().isEmpty() && !fieldPrints(i, kind))
+            boxes << edit->geometry();
+    }
+    return boxes;
+}
+
+void TfrmPreView::updateJointNames(int kind)
+{
+    TJointNames* joint = m_jointNames[size_t(kind)];
+    joint->setInk(fieldPrints(int(LayoutItem::Renmei), kind) ? PrintedInk : NoPrintInk);
+    joint->update();
 }
 
 CardTexts TfrmPreView::cardTexts(LayoutKind kind) const
@@ -434,6 +469,11 @@ void TfrmPreView::setFieldFont(TTateEdit* edit, int item, const QString& name, d
 void TfrmPreView::applyFieldFromRecord(TTateEdit* edit, int item, const LayoutItemRecord& r,
                                        bool positionOnly)
 {
+    // A field writes as its face's kind prints it: nothing turns one field alone (a layout
+    // file may have).
+    edit->setVertical(CardRenderer::isVerticalItem(LayoutKind(tagKind(edit)), LayoutItem(item)));
+    edit->setColor(FieldColour);
+    edit->setFontColor(r.NoView || r.NoPrint ? NoPrintInk : PrintedInk);
     setFieldFont(edit, item, r.FontName, r.FontSize);
     if (auto* barcode = qobject_cast<TBarcodeField*>(edit))
         barcode->setZoom(m_zoom);
@@ -468,6 +508,7 @@ void TfrmPreView::placeField(TTateEdit* edit, int item, int kind, const LayoutIt
                          qMin(widget.height(), widget.height() - box.height() + least));
     edit->setGeometry(widget);
     m_placements[size_t(item)][size_t(kind)] = {box, widget};
+    m_noPrintMarks[size_t(kind)]->update();
 }
 
 QRect TfrmPreView::fieldBox(int item, int kind) const
@@ -548,6 +589,10 @@ void TfrmPreView::ApplyLayoutKind(LayoutKind kind, bool force)
                 joint->setZoom(m_zoom);
                 joint->setVisible(fieldShown(int(LayoutItem::Renmei), k));
                 joint->raise();
+                updateJointNames(k);
+                TNoPrintMarks* marks = m_noPrintMarks[size_t(k)];
+                marks->setGeometry(face->rect());
+                marks->raise();
                 resizeToFace(kind);
                 const QString& name = m_backImageNames[size_t(k)];
                 ui->edtBackImageName->setText(QFileInfo(name).fileName());
@@ -592,10 +637,12 @@ void TfrmPreView::ReleaseSelection(bool click)
     m_handle->Detach();
     m_handle->setLocked(false);
     m_heldFrom.clear();
-    // Out of the handle, a stored field takes its place from the table again (a control
-    // made narrower than its text grows back around it).
+    // Out of the handle a field stands where the table puts it, where it prints: a stored
+    // field (a control made narrower than its text grows back around it), and a move that
+    // "自動更新" off kept from the table goes back, as it was not stored.
+    m_pending.clear();
     for (TTateEdit* edit : std::as_const(held))
-        if (!m_pending.contains(edit) && tagKind(edit) == int(m_currentKind))
+        if (tagKind(edit) == int(m_currentKind))
             applyFieldFromRecord(edit, tagOf(edit),
                                  m_layouts->record(m_currentKind, LayoutItem(tagOf(edit))), true);
     if (!click)
@@ -677,6 +724,7 @@ void TfrmPreView::CheckBox2Click()
         edit->setTransParent(transparent);
         edit->setVisible(fieldShown(i, int(m_currentKind)));
     }
+    m_noPrintMarks[size_t(m_currentKind)]->update();
 }
 
 void TfrmPreView::chkEditClick()
@@ -808,7 +856,7 @@ void TfrmPreView::StoreLayoutItem(int kind, int item, const LayoutItemRecord& va
         applyFieldFromRecord(edit, item, m_layouts->record(LayoutKind(kind), LayoutItem(item)),
                              positionOnly);
     if (item == int(LayoutItem::Renmei))
-        m_jointNames[size_t(kind)]->update();
+        updateJointNames(kind);
 }
 
 void TfrmPreView::ApplyPropertyPanel()
@@ -929,8 +977,9 @@ void TfrmPreView::StretchHandle1Moved()
         else
             m_pending.insert(edit);
     }
-    // Further joint names follow their field.
+    // Further joint names follow their field, and so do the marks.
     m_jointNames[size_t(m_currentKind)]->update();
+    m_noPrintMarks[size_t(m_currentKind)]->update();
 }
 
 void TfrmPreView::storePending()
@@ -1027,29 +1076,62 @@ void TfrmPreView::alignTargets(int which)
     m_handle->update();
 }
 
+bool TfrmPreView::fieldKey(TTateEdit* edit, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool press = event->type() == QEvent::KeyPress;
+    const Qt::KeyboardModifiers mods = key->modifiers();
+    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+        !mods.testFlag(Qt::ControlModifier)) {
+        // Enter ends the typing in a field; the text stays as typed. An input method still
+        // composing keeps its conversion. The release, also that of an Enter that confirmed
+        // a dialog or a conversion, goes no further.
+        if (press && !key->isAutoRepeat() && edit->hasFocus() && !edit->ReadOnly() &&
+            edit->preeditText().isEmpty())
+            edit->clearFocus();
+        return true;
+    }
+    // A field writes as its face's kind prints (縦書き or 横書き): Ctrl+Y turns none alone.
+    return press && key->key() == Qt::Key_Y && mods.testFlag(Qt::ControlModifier) &&
+           !mods.testFlag(Qt::AltModifier);
+}
+
 bool TfrmPreView::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == ui->Panel8 && event->type() == QEvent::MouseButtonRelease) {
-        ReleaseSelection(false);
+    // Besides the panel's boxes this sees the fields, and Panel8 also with the keys and
+    // clicks a field or a face left to their parents.
+    if (auto* edit = qobject_cast<TTateEdit*>(watched))
+        return fieldKey(edit, event);
+    if (watched == ui->Panel8) {
+        if (event->type() == QEvent::MouseButtonRelease)
+            ReleaseSelection(false);
         return false;
     }
+    auto* box = qobject_cast<QLineEdit*>(watched);
+    const bool numberBox =
+        box && (box == ui->edtX || box == ui->edtY || box == ui->edtWidth || box == ui->edtHeight ||
+                box == ui->edtWidthEx || box == ui->edtSize);
+    if (!numberBox && watched != ui->cbFontName)
+        return QWidget::eventFilter(watched, event);
     if (event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         // A click into the property panel stores it.
         propertyPanelClick();
         return false;
     }
-    if (event->type() == QEvent::KeyPress && watched == ui->edtX) {
+    if (event->type() == QEvent::KeyPress && box == ui->edtX) {
         // Only typed characters and Backspace reach the position box.
         auto* e = static_cast<QKeyEvent*>(event);
         if (e->key() != Qt::Key_Backspace && (e->text().isEmpty() || !e->text().at(0).isPrint()))
             return e->key() != Qt::Key_Return && e->key() != Qt::Key_Enter;
         return false;
     }
-    if (event->type() == QEvent::KeyRelease) {
+    if (event->type() == QEvent::KeyRelease && numberBox) {
         auto* e = static_cast<QKeyEvent*>(event);
-        if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && watched != ui->cbFontName)
-            numberBoxEnter(static_cast<QLineEdit*>(watched));
+        if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
+            numberBoxEnter(box);
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -22,6 +22,7 @@ class QMenu;
 class TShadowPanel;
 class TBoxDigits;
 class TJointNames;
+class TNoPrintMarks;
 class TStretchHandle;
 class TTateEdit;
 struct SessionOptions;
@@ -159,12 +160,19 @@ private:
     void setPanelCheck(class QCheckBox* box, bool on);
     // Enter in a number box: the refusal table, then the auto-store.
     void numberBoxEnter(class QLineEdit* box);
+    // The keys a card field leaves to its window; true when the key goes no further.
+    bool fieldKey(TTateEdit* edit, QEvent* event);
     int windowFrameExtra() const;
     void resizeToFace(LayoutKind kind);
     // The toolbar in one row when the window is wide enough, else in two.
     void arrangeToolbar();
     // Shown unless NoView hides it on a transparent face or its digits stand in the boxes.
     bool fieldShown(int item, int kind) const;
+    // The printer draws it: neither 非表示 nor 非印刷.
+    bool fieldPrints(int item, int kind) const;
+    // The fields of a face that show and hold text but do not print (TNoPrintMarks).
+    QList<QRect> noPrintBoxes(int kind) const;
+    void updateJointNames(int kind);
 
     std::unique_ptr<Ui::TfrmPreView> ui;
     LayoutTable* m_layouts;
@@ -173,6 +181,7 @@ private:
     std::array<std::array<TTateEdit*, LayoutKindCount>, LayoutItemCount> m_fields{};
     std::array<TBoxDigits*, LayoutKindCount> m_boxDigits{};
     std::array<TJointNames*, LayoutKindCount> m_jointNames{};
+    std::array<TNoPrintMarks*, LayoutKindCount> m_noPrintMarks{};
     std::array<QPixmap, LayoutKindCount> m_builtInPictures;
     std::array<QString, LayoutKindCount> m_backImageNames;
     TStretchHandle* m_handle = nullptr;

@@ -65,6 +65,9 @@ void TfrmPreView::SaveAs1Click()
         QFont font = edit->font();
         font.setPixelSize(qMax(1, LayoutUnits::pointsToFontPixelsAtZoom(r.FontSize, m_zoom, dpi)));
         edit->setFont(font);
+        // The face's own colours (grey for a field that does not print) are no part of it.
+        edit->setColor(TTateEdit::defaultOf(QStringLiteral("Color")).value<QColor>());
+        edit->setFontColor(TTateEdit::defaultOf(QStringLiteral("FontColor")).value<QColor>());
     }
     LayoutFile::prepareSave(face, *m_layouts, kind, m_zoom);
     QString error;

@@ -40,7 +40,8 @@ void BarcodePainter::paintMm(QPainter& painter, QPointF topLeftMm, QStringView b
     paint(painter, topLeft, barcodeText);
 }
 
-void BarcodePainter::paint(QPainter& painter, QPointF topLeft, QStringView barcodeText) const
+void BarcodePainter::paint(QPainter& painter, QPointF topLeft, QStringView barcodeText,
+                           const QColor& ink) const
 {
     const QPaintDevice* device = painter.device();
     if (!device)
@@ -57,6 +58,6 @@ void BarcodePainter::paint(QPainter& painter, QPointF topLeft, QStringView barco
         const QRectF rect(topLeft.x() + double(i) * pitch,
                           topLeft.y() + BarcodeGeometry::barTopMm(bar, m_pointSize) * dotsPerMmY,
                           width, BarcodeGeometry::barHeightMm(bar, m_pointSize) * dotsPerMmY);
-        painter.fillRect(rect, Qt::black);
+        painter.fillRect(rect, ink);
     }
 }

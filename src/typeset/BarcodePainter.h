@@ -2,6 +2,7 @@
 
 #include "layout/BarcodeGeometry.h"
 
+#include <QColor>
 #include <QPointF>
 #include <QSizeF>
 #include <QStringView>
@@ -35,8 +36,9 @@ public:
     void paintMm(QPainter& painter, QPointF topLeftMm, QStringView barcodeText) const;
 
     // The same with `topLeft` in device units of the painter's device, whose logical
-    // resolution gives the millimetre scale.
-    void paint(QPainter& painter, QPointF topLeft, QStringView barcodeText) const;
+    // resolution gives the millimetre scale; the bars in `ink` (a printer's are black).
+    void paint(QPainter& painter, QPointF topLeft, QStringView barcodeText,
+               const QColor& ink = Qt::black) const;
 
 private:
     double m_pointSize;

@@ -3,13 +3,17 @@
 #include "DialogTesting.h"
 #include "ScriptedPrompter.h"
 #include "app/TForm1.h"
+#include "app/WidgetPrompter.h"
 #include "controls/TShadowPanel.h"
+#include "controls/TStretchHandle.h"
 #include "controls/TTateEdit.h"
 #include "preview/TfrmPreView.h"
 #include "typeset/FontSubstitutes.h"
 #include <QCheckBox>
 
 #include <QAction>
+#include <QApplication>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPrinter>
@@ -20,6 +24,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 const QString Sample = QStringLiteral(TAYORI_SOURCE_DIR "/examples/sample.xls");
@@ -57,6 +62,8 @@ private Q_SLOTS:
     void printsTheShownCard();
     void showsTheSender_data();
     void showsTheSender();
+    void enterConfirmsTheCodeDialog();
+    void printShowsAMoveNotStoredBack();
 };
 
 void tst_TForm1Preview::initTestCase()
@@ -265,6 +272,76 @@ void tst_TForm1Preview::showsTheSender()
         QVERIFY(preview->field(i, kind)->isVisible());
         QCOMPARE(preview->fieldBox(i, kind).topLeft(), geometry.toPixels(QPoint(r.X, r.Y)));
     }
+}
+
+// Ctrl+J in a field asks for a character code in the program's own dialog; Enter there
+// confirms it, and the key's release comes to the field the dialog gives the focus back to.
+void tst_TForm1Preview::enterConfirmsTheCodeDialog()
+{
+    WidgetPrompter prompter;
+    TForm1 form(&prompter);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.purebyu1Click();
+    TfrmPreView* preview = form.preview();
+    preview->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(preview));
+    QTest::mouseClick(child<QCheckBox>(*preview, "chkEdit"), Qt::LeftButton);
+    TTateEdit* atena = preview->field(LayoutItem::Atena, LayoutKind::TT);
+    QTest::mouseClick(atena, Qt::LeftButton, {}, QPoint(3, 3));
+    QCOMPARE(preview->SelectedItem(), int(LayoutItem::Atena));
+
+    int asked = 0;
+    QTimer answer;
+    answer.setInterval(10);
+    connect(&answer, &QTimer::timeout, this, [&] {
+        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        answer.stop();
+        ++asked;
+        QTest::keyPress(dialog->focusWidget() ? dialog->focusWidget() : dialog, Qt::Key_Return);
+    });
+    answer.start();
+    QTest::keyClick(atena, Qt::Key_J, Qt::ControlModifier);
+    QTest::keyRelease(QApplication::focusWidget() ? QApplication::focusWidget() : atena,
+                      Qt::Key_Return);
+    QCOMPARE(asked, 1);
+    QVERIFY2(atena->Text().contains(u"〓"_qs), qPrintable(atena->Text()));
+    QCOMPARE(preview->SelectedItem(), int(LayoutItem::Atena));
+}
+
+// With 自動更新 off a field moved under the handle is no part of the layout: a print goes by
+// the layout, and the face shows the card as it went.
+void tst_TForm1Preview::printShowsAMoveNotStoredBack()
+{
+    QTemporaryDir dir;
+    ScriptedPrompter prompter;
+    TForm1 form(&prompter);
+    form.show();
+    form.LoadWorkbook(Sample);
+    form.printer().setOutputFormat(QPrinter::PdfFormat);
+    form.printer().setOutputFileName(dir.filePath(u"card.pdf"_qs));
+    selectRow(form, 2);
+    child<QLineEdit>(form, "edtStartLine")->setText(u"2"_qs);
+    child<QLineEdit>(form, "edtEndLine")->setText(u"2"_qs);
+    form.purebyu1Click();
+    TfrmPreView* preview = form.preview();
+    TTateEdit* atena = preview->field(LayoutItem::Atena, LayoutKind::TT);
+    QTest::mouseClick(atena, Qt::LeftButton, {}, QPoint(3, 3));
+    preview->setAutoUpdate(false);
+    const LayoutTable before = form.layouts();
+    preview->editField(atena, false);
+    for (int n = 0; n < 15; ++n)
+        QTest::keyClick(preview->StretchHandle1(), Qt::Key_Right);
+
+    prompter.confirmAnswers << true;
+    preview->PopupMenu1()->findChild<QAction*>(u"P1"_qs)->trigger();
+    QCOMPARE(prompter.questionFirstLines(), QStringList{u"2～2 を印刷します"_qs});
+    QCOMPARE(form.layouts(), before);
+    const LayoutItemRecord& r = form.layouts().record(LayoutKind::TT, LayoutItem::Atena);
+    QCOMPARE(preview->fieldBox(int(LayoutItem::Atena), 0).topLeft(),
+             preview->faceGeometry().toPixels(QPoint(r.X, r.Y)));
 }
 
 QTEST_MAIN(tst_TForm1Preview)

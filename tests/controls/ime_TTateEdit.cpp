@@ -2,11 +2,8 @@
 #include "typeset/FontSubstitutes.h"
 
 #include "CiSkip.h"
+#include "ImeSession.h"
 
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusError>
-#include <QDBusMessage>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QTest>
@@ -16,40 +13,6 @@
 // which gives the program its display, its session bus and the daemon with Mozc.
 
 namespace {
-
-// Keys as a user presses them, through the X server (XTEST), to the focused window.
-void press(const QStringList& keys)
-{
-    QProcess xdotool;
-    xdotool.start(u"xdotool"_qs, QStringList{u"key"_qs, u"--delay"_qs, u"60"_qs} + keys);
-    QVERIFY(xdotool.waitForFinished(20000));
-    QCOMPARE(xdotool.exitCode(), 0);
-}
-
-// Turns Mozc's hiragana input on for the focused field the way a user does with the ibus
-// panel's input-mode menu: this connection takes the panel's name on the ibus bus and sends
-// the panel's PropertyActivate, which the daemon hands to the engine of the focused context.
-// The Hankaku/Zenkaku key would do the same, but xdotool's key reaches Qt under Xvfb with no
-// key symbol.
-void switchToHiragana()
-{
-    const QString address = qEnvironmentVariable("IBUS_ADDRESS");
-    QVERIFY2(!address.isEmpty(), "IBUS_ADDRESS is not set (scripts/ime-session sets it)");
-    QDBusConnection panel = QDBusConnection::connectToBus(address, u"ibus-panel"_qs);
-    QVERIFY2(panel.isConnected(), qPrintable(panel.lastError().message()));
-    const QString name = u"org.freedesktop.IBus.Panel"_qs;
-    // The daemon sets the panel up (focused on the field's context) before it answers.
-    QVERIFY2(panel.registerService(name), qPrintable(panel.lastError().message()));
-    QDBusMessage activate =
-        QDBusMessage::createSignal(u"/org/freedesktop/IBus/Panel"_qs, name, u"PropertyActivate"_qs);
-    activate << u"InputMode.Hiragana"_qs << 1u; // PROP_STATE_CHECKED
-    QVERIFY(panel.send(activate));
-    // A round trip on the same connection: the daemon has passed the signal on to the engine
-    // before any key typed after this.
-    QVERIFY(panel.interface()->serviceOwner(name).isValid());
-    panel.unregisterService(name);
-    QDBusConnection::disconnectFromBus(u"ibus-panel"_qs);
-}
 
 // Whether the column's right edge is dark along `from`..`to` (the pre-edit's underline).
 bool underlined(const QImage& image, int x, int from, int to)
@@ -91,38 +54,17 @@ void ime_TTateEdit::composeCommitUndo()
     field.setText(u"東京"_qs);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    // No window manager runs here: the X server gives the window the keyboard directly.
-    QProcess xdotool;
-    xdotool.start(u"xdotool"_qs,
-                  {u"windowfocus"_qs, u"--sync"_qs, QString::number(window.winId())});
-    QVERIFY(xdotool.waitForFinished(10000));
-    QTRY_VERIFY_WITH_TIMEOUT(window.isActiveWindow(), 5000);
+    focusWindow(window);
+    if (QTest::currentTestFailed())
+        return;
     field.setFocus();
     QTRY_VERIFY(field.hasFocus());
-    // The input context follows the focus over the bus, the engine is set for it and Mozc's
-    // server starts on the first key: each takes its time on a loaded machine. Japanese input
-    // is on once a probe key composes; a key that went in unconverted is taken out again.
-    bool composing = false;
-    for (int attempt = 0; attempt < 5 && !composing; ++attempt) {
-        QTest::qWait(1000);
+    const bool composing = turnJapaneseInputOn(field, [&] {
         field.setText(u"東京"_qs);
         field.setCaret(1);
-        QProcess engine;
-        engine.start(u"ibus"_qs, {u"engine"_qs, u"mozc-jp"_qs});
-        QVERIFY(engine.waitForFinished(10000));
-        // Mozc starts in direct input; turn Japanese input on as the panel's menu does.
-        switchToHiragana();
-        if (QTest::currentTestFailed())
-            return;
-        press({u"a"_qs});
-        composing = QTest::qWaitFor([&] { return field.preeditText() == u"あ"_qs; }, 5000);
-        // Escape drops the probe, or a composition that began too late to count. (Without
-        // one it would revert the field's edit.)
-        if (!field.preeditText().isEmpty()) {
-            press({u"Escape"_qs});
-            QTRY_VERIFY_WITH_TIMEOUT(field.preeditText().isEmpty(), 10000);
-        }
-    }
+    });
+    if (QTest::currentTestFailed())
+        return;
     QVERIFY2(composing,
              qPrintable(u"Japanese input never came on: text \"%1\""_qs.arg(field.Text())));
     QCOMPARE(field.Text(), u"東京"_qs);

@@ -6,9 +6,11 @@
 #include "print/CardRenderer.h"
 #include "print/PdfFileDevice.h"
 
+#include <QApplication>
 #include <QMap>
 #include <QPainter>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -69,6 +71,15 @@ CardTexts textOf(LayoutItem item)
     t[item] = texts[int(item)];
     return t;
 }
+
+// What a face does to a field before it is compared with the paper.
+enum class Change
+{
+    NoPrint,       // 非印刷 ticked: the face marks it, the paper goes without
+    MovedAutoOff,  // moved with 自動更新 off, then let go of without 更新
+    TurnedByCtrlY, // Ctrl+Y pressed in it in 編集 mode
+    DarkTheme,     // the desktop's colours are light text on dark
+};
 
 // The bounding box of the dark pixels.
 QRect inkOf(const QImage& image)
@@ -155,6 +166,7 @@ struct Face : PreviewWindow
 Q_DECLARE_METATYPE(LayoutKind)
 Q_DECLARE_METATYPE(LayoutItem)
 Q_DECLARE_METATYPE(Edit)
+Q_DECLARE_METATYPE(Change)
 
 class tst_FaceVersusPaper : public QObject
 {
@@ -165,6 +177,8 @@ private Q_SLOTS:
     void fieldInkOnFaceAndPaper();
     void boxedDigitsOnFaceAndPaper_data();
     void boxedDigitsOnFaceAndPaper();
+    void shownAsPrinted_data();
+    void shownAsPrinted();
     void cleanupTestCase();
 
 private:
@@ -296,6 +310,116 @@ void tst_FaceVersusPaper::boxedDigitsOnFaceAndPaper()
     ++m_offsets[layoutKindName(kind) + u" digits in the boxes"_qs][offset(shown, printed[0])];
     QVERIFY2(offset(shown, printed[0]) <= 1,
              qPrintable(u"face %1, paper %2"_qs.arg(text(shown), text(printed[0]))));
+}
+
+void tst_FaceVersusPaper::shownAsPrinted_data()
+{
+    QTest::addColumn<LayoutKind>("kind");
+    QTest::addColumn<LayoutItem>("item");
+    QTest::addColumn<Change>("change");
+    const std::pair<LayoutKind, LayoutItem> fields[] = {
+        {LayoutKind::TT, LayoutItem::Atena},  {LayoutKind::TT, LayoutItem::Jyusho1},
+        {LayoutKind::TT, LayoutItem::Renmei}, {LayoutKind::TT, LayoutItem::PostCode},
+        {LayoutKind::YY, LayoutItem::Atena},  {LayoutKind::YY, LayoutItem::SenderName}};
+    const std::pair<Change, const char*> changes[] = {{Change::NoPrint, "非印刷"},
+                                                      {Change::MovedAutoOff, "moved, 自動更新 off"},
+                                                      {Change::TurnedByCtrlY, "Ctrl+Y"},
+                                                      {Change::DarkTheme, "dark theme"}};
+    for (const auto& [change, name] : changes)
+        for (const auto& [kind, item] : fields) {
+            const bool turns = item != LayoutItem::PostCode && item != LayoutItem::SenderName;
+            const bool moves = item == LayoutItem::Atena;
+            if ((change == Change::TurnedByCtrlY && !turns) ||
+                (change == Change::MovedAutoOff && !moves))
+                continue;
+            QTest::addRow("%s %s, %s", qPrintable(layoutKindName(kind)),
+                          qPrintable(layoutItemName(item)), name)
+                << kind << item << change;
+        }
+}
+
+// What the face shows of a field, after a change made there, is what the card gets: the same
+// ink in the same place, or, for a field that does not print, no printed-looking ink and a
+// mark where it stands.
+void tst_FaceVersusPaper::shownAsPrinted()
+{
+    QFETCH(LayoutKind, kind);
+    QFETCH(LayoutItem, item);
+    QFETCH(Change, change);
+
+    const QPalette desktop = QApplication::palette();
+    if (change == Change::DarkTheme) {
+        QPalette dark = desktop;
+        for (const auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
+            dark.setColor(role, QColor(35, 35, 38));
+        for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            dark.setColor(role, QColor(235, 235, 235));
+        QApplication::setPalette(dark);
+    }
+    const auto restore = qScopeGuard([&] { QApplication::setPalette(desktop); });
+
+    Face face(kind, Edit::None, 100);
+    TfrmPreView& w = face.window;
+    CardTexts texts = textOf(item);
+    if (item == LayoutItem::Renmei)
+        texts[item] += QChar(CardTexts::NameBreak) + u"一郎様"_qs;
+    w.setCardTexts(kind, texts);
+    TTateEdit* field = w.field(item, kind);
+    const LayoutTable before = face.layouts;
+    switch (change) {
+    case Change::NoPrint:
+        QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(3, 3));
+        QTest::mouseClick(face.ui.chkNoPrint, Qt::LeftButton);
+        QVERIFY(face.layouts.record(kind, item).NoPrint);
+        break;
+    case Change::MovedAutoOff: {
+        QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(3, 3));
+        QTest::mouseClick(face.ui.chkAutoUpdate, Qt::LeftButton);
+        w.editField(field, false);
+        for (int n = 0; n < 12; ++n)
+            QTest::keyClick(w.StretchHandle1(), Qt::Key_Left);
+        // A click on the card beside the fields lets go of it.
+        QTest::mouseClick(w.face(kind), Qt::LeftButton, {}, QPoint(5, 300));
+        QVERIFY(!w.StretchHandle1()->Attached());
+        QCOMPARE(face.layouts, before);
+        break;
+    }
+    case Change::TurnedByCtrlY:
+        QTest::mouseClick(face.ui.chkEdit, Qt::LeftButton);
+        QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(3, 3));
+        QVERIFY(!field->ReadOnly());
+        QTest::keyClick(field, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(field->Text(), texts[item].section(QChar(CardTexts::NameBreak), 0, 0));
+        QTest::mouseClick(face.ui.chkEdit, Qt::LeftButton);
+        break;
+    case Change::DarkTheme:
+        break;
+    }
+
+    const CardGeometry g = w.faceGeometry();
+    const QImage shown =
+        w.face(kind)->grab(QRect(QPoint(), g.cardSize(isLandscape(kind)))).toImage();
+    const QList<QRect> printed = printedInk(face.layouts, kind, CardGeometry::ScreenDpi, {texts});
+    QCOMPARE(printed.size(), 1);
+    const QRect shownInk = inkOf(shown);
+    if (change != Change::NoPrint) {
+        QVERIFY2(!printed[0].isEmpty(), "nothing printed");
+        QVERIFY2(offset(shownInk, printed[0]) <= 1,
+                 qPrintable(u"face %1, paper %2"_qs.arg(text(shownInk), text(printed[0]))));
+        return;
+    }
+    QVERIFY2(printed[0].isEmpty(), qPrintable(text(printed[0])));
+    QVERIFY2(shownInk.isEmpty(), qPrintable(text(shownInk)));
+    // Something of the field is there to see, and marked.
+    int grey = 0, marked = 0;
+    const QRect at = field->geometry() & shown.rect();
+    for (int y = at.top(); y <= at.bottom(); ++y)
+        for (int x = at.left(); x <= at.right(); ++x) {
+            const QColor c = shown.pixelColor(x, y);
+            grey += c.red() < 200 && std::abs(c.red() - c.blue()) < 12;
+            marked += c.red() > 200 && c.green() < 160 && c.blue() < 160;
+        }
+    QVERIFY2(grey > 0 && marked > 0, qPrintable(u"grey %1, marked %2"_qs.arg(grey).arg(marked)));
 }
 
 void tst_FaceVersusPaper::cleanupTestCase()
