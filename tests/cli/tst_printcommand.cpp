@@ -276,7 +276,8 @@ void tst_PrintCommand::confirmationNoticesAreTold()
     const CliRun run = print({csv, u"--to"_qs, pdf});
     QCOMPARE(run.exitCode, 0);
     QVERIFY2(run.out.startsWith(u"2 cards on 2 sheets"_qs), qPrintable(run.out));
-    QVERIFY2(run.errors.contains(u"1 件は送らない行として印刷しません（行 2 喪中「喪中」）"_qs),
+    QVERIFY2(run.errors.contains(u"1 件は送らない行として印刷しません（行 2 喪中「喪中」）。"
+                                 u"喪中の欄に印（○、1、有 など）のある行は送りません"_qs),
              qPrintable(run.errors));
     QVERIFY2(run.errors.contains(u"1 件に印刷できない文字があります（行 3）"_qs),
              qPrintable(run.errors));
