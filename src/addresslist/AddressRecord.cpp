@@ -4,10 +4,16 @@
 #include "common/TextHelpers.h"
 #include "common/cp932.h"
 
+bool HasAddressee(const AddressGrid& grid, const HeaderColumns& columns, int row)
+{
+    return !IsBlankText(grid.cell(columns[HeaderColumns::Name], row)) ||
+           !IsBlankText(grid.cell(columns[HeaderColumns::Company], row));
+}
+
 std::optional<AddressRecord> ReadAddressRecord(const AddressGrid& grid,
                                                const HeaderColumns& columns, int row)
 {
-    if (IsBlankText(grid.cell(columns[HeaderColumns::Name], row)))
+    if (!HasAddressee(grid, columns, row))
         return std::nullopt;
     AddressRecord record;
     record.row = row;

@@ -34,7 +34,7 @@ PrintJob::~PrintJob() = default;
 
 bool PrintJob::printsCard(int row, const HeaderColumns& columns) const
 {
-    if (IsBlankText(m_grid.cell(columns[HeaderColumns::Name], row)))
+    if (!HasAddressee(m_grid, columns, row))
         return false;
     return !(m_sendMarks && m_sendMarks->reason(row));
 }
@@ -116,10 +116,9 @@ PrintJob::Result PrintJob::btnPrintClick(const PrintParameters& parameters)
     m_host.setEndLineText(QString::number(end));
     // Rows marked not to send are left out like rows without a name, and the user is told.
     m_sendMarks = std::make_unique<SendMarks>(m_grid);
-    const int nameColumn = columns[HeaderColumns::Name];
     QList<QPair<int, SendMarks::Reason>> leftOut;
     for (int row = start; row <= end; ++row)
-        if (!IsBlankText(m_grid.cell(nameColumn, row)))
+        if (HasAddressee(m_grid, columns, row))
             if (std::optional<SendMarks::Reason> reason = m_sendMarks->reason(row))
                 leftOut.append({row, *reason});
     // The document opens for a first card only: a range of blank names feeds no empty sheet.

@@ -137,7 +137,7 @@ private:
     // `warnings`, when given, collects the warnings of the cards printed.
     Result printRows(int start, int end, LayoutKind kind, const HeaderColumns& columns,
                      CardWarnings* warnings);
-    // A row that prints a card: it has a name and is not marked as not to send.
+    // A row that prints a card: it has a name or a company and is not marked as not to send.
     bool printsCard(int row, const HeaderColumns& columns) const;
     // The warnings of the range's cards, before anything prints.
     CardWarnings cardWarnings(int start, int end, LayoutKind kind,
