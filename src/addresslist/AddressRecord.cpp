@@ -23,5 +23,9 @@ std::optional<AddressRecord> ReadAddressRecord(const AddressGrid& grid,
             text = cp932::toUnicode(cp932::fromUnicode(text));
         record.fields[size_t(i)] = StripQuotes(text);
     }
+    // Every reader of the record (card, barcode, address check, edit) sees the code as it is.
+    QString& postalCode = record.fields[HeaderColumns::PostalCode];
+    if (const QString restored = RestoredPostalCode(postalCode); !restored.isEmpty())
+        postalCode = restored;
     return record;
 }

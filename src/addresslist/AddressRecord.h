@@ -27,6 +27,7 @@ struct AddressRecord
 // person gets its card too.
 bool HasAddressee(const AddressGrid& grid, const HeaderColumns& columns, int row);
 
-// The record of grid row `row`, or nothing when it has no addressee.
+// The record of grid row `row`, or nothing when it has no addressee. A postal code that lost
+// its leading zero in a spreadsheet ("400001") has it back ("040-0001").
 std::optional<AddressRecord> ReadAddressRecord(const AddressGrid& grid,
                                                const HeaderColumns& columns, int row);

@@ -131,16 +131,18 @@ CardTexts CardComposer::ComposeCardTexts(const AddressRecord& record, LayoutKind
     card[LayoutItem::PostCode] =
         o.useCustomerBarcode && !IsBlankText(printed) ? printed : QString();
 
+    // A cell of words rather than a code (「不明」) prints nothing, not half a character.
+    const QString postalCode =
+        IsNotPostalCode(record[F::PostalCode]) ? QString() : record[F::PostalCode];
     // Digits bound for the printed boxes go plainly, three and four: the renderer puts each
     // into its box, and spaces or a hyphen would only be in the way on the preview.
-    const QString boxed = ZipInBoxes(o, kind) ? PostalCodeDigits(record[F::PostalCode]) : QString();
+    const QString boxed = ZipInBoxes(o, kind) ? PostalCodeDigits(postalCode) : QString();
     if (!boxed.isEmpty()) {
         card[LayoutItem::YubinNo1] = boxed.left(3);
         card[LayoutItem::YubinNo2] = boxed.mid(3);
     } else {
-        const PostalCodeParts postal =
-            SplitPostalCode(record[F::PostalCode], o.useZipBoxes[size_t(kind)], o.joinByHyphen,
-                            yubinFontSize, m_measure);
+        const PostalCodeParts postal = SplitPostalCode(postalCode, o.useZipBoxes[size_t(kind)],
+                                                       o.joinByHyphen, yubinFontSize, m_measure);
         card[LayoutItem::YubinNo1] = postal.part1;
         card[LayoutItem::YubinNo2] = postal.part2;
     }

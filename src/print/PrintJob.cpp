@@ -222,7 +222,7 @@ PrintJob::Result PrintJob::printRows(int start, int end, LayoutKind kind,
         const CardPlacement placement{m_cardsPerSheet, m_sheetPosition, m_host.hoseiXText(),
                                       m_host.hoseiYText(), m_proof};
         if (warnings)
-            noteWarnings(row, kind, texts, *warnings);
+            noteWarnings(*record, columns, kind, texts, *warnings);
         m_renderer.DrawCard(kind, *m_device.painter(), texts, placement);
         ++result.cards;
 
@@ -277,9 +277,27 @@ QString PrintJob::PostalCodeRowsMessage(const QList<int>& rows)
         .arg(rowList(rows));
 }
 
+QString PrintJob::RestoredPostalCodeMessage(const QList<int>& rows)
+{
+    return QStringLiteral("%1 件は郵便番号の先頭の 0 を補って印刷します（行 %2）")
+        .arg(rows.size())
+        .arg(rowList(rows));
+}
+
+QString PrintJob::NotPostalCodeMessage(const QList<int>& rows)
+{
+    return QStringLiteral("%1 件は郵便番号の欄が番号ではないため郵便番号なしで印刷します（行 %2）")
+        .arg(rows.size())
+        .arg(rowList(rows));
+}
+
 QStringList PrintJob::CardWarnings::lines() const
 {
     QStringList out;
+    if (!restoredPostalCodes.isEmpty())
+        out << RestoredPostalCodeMessage(restoredPostalCodes);
+    if (!notPostalCodes.isEmpty())
+        out << NotPostalCodeMessage(notPostalCodes);
     if (!postalCodes.isEmpty())
         out << PostalCodeRowsMessage(postalCodes);
     if (!undrawable.isEmpty())
@@ -289,9 +307,10 @@ QStringList PrintJob::CardWarnings::lines() const
     return out;
 }
 
-void PrintJob::noteWarnings(int row, LayoutKind kind, const CardTexts& texts,
-                            CardWarnings& warnings) const
+void PrintJob::noteWarnings(const AddressRecord& record, const HeaderColumns& columns,
+                            LayoutKind kind, const CardTexts& texts, CardWarnings& warnings) const
 {
+    const int row = record.row;
     if (!m_renderer.CanDrawCard(kind, texts))
         warnings.undrawable << row;
     if (m_renderer.JointNamesShrink(kind, texts))
@@ -299,6 +318,12 @@ void PrintJob::noteWarnings(int row, LayoutKind kind, const CardTexts& texts,
     const QString postal = texts[LayoutItem::YubinNo1] + texts[LayoutItem::YubinNo2];
     if (!IsBlankText(postal) && PostalCodeDigits(postal).isEmpty())
         warnings.postalCodes << row;
+    // The cell as the list has it: the record already holds the code with its zero back.
+    const QString cell = m_grid.cell(columns[HeaderColumns::PostalCode], row);
+    if (!RestoredPostalCode(cell).isEmpty())
+        warnings.restoredPostalCodes << row;
+    else if (IsNotPostalCode(cell))
+        warnings.notPostalCodes << row;
 }
 
 PrintJob::CardWarnings PrintJob::cardWarnings(int start, int end, LayoutKind kind,
@@ -323,7 +348,7 @@ PrintJob::CardWarnings PrintJob::cardWarnings(int start, int end, LayoutKind kin
         if (!texts)
             texts = composer.ComposeCardTexts(*record, kind, CardComposer::Purpose::Print,
                                               yubinFontSize);
-        noteWarnings(row, kind, *texts, warnings);
+        noteWarnings(*record, columns, kind, *texts, warnings);
     }
     return warnings;
 }

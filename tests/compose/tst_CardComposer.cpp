@@ -50,6 +50,8 @@ private Q_SLOTS:
     void postalCodeUsesKindBoxes();
     void companyWithoutPerson_data();
     void companyWithoutPerson();
+    void postalCodeCells_data();
+    void postalCodeCells();
 };
 
 void tst_CardComposer::names_data()
@@ -304,6 +306,41 @@ void tst_CardComposer::companyWithoutPerson()
     QCOMPARE(card[LayoutItem::Kaishamei], kaishamei);
     QCOMPARE(card[LayoutItem::Katagaki], katagaki);
     QCOMPARE(card[LayoutItem::Atena], atena);
+}
+
+void tst_CardComposer::postalCodeCells_data()
+{
+    QTest::addColumn<QString>("cell");
+    QTest::addColumn<LayoutKind>("kind");
+    QTest::addColumn<QString>("yubin1");
+    QTest::addColumn<QString>("yubin2");
+    // TT puts digits into the printed boxes, TY spreads them, YY prints them as they are.
+    QTest::newRow("不明 in the boxes") << U("不明") << LayoutKind::TT << ""
+                                       << "";
+    QTest::newRow("不明 plain") << U("不明") << LayoutKind::YY << ""
+                                << "";
+    QTest::newRow("an address in the code's column") << U("100-0013 東京都") << LayoutKind::YY << ""
+                                                     << "";
+    QTest::newRow("a full-width code still prints")
+        << U("〒１００－００１３") << LayoutKind::TT << "100"
+        << "0013";
+}
+
+// A postal-code cell without a code prints nothing, never part of a character.
+void tst_CardComposer::postalCodeCells()
+{
+    QFETCH(QString, cell);
+    QFETCH(LayoutKind, kind);
+    QFETCH(QString, yubin1);
+    QFETCH(QString, yubin2);
+    SessionOptions o = defaults();
+    o.zipInBoxes = {true, false};
+    o.useZipBoxes = {false, true, false, false};
+    const CardComposer composer(o, measure120());
+    const CardTexts card = composer.ComposeCardTexts(
+        record({{F::Name, "x"}, {F::PostalCode, cell}}), kind, CardComposer::Purpose::Print, 14.0);
+    QCOMPARE(card[LayoutItem::YubinNo1], yubin1);
+    QCOMPARE(card[LayoutItem::YubinNo2], yubin2);
 }
 
 QTEST_GUILESS_MAIN(tst_CardComposer)

@@ -92,6 +92,8 @@ private Q_SLOTS:
     void blankNamesLeaveNoGap();
     void rowsNotToSend_data();
     void rowsNotToSend();
+    void postalCodeAndBarcodeWarnings_data();
+    void postalCodeAndBarcodeWarnings();
     void abortAfterSecondCardOfA3();
     void failureStillEndsTheDocument();
     void printerRefuses();
@@ -204,7 +206,7 @@ void tst_PrintJob::undrawableRowsNamed()
         rows << person(name);
     rows[8][2] = u"กรุงเทพ"_qs; // 住所１
     rows[10][7] = u"नमस्ते"_qs;  // 連名
-    rows[5][1] = u"600001"_qs; // 郵便番号: a number that lost its leading zero
+    rows[5][1] = u"10010"_qs;  // 郵便番号: five digits
     rows[6][1] = u"〒060ー0001"_qs;
     rows[7][1] = QString();
     fillGrid(s.grid, rows);
@@ -431,6 +433,41 @@ void tst_PrintJob::rowsNotToSend()
     QCOMPARE(result.cards, int(expected.front().size()));
     QCOMPARE(s.prompter.questionTexts().size(), 1);
     QVERIFY(s.prompter.questionTexts().front().endsWith(u'\n' + told));
+}
+
+void tst_PrintJob::postalCodeAndBarcodeWarnings_data()
+{
+    QTest::addColumn<QString>("postalCode");
+    QTest::addColumn<QString>("code"); // コード, with 印刷コード on
+    QTest::addColumn<bool>("barcode"); // カスタマーバーコードを使う
+    QTest::addColumn<QStringList>("warnings");
+    QTest::newRow("six digits get their zero back")
+        << u"400001"_qs << QString() << false
+        << QStringList{u"1 件は郵便番号の先頭の 0 を補って印刷します（行 1）"_qs};
+    QTest::newRow("a cell that holds no code")
+        << u"不明"_qs << QString() << false
+        << QStringList{u"1 件は郵便番号の欄が番号ではないため郵便番号なしで印刷します（行 1）"_qs};
+}
+
+// What the confirmation says of a card's postal code and bars before anything prints.
+void tst_PrintJob::postalCodeAndBarcodeWarnings()
+{
+    QFETCH(QString, postalCode);
+    QFETCH(QString, code);
+    QFETCH(bool, barcode);
+    QFETCH(QStringList, warnings);
+    Session s({u"山田 太郎"_qs});
+    Row row = person(u"山田 太郎"_qs);
+    row[1] = postalCode;
+    row[9] = code;
+    row[10] = u"1"_qs;
+    fillGrid(s.grid, {row});
+    s.options.useCustomerBarcode = barcode;
+    s.prompter.confirmAnswers.enqueue(false);
+    s.run(PaperKind::Postcard, LayoutKind::TT);
+    QCOMPARE(s.prompter.questionTexts().size(), 1);
+    // After the range, the printer and the paper.
+    QCOMPARE(s.prompter.questionTexts().front().split(u'\n').mid(3), warnings);
 }
 
 // The abort is noticed after the card in hand: one A3 sheet with two cards goes out, and the
