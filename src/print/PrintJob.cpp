@@ -8,6 +8,7 @@
 #include "common/TextHelpers.h"
 #include "common/numbers.h"
 #include "compose/CardComposer.h"
+#include "compose/CustomerBarcode.h"
 #include "layout/LayoutTable.h"
 #include "print/PrintHost.h"
 #include "print/PrinterDevice.h"
@@ -291,6 +292,13 @@ QString PrintJob::NotPostalCodeMessage(const QList<int>& rows)
         .arg(rowList(rows));
 }
 
+QString PrintJob::StaleBarcodeMessage(const QList<int>& rows)
+{
+    return QStringLiteral("%1 件はバーコードのコードが別の郵便番号のものです（行 %2）")
+        .arg(rows.size())
+        .arg(rowList(rows));
+}
+
 QStringList PrintJob::CardWarnings::lines() const
 {
     QStringList out;
@@ -298,6 +306,8 @@ QStringList PrintJob::CardWarnings::lines() const
         out << RestoredPostalCodeMessage(restoredPostalCodes);
     if (!notPostalCodes.isEmpty())
         out << NotPostalCodeMessage(notPostalCodes);
+    if (!staleBarcodes.isEmpty())
+        out << StaleBarcodeMessage(staleBarcodes);
     if (!postalCodes.isEmpty())
         out << PostalCodeRowsMessage(postalCodes);
     if (!undrawable.isEmpty())
@@ -324,6 +334,11 @@ void PrintJob::noteWarnings(const AddressRecord& record, const HeaderColumns& co
         warnings.restoredPostalCodes << row;
     else if (IsNotPostalCode(cell))
         warnings.notPostalCodes << row;
+    // Bars for one place and boxes for another send the card astray.
+    const QString barcodeCode = BarcodeDataPostalCode(texts[LayoutItem::PostCode]);
+    const QString postalDigits = PostalCodeDigits(record[HeaderColumns::PostalCode]);
+    if (!barcodeCode.isEmpty() && !postalDigits.isEmpty() && barcodeCode != postalDigits)
+        warnings.staleBarcodes << row;
 }
 
 PrintJob::CardWarnings PrintJob::cardWarnings(int start, int end, LayoutKind kind,

@@ -103,6 +103,9 @@ public:
     // A postal-code cell without a code (「不明」), printed without one:
     // "1 件は郵便番号の欄が番号ではないため郵便番号なしで印刷します（行 5）".
     static QString NotPostalCodeMessage(const QList<int>& rows);
+    // A barcode whose data starts with another postal code than the card's:
+    // "1 件はバーコードのコードが別の郵便番号のものです（行 3）".
+    static QString StaleBarcodeMessage(const QList<int>& rows);
 
     // "OUT.pdf は既に存在します。\n上書きしますか?", asked before printing into a file that is
     // there.
@@ -138,6 +141,8 @@ private:
         QList<int> postalCodes;      // a postal code that is not seven digits
         // Postal-code cells of six digits given their leading zero back, and of no code at all.
         QList<int> restoredPostalCodes, notPostalCodes;
+        // Bars made for another postal code than the card's.
+        QList<int> staleBarcodes;
         QStringList lines() const;
     };
     void noteWarnings(const AddressRecord& record, const HeaderColumns& columns, LayoutKind kind,

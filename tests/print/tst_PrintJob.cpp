@@ -447,6 +447,12 @@ void tst_PrintJob::postalCodeAndBarcodeWarnings_data()
     QTest::newRow("a cell that holds no code")
         << u"不明"_qs << QString() << false
         << QStringList{u"1 件は郵便番号の欄が番号ではないため郵便番号なしで印刷します（行 1）"_qs};
+    QTest::newRow("a code made for another postal code")
+        << u"100-0013"_qs << u"0600001-3-2"_qs << true
+        << QStringList{u"1 件はバーコードのコードが別の郵便番号のものです（行 1）"_qs};
+    QTest::newRow("the code of its own postal code")
+        << u"100-0013"_qs << u"1000013-3-2"_qs << true << QStringList();
+    QTest::newRow("no bars print") << u"100-0013"_qs << u"0600001-3-2"_qs << false << QStringList();
 }
 
 // What the confirmation says of a card's postal code and bars before anything prints.
