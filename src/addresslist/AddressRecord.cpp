@@ -4,10 +4,16 @@
 #include "common/TextHelpers.h"
 #include "common/cp932.h"
 
+bool HasAddressee(const AddressGrid& grid, const HeaderColumns& columns, int row)
+{
+    return !IsBlankText(grid.cell(columns[HeaderColumns::Name], row)) ||
+           !IsBlankText(grid.cell(columns[HeaderColumns::Company], row));
+}
+
 std::optional<AddressRecord> ReadAddressRecord(const AddressGrid& grid,
                                                const HeaderColumns& columns, int row)
 {
-    if (IsBlankText(grid.cell(columns[HeaderColumns::Name], row)))
+    if (!HasAddressee(grid, columns, row))
         return std::nullopt;
     AddressRecord record;
     record.row = row;
@@ -17,5 +23,9 @@ std::optional<AddressRecord> ReadAddressRecord(const AddressGrid& grid,
             text = cp932::toUnicode(cp932::fromUnicode(text));
         record.fields[size_t(i)] = StripQuotes(text);
     }
+    // Every reader of the record (card, barcode, address check, edit) sees the code as it is.
+    QString& postalCode = record.fields[HeaderColumns::PostalCode];
+    if (const QString restored = RestoredPostalCode(postalCode); !restored.isEmpty())
+        postalCode = restored;
     return record;
 }

@@ -22,7 +22,12 @@ struct AddressRecord
     const QString& operator[](int field) const { return fields[size_t(field)]; }
 };
 
-// The record of grid row `row`, or nothing when its name cell is blank (nothing above U+0020;
-// an ideographic space is a name).
+// Whether grid row `row` is addressed to someone: its name cell, or else its company cell, is
+// not blank (nothing above U+0020; an ideographic space is a name). A company without a
+// person gets its card too.
+bool HasAddressee(const AddressGrid& grid, const HeaderColumns& columns, int row);
+
+// The record of grid row `row`, or nothing when it has no addressee. A postal code that lost
+// its leading zero in a spreadsheet ("400001") has it back ("040-0001").
 std::optional<AddressRecord> ReadAddressRecord(const AddressGrid& grid,
                                                const HeaderColumns& columns, int row);

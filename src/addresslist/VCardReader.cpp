@@ -176,6 +176,7 @@ QList<VCardReader::Contact> VCardReader::Parse(const QByteArray& bytes)
     QList<Contact> contacts;
     int depth = 0;
     QString fn, family, given;
+    bool organisation = false; // KIND:org (4.0), X-ABShowAs:COMPANY (Apple)
     struct Address
     {
         QStringList parts;
@@ -193,6 +194,7 @@ QList<VCardReader::Contact> VCardReader::Parse(const QByteArray& bytes)
                 fn.clear();
                 family.clear();
                 given.clear();
+                organisation = false;
                 address.reset();
             }
             continue;
@@ -200,6 +202,11 @@ QList<VCardReader::Contact> VCardReader::Parse(const QByteArray& bytes)
         if (p.name == "END" && p.value.trimmed().toUpper() == "VCARD") {
             if (depth > 0 && --depth == 0) {
                 current.name = !fn.isEmpty() ? fn : (family + u' ' + given).trimmed();
+                // A company's own contact names the company as its FN, with no person in N:
+                // its card goes to the company, which it names once.
+                if (family.isEmpty() && given.isEmpty() && !current.company.isEmpty() &&
+                    (current.name == current.company || organisation))
+                    current.name.clear();
                 if (address) {
                     const QStringList& a = address->parts;
                     const QStringList street = part(a, 2).split(u'\n', Qt::SkipEmptyParts);
@@ -236,6 +243,9 @@ QList<VCardReader::Contact> VCardReader::Parse(const QByteArray& bytes)
                 address = Address{components(text(p)), rank};
         } else if (p.name == "ORG") {
             current.company = part(components(text(p)), 0);
+        } else if (p.name == "KIND" || p.name == "X-ABSHOWAS") {
+            const QByteArray kind = p.value.trimmed().toUpper();
+            organisation = kind == "ORG" || kind == "ORGANIZATION" || kind == "COMPANY";
         } else if (p.name == "TITLE") {
             current.title = components(text(p)).join(u';').trimmed();
         }

@@ -8,7 +8,8 @@
 
 // Reads the contacts of a vCard file (2.1, 3.0 and 4.0, as phones and address books export
 // them) as one sheet under the program's own header names: one row per contact, 宛先 from FN
-// (else N's family and given names), 郵便番号, 住所１ (region, locality and the first street
+// (else N's family and given names; none for a company's own contact, whose FN is its ORG
+// or whose kind is an organisation), 郵便番号, 住所１ (region, locality and the first street
 // line) and 住所２ (the further street lines and the extended address) from the HOME address
 // (else WORK, else the first), 会社名 from ORG, 肩書き from TITLE. A contact without an address
 // is listed all the same. Lines may be folded or quoted-printable with soft line breaks; texts

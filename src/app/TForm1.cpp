@@ -20,7 +20,9 @@
 #include "app/WindowPlacement.h"
 #include "common/Prompter.h"
 #include "common/SettingsText.h"
+#include "common/TextHelpers.h"
 #include "common/numbers.h"
+#include "compose/CustomerBarcode.h"
 #include "layout/LayoutFile.h"
 #include "postal/AddressCheck.h"
 #include "postal/AddressNumber.h"
@@ -83,6 +85,26 @@ const QString WidestRowNumber = QStringLiteral("99999");
 int TextWidth(const QWidget& widget, const QString& text)
 {
     return widget.fontMetrics().horizontalAdvance(text) + 12;
+}
+
+// A new postal code leaves the customer code of the old one, whose bars would send the card
+// to the old place: offers to make it anew from the new code and the address, as the option
+// "住所からバーコードを作る" does, or to empty it when none can be made. True when the code
+// was renewed.
+bool OfferNewBarcodeData(Prompter& prompter, const AddressRecord& before, AddressRecord& edited)
+{
+    using F = HeaderColumns::Field;
+    const QString code = edited[F::BarcodeData];
+    if (TrimBlanks(edited[F::PostalCode]) == TrimBlanks(before[F::PostalCode]) ||
+        IsBlankText(code) || BarcodeDataPostalCode(code) == PostalCodeDigits(edited[F::PostalCode]))
+        return false;
+    if (!prompter.confirm(QStringLiteral("郵便番号が変わりました。コード「%1」を新しい郵便番号と"
+                                         "住所から作り直しますか（作れないときは空にします）")
+                              .arg(code),
+                          QStringLiteral("実行確認")))
+        return false;
+    edited.fields[F::BarcodeData] = AddressNumber::barcodeDataOf(edited);
+    return true;
 }
 } // namespace
 
@@ -858,7 +880,14 @@ void TForm1::E1Click()
     if (runDialog(*frmEditData) != QDialog::Accepted)
         return;
     m_listEdited = true;
-    RecordEditing::WriteBack(m_book.grid(), columns, row, frmEditData->record(*record));
+    AddressRecord edited = frmEditData->record(*record);
+    AddressGrid& list = m_book.grid();
+    if (OfferNewBarcodeData(*m_prompter, *record, edited) &&
+        !IsBlankText(list.cell(columns[HeaderColumns::PrintedBarcode], row)))
+        // The old bars stay in "印刷コード" until a code makes new ones; without a code they
+        // would print as they stand. The cell stays a switch that is on.
+        list.setCell(columns[HeaderColumns::PrintedBarcode], row, QStringLiteral(" "));
+    RecordEditing::WriteBack(list, columns, row, edited);
     // A workbook's sheet keeps the edit, so it survives switching tabs.
     if (DataFileInfo::IsWorkbookFile(currentDataFile()))
         RecordEditing::ReplaceSheetRow(m_book.sheet(ui->TabControl1->currentIndex() + 1), row,

@@ -13,6 +13,8 @@ QString reasonText(AddressMatch::Status status)
         return QStringLiteral("郵便番号なし");
     case AddressMatch::Status::Unknown:
         return QStringLiteral("不明な郵便番号");
+    case AddressMatch::Status::StaleCode:
+        return QStringLiteral("コードが別の郵便番号");
     case AddressMatch::Status::Mismatch:
     case AddressMatch::Status::Match:
         break;

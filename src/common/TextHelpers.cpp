@@ -76,3 +76,43 @@ QString PostalCodeDigits(QStringView text)
     }
     return digits.size() == 7 ? digits : QString();
 }
+
+namespace {
+
+// What a postal-code cell may hold around and between its digits.
+bool isPostalCodeFiller(QChar c)
+{
+    return c.unicode() <= 0x20 || c.unicode() == 0x3000 || c.unicode() == 0x3012 /* 〒 */;
+}
+
+bool isDigitOfEitherWidth(QChar c)
+{
+    return (c.unicode() >= u'0' && c.unicode() <= u'9') ||
+           (c.unicode() >= 0xFF10 && c.unicode() <= 0xFF19);
+}
+
+} // namespace
+
+QString RestoredPostalCode(QStringView text)
+{
+    QString digits;
+    for (QChar c : text) {
+        if (isDigitOfEitherWidth(c))
+            digits +=
+                QChar(char16_t(c.unicode() >= 0xFF10 ? c.unicode() - 0xFF10 + u'0' : c.unicode()));
+        else if (!isPostalCodeFiller(c))
+            return {};
+    }
+    if (digits.size() != 6)
+        return {};
+    return u'0' + digits.left(2) + u'-' + digits.mid(2);
+}
+
+bool IsNotPostalCode(QStringView text)
+{
+    for (QChar c : text)
+        if (c.unicode() > 0x7E && !isDigitOfEitherWidth(c) && !IsHyphenLookAlike(c) &&
+            !isPostalCodeFiller(c))
+            return true;
+    return false;
+}

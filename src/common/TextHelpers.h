@@ -22,3 +22,14 @@ bool IsHyphenLookAlike(QChar c);
 // one hyphen (or a look-alike) after the third digit, "〒" and blanks (line breaks too)
 // anywhere. Empty for anything else.
 QString PostalCodeDigits(QStringView text);
+
+// A postal code that a spreadsheet kept as a number and so lost its leading zero: six digits
+// and nothing else ("400001" for 040-0001; no code starts with a digit it could have lost
+// besides 0). The code with its zero back, "040-0001", or empty for anything else.
+QString RestoredPostalCode(QStringView text);
+
+// A postal-code cell that holds words rather than a code: a character beyond ASCII besides
+// full-width digits, a hyphen, blanks and "〒" (「不明」, an address typed into the wrong
+// column). Split by bytes such a cell would print half a character. A mistyped code of ASCII
+// ("10a-0013") is no such cell.
+bool IsNotPostalCode(QStringView text);

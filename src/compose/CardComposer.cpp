@@ -33,6 +33,35 @@ QString oneLine(const QString& text)
     return text.split(breaks, Qt::SkipEmptyParts).join(u' ');
 }
 
+// Who the card goes to. A row without a person goes to its company, as business mail is
+// addressed: the company takes the name's place (「株式会社みなと商事 御中」), or, with a
+// department in the title, the company keeps its own field and the department takes the
+// name's place (「株式会社みなと商事」「営業部 御中」). A name that only repeats the company
+// (an address book's company contact) is no person either.
+struct Addressee
+{
+    QString name, company, title;
+    bool toCompany = false;
+};
+
+Addressee addresseeOf(const AddressRecord& record)
+{
+    using F = HeaderColumns::Field;
+    Addressee to{oneLine(record[F::Name]), oneLine(record[F::Company]), oneLine(record[F::Title])};
+    const QString company = TrimBlanks(to.company);
+    if (company.isEmpty() || (!IsBlankText(to.name) && TrimBlanks(to.name) != company))
+        return to;
+    to.toCompany = true;
+    if (IsBlankText(to.title)) {
+        to.name = company;
+        to.company.clear();
+    } else {
+        to.name = TrimBlanks(to.title);
+        to.title.clear();
+    }
+    return to;
+}
+
 } // namespace
 
 QStringList CardComposer::JointNames(const QString& cell)
@@ -56,11 +85,12 @@ CardTexts CardComposer::ComposeCardTexts(const AddressRecord& record, LayoutKind
 {
     using F = HeaderColumns::Field;
     const SessionOptions& o = m_options;
+    const Addressee to = addresseeOf(record);
     QString honorific = record[F::Honorific];
     QString jointHonorific = record[F::JointHonorific];
     if (purpose == Purpose::Print || o.useDefaultHonorifics) {
         if (IsBlankText(honorific))
-            honorific = o.defaultHonorific1;
+            honorific = to.toCompany ? CompanyHonorific : o.defaultHonorific1;
         if (IsBlankText(jointHonorific))
             jointHonorific = o.defaultHonorific2;
     }
@@ -69,7 +99,7 @@ CardTexts CardComposer::ComposeCardTexts(const AddressRecord& record, LayoutKind
     CardTexts card;
     QString& atena = card[LayoutItem::Atena];
     QString& renmei = card[LayoutItem::Renmei];
-    atena = oneLine(record[F::Name]) + spacing + honorific;
+    atena = to.name + spacing + honorific;
     QStringList lines;
     for (const QString& name : JointNames(record[F::JointName])) {
         QString line = name + spacing + jointHonorific;
@@ -101,24 +131,26 @@ CardTexts CardComposer::ComposeCardTexts(const AddressRecord& record, LayoutKind
     card[LayoutItem::PostCode] =
         o.useCustomerBarcode && !IsBlankText(printed) ? printed : QString();
 
+    // A cell of words rather than a code (「不明」) prints nothing, not half a character.
+    const QString postalCode =
+        IsNotPostalCode(record[F::PostalCode]) ? QString() : record[F::PostalCode];
     // Digits bound for the printed boxes go plainly, three and four: the renderer puts each
     // into its box, and spaces or a hyphen would only be in the way on the preview.
-    const QString boxed = ZipInBoxes(o, kind) ? PostalCodeDigits(record[F::PostalCode]) : QString();
+    const QString boxed = ZipInBoxes(o, kind) ? PostalCodeDigits(postalCode) : QString();
     if (!boxed.isEmpty()) {
         card[LayoutItem::YubinNo1] = boxed.left(3);
         card[LayoutItem::YubinNo2] = boxed.mid(3);
     } else {
-        const PostalCodeParts postal =
-            SplitPostalCode(record[F::PostalCode], o.useZipBoxes[size_t(kind)], o.joinByHyphen,
-                            yubinFontSize, m_measure);
+        const PostalCodeParts postal = SplitPostalCode(postalCode, o.useZipBoxes[size_t(kind)],
+                                                       o.joinByHyphen, yubinFontSize, m_measure);
         card[LayoutItem::YubinNo1] = postal.part1;
         card[LayoutItem::YubinNo2] = postal.part2;
     }
 
     card[LayoutItem::Jyusho1] = oneLine(record[F::Address1]);
     card[LayoutItem::Jyusho2] = oneLine(record[F::Address2]);
-    card[LayoutItem::Kaishamei] = oneLine(record[F::Company]);
-    card[LayoutItem::Katagaki] = oneLine(record[F::Title]);
+    card[LayoutItem::Kaishamei] = to.company;
+    card[LayoutItem::Katagaki] = to.title;
     if (!isHorizontalWriting(kind)) {
         for (LayoutItem item : {LayoutItem::Jyusho1, LayoutItem::Jyusho2, LayoutItem::Kaishamei,
                                 LayoutItem::Katagaki, LayoutItem::Atena})

@@ -33,6 +33,9 @@ public:
                                double yubinFontSize, AddressGrid* grid = nullptr,
                                const HeaderColumns* columns = nullptr) const;
 
+    // The honorific of a card to a company without a person, for a blank "敬称".
+    static inline const QString CompanyHonorific = QStringLiteral("御中");
+
     // The names of a "連名" cell: 「花子・秀樹」, 「花子、秀樹」 or one name a line give one
     // name each; blank pieces are dropped. A cell without a separator is one name as written.
     static QStringList JointNames(const QString& cell);

@@ -1,5 +1,6 @@
 #include "compose/CustomerBarcode.h"
 
+#include "common/TextHelpers.h"
 #include "common/cp932.h"
 
 namespace {
@@ -63,4 +64,27 @@ QString CustomerBarcode(QStringView data)
             ch = u'-';
     }
     return cp932::toUnicode(CustomerBarcodeBytes(cp932::fromUnicode(ascii)));
+}
+
+QString BarcodeDataPostalCode(QStringView data)
+{
+    QStringView rest = data.trimmed();
+    if (rest.startsWith(u'('))
+        rest = rest.mid(1);
+    QString digits;
+    bool hyphen = false;
+    for (QChar c : rest) {
+        if (digits.size() == 7)
+            break;
+        const char16_t u = c.unicode();
+        if (u >= u'0' && u <= u'9')
+            digits += c;
+        else if (u >= 0xFF10 && u <= 0xFF19)
+            digits += QChar(char16_t(u - 0xFF10 + u'0'));
+        else if (digits.size() == 3 && !hyphen && IsHyphenLookAlike(c))
+            hyphen = true;
+        else
+            return {};
+    }
+    return digits.size() == 7 ? digits : QString();
 }

@@ -17,3 +17,8 @@ QByteArray CustomerBarcodeBytes(QByteArrayView data);
 // their ASCII forms first. Data of digits, "-" and capital letters gives 23 ASCII
 // characters; other characters pass through as they are.
 QString CustomerBarcode(QStringView data);
+
+// The postal code that barcode data begins with, as Japan Post has it start: its first seven
+// digits ("0600001-3-2" gives "0600001"; "060-0001-3-2" is read too). A barcode text is read
+// past its "(". Empty when the data does not start with seven digits.
+QString BarcodeDataPostalCode(QStringView data);

@@ -3,7 +3,10 @@
 #include "addresslist/AddressGrid.h"
 #include "addresslist/AddressRecord.h"
 #include "addresslist/HeaderColumns.h"
+#include "common/TextHelpers.h"
+#include "compose/CustomerBarcode.h"
 #include "postal/AddressNumber.h"
+#include "postal/AddressText.h"
 #include "postal/PostalIndex.h"
 
 QList<AddressCheck::Finding> AddressCheck::run(const PostalIndex& index, const AddressGrid& grid,
@@ -27,8 +30,22 @@ QList<AddressCheck::Finding> AddressCheck::run(const PostalIndex& index, const A
             index, (*record)[HeaderColumns::PostalCode], AddressNumber::joinedAddress(*record));
         if (m.status != AddressMatch::Status::Match)
             findings.append({row, m.status, m.message});
+        if (const QString code = StaleBarcodeCode(*record); !code.isEmpty()) {
+            const QString postal = PostalCodeDigits((*record)[HeaderColumns::PostalCode]);
+            findings.append({row, AddressMatch::Status::StaleCode,
+                             QStringLiteral("コードは郵便番号 %1 のものです（郵便番号は %2）")
+                                 .arg(AddressText::formatPostalCode(code.toUInt()),
+                                      AddressText::formatPostalCode(postal.toUInt()))});
+        }
     }
     return findings;
+}
+
+QString AddressCheck::StaleBarcodeCode(const AddressRecord& record)
+{
+    const QString code = BarcodeDataPostalCode(record[HeaderColumns::BarcodeData]);
+    const QString postal = PostalCodeDigits(record[HeaderColumns::PostalCode]);
+    return !code.isEmpty() && !postal.isEmpty() && code != postal ? code : QString();
 }
 
 int AddressCheck::count(const AddressGrid& grid, const HeaderColumns& columns, int first, int last)

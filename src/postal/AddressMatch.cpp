@@ -117,6 +117,8 @@ QString AddressMatch::statusWord(Status status)
         return QStringLiteral("missing");
     case Status::Unknown:
         return QStringLiteral("unknown");
+    case Status::StaleCode:
+        return QStringLiteral("code");
     case Status::Mismatch:
         break;
     }

@@ -18,6 +18,9 @@ public:
         Missing,  // no postal code
         Unknown,  // not a postal code of the table (or not seven digits)
         Mismatch, // the code is another place's
+        // Not an address's: the customer code ("コード") starts with another postal code
+        // than the row's (the address check's own finding).
+        StaleCode,
     };
 
     struct Result

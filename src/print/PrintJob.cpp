@@ -8,6 +8,7 @@
 #include "common/TextHelpers.h"
 #include "common/numbers.h"
 #include "compose/CardComposer.h"
+#include "compose/CustomerBarcode.h"
 #include "layout/LayoutTable.h"
 #include "print/PrintHost.h"
 #include "print/PrinterDevice.h"
@@ -41,7 +42,7 @@ PrintJob::~PrintJob() = default;
 
 bool PrintJob::printsCard(int row, const HeaderColumns& columns) const
 {
-    if (IsBlankText(m_grid.cell(columns[HeaderColumns::Name], row)))
+    if (!HasAddressee(m_grid, columns, row))
         return false;
     return !(m_sendMarks && m_sendMarks->reason(row));
 }
@@ -128,10 +129,9 @@ PrintJob::Result PrintJob::btnPrintClick(const PrintParameters& parameters)
     m_host.setEndLineText(QString::number(end));
     // Rows marked not to send are left out like rows without a name, and the user is told.
     m_sendMarks = std::make_unique<SendMarks>(m_grid);
-    const int nameColumn = columns[HeaderColumns::Name];
     QList<QPair<int, SendMarks::Reason>> leftOut;
     for (int row = start; row <= end; ++row)
-        if (!IsBlankText(m_grid.cell(nameColumn, row)))
+        if (HasAddressee(m_grid, columns, row))
             if (std::optional<SendMarks::Reason> reason = m_sendMarks->reason(row))
                 leftOut.append({row, *reason});
     // The document opens for a first card only: a range of blank names feeds no empty sheet.
@@ -235,7 +235,7 @@ PrintJob::Result PrintJob::printRows(int start, int end, LayoutKind kind,
         const CardPlacement placement{m_cardsPerSheet, m_sheetPosition, m_host.hoseiXText(),
                                       m_host.hoseiYText(), m_proof};
         if (warnings)
-            noteWarnings(row, kind, texts, *warnings);
+            noteWarnings(*record, columns, kind, texts, *warnings);
         m_renderer.DrawCard(kind, *m_device.painter(), texts, placement);
         ++result.cards;
 
@@ -290,9 +290,36 @@ QString PrintJob::PostalCodeRowsMessage(const QList<int>& rows)
         .arg(rowList(rows));
 }
 
+QString PrintJob::RestoredPostalCodeMessage(const QList<int>& rows)
+{
+    return QStringLiteral("%1 件は郵便番号の先頭の 0 を補って印刷します（行 %2）")
+        .arg(rows.size())
+        .arg(rowList(rows));
+}
+
+QString PrintJob::NotPostalCodeMessage(const QList<int>& rows)
+{
+    return QStringLiteral("%1 件は郵便番号の欄が番号ではないため郵便番号なしで印刷します（行 %2）")
+        .arg(rows.size())
+        .arg(rowList(rows));
+}
+
+QString PrintJob::StaleBarcodeMessage(const QList<int>& rows)
+{
+    return QStringLiteral("%1 件はバーコードのコードが別の郵便番号のものです（行 %2）")
+        .arg(rows.size())
+        .arg(rowList(rows));
+}
+
 QStringList PrintJob::CardWarnings::lines() const
 {
     QStringList out;
+    if (!restoredPostalCodes.isEmpty())
+        out << RestoredPostalCodeMessage(restoredPostalCodes);
+    if (!notPostalCodes.isEmpty())
+        out << NotPostalCodeMessage(notPostalCodes);
+    if (!staleBarcodes.isEmpty())
+        out << StaleBarcodeMessage(staleBarcodes);
     if (!postalCodes.isEmpty())
         out << PostalCodeRowsMessage(postalCodes);
     if (!undrawable.isEmpty())
@@ -302,9 +329,10 @@ QStringList PrintJob::CardWarnings::lines() const
     return out;
 }
 
-void PrintJob::noteWarnings(int row, LayoutKind kind, const CardTexts& texts,
-                            CardWarnings& warnings) const
+void PrintJob::noteWarnings(const AddressRecord& record, const HeaderColumns& columns,
+                            LayoutKind kind, const CardTexts& texts, CardWarnings& warnings) const
 {
+    const int row = record.row;
     if (!m_renderer.CanDrawCard(kind, texts))
         warnings.undrawable << row;
     if (m_renderer.JointNamesShrink(kind, texts))
@@ -312,6 +340,17 @@ void PrintJob::noteWarnings(int row, LayoutKind kind, const CardTexts& texts,
     const QString postal = texts[LayoutItem::YubinNo1] + texts[LayoutItem::YubinNo2];
     if (!IsBlankText(postal) && PostalCodeDigits(postal).isEmpty())
         warnings.postalCodes << row;
+    // The cell as the list has it: the record already holds the code with its zero back.
+    const QString cell = m_grid.cell(columns[HeaderColumns::PostalCode], row);
+    if (!RestoredPostalCode(cell).isEmpty())
+        warnings.restoredPostalCodes << row;
+    else if (IsNotPostalCode(cell))
+        warnings.notPostalCodes << row;
+    // Bars for one place and boxes for another send the card astray.
+    const QString barcodeCode = BarcodeDataPostalCode(texts[LayoutItem::PostCode]);
+    const QString postalDigits = PostalCodeDigits(record[HeaderColumns::PostalCode]);
+    if (!barcodeCode.isEmpty() && !postalDigits.isEmpty() && barcodeCode != postalDigits)
+        warnings.staleBarcodes << row;
 }
 
 PrintJob::CardWarnings PrintJob::cardWarnings(int start, int end, LayoutKind kind,
@@ -336,7 +375,7 @@ PrintJob::CardWarnings PrintJob::cardWarnings(int start, int end, LayoutKind kin
         if (!texts)
             texts = composer.ComposeCardTexts(*record, kind, CardComposer::Purpose::Print,
                                               yubinFontSize);
-        noteWarnings(row, kind, *texts, warnings);
+        noteWarnings(*record, columns, kind, *texts, warnings);
     }
     return warnings;
 }

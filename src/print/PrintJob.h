@@ -95,9 +95,18 @@ public:
     // The line it adds for cards whose further joint names print smaller for want of room:
     // "2 件は連名が入りきらず小さく印刷されます（行 3, 8）".
     static QString ShrunkJointNamesMessage(const QList<int>& rows);
-    // And for postal codes that cannot be Japan Post's (a number that lost its leading zero):
+    // And for postal codes that cannot be Japan Post's:
     // "1 件は郵便番号が７桁の番号ではありません（行 4）".
     static QString PostalCodeRowsMessage(const QList<int>& rows);
+    // A number that lost its leading zero, printed with it:
+    // "1 件は郵便番号の先頭の 0 を補って印刷します（行 4）".
+    static QString RestoredPostalCodeMessage(const QList<int>& rows);
+    // A postal-code cell without a code (「不明」), printed without one:
+    // "1 件は郵便番号の欄が番号ではないため郵便番号なしで印刷します（行 5）".
+    static QString NotPostalCodeMessage(const QList<int>& rows);
+    // A barcode whose data starts with another postal code than the card's:
+    // "1 件はバーコードのコードが別の郵便番号のものです（行 3）".
+    static QString StaleBarcodeMessage(const QList<int>& rows);
 
     // "OUT.pdf は既に存在します。\n上書きしますか?", asked before printing into a file that is
     // there.
@@ -131,14 +140,18 @@ private:
         QList<int> undrawable;       // characters neither the font nor a fallback face has
         QList<int> jointNamesShrunk; // further joint names smaller for want of room
         QList<int> postalCodes;      // a postal code that is not seven digits
+        // Postal-code cells of six digits given their leading zero back, and of no code at all.
+        QList<int> restoredPostalCodes, notPostalCodes;
+        // Bars made for another postal code than the card's.
+        QList<int> staleBarcodes;
         QStringList lines() const;
     };
-    void noteWarnings(int row, LayoutKind kind, const CardTexts& texts,
-                      CardWarnings& warnings) const;
+    void noteWarnings(const AddressRecord& record, const HeaderColumns& columns, LayoutKind kind,
+                      const CardTexts& texts, CardWarnings& warnings) const;
     // `warnings`, when given, collects the warnings of the cards printed.
     Result printRows(int start, int end, LayoutKind kind, const HeaderColumns& columns,
                      CardWarnings* warnings);
-    // A row that prints a card: it has a name and is not marked as not to send.
+    // A row that prints a card: it has a name or a company and is not marked as not to send.
     bool printsCard(int row, const HeaderColumns& columns) const;
     // The warnings of the range's cards, before anything prints.
     CardWarnings cardWarnings(int start, int end, LayoutKind kind,

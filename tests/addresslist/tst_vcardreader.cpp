@@ -21,6 +21,8 @@ private Q_SLOTS:
     void contacts();
     void lineForms_data();
     void lineForms();
+    void companyContacts_data();
+    void companyContacts();
 };
 
 void tst_vcardreader::contacts_data()
@@ -90,6 +92,38 @@ void tst_vcardreader::lineForms()
     const QList<VCardReader::Contact> contacts = VCardReader::Parse(card);
     QCOMPARE(contacts.size(), 1);
     QCOMPARE(contacts[0].address2, address2);
+}
+
+void tst_vcardreader::companyContacts_data()
+{
+    QTest::addColumn<QByteArray>("card");
+    QTest::addColumn<QString>("name"); // empty: the card goes to the company
+    QTest::newRow("FN is the ORG, no N")
+        << QByteArray("BEGIN:VCARD\nVERSION:3.0\nFN:株式会社みなと商事\nORG:株式会社みなと商事\n"
+                      "END:VCARD\n")
+        << "";
+    QTest::newRow("an empty N is no person")
+        << QByteArray("BEGIN:VCARD\nVERSION:3.0\nN:;;;;\nFN:株式会社みなと商事\n"
+                      "ORG:株式会社みなと商事;営業部\nEND:VCARD\n")
+        << "";
+    QTest::newRow("4.0 KIND:org with a short FN")
+        << QByteArray("BEGIN:VCARD\nVERSION:4.0\nKIND:org\nFN:みなと商事\nORG:株式会社みなと商事\n"
+                      "END:VCARD\n")
+        << "";
+    QTest::newRow("a person at the company")
+        << QByteArray("BEGIN:VCARD\nVERSION:3.0\nN:山田;太郎;;;\nFN:山田 太郎\n"
+                      "ORG:株式会社みなと商事\nEND:VCARD\n")
+        << "山田 太郎";
+}
+
+// A company's own contact names no person: its card goes to the company, named once.
+void tst_vcardreader::companyContacts()
+{
+    QFETCH(QByteArray, card);
+    QFETCH(QString, name);
+    const QList<VCardReader::Contact> contacts = VCardReader::Parse(card);
+    QCOMPARE(contacts.size(), 1);
+    QCOMPARE(contacts[0].name, name);
 }
 
 QTEST_GUILESS_MAIN(tst_vcardreader)

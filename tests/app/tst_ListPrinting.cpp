@@ -302,13 +302,13 @@ void tst_ListPrinting::printedList()
     }
 }
 
-// A row whose "喪中" cell says so is printed crossed out on a grey ground, the others plain.
+// A row with a mark in "喪中" is printed crossed out on a grey ground, the others plain.
 void tst_ListPrinting::rowsNotToSendMarked()
 {
     Session s(Cells({{u"宛先"_qs, u"喪中"_qs},
                      {u"山田"_qs, QString()},
-                     {u"佐藤"_qs, u"喪中"_qs},
-                     {u"鈴木"_qs, u"1"_qs}},
+                     {u"佐藤"_qs, u"○"_qs},
+                     {u"鈴木"_qs, u"×"_qs}},
                     1));
     QImage page;
     QRectF body;

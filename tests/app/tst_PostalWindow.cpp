@@ -3,6 +3,7 @@
 #include "addresslist/HeaderColumns.h"
 #include "app/SettingsFile.h"
 #include "app/TfrmAddressCheck.h"
+#include "postal/AddressNumber.h"
 #include "postal/PostalTesting.h"
 
 #include <QAction>
@@ -29,6 +30,8 @@ private Q_SLOTS:
     void zipToAddress_data();
     void zipToAddress();
     void optionKept();
+    void newPostalCodeOffersNewCode_data();
+    void newPostalCodeOffersNewCode();
 };
 
 namespace {
@@ -172,6 +175,69 @@ void tst_PostalWindow::optionKept()
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(QString::fromLatin1(file.readAll())
                 .contains(QRegularExpression(QStringLiteral("BarCodeFromAddress=\"?True"))));
+}
+
+void tst_PostalWindow::newPostalCodeOffersNewCode_data()
+{
+    QTest::addColumn<QString>("before"); // 郵便番号 when the editor opens
+    QTest::addColumn<QString>("after");  // ... when OK is pressed
+    QTest::addColumn<QString>("code");   // コード
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<QString>("newCode"); // "made": as the address makes it
+    const QString kept = QStringLiteral("0600001-3-2");
+    QTest::newRow("yes: made from the new code and the address")
+        << "060-0001"
+        << "100-0013" << kept << true << true << "made";
+    QTest::newRow("no: the code stays") << "060-0001"
+                                        << "100-0013" << kept << true << false << kept;
+    QTest::newRow("yes, but none can be made: emptied") << "100-0013"
+                                                        << "060-0001"
+                                                        << "10000131-3-2" << true << true << "";
+    QTest::newRow("the code already the new one's")
+        << "060-0001"
+        << "100-0013"
+        << "10000131-3-2" << false << false << "10000131-3-2";
+    QTest::newRow("no code") << "060-0001"
+                             << "100-0013"
+                             << "" << false << false << "";
+}
+
+// A new postal code in the record editor leaves a customer code of the old one: the editor
+// offers to make it anew, as "住所からバーコードを作る" would, or to empty it; the old bars
+// in "印刷コード" go, the cell staying on.
+void tst_PostalWindow::newPostalCodeOffersNewCode()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    QFETCH(QString, code);
+    QFETCH(bool, asked);
+    QFETCH(bool, answer);
+    QFETCH(QString, newCode);
+    const QString address = QStringLiteral("東京都千代田区霞が関1-3-2");
+    if (newCode == u"made") {
+        newCode = AddressNumber::extract(PostalIndex::shared(), after, address).data;
+        QVERIFY(newCode.startsWith(QStringLiteral("1000013")));
+    }
+    ScriptedPrompter prompter;
+    TForm1 form(&prompter);
+    QStringList row = record("山田", before, address);
+    row[9] = code;
+    row[10] = QStringLiteral("(0600001-3-2DDDDDDDDDDD)");
+    FillBook(form.addressBook(), {QStringLiteral("名簿")}, AddressSheetCells(1, {row}));
+    auto* grid = Child<QTableView>(form, "TntStringGrid1");
+    grid->setCurrentIndex(grid->model()->index(1, 1));
+    prompter.confirmAnswers << answer;
+    int shown = 0;
+    AnswerDialogs(form, QStringLiteral("Button2"), &shown,
+                  [&](QDialog& d) { Child<QLineEdit>(d, "edtYubinNo")->setText(after); });
+    form.E1Click();
+    QCOMPARE(shown, 1);
+    QCOMPARE(prompter.questions.size(), asked ? 1 : 0);
+    const AddressGrid& cells = form.addressBook().grid();
+    QCOMPARE(cells.cell(2, 1), after);
+    QCOMPARE(cells.cell(10, 1), newCode);
+    QCOMPARE(cells.cell(11, 1), asked && answer ? QStringLiteral(" ") : row[10]);
 }
 
 QTEST_MAIN(tst_PostalWindow)

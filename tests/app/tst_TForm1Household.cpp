@@ -202,7 +202,8 @@ void tst_TForm1Household::rowNotToSend()
 
     QCOMPARE(w.prompter.questionTexts().size(), 1);
     QVERIFY2(w.prompter.questionTexts().front().endsWith(
-                 u"\n1 件は送らない行として印刷しません（行 2 喪中「喪中」）"_qs),
+                 u"\n1 件は送らない行として印刷しません（行 2 喪中「喪中」）。"
+                 u"喪中の欄に印（○、1、有 など）のある行は送りません"_qs),
              qPrintable(w.prompter.questionTexts().front()));
     const QList<PdfText::Page> pages = PdfText::ReadPages(pdf);
     QCOMPARE(pages.size(), 1);

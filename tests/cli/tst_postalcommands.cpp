@@ -51,22 +51,26 @@ void tst_postalcommands::check()
     const QString list = dir.filePath(u"list.csvu"_qs);
     QFile file(list);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    const QString text = u"\uFEFF\"\",宛先,郵便番号,住所１,住所２,会社名,肩書き,敬称,連名,敬称2,"
-                         u"コード,印刷コード\r\n"
-                         "1,正しい,100-0013,東京都千代田区霞が関1-3-2,,,,,,,,\r\n"
-                         "2,違う,100-0014,東京都千代田区霞が関1-3-2,,,,,,,,\r\n"
-                         "3,なし,,東京都千代田区霞が関1-3-2,,,,,,,,\r\n"_qs;
+    const QString text =
+        u"\uFEFF\"\",宛先,郵便番号,住所１,住所２,会社名,肩書き,敬称,連名,敬称2,"
+        u"コード,印刷コード\r\n"
+        "1,正しい,100-0013,東京都千代田区霞が関1-3-2,,,,,,,,\r\n"
+        "2,違う,100-0014,東京都千代田区霞が関1-3-2,,,,,,,,\r\n"
+        "3,なし,,東京都千代田区霞が関1-3-2,,,,,,,,\r\n"
+        "4,古いコード,100-0013,東京都千代田区霞が関1-3-2,,,,,,,0600001-3-2,1\r\n"_qs;
     file.write(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
     file.close();
 
     const CliRun run = RunCli({u"check"_qs, list});
     QCOMPARE(run.exitCode, 0);
     const QStringList lines = run.lines();
-    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines.size(), 3);
     QVERIFY2(lines[0].startsWith(u"2\tmismatch\t"_qs), qPrintable(lines[0]));
     QVERIFY(lines[0].contains(u"永田町"_qs));
     QVERIFY2(lines[1].startsWith(u"3\tmissing\t"_qs), qPrintable(lines[1]));
-    QVERIFY(run.errors.contains(u"2 件の住所を確認してください"_qs));
+    // A customer code made for another postal code, though the address matches its own.
+    QCOMPARE(lines[2], u"4\tcode\tコードは郵便番号 060-0001 のものです（郵便番号は 100-0013）"_qs);
+    QVERIFY(run.errors.contains(u"3 件の住所を確認してください"_qs));
 }
 
 QTEST_GUILESS_MAIN(tst_postalcommands)

@@ -1,6 +1,8 @@
 #include "CiSkip.h"
 #include "CliRun.h"
 #include "PdfText.h"
+#include "addresslist/BiffBuilder.h"
+#include "addresslist/WorkbookZip.h"
 #include "common/cp932.h"
 
 #include <algorithm>
@@ -52,6 +54,8 @@ private Q_SLOTS:
     void senderInTheLowerLeft();
     void refusedList();
     void confirmationNoticesAreTold();
+    void spreadsheetPostalCodes_data();
+    void spreadsheetPostalCodes();
 };
 
 void tst_PrintCommand::initTestCase()
@@ -276,7 +280,8 @@ void tst_PrintCommand::confirmationNoticesAreTold()
     const CliRun run = print({csv, u"--to"_qs, pdf});
     QCOMPARE(run.exitCode, 0);
     QVERIFY2(run.out.startsWith(u"2 cards on 2 sheets"_qs), qPrintable(run.out));
-    QVERIFY2(run.errors.contains(u"1 件は送らない行として印刷しません（行 2 喪中「喪中」）"_qs),
+    QVERIFY2(run.errors.contains(u"1 件は送らない行として印刷しません（行 2 喪中「喪中」）。"
+                                 u"喪中の欄に印（○、1、有 など）のある行は送りません"_qs),
              qPrintable(run.errors));
     QVERIFY2(run.errors.contains(u"1 件に印刷できない文字があります（行 3）"_qs),
              qPrintable(run.errors));
@@ -291,6 +296,98 @@ void tst_PrintCommand::confirmationNoticesAreTold()
     QCOMPARE(yy.exitCode, 0);
     QVERIFY2(yy.errors.contains(u"1 件は連名が入りきらず小さく印刷されます（行 1）"_qs),
              qPrintable(yy.errors));
+}
+
+void tst_PrintCommand::spreadsheetPostalCodes_data()
+{
+    QTest::addColumn<QString>("suffix");
+    QTest::addColumn<QByteArray>("bytes");
+    // Row 1 holds 040-0001 as the number a spreadsheet keeps (400001), row 2 「不明」.
+    const QStringList header = {u"宛先"_qs,   u"郵便番号"_qs, u"住所１"_qs,    u"住所２"_qs,
+                                u"会社名"_qs, u"肩書き"_qs,   u"敬称"_qs,      u"連名"_qs,
+                                u"敬称2"_qs,  u"コード"_qs,   u"印刷コード"_qs};
+    const QStringList names = {u"山田 太郎"_qs, u"佐藤 花子"_qs};
+    const QString address = u"北海道函館市"_qs;
+
+    BiffBuilder xls;
+    xls.bof8(0x0005).boundSheet8(u"住所録"_qs).eof();
+    xls.bof8(0x0010);
+    for (int c = 0; c < header.size(); ++c)
+        xls.label8(0, c, header[c]);
+    for (int r = 1; r <= 2; ++r) {
+        xls.label8(r, 0, names[r - 1]);
+        xls.label8(r, 2, address);
+    }
+    xls.number(1, 1, 400001.0);
+    xls.label8(2, 1, u"不明"_qs);
+    xls.eof();
+    QTest::newRow("xls") << u"xls"_qs << xls.bytes();
+
+    const auto inlineCell = [](const char* ref, const QString& text) {
+        return QByteArray("<c r=\"") + ref + "\" t=\"inlineStr\"><is><t>" + text.toUtf8() +
+               "</t></is></c>";
+    };
+    QByteArray sheet = "<row r=\"1\">";
+    for (int c = 0; c < header.size(); ++c)
+        sheet += inlineCell((QByteArray(1, char('A' + c)) + "1").constData(), header[c]);
+    sheet += "</row><row r=\"2\">" + inlineCell("A2", names[0]) + "<c r=\"B2\"><v>400001</v></c>" +
+             inlineCell("C2", address) + "</row><row r=\"3\">" + inlineCell("A3", names[1]) +
+             inlineCell("B3", u"不明"_qs) + inlineCell("C3", address) + "</row>";
+    QTest::newRow("xlsx") << u"xlsx"_qs << WorkbookZip::makeZip(WorkbookZip::xlsxParts(sheet));
+
+    const QString csv = header.join(u',') + u"\r\n"_qs + names[0] + u",400001,"_qs + address +
+                        u",,,,,,,,\r\n"_qs + names[1] + u",不明,"_qs + address + u",,,,,,,,\r\n"_qs;
+    QTest::newRow("csv") << u"csv"_qs << (QByteArray("\xEF\xBB\xBF") + csv.toUtf8());
+}
+
+// A postal code a spreadsheet kept as a number gets its leading zero back in the boxes, and a
+// cell that holds no code prints nothing there, never part of a character; both are told.
+void tst_PrintCommand::spreadsheetPostalCodes()
+{
+    QFETCH(QString, suffix);
+    QFETCH(QByteArray, bytes);
+    QTemporaryDir dir;
+    const QString list = dir.filePath(u"list."_qs + suffix);
+    QFile file(list);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+    const QString ini = dir.filePath(u"tayori.ini"_qs);
+    QFile settings(ini);
+    QVERIFY(settings.open(QIODevice::WriteOnly));
+    settings.write("[Menu]\r\nZipInBoxesTT=\"True\"\r\n");
+    settings.close();
+    const QString pdf = dir.filePath(u"cards.pdf"_qs);
+    const CliRun run = print({list, u"--to"_qs, pdf, u"--kind"_qs, u"TT"_qs, u"--paper"_qs,
+                              u"POST"_qs, u"--settings"_qs, ini});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.out.startsWith(u"2 cards on 2 sheets"_qs), qPrintable(run.out));
+    QVERIFY2(run.errors.contains(u"1 件は郵便番号の先頭の 0 を補って印刷します（行 1）"_qs),
+             qPrintable(run.errors));
+    QVERIFY2(run.errors.contains(
+                 u"1 件は郵便番号の欄が番号ではないため郵便番号なしで印刷します（行 2）"_qs),
+             qPrintable(run.errors));
+
+    const QList<Page> read = pages(pdf);
+    QCOMPARE(read.size(), 2);
+    // The digits one to a box, read from left to right.
+    const auto boxedDigits = [](const Page& page) {
+        QList<PdfText::Word> digits;
+        for (const PdfText::Word& w : page.words)
+            if (w.text.size() == 1 && w.text.front().isDigit())
+                digits << w;
+        std::sort(digits.begin(), digits.end(),
+                  [](const auto& a, const auto& b) { return a.box.left() < b.box.left(); });
+        QString text;
+        for (const PdfText::Word& w : digits)
+            text += w.text;
+        return text;
+    };
+    QCOMPARE(boxedDigits(read[0]), u"0400001"_qs);
+    QCOMPARE(boxedDigits(read[1]), QString());
+    for (const PdfText::Word& w : read[1].words)
+        for (const QChar c : {QChar(u'不'), QChar(u'明'), QChar(0xFFFD), QChar(0xFF7E)})
+            QVERIFY2(!w.text.contains(c), qPrintable(w.text));
 }
 
 QTEST_MAIN(tst_PrintCommand)

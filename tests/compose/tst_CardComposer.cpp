@@ -36,6 +36,8 @@ SessionOptions defaults()
 }
 } // namespace
 
+Q_DECLARE_METATYPE(LayoutKind)
+
 class tst_CardComposer : public QObject
 {
     Q_OBJECT
@@ -46,6 +48,10 @@ private Q_SLOTS:
     void barcode();
     void verticalWriting();
     void postalCodeUsesKindBoxes();
+    void companyWithoutPerson_data();
+    void companyWithoutPerson();
+    void postalCodeCells_data();
+    void postalCodeCells();
 };
 
 void tst_CardComposer::names_data()
@@ -247,6 +253,94 @@ void tst_CardComposer::postalCodeUsesKindBoxes()
     QCOMPARE(tt[LayoutItem::YubinNo1], QStringLiteral("123-"));
     QCOMPARE(ty[LayoutItem::YubinNo1], QStringLiteral("1 2 3"));
     QCOMPARE(ty[LayoutItem::YubinNo2], QStringLiteral("4 5 6 7"));
+}
+
+void tst_CardComposer::companyWithoutPerson_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("company");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("honorific");
+    QTest::addColumn<LayoutKind>("kind");
+    QTest::addColumn<QString>("kaishamei");
+    QTest::addColumn<QString>("katagaki");
+    QTest::addColumn<QString>("atena");
+    const QString minato = U("株式会社みなと商事");
+    QTest::newRow("the company takes the name's place, 御中") << "" << minato << ""
+                                                              << "" << LayoutKind::YY << ""
+                                                              << "" << U("株式会社みなと商事 御中");
+    QTest::newRow("an explicit 敬称 holds") << "" << minato << "" << U("様") << LayoutKind::YY << ""
+                                            << "" << U("株式会社みなと商事 様");
+    QTest::newRow("a department after the company, 御中")
+        << " " << minato << U("営業部") << "" << LayoutKind::YY << minato << "" << U("営業部 御中");
+    QTest::newRow("a name that repeats the company (a company's contact)")
+        << minato << minato << ""
+        << "" << LayoutKind::YY << ""
+        << "" << U("株式会社みなと商事 御中");
+    QTest::newRow("vertical") << "" << U("ABC商事") << ""
+                              << "" << LayoutKind::TT << ""
+                              << "" << U("ＡＢＣ商事　御中");
+    QTest::newRow("a person at the company is the usual card")
+        << U("山田 太郎") << minato << U("部長") << "" << LayoutKind::YY << minato << U("部長")
+        << U("山田 太郎 様");
+}
+
+// A row with a company and no person is a card to the company, as business mail is
+// addressed; the company is printed once.
+void tst_CardComposer::companyWithoutPerson()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, company);
+    QFETCH(QString, title);
+    QFETCH(QString, honorific);
+    QFETCH(LayoutKind, kind);
+    QFETCH(QString, kaishamei);
+    QFETCH(QString, katagaki);
+    QFETCH(QString, atena);
+    const SessionOptions o = defaults();
+    const CardComposer composer(o, measure120());
+    const CardTexts card = composer.ComposeCardTexts(
+        record(
+            {{F::Name, name}, {F::Company, company}, {F::Title, title}, {F::Honorific, honorific}}),
+        kind, CardComposer::Purpose::Print, 14.0);
+    QCOMPARE(card[LayoutItem::Kaishamei], kaishamei);
+    QCOMPARE(card[LayoutItem::Katagaki], katagaki);
+    QCOMPARE(card[LayoutItem::Atena], atena);
+}
+
+void tst_CardComposer::postalCodeCells_data()
+{
+    QTest::addColumn<QString>("cell");
+    QTest::addColumn<LayoutKind>("kind");
+    QTest::addColumn<QString>("yubin1");
+    QTest::addColumn<QString>("yubin2");
+    // TT puts digits into the printed boxes, TY spreads them, YY prints them as they are.
+    QTest::newRow("不明 in the boxes") << U("不明") << LayoutKind::TT << ""
+                                       << "";
+    QTest::newRow("不明 plain") << U("不明") << LayoutKind::YY << ""
+                                << "";
+    QTest::newRow("an address in the code's column") << U("100-0013 東京都") << LayoutKind::YY << ""
+                                                     << "";
+    QTest::newRow("a full-width code still prints")
+        << U("〒１００－００１３") << LayoutKind::TT << "100"
+        << "0013";
+}
+
+// A postal-code cell without a code prints nothing, never part of a character.
+void tst_CardComposer::postalCodeCells()
+{
+    QFETCH(QString, cell);
+    QFETCH(LayoutKind, kind);
+    QFETCH(QString, yubin1);
+    QFETCH(QString, yubin2);
+    SessionOptions o = defaults();
+    o.zipInBoxes = {true, false};
+    o.useZipBoxes = {false, true, false, false};
+    const CardComposer composer(o, measure120());
+    const CardTexts card = composer.ComposeCardTexts(
+        record({{F::Name, "x"}, {F::PostalCode, cell}}), kind, CardComposer::Purpose::Print, 14.0);
+    QCOMPARE(card[LayoutItem::YubinNo1], yubin1);
+    QCOMPARE(card[LayoutItem::YubinNo2], yubin2);
 }
 
 QTEST_GUILESS_MAIN(tst_CardComposer)

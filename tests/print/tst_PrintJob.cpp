@@ -92,6 +92,8 @@ private Q_SLOTS:
     void blankNamesLeaveNoGap();
     void rowsNotToSend_data();
     void rowsNotToSend();
+    void postalCodeAndBarcodeWarnings_data();
+    void postalCodeAndBarcodeWarnings();
     void abortAfterSecondCardOfA3();
     void failureStillEndsTheDocument();
     void printerRefuses();
@@ -204,7 +206,7 @@ void tst_PrintJob::undrawableRowsNamed()
         rows << person(name);
     rows[8][2] = u"กรุงเทพ"_qs; // 住所１
     rows[10][7] = u"नमस्ते"_qs;  // 連名
-    rows[5][1] = u"600001"_qs; // 郵便番号: a number that lost its leading zero
+    rows[5][1] = u"10010"_qs;  // 郵便番号: five digits
     rows[6][1] = u"〒060ー0001"_qs;
     rows[7][1] = QString();
     fillGrid(s.grid, rows);
@@ -388,32 +390,42 @@ void tst_PrintJob::blankNamesLeaveNoGap()
 
 void tst_PrintJob::rowsNotToSend_data()
 {
+    QTest::addColumn<QString>("header");
     QTest::addColumn<QStringList>("names");
-    QTest::addColumn<QStringList>("marks"); // the "喪中" column, row by row
+    QTest::addColumn<QStringList>("marks"); // the marking column, row by row
     QTest::addColumn<QList<QList<int>>>("expected");
     QTest::addColumn<QString>("told"); // the confirmation's last line, or the status
 
-    QTest::newRow("two rows inside an A4 range leave no gap")
-        << QStringList{u"一"_qs, u"二"_qs, u"三"_qs, u"四"_qs, u"五"_qs}
-        << QStringList{QString(), u"喪中"_qs, QString(), u"×"_qs, u"1"_qs}
+    const QString mourning = u"。喪中の欄に印（○、1、有 など）のある行は送りません"_qs;
+    // A mark in 喪中 means the household is in mourning; × and 0 there mean "not".
+    QTest::newRow("喪中 marks inside an A4 range leave no gap")
+        << u"喪中"_qs << QStringList{u"一"_qs, u"二"_qs, u"三"_qs, u"四"_qs, u"五"_qs}
+        << QStringList{QString(), u"○"_qs, u"0"_qs, u"×"_qs, u"1"_qs}
         << QList<QList<int>>{{1, 2, 3}}
-        << u"2 件は送らない行として印刷しません（行 2 喪中「喪中」、行 4 喪中「×」）"_qs;
+        << u"2 件は送らない行として印刷しません（行 2 喪中「○」、行 5 喪中「1」）"_qs + mourning;
     // A row without a name prints nothing anyway: it is not counted as left out.
     QTest::newRow("a blank name is not counted")
-        << QStringList{u"一"_qs, QString(), u"三"_qs}
-        << QStringList{u"不要"_qs, u"喪中"_qs, QString()} << QList<QList<int>>{{1}}
-        << u"1 件は送らない行として印刷しません（行 1 喪中「不要」）"_qs;
+        << u"喪中"_qs << QStringList{u"一"_qs, QString(), u"三"_qs}
+        << QStringList{u"有"_qs, u"喪中"_qs, QString()} << QList<QList<int>>{{1}}
+        << u"1 件は送らない行として印刷しません（行 1 喪中「有」）"_qs + mourning;
+    QTest::newRow("送付 says no") << u"送付"_qs << QStringList{u"一"_qs, u"二"_qs, u"三"_qs}
+                                  << QStringList{u"不要"_qs, u"1"_qs, u"○"_qs}
+                                  << QList<QList<int>>{{1, 2}}
+                                  << u"1 件は送らない行として印刷しません（行 1 送付「不要」）。"
+                                     u"送付の欄が ×、0、しない、不要 などの行は送りません"_qs;
     QTest::newRow("every row left out: nothing to print")
-        << QStringList{u"一"_qs, u"二"_qs} << QStringList{u"喪中"_qs, u"しない"_qs}
+        << u"喪中"_qs << QStringList{u"一"_qs, u"二"_qs} << QStringList{u"喪中"_qs, u"あり"_qs}
         << QList<QList<int>>{}
         << PrintJob::NoRowsMessage +
-               u"：2 件は送らない行として印刷しません（行 1 喪中「喪中」、行 2 喪中「しない」）"_qs;
+               u"：2 件は送らない行として印刷しません（行 1 喪中「喪中」、行 2 喪中「あり」）"_qs +
+               mourning;
 }
 
 // Rows marked not to send are left out of the cards and of the sheet positions, and the user
-// is told how many and why before anything prints.
+// is told how many, why and by which rule before anything prints.
 void tst_PrintJob::rowsNotToSend()
 {
+    QFETCH(QString, header);
     QFETCH(QStringList, names);
     QFETCH(QStringList, marks);
     QFETCH(QList<QList<int>>, expected);
@@ -421,7 +433,7 @@ void tst_PrintJob::rowsNotToSend()
 
     Session s(names);
     const int column = int(HeaderColumns::Count) + 1;
-    s.grid.setCell(column, 0, u"喪中"_qs);
+    s.grid.setCell(column, 0, header);
     for (int row = 0; row < marks.size(); ++row)
         s.grid.setCell(column, row + 1, marks[row]);
     s.prompter.confirmAnswers.enqueue(true);
@@ -437,6 +449,47 @@ void tst_PrintJob::rowsNotToSend()
     QCOMPARE(result.cards, int(expected.front().size()));
     QCOMPARE(s.prompter.questionTexts().size(), 1);
     QVERIFY(s.prompter.questionTexts().front().endsWith(u'\n' + told));
+}
+
+void tst_PrintJob::postalCodeAndBarcodeWarnings_data()
+{
+    QTest::addColumn<QString>("postalCode");
+    QTest::addColumn<QString>("code"); // コード, with 印刷コード on
+    QTest::addColumn<bool>("barcode"); // カスタマーバーコードを使う
+    QTest::addColumn<QStringList>("warnings");
+    QTest::newRow("six digits get their zero back")
+        << u"400001"_qs << QString() << false
+        << QStringList{u"1 件は郵便番号の先頭の 0 を補って印刷します（行 1）"_qs};
+    QTest::newRow("a cell that holds no code")
+        << u"不明"_qs << QString() << false
+        << QStringList{u"1 件は郵便番号の欄が番号ではないため郵便番号なしで印刷します（行 1）"_qs};
+    QTest::newRow("a code made for another postal code")
+        << u"100-0013"_qs << u"0600001-3-2"_qs << true
+        << QStringList{u"1 件はバーコードのコードが別の郵便番号のものです（行 1）"_qs};
+    QTest::newRow("the code of its own postal code")
+        << u"100-0013"_qs << u"1000013-3-2"_qs << true << QStringList();
+    QTest::newRow("no bars print") << u"100-0013"_qs << u"0600001-3-2"_qs << false << QStringList();
+}
+
+// What the confirmation says of a card's postal code and bars before anything prints.
+void tst_PrintJob::postalCodeAndBarcodeWarnings()
+{
+    QFETCH(QString, postalCode);
+    QFETCH(QString, code);
+    QFETCH(bool, barcode);
+    QFETCH(QStringList, warnings);
+    Session s({u"山田 太郎"_qs});
+    Row row = person(u"山田 太郎"_qs);
+    row[1] = postalCode;
+    row[9] = code;
+    row[10] = u"1"_qs;
+    fillGrid(s.grid, {row});
+    s.options.useCustomerBarcode = barcode;
+    s.prompter.confirmAnswers.enqueue(false);
+    s.run(PaperKind::Postcard, LayoutKind::TT);
+    QCOMPARE(s.prompter.questionTexts().size(), 1);
+    // After the range, the printer and the paper.
+    QCOMPARE(s.prompter.questionTexts().front().split(u'\n').mid(3), warnings);
 }
 
 // The abort is noticed after the card in hand: one A3 sheet with two cards goes out, and the

@@ -218,6 +218,8 @@ private Q_SLOTS:
     void hiddenFields();
     void barcodeBars_data();
     void barcodeBars();
+    void companyCards_data();
+    void companyCards();
 };
 
 void tst_PrintedCards::initTestCase_data()
@@ -625,6 +627,65 @@ void tst_PrintedCards::barcodeBars()
         }
     }
     QCOMPARE(read, bars);
+}
+
+void tst_PrintedCards::companyCards_data()
+{
+    QTest::addColumn<LayoutKind>("kind");
+    QTest::newRow("YY") << LayoutKind::YY;
+    QTest::newRow("TY") << LayoutKind::TY;
+}
+
+// Cards to a company without a person, read back: the company printed once, 御中 after it or
+// after its department on the same line.
+void tst_PrintedCards::companyCards()
+{
+    QFETCH(LayoutKind, kind);
+    QTemporaryDir dir;
+    Row company = FullCard;
+    for (int field : {0, 5, 6, 7, 8}) // 宛先, 肩書き, 敬称, 連名, 敬称2
+        company[field].clear();
+    Row department = company;
+    department[5] = u"営業部"_qs;
+    Row contact = company; // an address book's contact of the company itself
+    contact[0] = company[4];
+    AddressGrid grid;
+    fillGrid(grid, {company, department, contact});
+    FakeHost host;
+    host.endLine = u"3"_qs;
+    ScriptedPrompter prompter;
+    const QString pdf = dir.filePath(u"companies.pdf"_qs);
+    Device device = pdfDevice(pdf);
+    LayoutTable layouts;
+    SessionOptions options;
+    PrintJob job(grid, layouts, options, ScreenTextMeasure(), *device.device, host, prompter);
+    QCOMPARE(job.btnPrintClick({PaperKind::Postcard, kind, false, false}).cards, 3);
+    const QList<QList<Word>> pages = pdfWords(pdf);
+    QCOMPARE(pages.size(), 3);
+
+    // The line the honorific ends, left to right: short names are spread over the field.
+    const auto honorificLine = [](QList<Word> words) {
+        const auto honorific = std::find_if(words.begin(), words.end(),
+                                            [](const Word& w) { return w.text.endsWith(u'中'); });
+        if (honorific == words.end())
+            return QString();
+        const double y = honorific->box.center().y();
+        words.removeIf([y](const Word& w) { return std::abs(w.box.center().y() - y) > 1.0; });
+        std::sort(words.begin(), words.end(),
+                  [](const Word& a, const Word& b) { return a.box.left() < b.box.left(); });
+        QString line;
+        for (const Word& w : words)
+            line += w.text;
+        return line;
+    };
+    const QString name = company[4];
+    for (int page = 0; page < 3; ++page) {
+        const QList<Word>& words = pages[page];
+        const auto count = std::count_if(words.begin(), words.end(),
+                                         [&](const Word& w) { return w.text.contains(name); });
+        QVERIFY2(count == 1, qPrintable(describe(words)));
+        QCOMPARE(honorificLine(words), (page == 1 ? u"営業部"_qs : name) + u"御中"_qs);
+    }
 }
 
 QTEST_MAIN(tst_PrintedCards)
