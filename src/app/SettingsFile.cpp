@@ -121,8 +121,8 @@ bool SettingsFile::ReadSettings(const QString& path, SettingsState& state, Layou
     // A first start (no settings file at all) puts the digits in the card's boxes; a file
     // written before the option existed keeps them at the layout, as it printed them.
     if (!QFileInfo::exists(path))
-        o.zipInBoxes = {true, true};
-    for (int k = 0; k < 2; ++k)
+        o.zipInBoxes = {true, true, true, true};
+    for (int k = 0; k < 4; ++k)
         r.readBool(Menu, QStringLiteral("ZipInBoxes") + QLatin1String(KindNames[k]),
                    o.zipInBoxes[size_t(k)]);
     if (const auto v = r.value(Menu, QStringLiteral("UseKeisho1")))
@@ -210,7 +210,7 @@ bool SettingsFile::WriteSettings(const QString& path, const SettingsState& state
     put(Menu, QStringLiteral("UseKeisho1"), o.defaultHonorific1);
     put(Menu, QStringLiteral("UseKeisho2"), o.defaultHonorific2);
     put(Menu, QStringLiteral("NameSpace"), QString::number(cp932::byteLength(o.nameSpacingText)));
-    for (int k = 0; k < 2; ++k)
+    for (int k = 0; k < 4; ++k)
         put(Menu, QStringLiteral("ZipInBoxes") + QLatin1String(KindNames[k]),
             BoolText(o.zipInBoxes[size_t(k)]));
     if (!state.dataFile.isEmpty())

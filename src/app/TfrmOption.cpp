@@ -48,7 +48,9 @@ std::vector<std::pair<QCheckBox*, bool*>> TfrmOption::readDirectlyBoxes() const
             {ui->chkMakeBlankBitweenName, &o.spaceBetweenName},
             {ui->chkUseNonYunicodeFont, &o.useNonUnicodeFont},
             {ui->TTchkZipInBoxes, &o.zipInBoxes[0]},
-            {ui->TYchkZipInBoxes, &o.zipInBoxes[1]}};
+            {ui->TYchkZipInBoxes, &o.zipInBoxes[1]},
+            {ui->YTchkZipInBoxes, &o.zipInBoxes[2]},
+            {ui->YYchkZipInBoxes, &o.zipInBoxes[3]}};
 }
 
 TfrmOption::Mirrors TfrmOption::mirrors() const

@@ -15,7 +15,7 @@ struct SessionOptions
     bool spaceBetweenName = true;      // chkMakeBlankBitweenName
     bool joinByHyphen = false;         // chkUseHyphone
     std::array<bool, 4> useZipBoxes{}; // TT, TY, YT, YY: the card has printed postal-code boxes
-    std::array<bool, 2> zipInBoxes{};  // TT, TY: each digit centred in Japan Post's printed box
+    std::array<bool, 4> zipInBoxes{};  // TT, TY, YT, YY: each digit in Japan Post's printed box
     bool useNonUnicodeFont = true;     // chkUseNonYunicodeFont: "－" becomes "─" (else "❘")
     bool useCustomerBarcode = false;   // chkUseCBC
     bool barcodeFromAddress = false;   // chkBarCodeFromAddress: data from the address

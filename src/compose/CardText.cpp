@@ -178,5 +178,5 @@ PostalCodeParts SplitPostalCode(const QString& code, bool boxes, bool joinByHyph
 
 bool ZipInBoxes(const SessionOptions& options, LayoutKind kind)
 {
-    return !isLandscape(kind) && options.zipInBoxes[size_t(kind)];
+    return options.zipInBoxes[size_t(kind)];
 }

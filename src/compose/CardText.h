@@ -48,6 +48,5 @@ struct PostalCodeParts
 PostalCodeParts SplitPostalCode(const QString& code, bool boxes, bool joinByHyphen, double fontSize,
                                 const TextMeasure& measure);
 
-// Whether the option "郵便番号を枠に合わせる" holds for `kind` (portrait cards only: the boxes
-// of a landscape card are not where its fields are laid out).
+// Whether the option "郵便番号を枠に合わせる" holds for `kind`.
 bool ZipInBoxes(const SessionOptions& options, LayoutKind kind);

@@ -30,16 +30,18 @@ constexpr const char16_t* BarcodeFont = u"i-JapanPost";
 // PostCode's box is filled in from the barcode's natural size (width and height 0 here).
 constexpr DefaultRow Defaults[LayoutKindCount][LayoutItemCount] = {
     {
-        // TT
+        // TT: columns from the right under the postal boxes, the name in the middle, larger than
+        // the address; joint names in the columns to its left, at the name's size and spread.
         {Gothic, 13.0, 420, 130, 200, 70, 0},
         {Gothic, 13.0, 630, 130, 300, 70, 0},
-        {Mincho, 10.0, 800, 300, 60, 700, 0},
-        {Mincho, 10.0, 750, 300, 60, 700, 0},
-        {Mincho, 10.0, 600, 400, 60, 650, 0},
-        {Mincho, 10.0, 550, 400, 60, 650, 0},
-        {Mincho, 12.0, 500, 450, 60, 600, 400},
-        {Mincho, 12.0, 450, 450, 60, 600, 400},
-        {BarcodeFont, 9.0, 200, 1150, 0, 0, 0},
+        {Mincho, 12.0, 855, 300, 55, 820, 0},
+        {Mincho, 12.0, 795, 400, 55, 720, 0},
+        {Mincho, 12.0, 735, 400, 55, 720, 0},
+        {Mincho, 11.0, 675, 400, 50, 720, 0},
+        {Mincho, 18.0, 590, 380, 72, 740, 650},
+        {Mincho, 18.0, 515, 380, 72, 740, 650},
+        // Under the columns, 10 mm inside the card's edges.
+        {BarcodeFont, 9.0, 180, 1150, 0, 0, 0},
         // The sender in the lower left, columns above the barcode's band (y 115-119 mm), the
         // postal code below it, all clear of the calibration sheet's ruler numbers (x 4.5-12
         // mm). Its columns end at 36.5 mm: three joint names fit right of them at full size.
@@ -51,17 +53,17 @@ constexpr DefaultRow Defaults[LayoutKindCount][LayoutItemCount] = {
         {Mincho, 11.0, 120, 650, 55, 450, 0},
     },
     {
-        // TY
-        {Mincho, 10.0, 250, 400, 200, 30, 0},
-        {Mincho, 10.0, 250, 450, 200, 30, 0},
-        {Mincho, 10.0, 250, 500, 600, 30, 0},
-        {Mincho, 10.0, 250, 550, 600, 30, 0},
-        {Mincho, 10.0, 250, 600, 600, 30, 0},
-        {Mincho, 10.0, 250, 850, 600, 30, 0},
-        {Mincho, 12.0, 250, 700, 600, 40, 0},
-        {Mincho, 12.0, 250, 750, 600, 40, 0},
-        // 25 mm from the left: at 250 mm the barcode would lie beyond the card's edge.
-        {BarcodeFont, 9.0, 250, 800, 0, 0, 0},
+        // TY: lines below the stamp, the title above the name, joint names below it.
+        {Mincho, 12.0, 150, 370, 100, 45, 0},
+        {Mincho, 12.0, 250, 370, 150, 45, 0},
+        {Mincho, 13.0, 150, 430, 750, 50, 0},
+        {Mincho, 13.0, 200, 490, 700, 50, 0},
+        {Mincho, 13.0, 200, 570, 700, 50, 0},
+        {Mincho, 12.0, 250, 640, 650, 45, 0},
+        {Mincho, 20.0, 250, 710, 650, 80, 500},
+        {Mincho, 20.0, 250, 795, 650, 80, 500},
+        // Right below the names, on a line of its own, 10 mm inside the card's edges.
+        {BarcodeFont, 9.0, 180, 985, 0, 0, 0},
         // The sender in lines below the addressee and the barcode.
         {Mincho, 9.0, 250, 1080, 300, 30, 0},
         {Mincho, 9.0, 250, 1130, 600, 30, 0},
@@ -71,37 +73,39 @@ constexpr DefaultRow Defaults[LayoutKindCount][LayoutItemCount] = {
         {Mincho, 11.0, 250, 1310, 600, 40, 0},
     },
     {
-        // YT
-        {Gothic, 13.0, 700, 150, 200, 30, 0},
-        // 10 mm right of part 1: at 75 mm the three 13-point digits ran into part 2.
-        {Gothic, 13.0, 800, 150, 200, 30, 0},
-        {Mincho, 10.0, 1300, 220, 30, 600, 0},
-        {Mincho, 10.0, 1230, 220, 30, 600, 0},
-        {Mincho, 10.0, 1160, 220, 30, 600, 0},
-        {Mincho, 10.0, 1090, 220, 30, 600, 0},
-        {Mincho, 12.0, 1020, 220, 40, 600, 0},
-        {Mincho, 12.0, 950, 220, 40, 600, 0},
-        {BarcodeFont, 9.0, 200, 700, 0, 0, 0},
-        // The sender's columns left of the addressee and above the barcode, the postal code
-        // below the barcode.
-        {Mincho, 9.0, 380, 800, 300, 30, 0},
-        {Mincho, 9.0, 600, 200, 40, 450, 0},
-        {Mincho, 9.0, 550, 240, 40, 410, 0},
+        // YT: the card's right end holds the stamp and the postal boxes (turned), so the
+        // columns start left of them; the postal code, when not in the boxes, above them.
+        {Gothic, 12.0, 880, 80, 100, 50, 0},
+        {Gothic, 12.0, 980, 80, 130, 50, 0},
+        {Mincho, 12.0, 1050, 150, 45, 690, 0},
+        {Mincho, 12.0, 990, 230, 45, 610, 0},
+        {Mincho, 12.0, 925, 230, 45, 610, 0},
+        {Mincho, 11.0, 860, 230, 45, 610, 0},
+        {Mincho, 18.0, 770, 200, 75, 640, 550},
+        {Mincho, 18.0, 695, 200, 75, 640, 550},
+        // Below the columns and the sender's postal code.
+        {BarcodeFont, 9.0, 390, 860, 0, 0, 0},
+        // The sender's columns left of the addressee, far enough for two joint names at full
+        // size, the postal code below them and above the barcode.
+        {Mincho, 9.0, 280, 800, 300, 30, 0},
         {Mincho, 9.0, 500, 200, 40, 450, 0},
-        {Mincho, 11.0, 440, 250, 50, 400, 0},
-        {Mincho, 11.0, 380, 250, 50, 400, 0},
+        {Mincho, 9.0, 450, 240, 40, 410, 0},
+        {Mincho, 9.0, 400, 200, 40, 450, 0},
+        {Mincho, 11.0, 340, 250, 50, 400, 0},
+        {Mincho, 11.0, 280, 250, 50, 400, 0},
     },
     {
-        // YY
-        {Mincho, 10.0, 700, 250, 200, 30, 0},
-        {Mincho, 10.0, 800, 250, 200, 30, 0},
-        {Mincho, 10.0, 800, 350, 600, 30, 0},
-        {Mincho, 10.0, 800, 400, 600, 30, 0},
-        {Mincho, 10.0, 800, 450, 600, 30, 0},
-        {Mincho, 10.0, 800, 700, 600, 30, 0},
-        {Mincho, 12.0, 800, 750, 600, 40, 0},
-        {Mincho, 12.0, 800, 600, 600, 40, 0},
-        {BarcodeFont, 9.0, 400, 650, 0, 0, 0},
+        // YY: lines left of the stamp and the postal boxes at the card's right end.
+        {Mincho, 12.0, 250, 140, 100, 45, 0},
+        {Mincho, 12.0, 350, 140, 150, 45, 0},
+        {Mincho, 12.0, 250, 200, 850, 45, 0},
+        {Mincho, 12.0, 300, 255, 800, 45, 0},
+        {Mincho, 12.0, 300, 320, 800, 45, 0},
+        {Mincho, 11.0, 350, 385, 750, 45, 0},
+        {Mincho, 18.0, 350, 445, 750, 75, 500},
+        {Mincho, 18.0, 350, 520, 750, 75, 500},
+        // Right below the names, above the sender.
+        {BarcodeFont, 9.0, 350, 695, 0, 0, 0},
         // The sender in lines in the lower left, below the barcode, left of the addressee, clear
         // of the calibration sheet's ruler numbers.
         {Mincho, 9.0, 130, 750, 300, 30, 0},

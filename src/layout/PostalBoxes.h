@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QRectF>
+
 #include <array>
 
 // Japan Post's printed furniture of a postcard's address side, in millimetres from the
@@ -26,5 +28,25 @@ inline constexpr double StampHeightMm = 26.0;
 inline constexpr double HeadingCentreXmm = 37.0;
 inline constexpr double HeadingTopMm = 3.0;
 inline constexpr double HeadingHeightMm = 4.5;
+
+// A rectangle of the upright card on the card as it is held: a landscape card is the upright
+// one turned a quarter clockwise, its top edge on the right, the boxes down that edge.
+inline QRectF onCard(bool landscape, const QRectF& upright)
+{
+    if (!landscape)
+        return upright;
+    return {CardHeightMm - upright.bottom(), upright.left(), upright.height(), upright.width()};
+}
+
+inline QRectF codeBox(bool landscape, int box)
+{
+    return onCard(landscape, QRectF(CodeBoxLeftMm[size_t(box)], CodeBoxTopMm, CodeBoxWidthMm,
+                                    CodeBoxHeightMm));
+}
+
+inline QRectF stamp(bool landscape)
+{
+    return onCard(landscape, QRectF(StampLeftMm, StampTopMm, StampWidthMm, StampHeightMm));
+}
 
 } // namespace PostalBoxes

@@ -314,6 +314,7 @@ bool CardRenderer::DrawDigitsInBoxes(LayoutKind kind, QPainter& canvas, const Ca
     if (digits.isEmpty() || !device)
         return false;
     const int boxWidth = numbers::roundHalfAway(PostalBoxes::CodeBoxWidthMm * 10);
+    const bool landscape = isLandscape(kind);
     for (int i = 0; i < int(digits.size()); ++i) {
         const LayoutItemRecord& r =
             m_layouts.record(kind, i < 3 ? LayoutItem::YubinNo1 : LayoutItem::YubinNo2);
@@ -325,12 +326,32 @@ bool CardRenderer::DrawDigitsInBoxes(LayoutKind kind, QPainter& canvas, const Ca
         const QFontMetricsF metrics(font, device);
         const QRectF ink = metrics.tightBoundingRect(QStringLiteral("0123456789"));
         const double inkCentreFromTop = QFontMetrics(font, device).ascent() + ink.center().y();
-        const QPointF centre = PostalBoxCentreMm(i) * 10.0;
-        const double top = centre.y() - inkCentreFromTop / device->logicalDpiY() * 254.0;
-        const qint64 x =
-            originX + numbers::roundHalfAway(PostalBoxes::CodeBoxLeftMm[size_t(i)] * 10);
-        DrawFieldText(canvas, x, originY + numbers::roundHalfAway(top), AlignMode::alCenter, false,
-                      0, boxWidth, r.FontName, r.FontSize, digits.mid(i, 1));
+        const double inkCentre = inkCentreFromTop / device->logicalDpiY() * 254.0;
+        if (!landscape) {
+            const QPointF centre = PostalBoxCentreMm(i) * 10.0;
+            const qint64 x =
+                originX + numbers::roundHalfAway(PostalBoxes::CodeBoxLeftMm[size_t(i)] * 10);
+            DrawFieldText(canvas, x, originY + numbers::roundHalfAway(centre.y() - inkCentre),
+                          AlignMode::alCenter, false, 0, boxWidth, r.FontName, r.FontSize,
+                          digits.mid(i, 1));
+            continue;
+        }
+        // A card used landscape keeps its boxes where they are printed, down its right edge:
+        // the digits stand in them as on the upright card, turned with it, so that they read
+        // upright when the card is held as the boxes are (the way the sorting machines read).
+        const QPointF centre = PostalBoxes::codeBox(true, i).center() * 10.0;
+        const QPoint at(
+            toDevice(originX + numbers::roundHalfAway(centre.x()), device->logicalDpiX()),
+            toDevice(originY + numbers::roundHalfAway(centre.y()), device->logicalDpiY()));
+        if (!isDrawable(at))
+            continue;
+        canvas.save();
+        canvas.translate(at);
+        canvas.rotate(90);
+        DrawFieldText(canvas, -(boxWidth / 2), -numbers::roundHalfAway(inkCentre),
+                      AlignMode::alCenter, false, 0, boxWidth, r.FontName, r.FontSize,
+                      digits.mid(i, 1));
+        canvas.restore();
     }
     return true;
 }

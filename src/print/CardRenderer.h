@@ -59,7 +59,8 @@ public:
 
     // With "郵便番号を枠に合わせる" on for `kind` and a seven-digit code in the two postal
     // fields, draws each digit centred in its printed box (at YubinNo1's font for the first
-    // three, YubinNo2's for the rest) and returns true; otherwise draws nothing.
+    // three, YubinNo2's for the rest; turned a quarter with a landscape card's boxes) and
+    // returns true; otherwise draws nothing.
     bool DrawDigitsInBoxes(LayoutKind kind, QPainter& canvas, const CardTexts& texts,
                            qint64 originX, qint64 originY) const;
 

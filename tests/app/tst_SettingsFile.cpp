@@ -141,12 +141,15 @@ void tst_SettingsFile::values_data()
                                          << "3";
     QTest::newRow("digits in boxes TY") << "[Menu]\nZipInBoxesTY=\"True\""
                                         << "boxes"
-                                        << "01";
+                                        << "0100";
+    QTest::newRow("digits in boxes YY") << "[Menu]\nZipInBoxesYY=\"True\""
+                                        << "boxes"
+                                        << "0001";
     QTest::newRow("digits in boxes absent") << "[Menu]\nUseZipNoEreaTT=\"True\""
                                             << "boxes"
-                                            << "00";
-    QTest::newRow("digits in boxes on a first start") << QString() << "boxes"
-                                                      << "11";
+                                            << "0000";
+    QTest::newRow("digits in boxes on a first start, landscape too") << QString() << "boxes"
+                                                                     << "1111";
     QTest::newRow("missing picture is dropped") << "[File]\nBackImageFileTT=\"/no/such.jpg\""
                                                 << "picture"
                                                 << "";
@@ -173,7 +176,8 @@ void tst_SettingsFile::values()
         {"start", s.startOfPaper},
         {"picture", s.backImage[0]},
         {"boxes",
-         QString::number(s.options.zipInBoxes[0]) + QString::number(s.options.zipInBoxes[1])},
+         QString::number(s.options.zipInBoxes[0]) + QString::number(s.options.zipInBoxes[1]) +
+             QString::number(s.options.zipInBoxes[2]) + QString::number(s.options.zipInBoxes[3])},
     };
     QVERIFY(got.contains(what));
     QCOMPARE(got[what], expected);
@@ -195,7 +199,7 @@ void tst_SettingsFile::roundTrip()
     out.options.spaceBetweenName = false;
     out.options.joinByHyphen = true;
     out.options.useZipBoxes = {true, false, true, false};
-    out.options.zipInBoxes = {false, true};
+    out.options.zipInBoxes = {false, true, true, false};
     out.options.useNonUnicodeFont = false;
     out.options.useCustomerBarcode = true;
     out.options.nameSpacingText = QString(QChar(0x3000));

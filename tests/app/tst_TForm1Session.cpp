@@ -5,6 +5,7 @@
 #include "app/TForm1.h"
 #include "common/SettingsText.h"
 #include "common/cp932.h"
+#include "layout/LayoutTable.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -174,8 +175,9 @@ void tst_TForm1Session::exitWritesOnlyOnOk()
     QCOMPARE(SettingsText::ReadSetting(ini, "Option", "Paper"), QStringLiteral("2"));
     QCOMPARE(SettingsText::ReadSetting(ini, "Menu", "ReadData"), QStringLiteral("True"));
     // TT's Atena as the defaults have it, found under the key the writer spells "item17".
-    QCOMPARE(SettingsText::ReadSetting(ini, "ITEMFONT", "ITEM17"),
-             QStringLiteral("ＭＳ 明朝,12.0,500,450,60,600,400,False,False,False"));
+    QCOMPARE(
+        SettingsText::ReadSetting(ini, "ITEMFONT", "ITEM17"),
+        LayoutTable::recordText(LayoutTable::defaultRecord(LayoutKind::TT, LayoutItem::Atena)));
     QVERIFY(!SettingsText::IsMissingValue(SettingsText::ReadSetting(ini, "ITEMFONT", "ITEM38")));
 }
 

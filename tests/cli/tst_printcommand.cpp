@@ -159,16 +159,16 @@ void tst_PrintCommand::sheetRangeAndStart()
     QCOMPARE(read.size(), 2);
     for (const Page& p : read)
         QVERIFY(sameSize(p.points, QPageSize::A4, true));
-    // Slot 3 is the lower left card: 中村's company at YY Kaishamei (80, 45) mm + (0, 105).
+    // Slot 3 is the lower left card: 中村's company at YY Kaishamei (30, 32) mm + (0, 105).
     const auto at = [](const Page& p, const QString& word, QPointF mm) {
         return std::any_of(p.words.begin(), p.words.end(), [&](const auto& w) {
             return w.text == word && std::abs(w.box.left() - mm.x()) < 0.3 &&
                    std::abs(w.box.top() - mm.y()) < 0.3;
         });
     };
-    QVERIFY(at(read[0], u"有限会社スズキ"_qs, QPointF(80, 150)));
-    QVERIFY(at(read[0], u"合同会社ヨコハマ"_qs, QPointF(228, 150)));
-    QVERIFY(at(read[1], u"株式会社サンプル"_qs, QPointF(80, 45)));
+    QVERIFY(at(read[0], u"有限会社スズキ"_qs, QPointF(30, 137)));
+    QVERIFY(at(read[0], u"合同会社ヨコハマ"_qs, QPointF(178, 137)));
+    QVERIFY(at(read[1], u"株式会社サンプル"_qs, QPointF(30, 32)));
 }
 
 // Options, layouts, paper, kind and correction come from the settings file.
@@ -272,7 +272,7 @@ void tst_PrintCommand::confirmationNoticesAreTold()
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("\xEF\xBB\xBF宛先,郵便番号,住所１,住所２,会社名,肩書き,敬称,連名,敬称2,コード,"
                "印刷コード,喪中\r\n山田 "
-               "太郎,100-0013,東京都千代田区,,,,様,美奈子・翔太,,10000131-3-2,,\r\n"
+               "太郎,100-0013,東京都千代田区,,,,様,美奈子・翔太・結衣・蒼,,10000131-3-2,,\r\n"
                "佐藤 一郎,060-0001,北海道札幌市,,,,様,,,,,喪中\r\n"
                "𠮷田 花子,060-0001,北海道札幌市,,,,様,,,,,\r\n");
     file.close();
@@ -286,7 +286,7 @@ void tst_PrintCommand::confirmationNoticesAreTold()
     QVERIFY2(run.errors.contains(u"1 件に印刷できない文字があります（行 3）"_qs),
              qPrintable(run.errors));
 
-    // Joint names above the barcode of a horizontal card have no room for a second line.
+    // Joint names above the barcode of a horizontal card have room for two lines, not four.
     const QString ini = dir.filePath(u"tayori.ini"_qs);
     QFile settings(ini);
     QVERIFY(settings.open(QIODevice::WriteOnly));

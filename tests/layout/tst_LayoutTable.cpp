@@ -31,7 +31,11 @@ LayoutItemRecord rec(const char* font, double size, int x, int y, int w, int h, 
     return r;
 }
 
-const LayoutItemRecord TTAtena = rec("ＭＳ 明朝", 12.0, 500, 450, 60, 600, 400);
+// What a record out of range falls back to.
+LayoutItemRecord ttAtena()
+{
+    return LayoutTable::defaultRecord(LayoutKind::TT, LayoutItem::Atena);
+}
 
 LayoutTable loadFrom(const QByteArray& bytes)
 {
@@ -66,6 +70,13 @@ private Q_SLOTS:
     void saveReloadReproducesAllRecords();
     void senderDefaultsStayClear_data();
     void senderDefaultsStayClear();
+    void addresseeDefaultsStayClear_data();
+    void addresseeDefaultsStayClear();
+    void addresseeDefaultsReadInOrder_data();
+    void addresseeDefaultsReadInOrder();
+    void barcodeWhereJapanPostAsks_data();
+    void barcodeWhereJapanPostAsks();
+    void storedRecordsKeepTheirValues();
     void settingsFromBeforeTheSender();
 };
 
@@ -107,25 +118,25 @@ void tst_LayoutTable::defaults_data()
     // The barcode box is the barcode's natural size at 9 points: 71.8 mm x 3.24 mm, rounded up.
     const LayoutItemRecord table[4][9] = {
         {rec(g, 13, 420, 130, 200, 70, 0), rec(g, 13, 630, 130, 300, 70, 0),
-         rec(m, 10, 800, 300, 60, 700, 0), rec(m, 10, 750, 300, 60, 700, 0),
-         rec(m, 10, 600, 400, 60, 650, 0), rec(m, 10, 550, 400, 60, 650, 0),
-         rec(m, 12, 500, 450, 60, 600, 400), rec(m, 12, 450, 450, 60, 600, 400),
-         rec(b, 9, 200, 1150, 719, 33, 0, true)},
-        {rec(m, 10, 250, 400, 200, 30, 0), rec(m, 10, 250, 450, 200, 30, 0),
-         rec(m, 10, 250, 500, 600, 30, 0), rec(m, 10, 250, 550, 600, 30, 0),
-         rec(m, 10, 250, 600, 600, 30, 0), rec(m, 10, 250, 850, 600, 30, 0),
-         rec(m, 12, 250, 700, 600, 40, 0), rec(m, 12, 250, 750, 600, 40, 0),
-         rec(b, 9, 250, 800, 719, 33, 0, true)},
-        {rec(g, 13, 700, 150, 200, 30, 0), rec(g, 13, 800, 150, 200, 30, 0),
-         rec(m, 10, 1300, 220, 30, 600, 0), rec(m, 10, 1230, 220, 30, 600, 0),
-         rec(m, 10, 1160, 220, 30, 600, 0), rec(m, 10, 1090, 220, 30, 600, 0),
-         rec(m, 12, 1020, 220, 40, 600, 0), rec(m, 12, 950, 220, 40, 600, 0),
-         rec(b, 9, 200, 700, 719, 33, 0, true)},
-        {rec(m, 10, 700, 250, 200, 30, 0), rec(m, 10, 800, 250, 200, 30, 0),
-         rec(m, 10, 800, 350, 600, 30, 0), rec(m, 10, 800, 400, 600, 30, 0),
-         rec(m, 10, 800, 450, 600, 30, 0), rec(m, 10, 800, 700, 600, 30, 0),
-         rec(m, 12, 800, 750, 600, 40, 0), rec(m, 12, 800, 600, 600, 40, 0),
-         rec(b, 9, 400, 650, 719, 33, 0, true)},
+         rec(m, 12, 855, 300, 55, 820, 0), rec(m, 12, 795, 400, 55, 720, 0),
+         rec(m, 12, 735, 400, 55, 720, 0), rec(m, 11, 675, 400, 50, 720, 0),
+         rec(m, 18, 590, 380, 72, 740, 650), rec(m, 18, 515, 380, 72, 740, 650),
+         rec(b, 9, 180, 1150, 719, 33, 0, true)},
+        {rec(m, 12, 150, 370, 100, 45, 0), rec(m, 12, 250, 370, 150, 45, 0),
+         rec(m, 13, 150, 430, 750, 50, 0), rec(m, 13, 200, 490, 700, 50, 0),
+         rec(m, 13, 200, 570, 700, 50, 0), rec(m, 12, 250, 640, 650, 45, 0),
+         rec(m, 20, 250, 710, 650, 80, 500), rec(m, 20, 250, 795, 650, 80, 500),
+         rec(b, 9, 180, 985, 719, 33, 0, true)},
+        {rec(g, 12, 880, 80, 100, 50, 0), rec(g, 12, 980, 80, 130, 50, 0),
+         rec(m, 12, 1050, 150, 45, 690, 0), rec(m, 12, 990, 230, 45, 610, 0),
+         rec(m, 12, 925, 230, 45, 610, 0), rec(m, 11, 860, 230, 45, 610, 0),
+         rec(m, 18, 770, 200, 75, 640, 550), rec(m, 18, 695, 200, 75, 640, 550),
+         rec(b, 9, 390, 860, 719, 33, 0, true)},
+        {rec(m, 12, 250, 140, 100, 45, 0), rec(m, 12, 350, 140, 150, 45, 0),
+         rec(m, 12, 250, 200, 850, 45, 0), rec(m, 12, 300, 255, 800, 45, 0),
+         rec(m, 12, 300, 320, 800, 45, 0), rec(m, 11, 350, 385, 750, 45, 0),
+         rec(m, 18, 350, 445, 750, 75, 500), rec(m, 18, 350, 520, 750, 75, 500),
+         rec(b, 9, 350, 695, 719, 33, 0, true)},
     };
     const char* names[9] = {"郵便番号１", "郵便番号２", "住所１",
                             "住所２",     "会社名",     "肩書き",
@@ -205,8 +216,8 @@ void tst_LayoutTable::recordText_data()
 {
     QTest::addColumn<LayoutItemRecord>("record");
     QTest::addColumn<QString>("text");
-    QTest::newRow("default TT Jyusho1")
-        << LayoutTable::defaultRecord(LayoutKind::TT, LayoutItem::Jyusho1)
+    QTest::newRow("an address column")
+        << rec("ＭＳ 明朝", 10, 800, 300, 60, 700, 0)
         << QString::fromUtf8("ＭＳ 明朝,10.0,800,300,60,700,0,False,False,False");
     QTest::newRow("flags: Lock then NoPrint then NoView")
         << rec("a", 9, 1, 2, 3, 4, 5, true, false, true) << "a,9.0,1,2,3,4,5,True,True,False";
@@ -227,7 +238,7 @@ void tst_LayoutTable::itemFontReading_data()
 {
     QTest::addColumn<QString>("line");
     QTest::addColumn<LayoutItemRecord>("expected");
-    const LayoutItemRecord dflt = TTAtena;
+    const LayoutItemRecord dflt = ttAtena();
 
     QTest::newRow("no key keeps the default") << "" << dflt;
     QTest::newRow("empty value") << "ITEM17=" << dflt;
@@ -254,25 +265,25 @@ void tst_LayoutTable::itemFontReading_data()
         << rec("ＭＳ 明朝", 10, 800, 300, 60, 700, 0);
     QTest::newRow("size not a number keeps the default size")
         << "ITEM17=\"ＭＳ 明朝,big,1,2,3,4,5,False,False,False\""
-        << rec("ＭＳ 明朝", 12, 1, 2, 3, 4, 5);
+        << rec("ＭＳ 明朝", dflt.FontSize, 1, 2, 3, 4, 5);
     QTest::newRow("size not positive keeps the default size")
         << "ITEM17=\"ＭＳ 明朝,-3,1,2,3,4,5,False,False,False\""
-        << rec("ＭＳ 明朝", 12, 1, 2, 3, 4, 5);
+        << rec("ＭＳ 明朝", dflt.FontSize, 1, 2, 3, 4, 5);
     QTest::newRow("size 4000 takes the default size")
         << "ITEM17=\"ＭＳ 明朝,4000,1,2,3,4,5,False,False,False\""
-        << rec("ＭＳ 明朝", 12, 1, 2, 3, 4, 5);
+        << rec("ＭＳ 明朝", dflt.FontSize, 1, 2, 3, 4, 5);
     QTest::newRow("size 1e300 takes the default size")
         << "ITEM17=\"ＭＳ 明朝,1e300,1,2,3,4,5,False,False,False\""
-        << rec("ＭＳ 明朝", 12, 1, 2, 3, 4, 5);
+        << rec("ＭＳ 明朝", dflt.FontSize, 1, 2, 3, 4, 5);
     QTest::newRow("size below 1 point takes the default size")
         << "ITEM17=\"ＭＳ 明朝,0.5,1,2,3,4,5,False,False,False\""
-        << rec("ＭＳ 明朝", 12, 1, 2, 3, 4, 5);
+        << rec("ＭＳ 明朝", dflt.FontSize, 1, 2, 3, 4, 5);
     QTest::newRow("sizes 1 and 500 are kept")
         << "ITEM17=\"ＭＳ 明朝,500,1,2,3,4,5,False,False,False\""
         << rec("ＭＳ 明朝", 500, 1, 2, 3, 4, 5);
     QTest::newRow("lengths beyond a metre take the default's, each on its own")
         << "ITEM17=\"ＭＳ 明朝,1,2147483647,-2147483648,10001,-10000,-10001,False,False,False\""
-        << rec("ＭＳ 明朝", 1, 500, 450, 60, -10000, 400);
+        << rec("ＭＳ 明朝", 1, dflt.X, dflt.Y, dflt.Width, -10000, dflt.WidthEx);
     QTest::newRow("size is not rounded on reading")
         << "ITEM17=\"ＭＳ 明朝,10.25,1,2,3,4,5,False,False,False\""
         << rec("ＭＳ 明朝", 10.25, 1, 2, 3, 4, 5);
@@ -302,7 +313,9 @@ void tst_LayoutTable::storeKeepsValuesInRange()
     // Layout files store through here too: what comes from outside cannot reach printing.
     LayoutTable table;
     table.StoreLayoutItem(0, 6, rec("x", 5000, 10000, -2000000000, 1, 2, 99999), false);
-    QCOMPARE(table.record(LayoutKind::TT, LayoutItem::Atena), rec("x", 12, 10000, 450, 1, 2, 400));
+    const LayoutItemRecord dflt = ttAtena();
+    QCOMPARE(table.record(LayoutKind::TT, LayoutItem::Atena),
+             rec("x", dflt.FontSize, 10000, dflt.Y, 1, 2, dflt.WidthEx));
 }
 
 void tst_LayoutTable::oneBadRecordLeavesTheOthers()
@@ -338,8 +351,8 @@ void tst_LayoutTable::writtenFileForm()
     QVERIFY(bytes.startsWith("[Form]\r\ntop=\"1\"\r\n"));
     QVERIFY(bytes.contains("\r\n[ITEMFONT]\r\nitem11="));
     QVERIFY(bytes.contains(cp932::fromUnicode(QString::fromUtf8(
-        "\r\nitem17=\"ＭＳ 明朝,12.0,500,450,60,600,400,False,False,False\"\r\n"))));
-    QVERIFY(bytes.contains("\r\nitem49=\"i-JapanPost,9.0,400,650,719,33,0,True,False,False\"\r\n"));
+        "\r\nitem17=\"ＭＳ 明朝,18.0,590,380,72,740,650,False,False,False\"\r\n"))));
+    QVERIFY(bytes.contains("\r\nitem49=\"i-JapanPost,9.0,350,695,719,33,0,True,False,False\"\r\n"));
     QVERIFY(bytes.contains(cp932::fromUnicode(QString::fromUtf8(
         "\r\nitem415=\"ＭＳ 明朝,11.0,130,922,600,35,0,False,False,False\"\r\n"))));
     QCOMPARE(ini.keys("ITEMFONT").size(), LayoutKindCount * LayoutItemCount);
@@ -392,16 +405,27 @@ void tst_LayoutTable::saveReloadReproducesAllRecords()
 
 namespace {
 
-// A box of the upright card (mm) on the card as `kind` holds it (1/10 mm): landscape cards
-// are the upright card turned a quarter clockwise.
-QRect printedBox(LayoutKind kind, double left, double top, double width, double height)
+// A rectangle in millimetres as the layout's 1/10 mm.
+QRect tenths(const QRectF& mm)
 {
-    const QRectF upright(left * 10, top * 10, width * 10, height * 10);
-    if (!isLandscape(kind))
-        return upright.toAlignedRect();
-    return QRectF(PostalBoxes::CardHeightMm * 10 - upright.bottom(), upright.left(),
-                  upright.height(), upright.width())
-        .toAlignedRect();
+    return QRectF(mm.topLeft() * 10, mm.size() * 10).toAlignedRect();
+}
+
+// The printed furniture of the face the program draws: the stamp, then the seven boxes.
+QList<std::pair<QString, QRect>> printedFurniture(LayoutKind kind)
+{
+    const bool landscape = isLandscape(kind);
+    QList<std::pair<QString, QRect>> furniture{{"stamp", tenths(PostalBoxes::stamp(landscape))}};
+    for (int b = 0; b < int(PostalBoxes::CodeBoxLeftMm.size()); ++b)
+        furniture.append(
+            {QStringLiteral("postal box %1").arg(b), tenths(PostalBoxes::codeBox(landscape, b))});
+    return furniture;
+}
+
+QRect cardOf(LayoutKind kind)
+{
+    const QRect upright(0, 0, 1000, 1480);
+    return isLandscape(kind) ? upright.transposed() : upright;
 }
 
 QRect boxOf(const LayoutItemRecord& r)
@@ -434,12 +458,7 @@ void tst_LayoutTable::senderDefaultsStayClear()
     QList<std::pair<QString, QRect>> taken;
     for (int i = 0; i < AddresseeItemCount; ++i)
         taken.append({layoutItemName(LayoutItem(i)), boxOf(table.record(k, LayoutItem(i)))});
-    using namespace PostalBoxes;
-    for (size_t b = 0; b < CodeBoxLeftMm.size(); ++b)
-        taken.append(
-            {QStringLiteral("postal box %1").arg(b),
-             printedBox(k, CodeBoxLeftMm[b], CodeBoxTopMm, CodeBoxWidthMm, CodeBoxHeightMm)});
-    taken.append({"stamp", printedBox(k, StampLeftMm, StampTopMm, StampWidthMm, StampHeightMm)});
+    taken.append(printedFurniture(k));
     for (int i = AddresseeItemCount; i < LayoutItemCount; ++i) {
         const QRect box = boxOf(table.record(k, LayoutItem(i)));
         const QString name = layoutItemName(LayoutItem(i));
@@ -448,6 +467,138 @@ void tst_LayoutTable::senderDefaultsStayClear()
             QVERIFY2(!box.intersects(otherBox), qPrintable(name + " over " + other));
         taken.append({name, box});
     }
+}
+
+void tst_LayoutTable::addresseeDefaultsStayClear_data()
+{
+    QTest::addColumn<int>("kind");
+    for (int k = 0; k < LayoutKindCount; ++k)
+        QTest::newRow(qPrintable(layoutKindName(LayoutKind(k)))) << k;
+}
+
+// The address, company, title, names and barcode of a new layout lie on the card, off the
+// stamp and the printed boxes of the face the program draws, and off each other. The postal
+// code's own fields may stand on the boxes: they are for the digits.
+void tst_LayoutTable::addresseeDefaultsStayClear()
+{
+    QFETCH(int, kind);
+    const auto k = LayoutKind(kind);
+    const LayoutTable table;
+    const QList<std::pair<QString, QRect>> furniture = printedFurniture(k);
+    QList<std::pair<QString, QRect>> taken;
+    for (int i = 0; i < AddresseeItemCount; ++i) {
+        const auto item = LayoutItem(i);
+        const QRect box = boxOf(table.record(k, item));
+        const QString name = layoutItemName(item);
+        QVERIFY2(cardOf(k).contains(box), qPrintable(name));
+        if (item == LayoutItem::YubinNo1 || item == LayoutItem::YubinNo2) {
+            QVERIFY2(!box.intersects(furniture.front().second), qPrintable(name + " over stamp"));
+            continue;
+        }
+        for (const auto& [other, otherBox] : furniture + taken)
+            QVERIFY2(!box.intersects(otherBox), qPrintable(name + " over " + other));
+        taken.append({name, box});
+    }
+}
+
+void tst_LayoutTable::addresseeDefaultsReadInOrder_data()
+{
+    addresseeDefaultsStayClear_data();
+}
+
+// Columns from the right or lines from the top in reading order: address, company, title,
+// name, joint names; the name clearly larger than the address, the joint names at its size,
+// spread and alignment, so that each honorific lines up.
+void tst_LayoutTable::addresseeDefaultsReadInOrder()
+{
+    QFETCH(int, kind);
+    const auto k = LayoutKind(kind);
+    const LayoutTable table;
+    const bool vertical = !isHorizontalWriting(k);
+    const LayoutItem order[] = {LayoutItem::Jyusho1,  LayoutItem::Jyusho2, LayoutItem::Kaishamei,
+                                LayoutItem::Katagaki, LayoutItem::Atena,   LayoutItem::Renmei};
+    for (size_t i = 1; i < std::size(order); ++i) {
+        const QRect before = boxOf(table.record(k, order[i - 1]));
+        const QRect after = boxOf(table.record(k, order[i]));
+        const QString pair = layoutItemName(order[i - 1]) + " then " + layoutItemName(order[i]);
+        QVERIFY2(vertical ? after.right() < before.left() : after.top() > before.bottom(),
+                 qPrintable(pair));
+    }
+    const LayoutItemRecord& address = table.record(k, LayoutItem::Jyusho1);
+    const LayoutItemRecord& name = table.record(k, LayoutItem::Atena);
+    const LayoutItemRecord& joint = table.record(k, LayoutItem::Renmei);
+    QVERIFY(name.FontSize >= 1.4 * address.FontSize);
+    QCOMPARE(joint.FontSize, name.FontSize);
+    QCOMPARE(joint.FontName, name.FontName);
+    QCOMPARE(joint.WidthEx, name.WidthEx);
+    QVERIFY(name.WidthEx > 0);
+    if (vertical) {
+        QCOMPARE(joint.Y, name.Y);
+        QCOMPARE(joint.Height, name.Height);
+    } else {
+        QCOMPARE(joint.X, name.X);
+        QCOMPARE(joint.Width, name.Width);
+    }
+}
+
+void tst_LayoutTable::barcodeWhereJapanPostAsks_data()
+{
+    addresseeDefaultsStayClear_data();
+}
+
+// Japan Post's rules for the customer barcode: 10 mm inside the card's edges, off the
+// postmark's 70 x 35 mm at the stamp's corner, 2 mm clear all round, below the addressee
+// (right below the names in horizontal writing).
+void tst_LayoutTable::barcodeWhereJapanPostAsks()
+{
+    QFETCH(int, kind);
+    const auto k = LayoutKind(kind);
+    const LayoutTable table;
+    const QRect barcode = boxOf(table.record(k, LayoutItem::PostCode));
+    QVERIFY(cardOf(k).adjusted(100, 100, -100, -100).contains(barcode));
+    const QRect postmark = isLandscape(k) ? QRect(1480 - 700, 0, 700, 350) : QRect(0, 0, 350, 700);
+    QVERIFY(!barcode.intersects(postmark));
+    const QRect clearance = barcode.adjusted(-20, -20, 20, 20);
+    for (int i = 0; i < LayoutItemCount; ++i) {
+        const auto item = LayoutItem(i);
+        if (item == LayoutItem::PostCode)
+            continue;
+        const QRect box = boxOf(table.record(k, item));
+        QVERIFY2(!clearance.intersects(box), qPrintable(layoutItemName(item)));
+        if (item >= LayoutItem::Jyusho1 && item <= LayoutItem::Renmei)
+            QVERIFY2(barcode.top() > box.bottom(), qPrintable(layoutItemName(item)));
+    }
+}
+
+// Only the defaults changed: a settings file that holds the earlier defaults (as every file
+// saved by an earlier version does) prints as it did.
+void tst_LayoutTable::storedRecordsKeepTheirValues()
+{
+    const QByteArray earlier = cp932::fromUnicode(
+        QString::fromUtf8("[ITEMFONT]\r\n"
+                          "item17=\"ＭＳ 明朝,12.0,500,450,60,600,400,False,False,False\"\r\n"
+                          "item46=\"ＭＳ 明朝,10.0,800,700,600,30,0,False,False,False\"\r\n"
+                          "item48=\"ＭＳ 明朝,12.0,800,600,600,40,0,False,False,False\"\r\n"
+                          "item49=\"i-JapanPost,9.0,400,650,719,33,0,True,False,False\"\r\n"));
+    const LayoutTable table = loadFrom(earlier);
+    QCOMPARE(table.record(LayoutKind::TT, LayoutItem::Atena),
+             rec("ＭＳ 明朝", 12, 500, 450, 60, 600, 400));
+    QCOMPARE(table.record(LayoutKind::YY, LayoutItem::Katagaki),
+             rec("ＭＳ 明朝", 10, 800, 700, 600, 30, 0));
+    QCOMPARE(table.record(LayoutKind::YY, LayoutItem::Renmei),
+             rec("ＭＳ 明朝", 12, 800, 600, 600, 40, 0));
+    QCOMPARE(table.record(LayoutKind::YY, LayoutItem::PostCode),
+             rec("i-JapanPost", 9, 400, 650, 719, 33, 0, true));
+    // The records the file does not hold take the new defaults.
+    QCOMPARE(table.record(LayoutKind::YY, LayoutItem::Atena),
+             LayoutTable::defaultRecord(LayoutKind::YY, LayoutItem::Atena));
+    QVERIFY(table.record(LayoutKind::YY, LayoutItem::Atena).FontSize > 12);
+    IniFile saved;
+    table.SaveLayoutTable(saved);
+    IniFile read;
+    read.parse(earlier);
+    for (const char* key : {"item17", "item46", "item48", "item49"})
+        QCOMPARE(saved.value("ITEMFONT", key), read.value("ITEMFONT", key));
 }
 
 // A settings file written before the sender's fields existed (tests/data/before-sender, by

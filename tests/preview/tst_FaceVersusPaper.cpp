@@ -285,6 +285,8 @@ void tst_FaceVersusPaper::boxedDigitsOnFaceAndPaper_data()
     QTest::addColumn<LayoutKind>("kind");
     QTest::newRow("TT") << LayoutKind::TT;
     QTest::newRow("TY") << LayoutKind::TY;
+    QTest::newRow("YT, turned down the right edge") << LayoutKind::YT;
+    QTest::newRow("YY, turned down the right edge") << LayoutKind::YY;
 }
 
 // With 郵便番号を枠に合わせる the digits the face shows in the boxes are the printed ones.
@@ -292,7 +294,7 @@ void tst_FaceVersusPaper::boxedDigitsOnFaceAndPaper()
 {
     QFETCH(LayoutKind, kind);
     SessionOptions options;
-    options.zipInBoxes = {true, true};
+    options.zipInBoxes = {true, true, true, true};
     CardTexts texts;
     texts[LayoutItem::YubinNo1] = u"100"_qs;
     texts[LayoutItem::YubinNo2] = u"0013"_qs;
@@ -301,8 +303,8 @@ void tst_FaceVersusPaper::boxedDigitsOnFaceAndPaper()
     face.window.setSessionOptions(&options);
     face.window.setCardTexts(kind, texts);
     const CardGeometry g = face.window.faceGeometry();
-    const QRect shown =
-        inkOf(face.window.face(kind)->grab(QRect(QPoint(), g.cardSize(false))).toImage());
+    const QRect shown = inkOf(
+        face.window.face(kind)->grab(QRect(QPoint(), g.cardSize(isLandscape(kind)))).toImage());
     const QList<QRect> printed =
         printedInk(face.layouts, kind, CardGeometry::ScreenDpi, {texts}, options);
     QCOMPARE(printed.size(), 1);

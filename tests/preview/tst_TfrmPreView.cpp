@@ -26,6 +26,35 @@
 namespace {
 struct Preview : PreviewWindow
 {
+    // The portrait vertical face these tests were written for (names of 12 points, the
+    // name's column 6 x 60 mm at 50, 45 mm), not whatever the defaults hold.
+    Preview()
+    {
+        struct Place
+        {
+            LayoutItem item;
+            double size;
+            int x, y, width, height, widthEx;
+        };
+        const Place places[] = {{LayoutItem::Jyusho1, 10, 800, 300, 60, 700, 0},
+                                {LayoutItem::Jyusho2, 10, 750, 300, 60, 700, 0},
+                                {LayoutItem::Kaishamei, 10, 600, 400, 60, 650, 0},
+                                {LayoutItem::Katagaki, 10, 550, 400, 60, 650, 0},
+                                {LayoutItem::Atena, 12, 500, 450, 60, 600, 400},
+                                {LayoutItem::Renmei, 12, 450, 450, 60, 600, 400},
+                                {LayoutItem::PostCode, 9, 200, 1150, 719, 33, 0}};
+        for (const Place& place : places) {
+            LayoutItemRecord r = layouts.record(LayoutKind::TT, place.item);
+            r.FontSize = place.size;
+            r.X = place.x;
+            r.Y = place.y;
+            r.Width = place.width;
+            r.Height = place.height;
+            r.WidthEx = place.widthEx;
+            layouts.StoreLayoutItem(int(LayoutKind::TT), int(place.item), r, false);
+        }
+        window.ApplyLayoutKind(LayoutKind::TT, true);
+    }
     TTateEdit* atena(LayoutKind kind = LayoutKind::TT)
     {
         return window.field(LayoutItem::Atena, kind);

@@ -225,8 +225,8 @@ void tst_PrintJob::shrunkJointNamesNamed_data()
     QTest::addColumn<LayoutKind>("kind");
     QTest::addColumn<bool>("fromAddress"); // the barcode data made from the address
     QTest::addColumn<bool>("shrunk");
-    // Lines run down from the joint name, and the barcode lies close below it (TY) or between
-    // it and the name (YY); columns have room to the left.
+    // Lines run down from the joint name, and the barcode lies below room for two of them;
+    // columns have room to the left.
     QTest::newRow("TY, barcode below") << LayoutKind::TY << false << true;
     QTest::newRow("TY, barcode made from the address") << LayoutKind::TY << true << true;
     QTest::newRow("YY, barcode below") << LayoutKind::YY << false << true;
@@ -247,7 +247,7 @@ void tst_PrintJob::shrunkJointNamesNamed()
     }
     s.options.barcodeFromAddress = fromAddress;
     s.barcodeSource = [](const AddressRecord&) { return u"10000131-3-2"_qs; };
-    rows[1][7] = u"美奈子・翔太"_qs; // 連名
+    rows[1][7] = u"美奈子・翔太・結衣・蒼"_qs; // 連名
     fillGrid(s.grid, rows);
     s.options.useCustomerBarcode = true;
     s.prompter.confirmAnswers.enqueue(false);
