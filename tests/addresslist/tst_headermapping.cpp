@@ -80,6 +80,17 @@ void tst_headermapping::apply_data()
         << QStringList{"1", "Taro Yamada", "106-0032", "Tokyo Minato-ku 1-2-3 Roppongi",
                        " ", " ",           " ",        " ",
                        " ", " ",           " ",        " "};
+    // Each a person of its own: the joint-name splitter finds three names, not one.
+    QTest::newRow("連名1 + 連名2 + 連名3 → 連名, one name each")
+        << QStringList{"", "氏名", "郵便番号", "住所", "連名1", "連名2", "連名3"}
+        << QStringList{"1", "佐藤 健", "100-0001", "東京都", "美香", "大翔", "結衣"}
+        << QStringList{"1", "佐藤 健", "100-0001",         "東京都", " ", " ",
+                       " ", " ",       "美香・大翔・結衣", " ",      " ", " "};
+    QTest::newRow("an empty 連名2 leaves no empty name")
+        << QStringList{"", "氏名", "郵便番号", "住所", "連名1", "連名2", "連名3"}
+        << QStringList{"1", "佐藤 健", "100-0001", "東京都", "美香", "", "結衣"}
+        << QStringList{"1", "佐藤 健", "100-0001",   "東京都", " ", " ",
+                       " ", " ",       "美香・結衣", " ",      " ", " "};
     QTest::newRow("a list that has our header stays as it is")
         << QStringList{"", "宛先", "〒", "住所"} << QStringList{"1", "山田", "100-0001", "東京都"}
         << QStringList{"1", "山田", "100-0001", "東京都"};
