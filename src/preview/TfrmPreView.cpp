@@ -351,9 +351,15 @@ void TfrmPreView::createFields()
         auto* digits = new TBoxDigits(*m_layouts, LayoutKind(k), m_faces[size_t(k)]);
         digits->setObjectName(QStringLiteral("BoxDigits") + layoutKindName(LayoutKind(k)));
         m_boxDigits[size_t(k)] = digits;
-        auto* joint = new TJointNames(*m_layouts, LayoutKind(k), m_faces[size_t(k)]);
+        auto* joint =
+            new TJointNames(*m_layouts, LayoutKind(k), LayoutItem::Renmei, m_faces[size_t(k)]);
         joint->setObjectName(QStringLiteral("JointNames") + layoutKindName(LayoutKind(k)));
         m_jointNames[size_t(k)] = joint;
+        auto* senderJoint = new TJointNames(*m_layouts, LayoutKind(k), LayoutItem::SenderRenmei,
+                                            m_faces[size_t(k)]);
+        senderJoint->setObjectName(QStringLiteral("SenderJointNames") +
+                                   layoutKindName(LayoutKind(k)));
+        m_senderJointNames[size_t(k)] = senderJoint;
     }
 }
 
@@ -375,8 +381,10 @@ void TfrmPreView::setCardTexts(LayoutKind kind, const CardTexts& texts)
     for (int i = 0; i < LayoutItemCount; ++i)
         field(i, int(kind))->setText(texts.text[size_t(i)]);
     // The joint-name field holds the first name; the others stand beside it.
-    field(int(LayoutItem::Renmei), int(kind))->setText(texts.jointNameLines().front());
-    m_jointNames[size_t(kind)]->setTexts(texts);
+    for (TJointNames* joint : {m_jointNames[size_t(kind)], m_senderJointNames[size_t(kind)]}) {
+        field(int(joint->item()), int(kind))->setText(texts.jointNameLines(joint->item()).front());
+        joint->setTexts(texts);
+    }
     m_boxDigits[size_t(kind)]->setTexts(texts);
     for (LayoutItem item : {LayoutItem::YubinNo1, LayoutItem::YubinNo2})
         field(int(item), int(kind))->setVisible(fieldShown(int(item), int(kind)));
@@ -387,6 +395,8 @@ void TfrmPreView::setSessionOptions(const SessionOptions* options)
     for (TBoxDigits* digits : m_boxDigits)
         digits->setOptions(options);
     for (TJointNames* joint : m_jointNames)
+        joint->setOptions(options);
+    for (TJointNames* joint : m_senderJointNames)
         joint->setOptions(options);
 }
 
@@ -404,9 +414,11 @@ CardTexts TfrmPreView::cardTexts(LayoutKind kind) const
     CardTexts texts;
     for (int i = 0; i < LayoutItemCount; ++i)
         texts.text[size_t(i)] = field(i, int(kind))->Text();
-    const QString further = m_jointNames[size_t(kind)]->furtherLines();
-    if (!further.isEmpty())
-        texts[LayoutItem::Renmei] += QChar(CardTexts::NameBreak) + further;
+    for (TJointNames* joint : {m_jointNames[size_t(kind)], m_senderJointNames[size_t(kind)]}) {
+        const QString further = joint->furtherLines();
+        if (!further.isEmpty())
+            texts[joint->item()] += QChar(CardTexts::NameBreak) + further;
+    }
     return texts;
 }
 
@@ -543,11 +555,13 @@ void TfrmPreView::ApplyLayoutKind(LayoutKind kind, bool force)
                 digits->setGeometry(face->rect());
                 digits->setZoom(m_zoom);
                 digits->raise();
-                TJointNames* joint = m_jointNames[size_t(k)];
-                joint->setGeometry(face->rect());
-                joint->setZoom(m_zoom);
-                joint->setVisible(fieldShown(int(LayoutItem::Renmei), k));
-                joint->raise();
+                for (TJointNames* joint :
+                     {m_jointNames[size_t(k)], m_senderJointNames[size_t(k)]}) {
+                    joint->setGeometry(face->rect());
+                    joint->setZoom(m_zoom);
+                    joint->setVisible(fieldShown(int(joint->item()), k));
+                    joint->raise();
+                }
                 resizeToFace(kind);
                 const QString& name = m_backImageNames[size_t(k)];
                 ui->edtBackImageName->setText(QFileInfo(name).fileName());
@@ -800,15 +814,29 @@ void TfrmPreView::showSelectionCaption(const TTateEdit* edit, const LayoutItemRe
 }
 
 void TfrmPreView::StoreLayoutItem(int kind, int item, const LayoutItemRecord& values,
-                                  bool positionOnly)
+                                  bool positionOnly, bool follow)
 {
+    LayoutItemRecord before;
+    m_layouts->ReadLayoutItem(kind, item, nullptr, &before);
     if (!m_layouts->StoreLayoutItem(kind, item, values, positionOnly))
         return;
     if (TTateEdit* edit = field(item, kind))
         applyFieldFromRecord(edit, item, m_layouts->record(LayoutKind(kind), LayoutItem(item)),
                              positionOnly);
-    if (item == int(LayoutItem::Renmei))
-        m_jointNames[size_t(kind)]->update();
+    if (follow && item == int(LayoutItem::Atena))
+        followAddressee(kind, before);
+    m_jointNames[size_t(kind)]->update();
+    m_senderJointNames[size_t(kind)]->update();
+}
+
+void TfrmPreView::followAddressee(int kind, const LayoutItemRecord& before, bool held)
+{
+    if (!m_layouts->FollowAddressee(LayoutKind(kind), before) || held)
+        return;
+    constexpr int item = int(LayoutItem::Renmei);
+    applyFieldFromRecord(field(item, kind), item,
+                         m_layouts->record(LayoutKind(kind), LayoutItem::Renmei), false);
+    m_jointNames[size_t(kind)]->update();
 }
 
 void TfrmPreView::ApplyPropertyPanel()
@@ -922,15 +950,25 @@ void TfrmPreView::StretchHandle1Moved()
             ui->edtWidthEx->setText(QString::number(r.WidthEx));
             showSelectionCaption(edit, r);
         }
-        if (ui->chkAutoUpdate->isChecked())
+        if (ui->chkAutoUpdate->isChecked()) {
             // The handle's rectangle stays the truth while it holds the field: the table takes
             // the values, the field stays where the handle put it.
+            const LayoutItemRecord before =
+                m_layouts->record(m_currentKind, LayoutItem(tagOf(edit)));
             m_layouts->StoreLayoutItem(int(m_currentKind), tagOf(edit), r, true);
-        else
+            if (tagOf(edit) == int(LayoutItem::Atena)) {
+                QWidget* joint = field(int(LayoutItem::Renmei), int(m_currentKind));
+                bool held = false;
+                for (int h = 0; h < m_handle->TargetCount(); ++h)
+                    held = held || m_handle->TargetAt(h) == joint;
+                followAddressee(int(m_currentKind), before, held);
+            }
+        } else
             m_pending.insert(edit);
     }
     // Further joint names follow their field.
     m_jointNames[size_t(m_currentKind)]->update();
+    m_senderJointNames[size_t(m_currentKind)]->update();
 }
 
 void TfrmPreView::storePending()
@@ -939,10 +977,15 @@ void TfrmPreView::storePending()
     for (TTateEdit* edit : pending) {
         const int kind = tagKind(edit);
         const int item = tagOf(edit);
+        const LayoutItemRecord before = m_layouts->record(LayoutKind(kind), LayoutItem(item));
         if (kind == int(m_currentKind) &&
-            m_layouts->StoreLayoutItem(kind, item, recordFromBox(edit), true))
+            m_layouts->StoreLayoutItem(kind, item, recordFromBox(edit), true)) {
             applyFieldFromRecord(edit, item, m_layouts->record(LayoutKind(kind), LayoutItem(item)),
                                  true);
+            if (item == int(LayoutItem::Atena))
+                followAddressee(kind, before,
+                                pending.contains(field(int(LayoutItem::Renmei), kind)));
+        }
     }
 }
 
