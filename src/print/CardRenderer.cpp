@@ -323,8 +323,10 @@ CardRenderer::JointNamePlace CardRenderer::jointNamePlace(LayoutKind kind, const
             ink.bottom() + 1 > first.bottom() + 1)
             limit = std::min<qint64>(limit, std::max(ink.top(), first.bottom() + 1));
     }
+    // The last name keeps the same tenth of its size from the ink it stops at.
     const double room =
-        vertical ? double(first.left() - limit) : double(limit - (first.bottom() + 1));
+        (vertical ? double(first.left() - limit) : double(limit - (first.bottom() + 1))) -
+        (Closest - 1) * size;
     // Lines packed at their bare size read as columns: a fifth of the size between them at
     // least, and beside the name they follow, the name's distance to the first of them.
     double pitch = std::max<double>(vertical ? r.Width : r.Height, 1.2 * size);
