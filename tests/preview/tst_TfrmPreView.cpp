@@ -83,6 +83,7 @@ private Q_SLOTS:
     void pictureFromFile();
     void digitsInTheBoxes_data();
     void digitsInTheBoxes();
+    void jointNamesOnTheFace_data();
     void jointNamesOnTheFace();
     void jointNamesFollowTheAddressee_data();
     void jointNamesFollowTheAddressee();
@@ -654,12 +655,22 @@ void tst_TfrmPreView::digitsInTheBoxes()
 }
 
 // A household: the joint-name field shows the first name, the second stands in the column to
-// its left as the card gets it, and printing from the preview takes both.
+// its left as the card gets it, and printing from the preview takes both; the sender's alike.
+void tst_TfrmPreView::jointNamesOnTheFace_data()
+{
+    QTest::addColumn<LayoutItem>("item");
+    QTest::addColumn<LayoutItem>("name");
+    QTest::newRow("addressee") << LayoutItem::Renmei << LayoutItem::Atena;
+    QTest::newRow("sender") << LayoutItem::SenderRenmei << LayoutItem::SenderName;
+}
+
 void tst_TfrmPreView::jointNamesOnTheFace()
 {
+    QFETCH(LayoutItem, item);
+    QFETCH(LayoutItem, name);
     Preview p;
     p.window.ApplyLayoutKind(LayoutKind::TT, true);
-    const LayoutItemRecord& r = p.layouts.record(LayoutKind::TT, LayoutItem::Renmei);
+    const LayoutItemRecord& r = p.layouts.record(LayoutKind::TT, item);
     const double pixelsPerMm = 96 / 25.4 * p.window.Zoom() / 100;
     // Ink in the column one field's width left of the field.
     const auto secondColumnInked = [&] {
@@ -671,16 +682,16 @@ void tst_TfrmPreView::jointNamesOnTheFace()
         return false;
     };
     CardTexts texts;
-    texts[LayoutItem::Atena] = u"山田　太郎　様"_qs;
-    texts[LayoutItem::Renmei] = u"　　　花子　様"_qs;
+    texts[name] = u"山田　太郎　様"_qs;
+    texts[item] = u"　　　花子　様"_qs;
     p.window.setCardTexts(LayoutKind::TT, texts);
     QVERIFY(!secondColumnInked());
 
-    texts[LayoutItem::Renmei] = u"　　　花子　様\n　　　秀樹　様"_qs;
+    texts[item] = u"　　　花子　様\n　　　秀樹　様"_qs;
     p.window.setCardTexts(LayoutKind::TT, texts);
-    QCOMPARE(p.window.field(LayoutItem::Renmei, LayoutKind::TT)->Text(), u"　　　花子　様"_qs);
+    QCOMPARE(p.window.field(item, LayoutKind::TT)->Text(), u"　　　花子　様"_qs);
     QVERIFY(secondColumnInked());
-    QCOMPARE(p.window.cardTexts(LayoutKind::TT)[LayoutItem::Renmei], texts[LayoutItem::Renmei]);
+    QCOMPARE(p.window.cardTexts(LayoutKind::TT)[item], texts[item]);
 }
 
 // The user changes 宛名 in the property panel: 連名 beside it takes its size and its start
