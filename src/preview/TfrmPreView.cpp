@@ -831,7 +831,8 @@ void TfrmPreView::StoreLayoutItem(int kind, int item, const LayoutItemRecord& va
 
 void TfrmPreView::followAddressee(int kind, const LayoutItemRecord& before, bool held)
 {
-    if (!m_layouts->FollowAddressee(LayoutKind(kind), before) || held)
+    // Joint names under the handle with the addressee are the handle's to place.
+    if (held || !m_layouts->FollowAddressee(LayoutKind(kind), before))
         return;
     constexpr int item = int(LayoutItem::Renmei);
     applyFieldFromRecord(field(item, kind), item,

@@ -156,7 +156,7 @@ private:
     // Fields the handle moved while "自動更新" was off: "更新" and "編集モード解除" store them.
     void storePending();
     // After the addressee of `kind` changed from `before`: joint names that followed it move
-    // along, on the face too unless `held` (under the drag handle, which places it).
+    // along, in the table and on the face, unless `held` (under the drag handle too).
     void followAddressee(int kind, const LayoutItemRecord& before, bool held = false);
     void setFieldFont(TTateEdit* edit, int item, const QString& name, double points);
     void clearPropertyPanel();

@@ -87,6 +87,7 @@ private Q_SLOTS:
     void jointNamesOnTheFace();
     void jointNamesFollowTheAddressee_data();
     void jointNamesFollowTheAddressee();
+    void jointNamesDraggedWithTheAddressee();
     void toolbarWrapsAndWindowFits();
 };
 
@@ -751,6 +752,20 @@ void tst_TfrmPreView::jointNamesFollowTheAddressee()
     QCOMPARE(p.window.fieldBox(int(LayoutItem::Renmei), int(kind)).topLeft(),
              QPoint(p.window.faceGeometry().toPixels(renmei.X),
                     p.window.faceGeometry().toPixels(renmei.Y)));
+}
+
+// 連名 and 宛名 under the handle together move once, by the drag, whichever was taken first.
+void tst_TfrmPreView::jointNamesDraggedWithTheAddressee()
+{
+    Preview p;
+    const LayoutTable before = p.layouts;
+    p.window.editField(p.window.field(LayoutItem::Renmei, LayoutKind::TT), false);
+    p.window.editField(p.atena(), true);
+    p.drag(20, 0);
+    const int moved = p.stored().X - before.record(LayoutKind::TT, LayoutItem::Atena).X;
+    QCOMPARE_GT(moved, 0);
+    QCOMPARE(p.stored(LayoutItem::Renmei).X,
+             before.record(LayoutKind::TT, LayoutItem::Renmei).X + moved);
 }
 
 // Narrower than its toolbar, the window shows every control in two rows; it opens with its
