@@ -105,10 +105,8 @@ HeaderMapping HeaderMapping::Guess(const QStringList& header)
     take(HeaderColumns::Company, {Company});
     take(HeaderColumns::Title, {Title});
     take(HeaderColumns::Honorific, {Honorific});
-    if (found[JointName] >= 0)
-        take(HeaderColumns::JointName, {JointName});
-    else
-        m.columns[HeaderColumns::JointName] = jointColumns;
+    take(HeaderColumns::JointName, {JointName});
+    m.columns[HeaderColumns::JointName] << jointColumns;
     take(HeaderColumns::JointHonorific, {JointHonorific});
     return m;
 }

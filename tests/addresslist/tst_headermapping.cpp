@@ -42,6 +42,9 @@ void tst_headermapping::guess_data()
         << QStringList{"姓", "名", "お名前", "郵便番号", "住所"} << 0 << QList<int>{2} << true;
     QTest::newRow("no postal code: not sure enough")
         << QStringList{"氏名", "住所"} << 2 << QList<int>{1} << false;
+    QTest::newRow("連名 and 連名2 → 連名")
+        << QStringList{"氏名", "郵便番号", "住所", "連名", "連名2"} << 7 << QList<int>{3, 4}
+        << true;
     QTest::newRow("nothing known") << QStringList{"品番", "数量"} << 0 << QList<int>{} << false;
 }
 
