@@ -75,10 +75,16 @@ HeaderMapping HeaderMapping::Guess(const QStringList& header)
 {
     std::array<int, RoleCount> found;
     found.fill(-1);
+    // Greeting-card software keeps a household's further names in 連名1, 連名2, ...
+    static const QRegularExpression numberedJoint(QStringLiteral("^連名\\d+$"));
+    QList<int> jointColumns;
     for (int c = 0; c < header.size(); ++c) {
-        const auto it = synonyms().constFind(normalised(header[c]));
+        const QString key = normalised(header[c]);
+        const auto it = synonyms().constFind(key);
         if (it != synonyms().cend() && found[size_t(*it)] < 0)
             found[size_t(*it)] = c;
+        else if (numberedJoint.match(key).hasMatch())
+            jointColumns << c;
     }
     HeaderMapping m;
     const auto take = [&](int field, std::initializer_list<Role> roles) {
@@ -100,6 +106,7 @@ HeaderMapping HeaderMapping::Guess(const QStringList& header)
     take(HeaderColumns::Title, {Title});
     take(HeaderColumns::Honorific, {Honorific});
     take(HeaderColumns::JointName, {JointName});
+    m.columns[HeaderColumns::JointName] << jointColumns;
     take(HeaderColumns::JointHonorific, {JointHonorific});
     return m;
 }
@@ -121,16 +128,20 @@ bool HeaderMapping::isEmpty() const
 
 QString HeaderMapping::joined(int field, const QStringList& row) const
 {
-    // Names joined with a space, address parts run together as Japanese addresses are
-    // written, except between two Latin words ("Minato-ku" "1-2-3 Roppongi").
-    const bool spaced = field == HeaderColumns::Name || field == HeaderColumns::JointName;
+    // A family and a given name joined with a space; joint names (連名1, 連名2, ...) with
+    // "・", so that each stays a person of its own; address parts run together as Japanese
+    // addresses are written, except between two Latin words ("Minato-ku" "1-2-3 Roppongi").
+    const bool spaced = field == HeaderColumns::Name;
+    const bool listed = field == HeaderColumns::JointName;
     const auto latin = [](QChar c) { return c.unicode() < 0x250 && c.isLetterOrNumber(); };
     QString result;
     for (int c : columns[size_t(field)]) {
         const QString text = row.value(c).trimmed();
         if (text.isEmpty())
             continue;
-        if (!result.isEmpty() && (spaced || (latin(result.back()) && latin(text.front()))))
+        if (!result.isEmpty() && listed)
+            result += u'・';
+        else if (!result.isEmpty() && (spaced || (latin(result.back()) && latin(text.front()))))
             result += u' ';
         result += text;
     }

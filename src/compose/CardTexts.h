@@ -16,10 +16,11 @@ struct CardTexts
     const QString& operator[](LayoutItem item) const { return text[size_t(item)]; }
 
     // A household's joint names: the Renmei text holds one line per name, each with its own
-    // honorific, drawn each in its own column (vertical) or line (horizontal).
+    // honorific, drawn each in its own column (vertical) or line (horizontal); the sender's
+    // SenderRenmei likewise.
     static constexpr char16_t NameBreak = u'\n';
-    QStringList jointNameLines() const
+    QStringList jointNameLines(LayoutItem item = LayoutItem::Renmei) const
     {
-        return text[size_t(LayoutItem::Renmei)].split(QChar(NameBreak));
+        return text[size_t(item)].split(QChar(NameBreak));
     }
 };

@@ -1,6 +1,7 @@
 #include "compose/SenderTexts.h"
 
 #include "common/TextHelpers.h"
+#include "compose/CardComposer.h"
 #include "compose/CardText.h"
 
 namespace {
@@ -55,12 +56,16 @@ void ComposeSenderTexts(const SenderInfo& sender, LayoutKind kind, bool useNonUn
     card[LayoutItem::SenderJyusho2] = sender.jyusho2.trimmed();
     card[LayoutItem::SenderKaishamei] = sender.kaishamei.trimmed();
     card[LayoutItem::SenderName] = sender.name.trimmed();
-    if (!IsBlankText(sender.renmei))
-        card[LayoutItem::SenderRenmei] =
-            jointNameIndent(sender.name, sender.renmei, vertical) + sender.renmei.trimmed();
-    if (vertical)
-        for (LayoutItem item :
-             {LayoutItem::SenderJyusho1, LayoutItem::SenderJyusho2, LayoutItem::SenderKaishamei,
-              LayoutItem::SenderName, LayoutItem::SenderRenmei})
+    // 「花子・一郎」 is two people, each in a column (line) of their own, as the addressee's.
+    QStringList lines;
+    for (const QString& joint : CardComposer::JointNames(sender.renmei))
+        lines << jointNameIndent(sender.name, joint, vertical) + joint.trimmed();
+    if (vertical) {
+        for (LayoutItem item : {LayoutItem::SenderJyusho1, LayoutItem::SenderJyusho2,
+                                LayoutItem::SenderKaishamei, LayoutItem::SenderName})
             card[item] = ToVerticalText(card[item], useNonUnicodeFont);
+        for (QString& line : lines)
+            line = ToVerticalText(line, useNonUnicodeFont);
+    }
+    card[LayoutItem::SenderRenmei] = lines.join(QChar(CardTexts::NameBreak));
 }

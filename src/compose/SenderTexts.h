@@ -6,7 +6,8 @@
 
 // Fills the sender's fields of a card: nothing while the sender is not to be printed; the
 // postal code as "〒123-4567" (always horizontal); the address, company and names in vertical
-// forms on a vertical card; the joint name lined up under the name's given name.
+// forms on a vertical card; each joint name (「花子・一郎」 is two) a line of its own, lined up
+// under the name's given name.
 void ComposeSenderTexts(const SenderInfo& sender, LayoutKind kind, bool useNonUnicodeFont,
                         CardTexts& card);
 

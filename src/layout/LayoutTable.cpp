@@ -247,6 +247,43 @@ bool LayoutTable::parseRecordText(const QString& text, LayoutItemRecord* record)
     return true;
 }
 
+bool LayoutTable::FollowsAddressee(LayoutKind kind, const LayoutItemRecord& atena,
+                                   const LayoutItemRecord& renmei)
+{
+    if (renmei.FontSize != atena.FontSize || renmei.WidthEx != atena.WidthEx)
+        return false;
+    if (isHorizontalWriting(kind))
+        return renmei.X == atena.X && renmei.Width == atena.Width && renmei.Y > atena.Y;
+    return renmei.Y == atena.Y && renmei.Height == atena.Height && renmei.X < atena.X;
+}
+
+bool LayoutTable::FollowAddressee(LayoutKind kind, const LayoutItemRecord& before)
+{
+    const LayoutItemRecord& atena = record(kind, LayoutItem::Atena);
+    LayoutItemRecord& renmei = m_records[size_t(kind)][size_t(LayoutItem::Renmei)];
+    if (atena == before || !(before.FontSize > 0) || !FollowsAddressee(kind, before, renmei))
+        return false;
+    const double ratio = atena.FontSize / before.FontSize;
+    const auto scaled = [ratio](int length) { return int(std::lround(length * ratio)); };
+    if (renmei.FontName == before.FontName)
+        renmei.FontName = atena.FontName;
+    renmei.FontSize = atena.FontSize;
+    renmei.WidthEx = atena.WidthEx;
+    if (isHorizontalWriting(kind)) {
+        renmei.Y = atena.Y + scaled(renmei.Y - before.Y);
+        renmei.Height = scaled(renmei.Height);
+        renmei.X = atena.X;
+        renmei.Width = atena.Width;
+    } else {
+        renmei.X = atena.X - scaled(before.X - renmei.X);
+        renmei.Width = scaled(renmei.Width);
+        renmei.Y = atena.Y;
+        renmei.Height = atena.Height;
+    }
+    LayoutLimits::clamp(renmei, defaultRecord(kind, LayoutItem::Renmei));
+    return true;
+}
+
 void LayoutTable::LoadLayoutTable(const IniFile& settings)
 {
     setDefaults();

@@ -35,6 +35,16 @@ public:
     bool StoreLayoutItem(int kind, int item, const LayoutItemRecord& values, bool positionOnly,
                          QString* displayName = nullptr);
 
+    // Joint names follow the addressee: the Renmei record stands as the addressee's would lead
+    // it (the same size, the same start, length and spread along the writing, beside it on
+    // the joint names' side: left of a column, below a line).
+    static bool FollowsAddressee(LayoutKind kind, const LayoutItemRecord& atena,
+                                 const LayoutItemRecord& renmei);
+    // After the user changed the addressee from `before`, joint names that followed it take
+    // its new size, start, length and spread, and keep their distance beside it in proportion
+    // to the size. Joint names the user has set apart stay as stored. True when they moved.
+    bool FollowAddressee(LayoutKind kind, const LayoutItemRecord& before);
+
     // The defaults, then every stored record of the settings file. A missing, empty, "ER",
     // "IR" or short key keeps the default of that one record; a value out of range
     // (LayoutLimits) keeps the default's value.

@@ -358,9 +358,15 @@ void TfrmPreView::createFields()
         auto* digits = new TBoxDigits(*m_layouts, LayoutKind(k), m_faces[size_t(k)]);
         digits->setObjectName(QStringLiteral("BoxDigits") + layoutKindName(LayoutKind(k)));
         m_boxDigits[size_t(k)] = digits;
-        auto* joint = new TJointNames(*m_layouts, LayoutKind(k), m_faces[size_t(k)]);
+        auto* joint =
+            new TJointNames(*m_layouts, LayoutKind(k), LayoutItem::Renmei, m_faces[size_t(k)]);
         joint->setObjectName(QStringLiteral("JointNames") + layoutKindName(LayoutKind(k)));
         m_jointNames[size_t(k)] = joint;
+        auto* senderJoint = new TJointNames(*m_layouts, LayoutKind(k), LayoutItem::SenderRenmei,
+                                            m_faces[size_t(k)]);
+        senderJoint->setObjectName(QStringLiteral("SenderJointNames") +
+                                   layoutKindName(LayoutKind(k)));
+        m_senderJointNames[size_t(k)] = senderJoint;
         auto* marks = new TNoPrintMarks([this, k] { return noPrintBoxes(k); }, m_faces[size_t(k)]);
         marks->setObjectName(QStringLiteral("NoPrintMarks") + layoutKindName(LayoutKind(k)));
         m_noPrintMarks[size_t(k)] = marks;
@@ -385,8 +391,10 @@ void TfrmPreView::setCardTexts(LayoutKind kind, const CardTexts& texts)
     for (int i = 0; i < LayoutItemCount; ++i)
         field(i, int(kind))->setText(texts.text[size_t(i)]);
     // The joint-name field holds the first name; the others stand beside it.
-    field(int(LayoutItem::Renmei), int(kind))->setText(texts.jointNameLines().front());
-    m_jointNames[size_t(kind)]->setTexts(texts);
+    for (TJointNames* joint : {m_jointNames[size_t(kind)], m_senderJointNames[size_t(kind)]}) {
+        field(int(joint->item()), int(kind))->setText(texts.jointNameLines(joint->item()).front());
+        joint->setTexts(texts);
+    }
     m_boxDigits[size_t(kind)]->setTexts(texts);
     for (LayoutItem item : {LayoutItem::YubinNo1, LayoutItem::YubinNo2})
         field(int(item), int(kind))->setVisible(fieldShown(int(item), int(kind)));
@@ -398,6 +406,8 @@ void TfrmPreView::setSessionOptions(const SessionOptions* options)
     for (TBoxDigits* digits : m_boxDigits)
         digits->setOptions(options);
     for (TJointNames* joint : m_jointNames)
+        joint->setOptions(options);
+    for (TJointNames* joint : m_senderJointNames)
         joint->setOptions(options);
 }
 
@@ -429,9 +439,10 @@ QList<QRect> TfrmPreView::noPrintBoxes(int kind) const
 
 void TfrmPreView::updateJointNames(int kind)
 {
-    TJointNames* joint = m_jointNames[size_t(kind)];
-    joint->setInk(fieldPrints(int(LayoutItem::Renmei), kind) ? PrintedInk : NoPrintInk);
-    joint->update();
+    for (TJointNames* joint : {m_jointNames[size_t(kind)], m_senderJointNames[size_t(kind)]}) {
+        joint->setInk(fieldPrints(int(joint->item()), kind) ? PrintedInk : NoPrintInk);
+        joint->update();
+    }
 }
 
 CardTexts TfrmPreView::cardTexts(LayoutKind kind) const
@@ -439,9 +450,11 @@ CardTexts TfrmPreView::cardTexts(LayoutKind kind) const
     CardTexts texts;
     for (int i = 0; i < LayoutItemCount; ++i)
         texts.text[size_t(i)] = field(i, int(kind))->Text();
-    const QString further = m_jointNames[size_t(kind)]->furtherLines();
-    if (!further.isEmpty())
-        texts[LayoutItem::Renmei] += QChar(CardTexts::NameBreak) + further;
+    for (TJointNames* joint : {m_jointNames[size_t(kind)], m_senderJointNames[size_t(kind)]}) {
+        const QString further = joint->furtherLines();
+        if (!further.isEmpty())
+            texts[joint->item()] += QChar(CardTexts::NameBreak) + further;
+    }
     return texts;
 }
 
@@ -584,11 +597,13 @@ void TfrmPreView::ApplyLayoutKind(LayoutKind kind, bool force)
                 digits->setGeometry(face->rect());
                 digits->setZoom(m_zoom);
                 digits->raise();
-                TJointNames* joint = m_jointNames[size_t(k)];
-                joint->setGeometry(face->rect());
-                joint->setZoom(m_zoom);
-                joint->setVisible(fieldShown(int(LayoutItem::Renmei), k));
-                joint->raise();
+                for (TJointNames* joint :
+                     {m_jointNames[size_t(k)], m_senderJointNames[size_t(k)]}) {
+                    joint->setGeometry(face->rect());
+                    joint->setZoom(m_zoom);
+                    joint->setVisible(fieldShown(int(joint->item()), k));
+                    joint->raise();
+                }
                 updateJointNames(k);
                 TNoPrintMarks* marks = m_noPrintMarks[size_t(k)];
                 marks->setGeometry(face->rect());
@@ -848,15 +863,29 @@ void TfrmPreView::showSelectionCaption(const TTateEdit* edit, const LayoutItemRe
 }
 
 void TfrmPreView::StoreLayoutItem(int kind, int item, const LayoutItemRecord& values,
-                                  bool positionOnly)
+                                  bool positionOnly, bool follow)
 {
+    LayoutItemRecord before;
+    m_layouts->ReadLayoutItem(kind, item, nullptr, &before);
     if (!m_layouts->StoreLayoutItem(kind, item, values, positionOnly))
         return;
     if (TTateEdit* edit = field(item, kind))
         applyFieldFromRecord(edit, item, m_layouts->record(LayoutKind(kind), LayoutItem(item)),
                              positionOnly);
-    if (item == int(LayoutItem::Renmei))
-        updateJointNames(kind);
+    if (follow && item == int(LayoutItem::Atena))
+        followAddressee(kind, before);
+    updateJointNames(kind);
+}
+
+void TfrmPreView::followAddressee(int kind, const LayoutItemRecord& before, bool held)
+{
+    // Joint names under the handle with the addressee are the handle's to place.
+    if (held || !m_layouts->FollowAddressee(LayoutKind(kind), before))
+        return;
+    constexpr int item = int(LayoutItem::Renmei);
+    applyFieldFromRecord(field(item, kind), item,
+                         m_layouts->record(LayoutKind(kind), LayoutItem::Renmei), false);
+    updateJointNames(kind);
 }
 
 void TfrmPreView::ApplyPropertyPanel()
@@ -970,15 +999,25 @@ void TfrmPreView::StretchHandle1Moved()
             ui->edtWidthEx->setText(QString::number(r.WidthEx));
             showSelectionCaption(edit, r);
         }
-        if (ui->chkAutoUpdate->isChecked())
+        if (ui->chkAutoUpdate->isChecked()) {
             // The handle's rectangle stays the truth while it holds the field: the table takes
             // the values, the field stays where the handle put it.
+            const LayoutItemRecord before =
+                m_layouts->record(m_currentKind, LayoutItem(tagOf(edit)));
             m_layouts->StoreLayoutItem(int(m_currentKind), tagOf(edit), r, true);
-        else
+            if (tagOf(edit) == int(LayoutItem::Atena)) {
+                QWidget* joint = field(int(LayoutItem::Renmei), int(m_currentKind));
+                bool held = false;
+                for (int h = 0; h < m_handle->TargetCount(); ++h)
+                    held = held || m_handle->TargetAt(h) == joint;
+                followAddressee(int(m_currentKind), before, held);
+            }
+        } else
             m_pending.insert(edit);
     }
     // Further joint names follow their field, and so do the marks.
     m_jointNames[size_t(m_currentKind)]->update();
+    m_senderJointNames[size_t(m_currentKind)]->update();
     m_noPrintMarks[size_t(m_currentKind)]->update();
 }
 
@@ -988,10 +1027,15 @@ void TfrmPreView::storePending()
     for (TTateEdit* edit : pending) {
         const int kind = tagKind(edit);
         const int item = tagOf(edit);
+        const LayoutItemRecord before = m_layouts->record(LayoutKind(kind), LayoutItem(item));
         if (kind == int(m_currentKind) &&
-            m_layouts->StoreLayoutItem(kind, item, recordFromBox(edit), true))
+            m_layouts->StoreLayoutItem(kind, item, recordFromBox(edit), true)) {
             applyFieldFromRecord(edit, item, m_layouts->record(LayoutKind(kind), LayoutItem(item)),
                                  true);
+            if (item == int(LayoutItem::Atena))
+                followAddressee(kind, before,
+                                pending.contains(field(int(LayoutItem::Renmei), kind)));
+        }
     }
 }
 

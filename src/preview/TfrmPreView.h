@@ -87,7 +87,10 @@ public:
     void ApplyLayoutKind(LayoutKind kind, bool force);
     void ReleaseSelection(bool click);
     // Stores one record into the layout table and brings its field up to date.
-    void StoreLayoutItem(int kind, int item, const LayoutItemRecord& values, bool positionOnly);
+    // A changed addressee takes joint names that follow it along (`follow`, see
+    // LayoutTable::FollowAddressee); a loaded layout stores its own joint names.
+    void StoreLayoutItem(int kind, int item, const LayoutItemRecord& values, bool positionOnly,
+                         bool follow = true);
     // Loads a layout file into the face its name tags (TT, TY, YT, YY) and into the layout;
     // false when the name has no tag or the file is refused (the refusal is told). Values the
     // layout had to replace are told after the load. `loaded`, when given, receives what the
@@ -153,6 +156,9 @@ private:
     LayoutItemRecord recordFromBox(TTateEdit* edit) const;
     // Fields the handle moved while "自動更新" was off: "更新" and "編集モード解除" store them.
     void storePending();
+    // After the addressee of `kind` changed from `before`: joint names that followed it move
+    // along, in the table and on the face, unless `held` (under the drag handle too).
+    void followAddressee(int kind, const LayoutItemRecord& before, bool held = false);
     void setFieldFont(TTateEdit* edit, int item, const QString& name, double points);
     void clearPropertyPanel();
     // "プレビュー - [宛名] X=… Y=… W=… H=… True" for the selected field.
@@ -181,6 +187,7 @@ private:
     std::array<std::array<TTateEdit*, LayoutKindCount>, LayoutItemCount> m_fields{};
     std::array<TBoxDigits*, LayoutKindCount> m_boxDigits{};
     std::array<TJointNames*, LayoutKindCount> m_jointNames{};
+    std::array<TJointNames*, LayoutKindCount> m_senderJointNames{};
     std::array<TNoPrintMarks*, LayoutKindCount> m_noPrintMarks{};
     std::array<QPixmap, LayoutKindCount> m_builtInPictures;
     std::array<QString, LayoutKindCount> m_backImageNames;

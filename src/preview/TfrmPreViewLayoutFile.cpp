@@ -130,7 +130,7 @@ bool TfrmPreView::LoadLayoutFile(const QString& path, LayoutFile::Loaded* out)
     for (const LayoutFile::FieldRecord& f : loaded.fields) {
         QString name;
         m_layouts->ReadLayoutItem(int(*kind), f.item, &name, nullptr);
-        StoreLayoutItem(int(*kind), f.item, f.record, false);
+        StoreLayoutItem(int(*kind), f.item, f.record, false, false);
         notes +=
             LayoutFile::adjustments(name, f.record, m_layouts->record(*kind, LayoutItem(f.item)));
     }

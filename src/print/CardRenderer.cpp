@@ -4,6 +4,7 @@
 #include "common/TextHelpers.h"
 #include "common/numbers.h"
 #include "compose/CardText.h"
+#include "layout/BarcodeGeometry.h"
 #include "layout/CardGeometry.h"
 #include "layout/LayoutLimits.h"
 #include "layout/LayoutTable.h"
@@ -20,8 +21,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <numeric>
 
 namespace {
+
+// Joint names closer than this many times their size read as one block: they shrink.
+constexpr double Closest = 1.1;
 
 constexpr int SlotPitchShort = 1050; // across the card's short side
 constexpr int SlotPitchLong = 1480;  // along its long side
@@ -159,8 +164,9 @@ bool CardRenderer::CanDrawCard(LayoutKind kind, const CardTexts& texts) const
                              vertical ? RunPainter::Direction::Vertical
                                       : RunPainter::Direction::Horizontal);
         // Joint names are drawn a line each: the break between them is not drawn.
-        const QStringList lines =
-            item == LayoutItem::Renmei ? texts.jointNameLines() : QStringList{text};
+        const QStringList lines = item == LayoutItem::Renmei || item == LayoutItem::SenderRenmei
+                                      ? texts.jointNameLines(item)
+                                      : QStringList{text};
         for (const QString& line : lines) {
             const TextUnits units(vertical ? ToVerticalText(line, m_options.useNonUnicodeFont)
                                            : line);
@@ -206,8 +212,8 @@ void CardRenderer::DrawCard(LayoutKind kind, QPainter& canvas, const CardTexts& 
             canvas.restore();
             continue;
         }
-        if (item == LayoutItem::Renmei) {
-            DrawJointNames(kind, canvas, texts, originX, originY);
+        if (item == LayoutItem::Renmei || item == LayoutItem::SenderRenmei) {
+            DrawJointNames(kind, canvas, texts, originX, originY, 0, item);
             continue;
         }
         if (item == LayoutItem::Katagaki)
@@ -218,82 +224,182 @@ void CardRenderer::DrawCard(LayoutKind kind, QPainter& canvas, const CardTexts& 
     }
 }
 
-CardRenderer::JointNamePlace CardRenderer::jointNamePlace(LayoutKind kind, const CardTexts& texts,
-                                                          int index, int count) const
+int CardRenderer::lineSize(const QString& fontName, double fontSize) const
 {
-    const LayoutItemRecord& r = m_layouts.record(kind, LayoutItem::Renmei);
+    // The font's cell (ascent and descent), measured finely: a column is that wide.
+    constexpr int Dpi = 1200;
+    QFont font(fontName.startsWith(u'@') ? fontName.mid(1) : fontName);
+    font.setStyleStrategy(QFont::PreferDefault);
+    const int points = printerPointSize(LayoutLimits::boundedFontSize(fontSize), m_screenDpi);
+    font.setPixelSize(CardGeometry(Dpi).fontPixels(points));
+    return int(std::ceil(QFontMetricsF(font).height() * 254.0 / Dpi));
+}
+
+QRect CardRenderer::lineBox(LayoutKind kind, LayoutItem item, int x, int y, double fontSize) const
+{
+    const LayoutItemRecord& r = m_layouts.record(kind, item);
+    // A column reaches right of X by the font's cell, a line down from Y.
+    const int cell = lineSize(r.FontName, fontSize);
+    if (isVerticalItem(kind, item))
+        return {x, y, cell, r.Height};
+    return {x, y, r.Width, cell};
+}
+
+QList<QRect> CardRenderer::PrintedFurniture(LayoutKind kind)
+{
+    using namespace PostalBoxes;
+    // The boxes as one row: the gaps between them are no place for a name either.
+    const QList<QRectF> upright{
+        QRectF(StampLeftMm, StampTopMm, StampWidthMm, StampHeightMm),
+        QRectF(QPointF(CodeBoxLeftMm.front(), CodeBoxTopMm),
+               QPointF(CodeBoxLeftMm.back() + CodeBoxWidthMm, CodeBoxTopMm + CodeBoxHeightMm))};
+    QList<QRect> boxes;
+    for (const QRectF& mm : upright) {
+        // A landscape card is the upright one turned a quarter to the left.
+        const QRectF turned = isLandscape(kind) ? QRectF(CardHeightMm - mm.bottom(), mm.left(),
+                                                         mm.height(), mm.width())
+                                                : mm;
+        boxes << QRect(QPoint(numbers::roundHalfAway(turned.left() * 10),
+                              numbers::roundHalfAway(turned.top() * 10)),
+                       QSize(numbers::roundHalfAway(turned.width() * 10),
+                             numbers::roundHalfAway(turned.height() * 10)));
+    }
+    return boxes;
+}
+
+QList<QRect> CardRenderer::inkBoxes(LayoutKind kind, const CardTexts& texts,
+                                    LayoutItem jointItem) const
+{
+    QList<QRect> boxes = PrintedFurniture(kind);
+    for (int i = 0; i < LayoutItemCount; ++i) {
+        const auto item = LayoutItem(i);
+        const LayoutItemRecord& r = m_layouts.record(kind, item);
+        const QString text = item == LayoutItem::Katagaki ? TrimBlanks(texts[item]) : texts[item];
+        if (item == jointItem || r.NoView || r.NoPrint || IsBlankText(text))
+            continue;
+        if (item == LayoutItem::PostCode) {
+            boxes << QRect(r.X, r.Y, BarcodeGeometry::naturalWidthTenthMm(),
+                           BarcodeGeometry::naturalHeightTenthMm());
+        } else if (item == LayoutItem::SenderRenmei) {
+            // The sender's names take their places first; the addressee's keep clear of them.
+            const int count = int(texts.jointNameLines(item).size());
+            for (int n = 0; n < count; ++n) {
+                const JointNamePlace at = jointNamePlace(kind, texts, n, count, item);
+                boxes << lineBox(kind, item, at.x, at.y, at.fontSize);
+            }
+        } else {
+            boxes << lineBox(kind, item, r.X, r.Y, r.FontSize);
+        }
+    }
+    return boxes;
+}
+
+CardRenderer::JointNamePlace CardRenderer::jointNamePlace(LayoutKind kind, const CardTexts& texts,
+                                                          int index, int count,
+                                                          LayoutItem item) const
+{
+    const LayoutItemRecord& r = m_layouts.record(kind, item);
     JointNamePlace place{r.X, r.Y, r.FontSize};
     if (index <= 0 || count <= 1)
         return place;
-    const bool vertical = isVerticalItem(kind, LayoutItem::Renmei);
+    const bool vertical = isVerticalItem(kind, item);
     const double points = LayoutLimits::boundedFontSize(r.FontSize);
-    const double size = LayoutUnits::pointsToTenthMm(printerPointSize(points, m_screenDpi));
-    const double pitch = std::max<double>(vertical ? r.Width : r.Height, size);
-    // Columns run left from the field, lines down from below the first one (which keeps its
-    // size), as far as the card's edge or the nearest field with text on that side.
+    const int size = lineSize(r.FontName, points);
+    const QRect first = lineBox(kind, item, r.X, r.Y, points);
+    // Further names stack away from the first, columns leftwards, lines downwards, as far as
+    // the card's edge or the nearest ink beside them: any field with text, the sender's names,
+    // the printed boxes.
     const qint64 cardHeight =
         isLandscape(kind) ? CardGeometry::CardShortSide : CardGeometry::CardLongSide;
     qint64 limit = vertical ? 0 : cardHeight;
-    for (int i = 0; i < LayoutItemCount; ++i) {
-        const auto item = LayoutItem(i);
-        const LayoutItemRecord& other = m_layouts.record(kind, item);
-        if (item == LayoutItem::Renmei || other.NoView || other.NoPrint ||
-            texts[item].trimmed().isEmpty())
+    for (const QRect& ink : inkBoxes(kind, texts, item)) {
+        // What the layout puts under the first name already, the others cannot keep clear of.
+        if (ink.intersects(first))
             continue;
-        if (vertical && other.Y < r.Y + r.Height && r.Y < other.Y + other.Height &&
-            other.X + other.Width <= r.X)
-            limit = std::max<qint64>(limit, other.X + other.Width);
-        if (!vertical && other.X < r.X + r.Width && r.X < other.X + other.Width &&
-            other.Y >= r.Y + r.Height)
-            limit = std::min<qint64>(limit, other.Y);
+        if (vertical && ink.top() < first.bottom() + 1 && first.top() < ink.bottom() + 1 &&
+            ink.left() < first.left())
+            limit = std::max<qint64>(limit, std::min(ink.right() + 1, first.left()));
+        if (!vertical && ink.left() < first.right() + 1 && first.left() < ink.right() + 1 &&
+            ink.bottom() + 1 > first.bottom() + 1)
+            limit = std::min<qint64>(limit, std::max(ink.top(), first.bottom() + 1));
     }
-    // Short of room the names first close up to their size, then shrink by `factor`.
-    const double room = vertical ? double(r.X - limit) : double(limit - r.Y) - pitch;
-    const int gaps = vertical ? count - 1 : count - 2;
-    const double roomForSteps = vertical ? room : room - size;
-    double step = gaps > 0 ? std::min(pitch, roomForSteps / gaps) : pitch;
-    double factor = 1.0;
-    if (vertical ? step < size : (gaps > 0 ? step < size : room < size)) {
-        factor = room / ((vertical ? gaps : gaps + 1) * size);
-        step = factor * size;
+    // The last name keeps the same tenth of its size from the ink it stops at.
+    const double room =
+        (vertical ? double(first.left() - limit) : double(limit - (first.bottom() + 1))) -
+        (Closest - 1) * size;
+    // Lines packed at their bare size read as columns: a fifth of the size between them at
+    // least, and beside the name they follow, the name's distance to the first of them.
+    double pitch = std::max<double>(vertical ? r.Width : r.Height, 1.2 * size);
+    const LayoutItemRecord& anchor = m_layouts.record(
+        kind, item == LayoutItem::SenderRenmei ? LayoutItem::SenderName : LayoutItem::Atena);
+    const int distance = vertical ? anchor.X - r.X : r.Y - anchor.Y;
+    if (LayoutTable::FollowsAddressee(kind, anchor, r) && distance <= 2 * size)
+        pitch = std::max<double>(pitch, distance);
+    const int further = count - 1;
+    const double step = std::max(0.0, std::min(pitch, room / further));
+    int nameSize = size;
+    if (step < Closest * size) {
+        // Short of room the names close up to a tenth of their size apart, then shrink to the
+        // step, in whole points rounded down (a size rounded up would reach into the next
+        // name), no smaller than the smallest font: past that they cannot help touching. The
+        // print run tells either.
+        place.fontSize =
+            std::max(LayoutLimits::MinFontSize, std::floor(points * step / (Closest * size)));
+        nameSize = lineSize(r.FontName, place.fontSize);
     }
-    // No smaller than the smallest font: a field at the card's very edge leaves no room.
-    factor = std::clamp(factor, LayoutLimits::MinFontSize / points, 1.0);
-    step = std::max(step, factor * size);
-    if (factor < 1.0)
-        // Whole points, rounded down: a size rounded up would reach into the next name.
-        place.fontSize = std::max(LayoutLimits::MinFontSize, std::floor(points * factor));
-    const double offset = vertical ? index * step : pitch + (index - 1) * step;
+    const int far = numbers::roundHalfAway(index * std::max(step, double(nameSize)));
     if (vertical)
-        place.x = r.X - numbers::roundHalfAway(offset);
+        place.x = first.left() - far;
     else
-        place.y = r.Y + numbers::roundHalfAway(offset);
+        place.y = first.bottom() + 1 + far - nameSize;
     return place;
 }
 
 void CardRenderer::DrawJointNames(LayoutKind kind, QPainter& canvas, const CardTexts& texts,
-                                  qint64 originX, qint64 originY, int firstLine) const
+                                  qint64 originX, qint64 originY, int firstLine,
+                                  LayoutItem item) const
 {
-    const LayoutItemRecord& r = m_layouts.record(kind, LayoutItem::Renmei);
-    const QStringList lines = texts.jointNameLines();
-    const bool vertical = isVerticalItem(kind, LayoutItem::Renmei);
+    const LayoutItemRecord& r = m_layouts.record(kind, item);
+    const QStringList lines = texts.jointNameLines(item);
+    const bool vertical = isVerticalItem(kind, item);
+    const int boxLength = vertical ? r.Height : r.Width;
     for (int i = std::max(0, firstLine); i < lines.size(); ++i) {
-        const JointNamePlace place = jointNamePlace(kind, texts, i, int(lines.size()));
-        DrawFieldText(canvas, place.x + originX, place.y + originY, alignModeOf(LayoutItem::Renmei),
-                      vertical, r.WidthEx, vertical ? r.Height : r.Width, r.FontName,
-                      place.fontSize, lines[i]);
+        const JointNamePlace place = jointNamePlace(kind, texts, i, int(lines.size()), item);
+        int spread = r.WidthEx;
+        const QPaintDevice* device = canvas.device();
+        if (place.fontSize < r.FontSize && device) {
+            // A smaller name ends where it would end at the field's size: its 様 under the
+            // others'.
+            const RunPainter full(fieldFont(r.FontName, r.FontSize, device), device,
+                                  vertical ? RunPainter::Direction::Vertical
+                                           : RunPainter::Direction::Horizontal);
+            const QList<int> advances = full.advances(TextUnits(
+                vertical ? ToVerticalText(lines[i], m_options.useNonUnicodeFont) : lines[i]));
+            const int dpi = device->logicalDpiX();
+            const int length = toDevice(boxLength, dpi);
+            int given = toDevice(r.WidthEx, dpi);
+            if (given > length || given < 16)
+                given = length;
+            const int natural = std::accumulate(advances.begin(), advances.end(), 0);
+            const int end = natural <= given ? given : std::min(natural, length);
+            spread = numbers::roundHalfAway(end * 254.0 / dpi);
+        }
+        DrawFieldText(canvas, place.x + originX, place.y + originY, alignModeOf(item), vertical,
+                      spread, boxLength, r.FontName, place.fontSize, lines[i]);
     }
 }
 
 bool CardRenderer::JointNamesShrink(LayoutKind kind, const CardTexts& texts) const
 {
-    const LayoutItemRecord& r = m_layouts.record(kind, LayoutItem::Renmei);
-    if (r.NoView || r.NoPrint)
-        return false;
-    const int count = int(texts.jointNameLines().size());
-    for (int i = 1; i < count; ++i)
-        if (jointNamePlace(kind, texts, i, count).fontSize < r.FontSize)
-            return true;
+    for (LayoutItem item : {LayoutItem::Renmei, LayoutItem::SenderRenmei}) {
+        const LayoutItemRecord& r = m_layouts.record(kind, item);
+        if (r.NoView || r.NoPrint)
+            continue;
+        const int count = int(texts.jointNameLines(item).size());
+        for (int i = 1; i < count; ++i)
+            if (jointNamePlace(kind, texts, i, count, item).fontSize < r.FontSize)
+                return true;
+    }
     return false;
 }
 

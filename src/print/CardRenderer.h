@@ -8,6 +8,7 @@
 #include <QFont>
 #include <QPoint>
 #include <QPointF>
+#include <QRect>
 #include <QString>
 
 class LayoutTable;
@@ -64,29 +65,35 @@ public:
     bool DrawDigitsInBoxes(LayoutKind kind, QPainter& canvas, const CardTexts& texts,
                            qint64 originX, qint64 originY) const;
 
-    // Where joint name `index` (0 the field itself) of `count` stands and at what size: each
-    // a column further left (vertical) or a line further down (horizontal), one pitch apart,
-    // the pitch being the field's width across the writing, at least the font's size. Names
-    // that would run off the card or into the next field with text on their side (the
-    // sender's columns, the addressee's name below a joint name line) close up, and shrink
-    // when closer than their size.
+    // Where joint name `index` (0 the field itself) of `count` of the field `item` (the
+    // addressee's Renmei or the sender's SenderRenmei) stands and at what size: each a column
+    // further left (vertical) or a line further down (horizontal), one pitch apart: the
+    // field's breadth across the writing, the distance from the name it follows, and 1.2 times
+    // the font's cell, whichever is most. Names that would run off the card or into other ink
+    // (any field with text, the sender's names, the printed postal boxes and stamp area) close
+    // up, and shrink when closer than 1.1 times their cell.
     struct JointNamePlace
     {
         int x = 0; // 1/10 mm on the card
         int y = 0;
         double fontSize = 0;
     };
-    JointNamePlace jointNamePlace(LayoutKind kind, const CardTexts& texts, int index,
-                                  int count) const;
+    JointNamePlace jointNamePlace(LayoutKind kind, const CardTexts& texts, int index, int count,
+                                  LayoutItem item = LayoutItem::Renmei) const;
 
-    // The joint names from line `firstLine` on (see CardTexts), each at its place, the card's
-    // corner at (originX, originY) in 1/10 mm, whether the field prints or not.
+    // The joint names of `item` from line `firstLine` on (see CardTexts), each at its place, the
+    // card's corner at (originX, originY) in 1/10 mm, whether the field prints or not.
     void DrawJointNames(LayoutKind kind, QPainter& canvas, const CardTexts& texts, qint64 originX,
-                        qint64 originY, int firstLine = 0) const;
+                        qint64 originY, int firstLine = 0,
+                        LayoutItem item = LayoutItem::Renmei) const;
 
-    // True when the joint names print and a further name stands smaller than the field's own
-    // size for want of room.
+    // True when the addressee's or the sender's joint names print and a further name stands
+    // smaller than the field's own size for want of room.
     bool JointNamesShrink(LayoutKind kind, const CardTexts& texts) const;
+
+    // The printed furniture of a postcard's address side on the card of `kind`, in 1/10 mm:
+    // the stamp area and the row of seven postal-code boxes.
+    static QList<QRect> PrintedFurniture(LayoutKind kind);
 
     // The centre of postal box `box` (0-6) on the upright card, in millimetres.
     static QPointF PostalBoxCentreMm(int box);
@@ -119,6 +126,13 @@ public:
     static AlignMode alignModeOf(LayoutItem item);
 
 private:
+    // The breadth of a column (height of a line) of the face at a font size, in 1/10 mm.
+    int lineSize(const QString& fontName, double fontSize) const;
+    // Where one line of `item` put at (x, y) inks the card, in 1/10 mm.
+    QRect lineBox(LayoutKind kind, LayoutItem item, int x, int y, double fontSize) const;
+    // Everything on the card but the joint names of `jointItem`.
+    QList<QRect> inkBoxes(LayoutKind kind, const CardTexts& texts, LayoutItem jointItem) const;
+
     const LayoutTable& m_layouts;
     const SessionOptions& m_options;
     double m_screenDpi;

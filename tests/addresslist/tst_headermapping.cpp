@@ -42,6 +42,9 @@ void tst_headermapping::guess_data()
         << QStringList{"姓", "名", "お名前", "郵便番号", "住所"} << 0 << QList<int>{2} << true;
     QTest::newRow("no postal code: not sure enough")
         << QStringList{"氏名", "住所"} << 2 << QList<int>{1} << false;
+    QTest::newRow("連名 and 連名2 → 連名")
+        << QStringList{"氏名", "郵便番号", "住所", "連名", "連名2"} << 7 << QList<int>{3, 4}
+        << true;
     QTest::newRow("nothing known") << QStringList{"品番", "数量"} << 0 << QList<int>{} << false;
 }
 
@@ -80,6 +83,17 @@ void tst_headermapping::apply_data()
         << QStringList{"1", "Taro Yamada", "106-0032", "Tokyo Minato-ku 1-2-3 Roppongi",
                        " ", " ",           " ",        " ",
                        " ", " ",           " ",        " "};
+    // Each a person of its own: the joint-name splitter finds three names, not one.
+    QTest::newRow("連名1 + 連名2 + 連名3 → 連名, one name each")
+        << QStringList{"", "氏名", "郵便番号", "住所", "連名1", "連名2", "連名3"}
+        << QStringList{"1", "佐藤 健", "100-0001", "東京都", "美香", "大翔", "結衣"}
+        << QStringList{"1", "佐藤 健", "100-0001",         "東京都", " ", " ",
+                       " ", " ",       "美香・大翔・結衣", " ",      " ", " "};
+    QTest::newRow("an empty 連名2 leaves no empty name")
+        << QStringList{"", "氏名", "郵便番号", "住所", "連名1", "連名2", "連名3"}
+        << QStringList{"1", "佐藤 健", "100-0001", "東京都", "美香", "", "結衣"}
+        << QStringList{"1", "佐藤 健", "100-0001",   "東京都", " ", " ",
+                       " ", " ",       "美香・結衣", " ",      " ", " "};
     QTest::newRow("a list that has our header stays as it is")
         << QStringList{"", "宛先", "〒", "住所"} << QStringList{"1", "山田", "100-0001", "東京都"}
         << QStringList{"1", "山田", "100-0001", "東京都"};

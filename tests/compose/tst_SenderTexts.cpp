@@ -69,6 +69,18 @@ void tst_SenderTexts::cardTexts_data()
         << 1 << noSpace << QStringList{u"〒100-0013"_qs, u"千代田区霞が関１－３－２"_qs,
                                        u"ハイツ201"_qs,  u"たより商会"_qs,
                                        u"山田太郎"_qs,   u"　　花子"_qs};
+    // Two people, a column (line) each, both under the given name.
+    SenderInfo two = yamada();
+    two.renmei = u"花子・一郎"_qs;
+    QTest::newRow("TT, two joint names")
+        << 0 << two << QStringList{u"〒100-0013"_qs,   u"千代田区霞が関一─三─二"_qs,
+                                   u"ハイツ二〇一"_qs, u"たより商会"_qs,
+                                   u"山田　太郎"_qs,   u"　　　花子\n　　　一郎"_qs};
+    two.renmei = u"花子、一郎"_qs;
+    QTest::newRow("YY, two joint names")
+        << 3 << two << QStringList{u"〒100-0013"_qs, u"千代田区霞が関１－３－２"_qs,
+                                   u"ハイツ201"_qs,  u"たより商会"_qs,
+                                   u"山田 太郎"_qs,  u"　　 花子\n　　 一郎"_qs};
     SenderInfo off = yamada();
     off.print = false;
     QTest::newRow("not printed") << 0 << off << QStringList(6, QString());

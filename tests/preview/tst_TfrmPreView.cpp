@@ -6,6 +6,7 @@
 #include "controls/TTateEdit.h"
 #include "layout/CardGeometry.h"
 #include "layout/LayoutTable.h"
+#include "layout/LayoutUnits.h"
 #include "layout/PostalBoxes.h"
 #include "preview/TfrmPreView.h"
 #include "ui_TfrmPreView.h"
@@ -111,7 +112,11 @@ private Q_SLOTS:
     void pictureFromFile();
     void digitsInTheBoxes_data();
     void digitsInTheBoxes();
+    void jointNamesOnTheFace_data();
     void jointNamesOnTheFace();
+    void jointNamesFollowTheAddressee_data();
+    void jointNamesFollowTheAddressee();
+    void jointNamesDraggedWithTheAddressee();
     void toolbarWrapsAndWindowFits();
 };
 
@@ -352,7 +357,9 @@ void tst_TfrmPreView::autoStoreOffWaitsForUpdate()
     atena.Height = p.ui.edtHeight->text().toInt();
     atena.WidthEx = p.ui.edtWidthEx->text().toInt();
     expected.StoreLayoutItem(0, int(LayoutItem::Atena), atena, false);
-    QCOMPARE(p.layouts, expected); // the selected item only
+    // The selected item, and the joint names that follow it.
+    expected.FollowAddressee(LayoutKind::TT, before.record(LayoutKind::TT, LayoutItem::Atena));
+    QCOMPARE(p.layouts, expected);
 }
 
 void tst_TfrmPreView::alignment_data()
@@ -678,12 +685,22 @@ void tst_TfrmPreView::digitsInTheBoxes()
 }
 
 // A household: the joint-name field shows the first name, the second stands in the column to
-// its left as the card gets it, and printing from the preview takes both.
+// its left as the card gets it, and printing from the preview takes both; the sender's alike.
+void tst_TfrmPreView::jointNamesOnTheFace_data()
+{
+    QTest::addColumn<LayoutItem>("item");
+    QTest::addColumn<LayoutItem>("name");
+    QTest::newRow("addressee") << LayoutItem::Renmei << LayoutItem::Atena;
+    QTest::newRow("sender") << LayoutItem::SenderRenmei << LayoutItem::SenderName;
+}
+
 void tst_TfrmPreView::jointNamesOnTheFace()
 {
+    QFETCH(LayoutItem, item);
+    QFETCH(LayoutItem, name);
     Preview p;
     p.window.ApplyLayoutKind(LayoutKind::TT, true);
-    const LayoutItemRecord& r = p.layouts.record(LayoutKind::TT, LayoutItem::Renmei);
+    const LayoutItemRecord& r = p.layouts.record(LayoutKind::TT, item);
     const double pixelsPerMm = 96 / 25.4 * p.window.Zoom() / 100;
     // Ink in the column one field's width left of the field.
     const auto secondColumnInked = [&] {
@@ -695,16 +712,89 @@ void tst_TfrmPreView::jointNamesOnTheFace()
         return false;
     };
     CardTexts texts;
-    texts[LayoutItem::Atena] = u"山田　太郎　様"_qs;
-    texts[LayoutItem::Renmei] = u"　　　花子　様"_qs;
+    texts[name] = u"山田　太郎　様"_qs;
+    texts[item] = u"　　　花子　様"_qs;
     p.window.setCardTexts(LayoutKind::TT, texts);
     QVERIFY(!secondColumnInked());
 
-    texts[LayoutItem::Renmei] = u"　　　花子　様\n　　　秀樹　様"_qs;
+    texts[item] = u"　　　花子　様\n　　　秀樹　様"_qs;
     p.window.setCardTexts(LayoutKind::TT, texts);
-    QCOMPARE(p.window.field(LayoutItem::Renmei, LayoutKind::TT)->Text(), u"　　　花子　様"_qs);
+    QCOMPARE(p.window.field(item, LayoutKind::TT)->Text(), u"　　　花子　様"_qs);
     QVERIFY(secondColumnInked());
-    QCOMPARE(p.window.cardTexts(LayoutKind::TT)[LayoutItem::Renmei], texts[LayoutItem::Renmei]);
+    QCOMPARE(p.window.cardTexts(LayoutKind::TT)[item], texts[item]);
+}
+
+// The user changes 宛名 in the property panel: 連名 beside it takes its size and its start
+// along the writing, on the face as in the table; 連名 the user has set apart stays.
+void tst_TfrmPreView::jointNamesFollowTheAddressee_data()
+{
+    QTest::addColumn<LayoutKind>("kind");
+    QTest::addColumn<bool>("apart"); // 連名 stored at a size of its own
+    QTest::addColumn<double>("size");
+    QTest::addColumn<int>("shift"); // 宛名 moved along the writing, 1/10 mm
+
+    QTest::newRow("TT enlarged") << LayoutKind::TT << false << 18.0 << 0;
+    QTest::newRow("TT moved down") << LayoutKind::TT << false << 0.0 << 50;
+    QTest::newRow("TY enlarged") << LayoutKind::TY << false << 18.0 << 0;
+    QTest::newRow("YT enlarged") << LayoutKind::YT << false << 18.0 << 0;
+    QTest::newRow("TT set apart stays") << LayoutKind::TT << true << 18.0 << 0;
+    QTest::newRow("TY set apart stays") << LayoutKind::TY << true << 0.0 << 50;
+}
+
+void tst_TfrmPreView::jointNamesFollowTheAddressee()
+{
+    QFETCH(LayoutKind, kind);
+    QFETCH(bool, apart);
+    QFETCH(double, size);
+    QFETCH(int, shift);
+
+    Preview p;
+    LayoutItemRecord joint = p.layouts.record(kind, LayoutItem::Renmei);
+    if (apart) {
+        joint.FontSize -= 2;
+        p.layouts.StoreLayoutItem(int(kind), int(LayoutItem::Renmei), joint, false);
+    }
+    p.window.setCurrentKind(kind);
+    p.window.ApplyLayoutKind(kind, true);
+    p.select(p.atena(kind));
+    const LayoutItemRecord before = p.stored();
+    if (size > 0)
+        p.ui.edtSize->setText(QString::number(size, 'f', 1));
+    const bool vertical = !isHorizontalWriting(kind);
+    QLineEdit* along = vertical ? p.ui.edtY : p.ui.edtX;
+    along->setText(QString::number((vertical ? before.Y : before.X) + shift));
+    p.ui.Button4->setEnabled(true);
+    p.window.ApplyPropertyPanel();
+    const LayoutItemRecord& atena = p.stored();
+    QVERIFY(atena != before);
+
+    const LayoutItemRecord& renmei = p.stored(LayoutItem::Renmei);
+    if (apart) {
+        QCOMPARE(renmei, joint);
+        return;
+    }
+    QCOMPARE(renmei.FontSize, atena.FontSize);
+    QVERIFY(LayoutTable::FollowsAddressee(kind, atena, renmei));
+    // Clear of the name at its new size: a column's breadth left of it, a line's below it.
+    const int breadth = LayoutUnits::pointsToTenthMm(atena.FontSize);
+    QCOMPARE_GE(vertical ? atena.X - renmei.X : renmei.Y - atena.Y, breadth);
+    QCOMPARE(p.window.fieldBox(int(LayoutItem::Renmei), int(kind)).topLeft(),
+             QPoint(p.window.faceGeometry().toPixels(renmei.X),
+                    p.window.faceGeometry().toPixels(renmei.Y)));
+}
+
+// 連名 and 宛名 under the handle together move once, by the drag, whichever was taken first.
+void tst_TfrmPreView::jointNamesDraggedWithTheAddressee()
+{
+    Preview p;
+    const LayoutTable before = p.layouts;
+    p.window.editField(p.window.field(LayoutItem::Renmei, LayoutKind::TT), false);
+    p.window.editField(p.atena(), true);
+    p.drag(20, 0);
+    const int moved = p.stored().X - before.record(LayoutKind::TT, LayoutItem::Atena).X;
+    QCOMPARE_GT(moved, 0);
+    QCOMPARE(p.stored(LayoutItem::Renmei).X,
+             before.record(LayoutKind::TT, LayoutItem::Renmei).X + moved);
 }
 
 // Narrower than its toolbar, the window shows every control in two rows; it opens with its
