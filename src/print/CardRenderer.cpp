@@ -219,7 +219,11 @@ void CardRenderer::DrawCard(LayoutKind kind, QPainter& canvas, const CardTexts& 
         if (item == LayoutItem::Katagaki)
             text = TrimBlanks(text);
         const bool vertical = isVerticalItem(kind, item);
-        DrawFieldText(canvas, x, y, alignModeOf(item), vertical, r.WidthEx,
+        int spread = r.WidthEx;
+        if (item == LayoutItem::Atena)
+            if (const int block = nameBlockSpread(kind, texts, canvas.device()))
+                spread = block;
+        DrawFieldText(canvas, x, y, alignModeOf(item), vertical, spread,
                       vertical ? r.Height : r.Width, r.FontName, r.FontSize, text);
     }
 }
@@ -355,6 +359,45 @@ CardRenderer::JointNamePlace CardRenderer::jointNamePlace(LayoutKind kind, const
     return place;
 }
 
+int CardRenderer::nameEnd(LayoutKind kind, LayoutItem item, const QString& text,
+                          const QPaintDevice* device) const
+{
+    const LayoutItemRecord& r = m_layouts.record(kind, item);
+    const bool vertical = isVerticalItem(kind, item);
+    const RunPainter full(fieldFont(r.FontName, r.FontSize, device), device,
+                          vertical ? RunPainter::Direction::Vertical
+                                   : RunPainter::Direction::Horizontal);
+    const QList<int> advances = full.advances(
+        TextUnits(vertical ? ToVerticalText(text, m_options.useNonUnicodeFont) : text));
+    const int dpi = device->logicalDpiX();
+    const int length = toDevice(vertical ? r.Height : r.Width, dpi);
+    int given = toDevice(r.WidthEx, dpi);
+    if (given > length || given < 16)
+        given = length;
+    const int natural = std::accumulate(advances.begin(), advances.end(), 0);
+    const int end = natural <= given ? given : std::min(natural, length);
+    return numbers::roundHalfAway(end * 254.0 / dpi);
+}
+
+int CardRenderer::nameBlockSpread(LayoutKind kind, const CardTexts& texts,
+                                  const QPaintDevice* device) const
+{
+    const LayoutItemRecord& atena = m_layouts.record(kind, LayoutItem::Atena);
+    const LayoutItemRecord& renmei = m_layouts.record(kind, LayoutItem::Renmei);
+    if (!device || atena.NoView || atena.NoPrint || renmei.NoView || renmei.NoPrint ||
+        !LayoutTable::FollowsAddressee(kind, atena, renmei))
+        return 0;
+    const QStringList lines = texts.jointNameLines(LayoutItem::Renmei);
+    if (lines.isEmpty() || IsBlankText(texts[LayoutItem::Atena]))
+        return 0;
+    // A name longer than the spread runs past it: the others end with it, or their 様 would
+    // stand short of its.
+    int end = nameEnd(kind, LayoutItem::Atena, texts[LayoutItem::Atena], device);
+    for (const QString& line : lines)
+        end = std::max(end, nameEnd(kind, LayoutItem::Renmei, line, device));
+    return end;
+}
+
 void CardRenderer::DrawJointNames(LayoutKind kind, QPainter& canvas, const CardTexts& texts,
                                   qint64 originX, qint64 originY, int firstLine,
                                   LayoutItem item) const
@@ -363,27 +406,17 @@ void CardRenderer::DrawJointNames(LayoutKind kind, QPainter& canvas, const CardT
     const QStringList lines = texts.jointNameLines(item);
     const bool vertical = isVerticalItem(kind, item);
     const int boxLength = vertical ? r.Height : r.Width;
+    const QPaintDevice* device = canvas.device();
+    const int block = item == LayoutItem::Renmei ? nameBlockSpread(kind, texts, device) : 0;
     for (int i = std::max(0, firstLine); i < lines.size(); ++i) {
         const JointNamePlace place = jointNamePlace(kind, texts, i, int(lines.size()), item);
         int spread = r.WidthEx;
-        const QPaintDevice* device = canvas.device();
-        if (place.fontSize < r.FontSize && device) {
+        if (block)
+            spread = block;
+        else if (place.fontSize < r.FontSize && device)
             // A smaller name ends where it would end at the field's size: its 様 under the
             // others'.
-            const RunPainter full(fieldFont(r.FontName, r.FontSize, device), device,
-                                  vertical ? RunPainter::Direction::Vertical
-                                           : RunPainter::Direction::Horizontal);
-            const QList<int> advances = full.advances(TextUnits(
-                vertical ? ToVerticalText(lines[i], m_options.useNonUnicodeFont) : lines[i]));
-            const int dpi = device->logicalDpiX();
-            const int length = toDevice(boxLength, dpi);
-            int given = toDevice(r.WidthEx, dpi);
-            if (given > length || given < 16)
-                given = length;
-            const int natural = std::accumulate(advances.begin(), advances.end(), 0);
-            const int end = natural <= given ? given : std::min(natural, length);
-            spread = numbers::roundHalfAway(end * 254.0 / dpi);
-        }
+            spread = nameEnd(kind, item, lines[i], device);
         DrawFieldText(canvas, place.x + originX, place.y + originY, alignModeOf(item), vertical,
                       spread, boxLength, r.FontName, place.fontSize, lines[i]);
     }

@@ -130,6 +130,13 @@ private:
     int lineSize(const QString& fontName, double fontSize) const;
     // Where one line of `item` put at (x, y) inks the card, in 1/10 mm.
     QRect lineBox(LayoutKind kind, LayoutItem item, int x, int y, double fontSize) const;
+    // Where a name of `item` ends, in 1/10 mm along its writing, drawn at the field's size on
+    // `device`: at the field's spread, or further when the name is longer (up to the box).
+    int nameEnd(LayoutKind kind, LayoutItem item, const QString& text,
+                const QPaintDevice* device) const;
+    // Where the addressee's and every joint name's honorifics end together when 連名 follows
+    // the addressee: at the longest of them. 0 when each field keeps its own spread.
+    int nameBlockSpread(LayoutKind kind, const CardTexts& texts, const QPaintDevice* device) const;
     // Everything on the card but the joint names of `jointItem`.
     QList<QRect> inkBoxes(LayoutKind kind, const CardTexts& texts, LayoutItem jointItem) const;
 

@@ -729,15 +729,15 @@ void tst_TfrmPreView::jointNamesOnTheFace()
 void tst_TfrmPreView::jointNamesFollowTheAddressee_data()
 {
     QTest::addColumn<LayoutKind>("kind");
-    QTest::addColumn<bool>("apart"); // 連名 stored at a size of its own
-    QTest::addColumn<double>("size");
-    QTest::addColumn<int>("shift"); // 宛名 moved along the writing, 1/10 mm
+    QTest::addColumn<bool>("apart");  // 連名 stored at a size of its own
+    QTest::addColumn<double>("grow"); // points added to 宛名's size
+    QTest::addColumn<int>("shift");   // 宛名 moved along the writing, 1/10 mm
 
-    QTest::newRow("TT enlarged") << LayoutKind::TT << false << 18.0 << 0;
+    QTest::newRow("TT enlarged") << LayoutKind::TT << false << 6.0 << 0;
     QTest::newRow("TT moved down") << LayoutKind::TT << false << 0.0 << 50;
-    QTest::newRow("TY enlarged") << LayoutKind::TY << false << 18.0 << 0;
-    QTest::newRow("YT enlarged") << LayoutKind::YT << false << 18.0 << 0;
-    QTest::newRow("TT set apart stays") << LayoutKind::TT << true << 18.0 << 0;
+    QTest::newRow("TY enlarged") << LayoutKind::TY << false << 6.0 << 0;
+    QTest::newRow("YT enlarged") << LayoutKind::YT << false << 6.0 << 0;
+    QTest::newRow("TT set apart stays") << LayoutKind::TT << true << 6.0 << 0;
     QTest::newRow("TY set apart stays") << LayoutKind::TY << true << 0.0 << 50;
 }
 
@@ -745,7 +745,7 @@ void tst_TfrmPreView::jointNamesFollowTheAddressee()
 {
     QFETCH(LayoutKind, kind);
     QFETCH(bool, apart);
-    QFETCH(double, size);
+    QFETCH(double, grow);
     QFETCH(int, shift);
 
     Preview p;
@@ -758,8 +758,8 @@ void tst_TfrmPreView::jointNamesFollowTheAddressee()
     p.window.ApplyLayoutKind(kind, true);
     p.select(p.atena(kind));
     const LayoutItemRecord before = p.stored();
-    if (size > 0)
-        p.ui.edtSize->setText(QString::number(size, 'f', 1));
+    if (grow > 0)
+        p.ui.edtSize->setText(QString::number(before.FontSize + grow, 'f', 1));
     const bool vertical = !isHorizontalWriting(kind);
     QLineEdit* along = vertical ? p.ui.edtY : p.ui.edtX;
     along->setText(QString::number((vertical ? before.Y : before.X) + shift));
