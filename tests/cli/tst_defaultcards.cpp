@@ -1,3 +1,4 @@
+#include "CiSkip.h"
 #include "CliRun.h"
 #include "PdfText.h"
 #include "layout/PostalBoxes.h"
@@ -47,7 +48,7 @@ private Q_SLOTS:
 void tst_DefaultCards::initTestCase()
 {
     if (!PdfText::Available())
-        QSKIP("pdftotext is not installed");
+        SKIP_OR_FAIL_UNDER_CI("pdftotext is not installed");
 }
 
 void tst_DefaultCards::firstCard_data()
