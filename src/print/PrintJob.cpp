@@ -267,48 +267,46 @@ QString rowList(const QList<int>& rows)
         named << QStringLiteral("…");
     return named.join(QStringLiteral(", "));
 }
+
+// "%1 件は…（行 %2）": the count and the rows named.
+QString rowsMessage(const QString& text, const QList<int>& rows)
+{
+    return text.arg(rows.size()).arg(rowList(rows));
+}
 } // namespace
 
 QString PrintJob::UndrawableRowsMessage(const QList<int>& rows)
 {
-    return QStringLiteral("%1 件に印刷できない文字があります（行 %2）")
-        .arg(rows.size())
-        .arg(rowList(rows));
+    return rowsMessage(QStringLiteral("%1 件に印刷できない文字があります（行 %2）"), rows);
 }
 
 QString PrintJob::ShrunkJointNamesMessage(const QList<int>& rows)
 {
-    return QStringLiteral("%1 件は連名が入りきらず小さく印刷されます（行 %2）")
-        .arg(rows.size())
-        .arg(rowList(rows));
+    return rowsMessage(QStringLiteral("%1 件は連名が入りきらず小さく印刷されます（行 %2）"), rows);
 }
 
 QString PrintJob::PostalCodeRowsMessage(const QList<int>& rows)
 {
-    return QStringLiteral("%1 件は郵便番号が７桁の番号ではありません（行 %2）")
-        .arg(rows.size())
-        .arg(rowList(rows));
+    return rowsMessage(QStringLiteral("%1 件は郵便番号が７桁の番号ではありません（行 %2）"), rows);
 }
 
 QString PrintJob::RestoredPostalCodeMessage(const QList<int>& rows)
 {
-    return QStringLiteral("%1 件は郵便番号の先頭の 0 を補って印刷します（行 %2）")
-        .arg(rows.size())
-        .arg(rowList(rows));
+    return rowsMessage(QStringLiteral("%1 件は郵便番号の先頭の 0 を補って印刷します（行 %2）"),
+                       rows);
 }
 
 QString PrintJob::NotPostalCodeMessage(const QList<int>& rows)
 {
-    return QStringLiteral("%1 件は郵便番号の欄が番号ではないため郵便番号なしで印刷します（行 %2）")
-        .arg(rows.size())
-        .arg(rowList(rows));
+    return rowsMessage(
+        QStringLiteral("%1 件は郵便番号の欄が番号ではないため郵便番号なしで印刷します（行 %2）"),
+        rows);
 }
 
 QString PrintJob::StaleBarcodeMessage(const QList<int>& rows)
 {
-    return QStringLiteral("%1 件はバーコードのコードが別の郵便番号のものです（行 %2）")
-        .arg(rows.size())
-        .arg(rowList(rows));
+    return rowsMessage(QStringLiteral("%1 件はバーコードのコードが別の郵便番号のものです（行 %2）"),
+                       rows);
 }
 
 QStringList PrintJob::CardWarnings::lines() const
