@@ -770,6 +770,7 @@ void TfrmPreView::Button2Click()
     m_backImageNames[size_t(m_currentKind)] = QFileInfo(path).absoluteFilePath();
     ui->edtBackImageName->setText(QFileInfo(path).fileName());
     ui->edtBackImageName->setToolTip(QFileInfo(path).absoluteFilePath());
+    Q_EMIT layoutChanged();
 }
 
 void TfrmPreView::Button3Click()
@@ -857,6 +858,7 @@ void TfrmPreView::StoreLayoutItem(int kind, int item, const LayoutItemRecord& va
                              positionOnly);
     if (item == int(LayoutItem::Renmei))
         updateJointNames(kind);
+    Q_EMIT layoutChanged();
 }
 
 void TfrmPreView::ApplyPropertyPanel()
@@ -970,12 +972,14 @@ void TfrmPreView::StretchHandle1Moved()
             ui->edtWidthEx->setText(QString::number(r.WidthEx));
             showSelectionCaption(edit, r);
         }
-        if (ui->chkAutoUpdate->isChecked())
+        if (ui->chkAutoUpdate->isChecked()) {
             // The handle's rectangle stays the truth while it holds the field: the table takes
             // the values, the field stays where the handle put it.
             m_layouts->StoreLayoutItem(int(m_currentKind), tagOf(edit), r, true);
-        else
+            Q_EMIT layoutChanged();
+        } else {
             m_pending.insert(edit);
+        }
     }
     // Further joint names follow their field, and so do the marks.
     m_jointNames[size_t(m_currentKind)]->update();
@@ -989,9 +993,11 @@ void TfrmPreView::storePending()
         const int kind = tagKind(edit);
         const int item = tagOf(edit);
         if (kind == int(m_currentKind) &&
-            m_layouts->StoreLayoutItem(kind, item, recordFromBox(edit), true))
+            m_layouts->StoreLayoutItem(kind, item, recordFromBox(edit), true)) {
             applyFieldFromRecord(edit, item, m_layouts->record(LayoutKind(kind), LayoutItem(item)),
                                  true);
+            Q_EMIT layoutChanged();
+        }
     }
 }
 
