@@ -9,8 +9,16 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#endif
 
 using namespace SettingsText;
 
@@ -67,6 +75,40 @@ struct Reader
     }
 };
 
+// Held while the file is read and written again: two programs saving at once (both windows
+// at a logout) take turns, so neither writes over what the other has just written.
+class FolderLock
+{
+public:
+    explicit FolderLock(const QString& file)
+    {
+#ifdef Q_OS_UNIX
+        const QFileInfo info(file);
+        const QString folder =
+            (info.isSymLink() ? QFileInfo(info.symLinkTarget()) : info).absolutePath();
+        m_fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        // Without a lock (a file system that has none) the save goes on as before.
+        if (m_fd >= 0)
+            while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+            }
+#else
+        Q_UNUSED(file);
+#endif
+    }
+    ~FolderLock()
+    {
+#ifdef Q_OS_UNIX
+        if (m_fd >= 0)
+            ::close(m_fd);
+#endif
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    int m_fd = -1;
+};
+
 } // namespace
 
 bool SettingsFile::ReadSettings(const QString& path, SettingsState& state, LayoutTable& layouts,
@@ -74,6 +116,13 @@ bool SettingsFile::ReadSettings(const QString& path, SettingsState& state, Layou
 {
     IniFile ini;
     const bool readable = ini.load(path, error);
+    apply(ini, QFileInfo::exists(path), state, layouts);
+    return readable;
+}
+
+void SettingsFile::apply(const IniFile& ini, bool fileExists, SettingsState& state,
+                         LayoutTable& layouts)
+{
     const Reader r{ini};
 
     // Form: a present but unreadable value falls back to a small window.
@@ -120,7 +169,7 @@ bool SettingsFile::ReadSettings(const QString& path, SettingsState& state, Layou
     r.readBool(Menu, QStringLiteral("UseNonYunicodeFont"), o.useNonUnicodeFont);
     // A first start (no settings file at all) puts the digits in the card's boxes; a file
     // written before the option existed keeps them at the layout, as it printed them.
-    if (!QFileInfo::exists(path))
+    if (!fileExists)
         o.zipInBoxes = {true, true, true, true};
     for (int k = 0; k < 4; ++k)
         r.readBool(Menu, QStringLiteral("ZipInBoxes") + QLatin1String(KindNames[k]),
@@ -172,15 +221,21 @@ bool SettingsFile::ReadSettings(const QString& path, SettingsState& state, Layou
         state.backImage[size_t(k)] = !IsMissingValue(v) && QFileInfo::exists(v) ? v : QString();
     }
     state.columnMappings.load(ini);
-    return readable;
 }
 
 bool SettingsFile::WriteSettings(const QString& path, const SettingsState& state,
                                  const LayoutTable& layouts, QString* error)
 {
+    const FolderLock lock(path);
     IniFile ini;
     if (!OpenSettingsForWrite(path, &ini, error))
         return false;
+    store(ini, state, layouts);
+    return ini.save(error);
+}
+
+void SettingsFile::store(IniFile& ini, const SettingsState& state, const LayoutTable& layouts)
+{
     const auto put = [&ini](const QString& section, const QString& key, const QString& value) {
         WriteSetting(ini, section, key, value);
     };
@@ -226,7 +281,48 @@ bool SettingsFile::WriteSettings(const QString& path, const SettingsState& state
         WritePathSetting(ini, SenderSection, QLatin1String(k.key), o.sender.*k.text);
     layouts.SaveLayoutTable(ini);
     state.columnMappings.save(ini);
-    return ini.save(error);
+}
+
+SettingsFile::SettingsFile(const QString& path) : m_path(path) {}
+
+bool SettingsFile::read(SettingsState& state, LayoutTable& layouts, QString* error)
+{
+    const bool readable = m_known.load(m_path, error);
+    apply(m_known, QFileInfo::exists(m_path), state, layouts);
+    // What the session starts with: a later save writes what differs from it.
+    store(m_known, state, layouts);
+    return readable;
+}
+
+bool SettingsFile::write(const SettingsState& state, const LayoutTable& layouts, QString* error)
+{
+    if (error)
+        error->clear();
+    IniFile mine = m_known;
+    store(mine, state, layouts);
+
+    // The file as it is now: what other windows or tayori-cli wrote since stays, unless this
+    // session changed the same setting. Settings the file lacks are filled in, so that the
+    // file is whole (a file without a key reads otherwise than no file at all).
+    const FolderLock lock(m_path);
+    IniFile now;
+    if (!OpenSettingsForWrite(m_path, &now, error))
+        return false;
+    bool changed = false;
+    for (const QString& section : mine.sections())
+        for (const QString& key : mine.keys(section)) {
+            const QString value = mine.value(section, key);
+            const bool mineChanged =
+                !m_known.contains(section, key) || m_known.value(section, key) != value;
+            if ((mineChanged || !now.contains(section, key)) && now.value(section, key) != value) {
+                now.setValue(section, key, value);
+                changed = true;
+            }
+        }
+    if (changed && !now.save(error))
+        return false;
+    m_known = std::move(mine);
+    return true;
 }
 
 bool SettingsFile::IsSystemFolder(const QString& folder)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "addresslist/RememberedMappings.h"
+#include "common/IniFile.h"
 #include "common/SessionOptions.h"
 #include "layout/LayoutKind.h"
 
@@ -45,10 +46,23 @@ struct SettingsState
 };
 
 // The INI file of the session: read once at the first showing of the main window, written
-// once, whole and atomically, at the confirmed exit.
+// atomically whenever the settings change. Several windows (and tayori-cli) may share it: each
+// writes only the keys that it changed, so none undoes another's changes.
 class SettingsFile
 {
 public:
+    explicit SettingsFile(const QString& path = QString());
+    QString path() const { return m_path; }
+
+    // As ReadSettings, and remembers the file as read.
+    bool read(SettingsState& state, LayoutTable& layouts, QString* error = nullptr);
+    // Writes the settings that this session changed since it read or last wrote the file, and
+    // those the file lacks, over the file as it is now: keys another window or tayori-cli
+    // wrote meanwhile keep their values unless this session changed them too. Nothing to
+    // write: the file is left alone, true. On failure, as WriteSettings; the changes stay to
+    // be written next time.
+    bool write(const SettingsState& state, const LayoutTable& layouts, QString* error = nullptr);
+
     // Applies the file to `state` and `layouts` in the order the settings depend on each
     // other; missing keys leave what is there. A missing file changes nothing but the layouts,
     // which get their defaults. A file that exists but cannot be read (another user's, a
@@ -71,4 +85,12 @@ public:
                                  const QString& configFolder);
     // /usr, /bin, /opt and the like, and what lies below them.
     static bool IsSystemFolder(const QString& folder);
+
+private:
+    static void apply(const IniFile& ini, bool fileExists, SettingsState& state,
+                      LayoutTable& layouts);
+    static void store(IniFile& ini, const SettingsState& state, const LayoutTable& layouts);
+
+    QString m_path;
+    IniFile m_known; // the file as read, with the session's settings as last read or written
 };

@@ -49,8 +49,12 @@
 #include <QPrinter>
 #include <QProgressBar>
 #include <QScreen>
+#include <QSessionManager>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QUrl>
+
+#include <cstdio>
 
 namespace {
 // Every kind of list the program reads, first all together.
@@ -73,6 +77,9 @@ QString droppedListFile(const QMimeData* data)
     return {};
 }
 const QString PrintingCaption = QStringLiteral("印刷中断");
+const QString SaveFailedText = QStringLiteral("設定を保存できませんでした: ");
+// Long enough to take a burst of changes (typing a number, a drag) into one save.
+constexpr int SaveDelayMs = 500;
 const QString UnsavedEditsQuestion =
     QStringLiteral("変更された住所録が保存されていません。終了しますか");
 // Opening another list is no exit: the question says what happens to the edits.
@@ -110,7 +117,7 @@ bool OfferNewBarcodeData(Prompter& prompter, const AddressRecord& before, Addres
 
 TForm1::TForm1(Prompter* prompter, const QString& settingsFile, QWidget* parent)
     : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()), m_prompter(prompter),
-      m_settingsFilePath(settingsFile)
+      m_settingsFilePath(settingsFile), m_settings(settingsFile)
 {
     m_layouts.setDefaults();
     ui->setupUi(this);
@@ -118,6 +125,26 @@ TForm1::TForm1(Prompter* prompter, const QString& settingsFile, QWidget* parent)
     setGeometry(SettingsState().geometry);
     FormCreate();
     createWindows();
+
+    m_saveTimer = new QTimer(this);
+    m_saveTimer->setObjectName(QStringLiteral("SettingsSaveTimer"));
+    m_saveTimer->setSingleShot(true);
+    m_saveTimer->setInterval(SaveDelayMs);
+    connect(m_saveTimer, &QTimer::timeout, this, [this] { saveSettings(); });
+    for (QRadioButton* radio : {ui->rdOHagaki, ui->rdoA4, ui->rdoA3, ui->rdoYokoOki, ui->rdoTateOki,
+                                ui->rdoYokoGaki, ui->rdoTateGaki})
+        connect(radio, &QRadioButton::toggled, this, &TForm1::settingsChanged);
+    for (QLineEdit* field : {ui->edtStartOfPaper, ui->edtHoseiX, ui->edtHoseiY})
+        connect(field, &QLineEdit::textChanged, this, &TForm1::settingsChanged);
+    for (QAction* mark : {ui->P2, ui->R1})
+        connect(mark, &QAction::toggled, this, &TForm1::settingsChanged);
+    // The application quits without closing the window: a SIGTERM at a logout or shutdown.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        QString error;
+        if (!saveSettings(&error))
+            std::fprintf(stderr, "tayori: %s\n", qPrintable(SaveFailedText + error));
+    });
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { saveSettings(); });
 }
 
 TForm1::~TForm1()
@@ -323,19 +350,44 @@ void TForm1::ReadSettings()
 {
     SettingsState state = currentSettings();
     QString error;
-    if (!SettingsFile::ReadSettings(m_settingsFilePath, state, m_layouts, &error))
+    if (!m_settings.read(state, m_layouts, &error))
         m_prompter->showMessage(QStringLiteral("設定を読み込めませんでした: ") + error);
     applySettings(state);
+    m_settingsRead = true;
 }
 
 bool TForm1::WriteSettings()
 {
     QString error;
-    if (SettingsFile::WriteSettings(m_settingsFilePath, currentSettings(), m_layouts, &error))
+    if (saveSettings(&error))
         return true;
     // The user may free space or fix the folder and close again.
-    return m_prompter->confirm(QStringLiteral("設定を保存できませんでした: ") + error +
-                               QStringLiteral("。保存せずに終了しますか"));
+    return m_prompter->confirm(SaveFailedText + error + QStringLiteral("。保存せずに終了しますか"));
+}
+
+void TForm1::settingsChanged()
+{
+    if (m_settingsRead)
+        m_saveTimer->start();
+}
+
+bool TForm1::saveSettings(QString* error)
+{
+    m_saveTimer->stop();
+    if (m_settingsFilePath.isEmpty())
+        return true;
+    QString reason;
+    if (m_settings.write(currentSettings(), m_layouts, &reason)) {
+        m_toldSaveErrors.clear();
+        return true;
+    }
+    if (!m_toldSaveErrors.contains(reason)) {
+        m_toldSaveErrors.insert(reason);
+        setStatusPanel(2, SaveFailedText + reason);
+    }
+    if (error)
+        *error = reason;
+    return false;
 }
 
 SettingsState TForm1::currentSettings() const
@@ -523,6 +575,7 @@ void TForm1::LoadWorkbook(const QString& path)
     m_declinedMappings.clear();
     mapListColumns();
     setWindowTitle(path + QStringLiteral(" -") + QCoreApplication::applicationName());
+    settingsChanged(); // the list to reopen
     const QSignalBlocker blocker(ui->TabControl1);
     ui->TabControl1->setCurrentIndex(0);
     if (result == AddressBook::LoadResult::Damaged)
@@ -551,6 +604,7 @@ void TForm1::LoadDelimitedList(const QString& path)
         m_declinedMappings.clear();
         mapListColumns();
         setWindowTitle(path + QStringLiteral(" -") + QCoreApplication::applicationName());
+        settingsChanged(); // the list to reopen
     }
 }
 
@@ -604,6 +658,7 @@ void TForm1::mapListColumns()
         return;
     }
     m_columnMappings.remember(header, answer);
+    settingsChanged();
     answer.Apply(grid);
 }
 
@@ -901,7 +956,10 @@ void TForm1::O3Click()
     frmOption->loadOptions();
     frmOption->setMirrors({ui->R1->isChecked(), ui->rdoTateOki->isChecked(), previewAutoUpdate(),
                            ui->P2->isChecked()});
-    if (runDialog(*frmOption) != QDialog::Accepted)
+    const bool accepted = runDialog(*frmOption) == QDialog::Accepted;
+    // The boxes read directly have changed the options even when the dialog was cancelled.
+    settingsChanged();
+    if (!accepted)
         return;
 
     const TfrmOption::Mirrors mirrors = frmOption->mirrors();
@@ -925,6 +983,7 @@ void TForm1::Sender1Click()
     if (runDialog(*frmSender) != QDialog::Accepted)
         return;
     m_options.sender = frmSender->sender();
+    settingsChanged();
     if (frmPreView && frmPreView->isVisible())
         ShowRecord(ui->TntStringGrid1->currentIndex().row());
 }

@@ -22,6 +22,7 @@ class QMenu;
 class QPrinter;
 class QProgressBar;
 class QRadioButton;
+class QTimer;
 class TfrmEditData;
 class TfrmInfomation;
 class TfrmOption;
@@ -43,8 +44,10 @@ class TForm1 : public QMainWindow
     Q_OBJECT
 public:
     // Every question to the user goes through `prompter`, which must outlive the window. The
-    // settings are read from `settingsFile` at the first showing and written there at the
-    // confirmed exit; without one the session keeps its settings in memory only.
+    // settings are read from `settingsFile` at the first showing and written there shortly
+    // after every change, at the confirmed exit, when the application quits (a logout, a
+    // SIGTERM) and when the desktop session asks; without one the session keeps its settings
+    // in memory only.
     explicit TForm1(Prompter* prompter, const QString& settingsFile = QString(),
                     QWidget* parent = nullptr);
     ~TForm1() override;
@@ -139,6 +142,11 @@ private:
     void ReadSettings();
     // False when the settings could not be saved and the user chose to stay.
     bool WriteSettings();
+    // A setting changed: saved soon, together with the changes that follow at once.
+    void settingsChanged();
+    // Saves what changed now. A failure is told in the status bar, once for each reason until
+    // a save succeeds again.
+    bool saveSettings(QString* error = nullptr);
     void applySettings(const SettingsState& state);
     SettingsState currentSettings() const;
     void createWindows();
@@ -192,6 +200,10 @@ private:
     RememberedMappings m_columnMappings;
     QSet<QString> m_declinedMappings; // header rows whose question was cancelled
     QString m_settingsFilePath;
+    SettingsFile m_settings;
+    QTimer* m_saveTimer = nullptr;
+    bool m_settingsRead = false;
+    QSet<QString> m_toldSaveErrors;
     QString m_helpFilePath;
     bool m_shown = false;
     bool m_proofRun = false; // the print run in hand is a proof

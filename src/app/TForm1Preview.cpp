@@ -25,8 +25,11 @@ void TForm1::createPreview()
     });
     connect(frmPreView, &TfrmPreView::printShownCard, this,
             [this] { ui->Edit1->setText(QStringLiteral("印刷")); });
-    connect(frmPreView, &TfrmPreView::closed, this,
-            [this] { m_previewPosition = frmPreView->pos(); });
+    connect(frmPreView, &TfrmPreView::closed, this, [this] {
+        m_previewPosition = frmPreView->pos();
+        settingsChanged();
+    });
+    connect(frmPreView, &TfrmPreView::layoutChanged, this, &TForm1::settingsChanged);
 }
 
 bool TForm1::previewAutoUpdate() const

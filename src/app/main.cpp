@@ -1,6 +1,7 @@
 #include "app/QtTranslations.h"
 #include "app/SettingsFile.h"
 #include "app/TForm1.h"
+#include "app/TerminationSignals.h"
 #include "app/WidgetPrompter.h"
 #include "typeset/FontSubstitutes.h"
 
@@ -31,6 +32,9 @@ int main(int argc, char* argv[])
         }
     }
 
+    // From here a logout or shutdown ends the program through its event loop, which saves the
+    // settings; a signal that comes while the window is made waits for the loop.
+    TerminationSignals::install();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tayori"));
     QApplication::setApplicationVersion(QStringLiteral(TAYORI_VERSION));
@@ -42,6 +46,11 @@ int main(int argc, char* argv[])
     }
     QtTranslations::install(app);
     FontSubstitutes::install();
+
+    TerminationSignals terminations;
+    // exit(), not quit(): quit() would close the window, which asks "終了しますか".
+    QObject::connect(&terminations, &TerminationSignals::received, &app,
+                     [] { QCoreApplication::exit(0); });
 
     WidgetPrompter prompter;
     TForm1 form(&prompter, SettingsFile::DefaultPath());

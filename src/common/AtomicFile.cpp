@@ -103,7 +103,8 @@ void removeLeftTemporaries(const QString& folder, const QString& fileName)
 
 // Done with the system calls themselves, so that every failure keeps its error number: the
 // user is told "disk full" or "no permission", not a generic failure.
-bool AtomicFile::write(const QString& path, QByteArrayView data, QString* error)
+bool AtomicFile::write(const QString& path, QByteArrayView data, QString* error,
+                       Permissions permissions)
 {
     // A link is followed: the file it names is replaced, the link stays.
     QString target = path;
@@ -119,7 +120,9 @@ bool AtomicFile::write(const QString& path, QByteArrayView data, QString* error)
     if (exists && S_ISDIR(old.st_mode))
         return fail(path, EISDIR, error);
     mode_t mode = 0;
-    if (exists) {
+    if (permissions == Permissions::Private) {
+        mode = S_IRUSR | S_IWUSR;
+    } else if (exists) {
         mode = old.st_mode & 07777;
     } else {
         const mode_t mask = ::umask(0);
@@ -132,6 +135,7 @@ bool AtomicFile::write(const QString& path, QByteArrayView data, QString* error)
     removeLeftTemporaries(targetInfo.absolutePath(), targetInfo.fileName());
     QByteArray temporary = QFile::encodeName(targetInfo.absolutePath() + u'/') +
                            temporaryPrefix(targetInfo.fileName()) + "XXXXXX";
+    // mkstemp makes the file 0600: nobody else can read it before it is renamed.
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0)
         return fail(path, errno, error);
@@ -173,7 +177,8 @@ bool AtomicFile::write(const QString& path, QByteArrayView data, QString* error)
 
 #else
 
-bool AtomicFile::write(const QString& path, QByteArrayView data, QString* error)
+bool AtomicFile::write(const QString& path, QByteArrayView data, QString* error,
+                       Permissions permissions)
 {
     QSaveFile file(path);
     // A folder we may not write into must fail, never fall back to writing in place.
@@ -194,6 +199,8 @@ bool AtomicFile::write(const QString& path, QByteArrayView data, QString* error)
             *error = path + QStringLiteral(": ") + file.errorString();
         return false;
     }
+    if (permissions == Permissions::Private)
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     return true;
 }
 

@@ -128,7 +128,7 @@ bool IniFile::save(QString* error) const
             *error = FileErrorText::readOnlyFileMessage(m_path);
         return false;
     }
-    return AtomicFile::write(m_path, toBytes(), error);
+    return AtomicFile::write(m_path, toBytes(), error, AtomicFile::Permissions::Private);
 }
 
 qsizetype IniFile::findKey(const QString& section, const QString& key) const

@@ -35,7 +35,8 @@ public:
     QByteArray toBytes() const;
 
     // Writes the whole file once, atomically: on failure (read-only file, folder missing or
-    // not writable, disk full) the previous file is left as it was and *error says why.
+    // not writable, disk full) the previous file is left as it was and *error says why. The
+    // file is its owner's alone (0600): settings hold the sender's name and address.
     bool save(QString* error = nullptr) const;
 
     const QString& path() const { return m_path; }

@@ -9,7 +9,7 @@ class Prompter;
 // key reads as "ER"; "ER", "IR" and the empty value count as missing; Booleans are "True" and
 // "False"; integers are read leniently.
 //
-// The settings are written once, at exit, as one atomic save that ends with the same content
+// A save of the settings is one atomic write that ends with the same content
 // that writing the keys one by one through WriteSetting(path, ...) would give:
 //     IniFile ini;
 //     if (!SettingsText::OpenSettingsForWrite(path, &ini, &error)) -> write nothing

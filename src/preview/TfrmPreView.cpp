@@ -785,6 +785,7 @@ void TfrmPreView::Button2Click()
     m_backImageNames[size_t(m_currentKind)] = QFileInfo(path).absoluteFilePath();
     ui->edtBackImageName->setText(QFileInfo(path).fileName());
     ui->edtBackImageName->setToolTip(QFileInfo(path).absoluteFilePath());
+    Q_EMIT layoutChanged();
 }
 
 void TfrmPreView::Button3Click()
@@ -875,6 +876,7 @@ void TfrmPreView::StoreLayoutItem(int kind, int item, const LayoutItemRecord& va
     if (follow && item == int(LayoutItem::Atena))
         followAddressee(kind, before);
     updateJointNames(kind);
+    Q_EMIT layoutChanged();
 }
 
 void TfrmPreView::followAddressee(int kind, const LayoutItemRecord& before, bool held)
@@ -1012,8 +1014,10 @@ void TfrmPreView::StretchHandle1Moved()
                     held = held || m_handle->TargetAt(h) == joint;
                 followAddressee(int(m_currentKind), before, held);
             }
-        } else
+            Q_EMIT layoutChanged();
+        } else {
             m_pending.insert(edit);
+        }
     }
     // Further joint names follow their field, and so do the marks.
     m_jointNames[size_t(m_currentKind)]->update();
@@ -1035,6 +1039,7 @@ void TfrmPreView::storePending()
             if (item == int(LayoutItem::Atena))
                 followAddressee(kind, before,
                                 pending.contains(field(int(LayoutItem::Renmei), kind)));
+            Q_EMIT layoutChanged();
         }
     }
 }

@@ -33,7 +33,8 @@ class TfrmPreView;
 
 // The preview window: one card face at a time (four TShadowPanels with a TTateEdit per
 // LayoutItem each) at a zoom, filled with the selected record, and the layout editor over it. It
-// reads and writes the main window's LayoutTable; it never writes the settings file.
+// reads and writes the main window's LayoutTable and says when it changed it; it never writes
+// the settings file.
 class TfrmPreView : public QWidget
 {
     Q_OBJECT
@@ -112,6 +113,8 @@ Q_SIGNALS:
     void printShownCard();
     // The window was hidden (its position is worth remembering).
     void closed();
+    // A layout record or the face's background picture changed: worth saving.
+    void layoutChanged();
 
 public Q_SLOTS:
     void RadioButton1Click();

@@ -43,6 +43,10 @@ private Q_SLOTS:
     void unknownKeysSurvive();
     void place_data();
     void place();
+    void ownerOnly_data();
+    void ownerOnly();
+    void sessionsMerge_data();
+    void sessionsMerge();
 };
 
 void tst_SettingsFile::onlyHosei()
@@ -344,6 +348,105 @@ void tst_SettingsFile::unknownKeysSurvive()
     QCOMPARE(SettingsText::ReadSetting(path, "mine", "KEEP"), QString::fromUtf8("これ"));
     QCOMPARE(SettingsText::ReadSetting(path, "Option", "Other"), QStringLiteral("1"));
     QCOMPARE(SettingsText::ReadSetting(path, "Option", "Paper"), QStringLiteral("0"));
+}
+
+// The file holds the sender's name and address: nobody but its owner reads it.
+void tst_SettingsFile::ownerOnly_data()
+{
+    QTest::addColumn<QString>("existing"); // null: no file yet
+    QTest::addColumn<bool>("bySession");   // written by a window's session, not whole
+    QTest::newRow("created") << QString() << false;
+    QTest::newRow("created by a session") << QString() << true;
+    QTest::newRow("rewritten from 0644") << u"[Option]\r\nPaper=\"1\"\r\n"_qs << false;
+    QTest::newRow("changed by a session from 0644") << u"[Option]\r\nPaper=\"1\"\r\n"_qs << true;
+}
+
+void tst_SettingsFile::ownerOnly()
+{
+    QFETCH(QString, existing);
+    QFETCH(bool, bySession);
+    QTemporaryDir dir;
+    const QString path = writeIni(dir, existing);
+    if (!existing.isNull())
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                        QFile::ReadOther);
+    SettingsState state;
+    LayoutTable layouts;
+    if (bySession) {
+        SettingsFile session(path);
+        session.read(state, layouts);
+        state.paper = SettingsState::A3;
+        QVERIFY(session.write(state, layouts));
+    } else {
+        QVERIFY(SettingsFile::WriteSettings(path, state, layouts));
+    }
+    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                      QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    QCOMPARE(QFile::permissions(path) & others, QFile::Permissions());
+    QVERIFY(QFile::permissions(path) & QFile::ReadOwner);
+}
+
+// Two windows on one file, each read at its start: what each changed survives the other's save.
+void tst_SettingsFile::sessionsMerge_data()
+{
+    QTest::addColumn<QString>("first");  // what the first window changes, then saves
+    QTest::addColumn<QString>("second"); // what the second changes, then saves
+    QTest::addColumn<QString>("sender");
+    QTest::addColumn<int>("paper");
+    QTest::addColumn<int>("atenaX");
+    const int x = LayoutTable::defaultRecord(LayoutKind::TT, LayoutItem::Atena).X;
+    QTest::newRow("sender, then a layout")
+        << "sender"
+        << "layout" << QString::fromUtf8("山田 花子") << int(SettingsState::A4) << 777;
+    QTest::newRow("layout, then the paper") << "layout"
+                                            << "A3" << QString() << int(SettingsState::A3) << 777;
+    QTest::newRow("the same key: the later change")
+        << "A3"
+        << "postcard" << QString() << int(SettingsState::Postcard) << x;
+    QTest::newRow("nothing changed: nothing undone")
+        << "sender"
+        << "" << QString::fromUtf8("山田 花子") << int(SettingsState::A4) << x;
+}
+
+void tst_SettingsFile::sessionsMerge()
+{
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    QFETCH(QString, sender);
+    QFETCH(int, paper);
+    QFETCH(int, atenaX);
+    QTemporaryDir dir;
+    const QString path = writeIni(dir, u"[Option]\r\nPaper=\"1\"\r\n"_qs);
+    SettingsFile a(path);
+    SettingsFile b(path);
+    SettingsState stateA, stateB;
+    LayoutTable layoutsA, layoutsB;
+    a.read(stateA, layoutsA);
+    b.read(stateB, layoutsB);
+    const auto change = [](const QString& what, SettingsState& state, LayoutTable& layouts) {
+        if (what == u"sender")
+            state.options.sender.name = QString::fromUtf8("山田 花子");
+        else if (what == u"A3")
+            state.paper = SettingsState::A3;
+        else if (what == u"postcard")
+            state.paper = SettingsState::Postcard;
+        else if (what == u"layout") {
+            LayoutItemRecord r = layouts.record(LayoutKind::TT, LayoutItem::Atena);
+            r.X = 777;
+            layouts.StoreLayoutItem(int(LayoutKind::TT), int(LayoutItem::Atena), r, true);
+        }
+    };
+    change(first, stateA, layoutsA);
+    QVERIFY(a.write(stateA, layoutsA));
+    change(second, stateB, layoutsB);
+    QVERIFY(b.write(stateB, layoutsB));
+
+    SettingsState saved;
+    LayoutTable layouts;
+    QVERIFY(SettingsFile::ReadSettings(path, saved, layouts));
+    QCOMPARE(saved.options.sender.name, sender);
+    QCOMPARE(saved.paper, paper);
+    QCOMPARE(layouts.record(LayoutKind::TT, LayoutItem::Atena).X, atenaX);
 }
 
 QTEST_MAIN(tst_SettingsFile)

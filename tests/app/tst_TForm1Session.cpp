@@ -1,5 +1,5 @@
 // The session across a restart: settings read at the first showing, the last list reopened,
-// settings written once at the confirmed exit.
+// settings written when they change and at the confirmed exit, never lost to another window.
 #include "DialogTesting.h"
 #include "ScriptedPrompter.h"
 #include "app/TForm1.h"
@@ -16,6 +16,7 @@
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 void writeIni(const QString& path, const QString& text)
@@ -71,8 +72,10 @@ private Q_SLOTS:
     void reopen_data();
     void reopen();
     void settingsApplied();
-    void exitWritesOnlyOnOk_data();
-    void exitWritesOnlyOnOk();
+    void changesReachTheFile_data();
+    void changesReachTheFile();
+    void twoWindowsKeepBothChanges();
+    void failedSaveToldOnce();
     void editSaveReopen();
     void unsavedEditsAsk_data();
     void unsavedEditsAsk();
@@ -149,36 +152,84 @@ void tst_TForm1Session::settingsApplied()
     QCOMPARE(form.options().defaultHonorific1, QString::fromUtf8("殿"));
 }
 
-void tst_TForm1Session::exitWritesOnlyOnOk_data()
+void tst_TForm1Session::changesReachTheFile_data()
 {
-    QTest::addColumn<bool>("answer");
-    QTest::newRow("OK writes") << true;
-    QTest::newRow("Cancel writes nothing") << false;
+    QTest::addColumn<QString>("exit"); // how the session goes on after the changes
+    QTest::newRow("exit confirmed") << "OK";
+    QTest::newRow("exit cancelled") << "Cancel";
+    QTest::newRow("no exit") << "";
 }
 
-void tst_TForm1Session::exitWritesOnlyOnOk()
+// A change is saved soon, whether or not the user ever confirms an exit; a confirmed exit
+// saves at once.
+void tst_TForm1Session::changesReachTheFile()
 {
-    QFETCH(bool, answer);
+    QFETCH(QString, exit);
     QTemporaryDir dir;
     const QString ini = dir.filePath(QStringLiteral("tayori.ini"));
     ScriptedPrompter prompter;
-    prompter.confirmAnswers << answer;
     TForm1 form(&prompter, ini);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     child<QRadioButton>(form, "rdoA3")->setChecked(true);
     child<QAction>(form, "R1")->setChecked(true);
-    form.close();
-    QCOMPARE(QFile::exists(ini), answer);
-    if (!answer)
-        return;
-    QCOMPARE(SettingsText::ReadSetting(ini, "Option", "Paper"), QStringLiteral("2"));
+    if (!exit.isEmpty()) {
+        prompter.confirmAnswers << (exit == u"OK");
+        QCOMPARE(form.close(), exit == u"OK");
+    }
+    if (exit == u"OK")
+        QCOMPARE(SettingsText::ReadSetting(ini, "Option", "Paper"), QStringLiteral("2"));
+    QTRY_COMPARE_WITH_TIMEOUT(SettingsText::ReadSetting(ini, "Option", "Paper"),
+                              QStringLiteral("2"), 10000);
     QCOMPARE(SettingsText::ReadSetting(ini, "Menu", "ReadData"), QStringLiteral("True"));
     // TT's Atena as the defaults have it, found under the key the writer spells "item17".
     QCOMPARE(
         SettingsText::ReadSetting(ini, "ITEMFONT", "ITEM17"),
         LayoutTable::recordText(LayoutTable::defaultRecord(LayoutKind::TT, LayoutItem::Atena)));
     QVERIFY(!SettingsText::IsMissingValue(SettingsText::ReadSetting(ini, "ITEMFONT", "ITEM38")));
+}
+
+// Two windows on one settings file (a second list opened from the file manager): the one
+// closed last does not undo what the other changed.
+void tst_TForm1Session::twoWindowsKeepBothChanges()
+{
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("tayori.ini"));
+    writeIni(ini, QStringLiteral("[Option]\r\nPaper=\"0\"\r\n[Menu]\r\nReadData=\"False\"\r\n"));
+    ScriptedPrompter prompter;
+    prompter.confirmAnswers << true << true;
+    TForm1 first(&prompter, ini);
+    TForm1 second(&prompter, ini);
+    first.show();
+    second.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&second));
+    child<QRadioButton>(first, "rdoA3")->setChecked(true);
+    child<QAction>(second, "R1")->setChecked(true);
+    QVERIFY(first.close());
+    QVERIFY(second.close());
+    QCOMPARE(SettingsText::ReadSetting(ini, "Option", "Paper"), QStringLiteral("2"));
+    QCOMPARE(SettingsText::ReadSetting(ini, "Menu", "ReadData"), QStringLiteral("True"));
+}
+
+// A settings file that cannot be written is told in the status bar, not at every change.
+void tst_TForm1Session::failedSaveToldOnce()
+{
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("no such folder/tayori.ini"));
+    ScriptedPrompter prompter;
+    TForm1 form(&prompter, ini);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    child<QRadioButton>(form, "rdoA3")->setChecked(true);
+    QTRY_VERIFY_WITH_TIMEOUT(form.statusPanel(2).startsWith(u"設定を保存できませんでした"), 10000);
+    form.setStatusPanel(2, QString());
+    child<QRadioButton>(form, "rdoA4")->setChecked(true);
+    const auto* timer = form.findChild<QTimer*>(QStringLiteral("SettingsSaveTimer"));
+    QVERIFY(timer && timer->isActive());
+    QTRY_VERIFY_WITH_TIMEOUT(!timer->isActive(), 10000);
+    QCOMPARE(form.statusPanel(2), QString());
+    QVERIFY(prompter.questionTexts().isEmpty());
+    QVERIFY(prompter.errors.isEmpty());
 }
 
 // A user's round: open the sample workbook, correct an address, save the list as CSVU, open
