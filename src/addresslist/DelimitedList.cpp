@@ -25,8 +25,10 @@ namespace {
 constexpr std::array<int, 17> ListColumnWidths = {100, 60,  120, 100, 80, 60, 30, 50, 30,
                                                   100, 100, 30,  30,  30, 30, 30, 30};
 constexpr int FixedColumnWidth = 20;
-// A list's grid: the fixed column and the list's 32 columns.
-constexpr int WidestRow = Columns + 1;
+// A list keeps what a worksheet keeps.
+static_assert(MaxColumns == AddressBook::MaxColumns);
+// A list's widest grid row: the fixed column and MaxColumns.
+constexpr int WidestRow = MaxColumns + 1;
 
 // The grid becomes the only copy of the list: one tab, no sheets.
 void dropSheets(AddressBook& book)
@@ -74,10 +76,11 @@ QStringList HeaderCells(const QString& line)
     const bool inCp932 = cp932::toUnicode(bytes) == line;
     if (!inCp932)
         bytes = line.toUtf8();
+    // One field more than a row keeps tells the caller that the line was cut.
+    const QList<QByteArray> fields = LeadingFields(bytes, WidestRow + 1);
     QStringList cells;
-    cells.reserve(Columns);
-    for (int i = 0; i < Columns; ++i) {
-        const QByteArray field = NthField(bytes, i + 1).field;
+    cells.reserve(qMax(int(fields.size()), Columns));
+    for (const QByteArray& field : fields) {
         QString cell = inCp932 ? cp932::toUnicode(field) : QString::fromUtf8(field);
         // Cut on characters: 0x7C is also the second byte of some double-byte characters.
         const qsizetype bar = cell.indexOf(u'|');
@@ -85,12 +88,21 @@ QStringList HeaderCells(const QString& line)
             cell.truncate(bar);
         cells << cell;
     }
+    while (cells.size() < Columns)
+        cells << QString();
     return cells;
 }
 
-int SetGridFromLines(AddressGrid& grid, const QStringList& lines)
+QString ColumnsCutMessage()
+{
+    return QStringLiteral("列が多すぎるため、各行の先頭の %1 列だけを読み込みました。")
+        .arg(MaxColumns);
+}
+
+int SetGridFromLines(AddressGrid& grid, const QStringList& lines, bool* columnsCut)
 {
     int cut = 0;
+    bool wide = false;
     const bool marked = !lines.isEmpty() && lines.front().contains(u"宛先|");
     const int first = marked ? 1 : 0;
     QStringList header = marked ? HeaderCells(lines.front()) : QStringList();
@@ -101,7 +113,8 @@ int SetGridFromLines(AddressGrid& grid, const QStringList& lines)
     std::vector<QStringList> rows;
     rows.reserve(size_t(lines.size()));
     for (qsizetype k = first; k < lines.size(); ++k) {
-        rows.push_back(RowText::read(lines[k], false, WidestRow));
+        // One cell more than a row keeps tells that the line was cut.
+        rows.push_back(RowText::read(lines[k], false, WidestRow + 1));
         for (QString& cell : rows.back())
             cut += AddressBook::CutLongCell(cell) ? 1 : 0;
     }
@@ -114,25 +127,32 @@ int SetGridFromLines(AddressGrid& grid, const QStringList& lines)
     const bool blank = std::all_of(firstField.cbegin(), firstField.cend(),
                                    [](QChar c) { return c.unicode() <= 0x20; });
     const int shift = blank ? 0 : 1;
-    int columns = Columns + shift;
-    for (QStringList& cells : rows) {
-        if (shift) {
-            cells = cells.mid(0, WidestRow - 1);
-            cells.prepend(QString());
+    // Without a fixed column of its own a line keeps one cell less: the grid adds that column.
+    const int kept = WidestRow - shift;
+    const auto keep = [&](QStringList& cells) {
+        if (cells.size() > kept) {
+            wide = true;
+            cells.resize(kept);
         }
+    };
+    keep(header);
+    int columns = qMax(Columns + shift, int(header.size()) + shift);
+    for (QStringList& cells : rows) {
+        keep(cells);
+        if (shift)
+            cells.prepend(QString());
         columns = qMax(columns, int(cells.size()));
     }
 
     grid.beginUpdate();
-    // A list saved from a sheet that uses its last column has one field more than the usual
-    // 32 columns hold; the grid widens for it rather than drop that column.
+    // The grid is as wide as the list's widest line: every column is mapped and saved.
     grid.setColumnCount(columns);
     // An empty file still has its (empty) header row.
     grid.setRowCount(qMax(int(lines.size()), 1));
     for (int r = 0; r < grid.rowCount(); ++r)
         grid.clearRow(r);
     if (marked) {
-        for (int i = 0; i < Columns; ++i)
+        for (int i = 0; i < header.size(); ++i)
             grid.setCell(i + shift, 0, header[i]);
     }
     for (size_t k = 0; k < rows.size(); ++k) {
@@ -149,6 +169,8 @@ int SetGridFromLines(AddressGrid& grid, const QStringList& lines)
         grid.setColumnWidth(c, c <= int(ListColumnWidths.size()) ? ListColumnWidths[size_t(c - 1)]
                                                                  : AddressGrid::DefaultColumnWidth);
     grid.endUpdate();
+    if (columnsCut)
+        *columnsCut = wide;
     return cut;
 }
 
@@ -157,7 +179,8 @@ void LoadDelimitedBytes(AddressBook& book, QByteArrayView bytes, const QString& 
 {
     dropSheets(book);
     const DelimitedText::Lines read = DelimitedText::ReadLines(bytes, MaxLines, complete);
-    const int cut = SetGridFromLines(book.grid(), read.lines);
+    bool columnsCut = false;
+    const int cut = SetGridFromLines(book.grid(), read.lines, &columnsCut);
     book.setCurrentDataFile(path);
     book.setTabCaptions({QFileInfo(path).completeBaseName()});
     book.setCutCells(cut);
@@ -165,6 +188,8 @@ void LoadDelimitedBytes(AddressBook& book, QByteArrayView bytes, const QString& 
         prompter.showMessage(
             QStringLiteral("ファイルが大きすぎるため、先頭の %1 行だけを読み込みました。")
                 .arg(read.lines.size()));
+    if (columnsCut)
+        prompter.showMessage(ColumnsCutMessage());
 }
 
 LoadStatus LoadDelimitedList(AddressBook& book, const QString& path, Prompter& prompter)

@@ -12,10 +12,12 @@ class Prompter;
 // as CSVU, and the two menu commands that the main window wires to them.
 namespace DelimitedList {
 
-// The grid holds at most this many lines of a list; a file is read up to MaxFileBytes. The
-// user is told when a list was cut.
+// The grid holds at most this many lines of a list, each with at most MaxColumns columns
+// besides the fixed one (as many as a worksheet has); a file is read up to MaxFileBytes. The
+// user is told when a list was cut. A list's grid is at least Columns wide.
 inline constexpr int MaxLines = 65536;
 inline constexpr qsizetype MaxFileBytes = qsizetype(64) << 20;
+inline constexpr int MaxColumns = 256;
 inline constexpr int Columns = 32;
 
 // "住所録を開く(&J)" and "住所録を保存(&H)".
@@ -44,14 +46,20 @@ LoadStatus LoadDelimitedList(AddressBook& book, const QString& path, Prompter& p
 void LoadDelimitedBytes(AddressBook& book, QByteArrayView bytes, const QString& path,
                         Prompter& prompter, bool complete = true);
 
-// Fills the grid from the lines of a list: one grid row per line, 32 columns (33 when a line
-// holds a 33rd cell, as lists saved from a full sheet do), the header, the data rows with
-// unquoted spaces kept inside their cells, and the column widths. Cells longer than
-// AddressBook::MaxCellLength are cut there; returns how many.
-int SetGridFromLines(AddressGrid& grid, const QStringList& lines);
+// Fills the grid from the lines of a list: one grid row per line, as many columns as its
+// longest line has (at least Columns, at most MaxColumns and the fixed column), the header,
+// the data rows with unquoted spaces kept inside their cells, and the column widths. Cells
+// longer than AddressBook::MaxCellLength are cut there; returns how many. `*columnsCut` says
+// whether a line had more columns than the grid keeps.
+int SetGridFromLines(AddressGrid& grid, const QStringList& lines, bool* columnsCut = nullptr);
 
-// The 32 header cells of a line holding "宛先|": each field cut at its first "|".
+// The header cells of a line holding "宛先|", every field up to MaxColumns and the fixed
+// column and one more, each cut at its first "|"; at least Columns (empty past the line's
+// fields).
 QStringList HeaderCells(const QString& line);
+
+// What the user is told when a list had lines longer than MaxColumns columns.
+QString ColumnsCutMessage();
 
 // The CSVU form of the whole grid: FF FE, then the row text of every row in UTF-16LE, each
 // followed by CR LF.

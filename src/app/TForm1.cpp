@@ -405,7 +405,9 @@ SettingsState TForm1::currentSettings() const
     s.hoseiX = ui->edtHoseiX->text();
     s.hoseiY = ui->edtHoseiY->text();
     s.layoutKind = currentLayoutKind();
-    s.dataFile = currentDataFile();
+    // A list opened by a relative name (from the command line) reopens from any folder.
+    s.dataFile =
+        currentDataFile().isEmpty() ? QString() : QFileInfo(currentDataFile()).absoluteFilePath();
     s.backImage = frmPreView->BackImageNames();
     s.columnMappings = m_columnMappings;
     return s;

@@ -67,7 +67,22 @@ QString WidgetPrompter::runFileDialog(bool save, const QString& filter,
         dialog.selectFile(defaultName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
-    const QString path = dialog.selectedFiles().constFirst();
+    QString path = dialog.selectedFiles().constFirst();
+    // A name typed without an extension takes the chosen filter's, so that the file opens
+    // again by its name.
+    if (save && QFileInfo(path).suffix().isEmpty()) {
+        // The dialog names the chosen filter by its caption alone (details hidden).
+        const QStringList parts = filter.split(u'|');
+        const QString chosen = dialog.selectedNameFilter();
+        QString pattern;
+        for (qsizetype i = 0; i + 1 < parts.size() && pattern.isEmpty(); i += 2)
+            if (chosen == parts[i] || chosen.startsWith(parts[i] + QStringLiteral(" (")))
+                pattern = parts[i + 1].section(u';', 0, 0).trimmed();
+        const QString suffix =
+            pattern.startsWith(QStringLiteral("*.")) ? pattern.mid(2) : QString();
+        if (!suffix.isEmpty() && !suffix.contains(u'*') && !suffix.contains(u'?'))
+            path += u'.' + suffix.toLower();
+    }
     m_lastFolder = QFileInfo(path).absolutePath();
     return path;
 }

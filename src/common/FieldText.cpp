@@ -115,6 +115,30 @@ NthFieldResult NthField(const QByteArray& text, int n)
     }
 }
 
+QList<QByteArray> LeadingFields(const QByteArray& text, int maxFields)
+{
+    QList<QByteArray> fields;
+    if (maxFields < 1 || hasNoFields(text))
+        return fields;
+    if (!text.contains(',')) {
+        fields << text;
+        return fields;
+    }
+    FieldCursor cursor{text};
+    while (fields.size() < maxFields) {
+        const QByteArrayView field = cursor.cut();
+        if (cursor.stuck)
+            break;
+        fields << stripFieldQuotes(field).toByteArray();
+        if (!cursor.restHasComma()) {
+            if (!cursor.rest.isEmpty() && fields.size() < maxFields)
+                fields << stripFieldQuotes(cursor.rest).toByteArray();
+            break;
+        }
+    }
+    return fields;
+}
+
 int FieldCount(const QByteArray& text)
 {
     if (trimmed(text).isEmpty())

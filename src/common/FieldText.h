@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 // The field reader and quoting helpers of comma-separated text. The reader works on the code
@@ -21,6 +22,9 @@ struct NthFieldResult
 
 // Field n (from 1) of a comma-separated text.
 NthFieldResult NthField(const QByteArray& text, int n);
+// NthField(text, 1), NthField(text, 2), ... in one pass, for as long as they are found and at
+// most `maxFields`. The empty fields that follow an unclosed quote are left off.
+QList<QByteArray> LeadingFields(const QByteArray& text, int maxFields);
 // One pair of enclosing double quotes, then one pair of single quotes inside them.
 QByteArray StripFieldQuotes(const QByteArray& text);
 // The reader's field count: one less than the reads of NthField up to the first that fails,

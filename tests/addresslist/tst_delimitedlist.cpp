@@ -110,6 +110,8 @@ private Q_SLOTS:
     void tooManyLines();
     void cutFileKeepsWholeLines();
     void strayQuoteKeepsRecords();
+    void everyColumnKept_data();
+    void everyColumnKept();
 };
 
 void tst_DelimitedList::encodingsGiveSameGrid_data()
@@ -721,3 +723,81 @@ void tst_DelimitedList::strayQuoteKeepsRecords()
 
 QTEST_GUILESS_MAIN(tst_DelimitedList)
 #include "tst_delimitedlist.moc"
+
+namespace {
+// A line of `count` cells named prefix1, prefix2, ...; `first` comes before them when given.
+QString NumberedLine(const QString& prefix, int count, const QString& first = QString())
+{
+    QStringList cells;
+    if (!first.isNull())
+        cells << first;
+    for (int i = 1; i <= count; ++i)
+        cells << prefix + QString::number(i);
+    return cells.join(u',');
+}
+} // namespace
+
+// A list keeps every column of its lines, as many as a worksheet has; a longer line is cut
+// there and the user is told.
+void tst_DelimitedList::everyColumnKept_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("columns"); // of the grid
+    QTest::addColumn<bool>("told");
+    const int max = DelimitedList::MaxColumns;
+    const auto list = [](const QString& header, const QString& data) {
+        return header + QStringLiteral("\r\n") + data + QStringLiteral("\r\n");
+    };
+    QTest::newRow("contact list of 40 columns")
+        << list(NumberedLine("h", 40), NumberedLine("v", 40)) << 41 << false;
+    QTest::newRow("saved list of 40 columns, marked header")
+        << list(NumberedLine("h", 39, " ,宛先|x"), NumberedLine("v", 40, "1")) << 41 << false;
+    QTest::newRow("marked header of 40 columns without a fixed column")
+        << list(NumberedLine("h", 39, "宛先|x"), NumberedLine("v", 40)) << 41 << false;
+    QTest::newRow("only the data run past the header")
+        << list(NumberedLine("h", 3), NumberedLine("v", 40)) << 41 << false;
+    QTest::newRow("as many columns as a worksheet")
+        << list(NumberedLine("h", max), NumberedLine("v", max)) << max + 1 << false;
+    QTest::newRow("more columns than a worksheet: cut and told")
+        << list(NumberedLine("h", max), NumberedLine("v", max + 50)) << max + 1 << true;
+    QTest::newRow("a marked header past a worksheet: cut and told")
+        << list(NumberedLine("h", max + 1, " ,宛先|x"), NumberedLine("v", 3, "1")) << max + 1
+        << true;
+}
+
+void tst_DelimitedList::everyColumnKept()
+{
+    QFETCH(QString, text);
+    QFETCH(int, columns);
+    QFETCH(bool, told);
+    AddressBook book;
+    ScriptedPrompter prompter;
+    DelimitedList::LoadDelimitedBytes(book, text.toUtf8(), "wide.csv", prompter);
+    const AddressGrid& g = book.grid();
+    QCOMPARE(g.columnCount(), columns);
+    // Each line's cells stand in their columns up to the grid's last one.
+    const QStringList lines = text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    // A list without a fixed column of its own: the grid adds it.
+    const bool shifted = !lines.front().startsWith(u' ');
+    for (int r = 0; r < lines.size(); ++r) {
+        QStringList cells = lines[r].split(u',');
+        if (shifted)
+            cells.prepend(QString());
+        for (int c = 1; c < columns; ++c)
+            QCOMPARE(g.cell(c, r), cells.value(c).section(u'|', 0, 0));
+    }
+    QCOMPARE(prompter.messages,
+             told ? QStringList{DelimitedList::ColumnsCutMessage()} : QStringList());
+
+    // Saved and read back, every column is still there.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("wide.csvu");
+    QString error;
+    QVERIFY(DelimitedList::SaveCsvu(g, path, &error));
+    AddressBook reopened;
+    ScriptedPrompter quiet;
+    QCOMPARE(DelimitedList::LoadDelimitedList(reopened, path, quiet),
+             DelimitedList::LoadStatus::Loaded);
+    QVERIFY(quiet.messages.isEmpty());
+    QCOMPARE(shownCells(reopened.grid(), columns), shownCells(g, columns));
+}

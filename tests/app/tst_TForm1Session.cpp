@@ -11,8 +11,10 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -80,6 +82,7 @@ private Q_SLOTS:
     void unsavedEditsAsk_data();
     void unsavedEditsAsk();
     void pathOutsideCodePageReopens();
+    void relativePathReopens();
 };
 
 void tst_TForm1Session::reopen_data()
@@ -367,6 +370,27 @@ void tst_TForm1Session::pathOutsideCodePageReopens()
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QCOMPARE(form.currentDataFile(), inside);
+}
+
+// A list opened by a name relative to the working folder reopens at a start from elsewhere.
+void tst_TForm1Session::relativePathReopens()
+{
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("tayori.ini"));
+    writeIni(ini, QStringLiteral("[Menu]\r\nReadData=\"True\"\r\n"));
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("lists")));
+    const QString list = dir.filePath(QStringLiteral("lists/名簿.csvu"));
+    QVERIFY(QFile::copy(QStringLiteral(TAYORI_TESTDATA "/csv/saved_list_utf16le.csvu"), list));
+    const auto restore = qScopeGuard([before = QDir::currentPath()] { QDir::setCurrent(before); });
+    QVERIFY(QDir::setCurrent(dir.filePath(QStringLiteral("lists"))));
+    runSession(ini, QStringLiteral("名簿.csvu"));
+    QVERIFY(QDir::setCurrent(dir.path()));
+    ScriptedPrompter prompter;
+    TForm1 form(&prompter, ini);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QCOMPARE(QFileInfo(form.currentDataFile()).canonicalFilePath(),
+             QFileInfo(list).canonicalFilePath());
 }
 
 QTEST_MAIN(tst_TForm1Session)

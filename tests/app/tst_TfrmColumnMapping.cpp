@@ -4,6 +4,7 @@
 #include "DialogTesting.h"
 #include "ScriptedPrompter.h"
 #include "addresslist/AddressRecord.h"
+#include "addresslist/DelimitedList.h"
 #include "addresslist/HeaderColumns.h"
 #include "addresslist/RememberedMappings.h"
 #include "app/TForm1.h"
@@ -90,6 +91,7 @@ private Q_SLOTS:
     void keyboard();
     void staleAnswerIgnored_data();
     void staleAnswerIgnored();
+    void wideContactList();
 };
 
 // The user maps the address columns, OK; the next window and tayori-cli use the answer without
@@ -201,6 +203,92 @@ void tst_TfrmColumnMapping::staleAnswerIgnored()
     QCOMPARE(session.asked, asked);
     QCOMPARE(Field(session.form, 1, HeaderColumns::Address1),
              asked ? u"-"_qs : u"大阪府大阪市北区梅田3-1-1"_qs);
+}
+
+// A web address book's export of 40 columns, its postal code and address past the 33rd: the
+// columns are offered, the card gets the address, and saving writes every column it read.
+void tst_TfrmColumnMapping::wideContactList()
+{
+    constexpr int Width = 40;
+    constexpr int PostalColumn = 35, WideAddressColumn = 36, WideBuildingColumn = 37;
+    QStringList header{u"名前"_qs, u"ふりがな"_qs};
+    for (int i = 1; header.size() < PostalColumn - 1; ++i)
+        header << u"電話番号%1"_qs.arg(i);
+    header << u"郵便番号"_qs << u"現住所"_qs << u"マンション等"_qs << u"誕生日"_qs << u"メモ"_qs
+           << u"分類"_qs;
+    QCOMPARE(header.size(), Width);
+    QList<QStringList> rows;
+    for (const QString& name : {u"山田 太郎"_qs, u"鈴木 花子"_qs}) {
+        QStringList row{name};
+        for (int c = 2; c <= Width; ++c)
+            row << u"%1の%2"_qs.arg(name.left(2)).arg(c);
+        rows << row;
+    }
+    rows[0][PostalColumn - 1] = u"100-0013"_qs;
+    rows[0][WideAddressColumn - 1] = u"東京都千代田区霞が関1-2-3"_qs;
+    rows[0][WideBuildingColumn - 1] = u"霞ビル 5F"_qs;
+    QTemporaryDir dir;
+    const QString list = dir.filePath(u"contacts.csv"_qs);
+    {
+        QFile f(list);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QString text = header.join(u',') + u"\r\n"_qs;
+        for (const QStringList& row : rows)
+            text += row.join(u',') + u"\r\n"_qs;
+        f.write("\xEF\xBB\xBF" + text.toUtf8());
+    }
+    const QString ini = dir.filePath(u"tayori.ini"_qs);
+    const QString saved = dir.filePath(u"saved.csvu"_qs);
+    {
+        // The list has no fixed column: source column c stands in grid column c.
+        Session session(ini, [&](TfrmColumnMapping& d) {
+            const HeaderMapping preset = d.mapping();
+            if (preset.columns[HeaderColumns::PostalCode] != QList<int>{PostalColumn})
+                return int(QDialog::Rejected);
+            Choose(d, HeaderColumns::Address1, WideAddressColumn);
+            Choose(d, HeaderColumns::Address2, WideBuildingColumn);
+            d.findChild<QPushButton*>(QStringLiteral("btnOK"))->click();
+            return d.result();
+        });
+        session.form.OpenFile(list);
+        QCOMPARE(session.asked, 1);
+        QCOMPARE(Field(session.form, 1, HeaderColumns::Address1), rows[0][WideAddressColumn - 1]);
+        QCOMPARE(Field(session.form, 1, HeaderColumns::Address2), rows[0][WideBuildingColumn - 1]);
+        session.prompter.saveAnswers << saved;
+        session.form.H2Click();
+        QVERIFY(session.prompter.errors.isEmpty());
+        session.close();
+    }
+    const CliRun run = RunCli({u"compose"_qs, list, u"1"_qs, u"TY"_qs, u"--settings"_qs, ini});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.lines().filter(u"Jyusho1\t"_qs).value(0),
+             u"Jyusho1\t東京都千代田区霞が関1-2-3"_qs);
+    QCOMPARE(run.lines().filter(u"YubinNo2\t"_qs).value(0), u"YubinNo2\t0013"_qs);
+
+    // The saved list holds every header the mapping did not take and every value of each row.
+    AddressBook reopened;
+    ScriptedPrompter prompter;
+    QCOMPARE(DelimitedList::LoadDelimitedList(reopened, saved, prompter),
+             DelimitedList::LoadStatus::Loaded);
+    const AddressGrid& g = reopened.grid();
+    const auto rowCells = [&g](int r) {
+        QStringList cells;
+        for (int c = 0; c < g.columnCount(); ++c)
+            cells << g.cell(c, r);
+        return cells;
+    };
+    const QStringList savedHeader = rowCells(0);
+    for (const QString& name : header)
+        if (name != u"名前" && name != u"郵便番号" && name != u"現住所" && name != u"マンション等")
+            QVERIFY2(savedHeader.contains(name), qPrintable(name));
+    for (int r = 1; r <= rows.size(); ++r) {
+        const QStringList cells = rowCells(r);
+        for (const QString& value : rows[r - 1])
+            QVERIFY2(cells.contains(value), qPrintable(value));
+    }
+    HeaderColumns columns;
+    QVERIFY(columns.FindHeaderColumns(g, nullptr));
+    QCOMPARE(g.cell(columns[HeaderColumns::Address1], 1), rows[0][WideAddressColumn - 1]);
 }
 
 QTEST_MAIN(tst_TfrmColumnMapping)

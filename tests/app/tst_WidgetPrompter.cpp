@@ -1,9 +1,11 @@
 #include "app/WidgetPrompter.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -42,6 +44,8 @@ private Q_SLOTS:
     void anyCasePattern();
     void confirm_data();
     void confirm();
+    void saveAddsFilterSuffix_data();
+    void saveAddsFilterSuffix();
 };
 
 void tst_WidgetPrompter::initTestCase()
@@ -126,6 +130,42 @@ void tst_WidgetPrompter::confirm()
     QCOMPARE(prompter.confirm(QStringLiteral("中断しますか"), caption), ok);
     QCOMPARE(title, shownCaption);
     QCOMPARE(text, QStringLiteral("中断しますか"));
+}
+
+void tst_WidgetPrompter::saveAddsFilterSuffix_data()
+{
+    QTest::addColumn<int>("filterIndex");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("CSVU filter, no extension") << 0 << "list"
+                                               << "list.csvu";
+    QTest::newRow("text filter, no extension") << 1 << "list"
+                                               << "list.txt";
+    QTest::newRow("an extension typed is kept") << 0 << "list.csv"
+                                                << "list.csv";
+    QTest::newRow("every file: as typed") << 2 << "list"
+                                          << "list";
+}
+
+// The list's save dialog: a name typed without an extension gets the chosen filter's.
+void tst_WidgetPrompter::saveAddsFilterSuffix()
+{
+    QFETCH(int, filterIndex);
+    QFETCH(QString, typed);
+    QFETCH(QString, saved);
+    const QString filter =
+        QStringLiteral("CSVU(*.csvu)|*.CSVU|テキスト(*.txt)|*.TXT|すべて(*.*)|*.*");
+    QTemporaryDir dir;
+    whenModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        QVERIFY(dialog);
+        dialog->selectNameFilter(dialog->nameFilters().value(filterIndex));
+        dialog->selectFile(dir.filePath(typed));
+        static_cast<QDialog*>(dialog)->accept(); // as the Save button does
+    });
+    WidgetPrompter prompter(nullptr);
+    QCOMPARE(prompter.saveFileName(filter, QString(), QString(), QStringLiteral("Sheet1.txt")),
+             dir.filePath(saved));
 }
 
 QTEST_MAIN(tst_WidgetPrompter)

@@ -17,6 +17,8 @@ private Q_SLOTS:
     void quoteField();
     void quotedFieldsReadBack();
     void longTextStaysLinear();
+    void leadingFields_data();
+    void leadingFields();
 };
 
 void tst_FieldText::nthField_data()
@@ -192,6 +194,32 @@ void tst_FieldText::longTextStaysLinear()
     QCOMPARE(NthField(text, 200001).status, int(NthFieldResult::Found));
     QCOMPARE(NthField(text, 2000000).field, QByteArray());
     QCOMPARE(FieldCount(text), 200001);
+}
+
+// The header of a list is read in one pass: the fields must be those NthField gives one by one.
+void tst_FieldText::leadingFields_data()
+{
+    nthField_data();
+    QTest::newRow("unclosed quote after three fields") << "a,b,c,\"d,e" << 0 << "" << 0;
+    QTest::newRow("blank last field") << "a,b, " << 0 << "" << 0;
+}
+
+void tst_FieldText::leadingFields()
+{
+    QFETCH(QString, text);
+    const QByteArray bytes = cp932::fromUnicode(text);
+    const QList<QByteArray> fields = LeadingFields(bytes, 100);
+    for (int n = 1; n <= fields.size(); ++n) {
+        const NthFieldResult one = NthField(bytes, n);
+        QCOMPARE(one.status, int(NthFieldResult::Found));
+        QCOMPARE(fields[n - 1], one.field);
+    }
+    // Past them NthField finds nothing, or the empty fields after an unclosed quote.
+    const NthFieldResult next = NthField(bytes, int(fields.size()) + 1);
+    QVERIFY(next.status != NthFieldResult::Found || next.field.isEmpty());
+    QCOMPARE(NthField(bytes, 100).field, QByteArray());
+    if (!fields.isEmpty())
+        QCOMPARE(LeadingFields(bytes, 1), fields.first(1));
 }
 
 QTEST_GUILESS_MAIN(tst_FieldText)
