@@ -233,13 +233,10 @@ QStringList HeaderMapping::HeaderRow(const AddressGrid& grid)
 
 bool HeaderMapping::HasOwnNames(const QStringList& header)
 {
-    QList<QString> cells;
     for (const QString& cell : header)
-        cells << headerText(cell);
-    for (QStringView name : HeaderColumns::HeaderNames)
-        if (!cells.contains(name))
-            return false;
-    return true;
+        if (headerText(cell) == HeaderColumns::HeaderNames[HeaderColumns::Name])
+            return true;
+    return false;
 }
 
 int HeaderMapping::HeaderLikeCells(const QStringList& cells)

@@ -39,8 +39,8 @@ public:
 
     // Grid row 0, each cell trimmed, without the empty cells at its end.
     static QStringList HeaderRow(const AddressGrid& grid);
-    // The header row holds each of the program's eleven names as a whole cell: it needs no
-    // mapping. A cell that merely contains a name ("宛先 (自宅/会社)") is no such cell.
+    // The header row holds the program's "宛先" as a whole cell: it needs no mapping. A cell
+    // that merely contains it ("宛先 (自宅/会社)") is no such cell.
     static bool HasOwnNames(const QStringList& header);
 
     // Rows looked at for the header row: a title and a few blank lines stand above it.

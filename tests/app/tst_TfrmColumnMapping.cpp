@@ -12,9 +12,11 @@
 #include "cli/CliRun.h"
 #include "common/cp932.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QCryptographicHash>
 #include <QFile>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -120,6 +122,7 @@ private Q_SLOTS:
     void staleAnswerIgnored();
     void headerWhereItStands_data();
     void headerWhereItStands();
+    void editBelowATitle();
 };
 
 // The user maps the address columns, OK; the next window and tayori-cli use the answer without
@@ -290,6 +293,38 @@ void tst_TfrmColumnMapping::headerWhereItStands()
     // 宛名の編集 reads the header columns as printing does (its own dialog is cancelled).
     session.form.E1Click();
     QCOMPARE(session.prompter.messages.filter(u"Headerを確認"_qs), QStringList());
+}
+
+// An edit of a list whose header stands below a title reaches its own row of the sheet: it is
+// still there when the sheet is drawn again, and no other row changed.
+void tst_TfrmColumnMapping::editBelowATitle()
+{
+    QTemporaryDir dir;
+    const QString list = dir.filePath(u"titled.xls"_qs);
+    QVERIFY(WriteFile(list, Workbook({{u"2027年 年賀状リスト"_qs},
+                                      {},
+                                      {u"宛先"_qs, u"郵便番号"_qs, u"住所１"_qs, u"住所２"_qs,
+                                       u"会社名"_qs, u"肩書き"_qs, u"敬称"_qs, u"連名"_qs,
+                                       u"敬称2"_qs, u"コード"_qs, u"印刷コード"_qs},
+                                      {u"山田 太郎"_qs, u"100-0013"_qs},
+                                      {u"鈴木 一郎"_qs, u"060-0906"_qs}})));
+    ScriptedPrompter prompter;
+    TForm1 form(&prompter, dir.filePath(u"tayori.ini"_qs));
+    form.show();
+    form.OpenFile(list);
+    auto* grid = Child<QAbstractItemView>(form, "TntStringGrid1");
+    grid->setCurrentIndex(grid->model()->index(1, 1));
+    form.TntStringGrid1SelectCell(1, 1);
+    int shown = 0;
+    AnswerDialogs(form, u"Button2"_qs, &shown,
+                  [](QDialog& d) { Child<QLineEdit>(d, "redtAtena")->setText(u"山田 花子"_qs); });
+    form.E1Click();
+    QCOMPARE(shown, 1);
+    form.TabControl1Change(0);
+    QCOMPARE(Field(form, 1, HeaderColumns::Name), u"山田 花子"_qs);
+    QCOMPARE(Field(form, 2, HeaderColumns::Name), u"鈴木 一郎"_qs);
+    prompter.confirmAnswers << true << true;
+    form.close();
 }
 
 QTEST_MAIN(tst_TfrmColumnMapping)
