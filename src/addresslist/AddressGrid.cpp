@@ -12,6 +12,17 @@ void AddressGrid::setRowCount(int rows)
 {
     rows = qMax(rows, 0);
     m_cells.resize(size_t(rows));
+    m_rowsAbove = 0;
+    changed(-1, -1);
+}
+
+void AddressGrid::dropTopRows(int count)
+{
+    count = qBound(0, count, rowCount());
+    if (count == 0)
+        return;
+    m_cells.erase(m_cells.begin(), m_cells.begin() + count);
+    m_rowsAbove += count;
     changed(-1, -1);
 }
 

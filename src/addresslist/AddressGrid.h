@@ -21,7 +21,14 @@ public:
 
     int rowCount() const { return int(m_cells.size()); }
     int columnCount() const { return m_columns; }
+    // A new row count means a new list is drawn: no rows stand above it (rowsAbove is 0).
     void setRowCount(int rows);
+
+    // Rows of the list above grid row 0 that the grid leaves out (a title, blank lines above
+    // the header row): grid row r shows row r + rowsAbove() of the list.
+    int rowsAbove() const { return m_rowsAbove; }
+    // Takes rows 0 to count - 1 out of the grid; row `count` becomes row 0.
+    void dropTopRows(int count);
     void setColumnCount(int columns);
 
     // Cells are addressed (column, row). Out-of-range reads give an empty text and
@@ -60,6 +67,7 @@ private:
     std::vector<QStringList> m_cells;
     std::vector<int> m_widths;
     int m_columns = InitialColumns;
+    int m_rowsAbove = 0;
     int m_updateDepth = 0;
     bool m_dirty = false;
 };

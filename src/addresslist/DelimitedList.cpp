@@ -3,6 +3,7 @@
 #include "addresslist/AddressBook.h"
 #include "addresslist/AddressGrid.h"
 #include "addresslist/DelimitedText.h"
+#include "addresslist/HeaderMapping.h"
 #include "addresslist/RowText.h"
 #include "common/AtomicFile.h"
 #include "common/FieldText.h"
@@ -121,9 +122,21 @@ int SetGridFromLines(AddressGrid& grid, const QStringList& lines, bool* columnsC
     // Lists saved here start with the fixed column, whose header field is blank. A list from
     // elsewhere ("宛先,郵便番号,…") has no such column: its cells go from column 1 on, and the
     // fixed column numbers the rows as it does for a workbook.
-    const QString firstField = marked                                   ? header.front()
-                               : rows.empty() || rows.front().isEmpty() ? QString()
-                                                                        : rows.front().front();
+    // Judged on the header row, which a title or blank lines may push down.
+    size_t headerRow = 0;
+    int headerCells = 0;
+    for (size_t k = 0; !marked && k < qMin(rows.size(), size_t(HeaderMapping::HeaderSearchRows));
+         ++k) {
+        const int count = HeaderMapping::HeaderLikeCells(rows[k]);
+        if (count > headerCells) {
+            headerRow = k;
+            headerCells = count;
+        }
+    }
+    const QString firstField = marked ? header.front()
+                               : rows.size() <= headerRow || rows[headerRow].isEmpty()
+                                   ? QString()
+                                   : rows[headerRow].front();
     const bool blank = std::all_of(firstField.cbegin(), firstField.cend(),
                                    [](QChar c) { return c.unicode() <= 0x20; });
     const int shift = blank ? 0 : 1;

@@ -23,6 +23,8 @@ enum Role
     Honorific,
     JointName,
     JointHonorific,
+    BarcodeData,
+    PrintedBarcode,
     RoleCount
 };
 
@@ -35,8 +37,8 @@ const QHash<QString, Role>& synonyms()
             for (const char16_t* name : names)
                 t.insert(QString::fromUtf16(name), role);
         };
-        add(FullName, {u"氏名", u"名前", u"お名前", u"宛名", u"氏名(漢字)", u"name", u"fullname",
-                       u"displayname", u"表示名"});
+        add(FullName, {u"宛先", u"氏名", u"名前", u"お名前", u"宛名", u"氏名(漢字)", u"name",
+                       u"fullname", u"displayname", u"表示名"});
         add(FamilyName, {u"姓", u"苗字", u"名字", u"lastname", u"familyname", u"surname"});
         add(GivenName, {u"名", u"firstname", u"givenname"});
         add(PostalCode, {u"〒", u"郵便番号", u"郵便", u"〒番号", u"postalcode", u"zip", u"zipcode",
@@ -54,6 +56,8 @@ const QHash<QString, Role>& synonyms()
         add(Honorific, {u"敬称"});
         add(JointName, {u"連名"});
         add(JointHonorific, {u"敬称2"});
+        add(BarcodeData, {u"コード"});
+        add(PrintedBarcode, {u"印刷コード"});
         return t;
     }();
     return table;
@@ -69,21 +73,32 @@ QString normalised(const QString& header)
     return key;
 }
 
+// Greeting-card software keeps a household's further names in 連名1, 連名2, ...
+const QRegularExpression& numberedJoint()
+{
+    static const QRegularExpression pattern(QStringLiteral("^連名\\d+$"));
+    return pattern;
+}
+
+QString headerText(const QString& cell)
+{
+    const qsizetype bar = cell.indexOf(u'|');
+    return (bar >= 0 ? cell.left(bar) : cell).trimmed();
+}
+
 } // namespace
 
 HeaderMapping HeaderMapping::Guess(const QStringList& header)
 {
     std::array<int, RoleCount> found;
     found.fill(-1);
-    // Greeting-card software keeps a household's further names in 連名1, 連名2, ...
-    static const QRegularExpression numberedJoint(QStringLiteral("^連名\\d+$"));
     QList<int> jointColumns;
     for (int c = 0; c < header.size(); ++c) {
         const QString key = normalised(header[c]);
         const auto it = synonyms().constFind(key);
         if (it != synonyms().cend() && found[size_t(*it)] < 0)
             found[size_t(*it)] = c;
-        else if (numberedJoint.match(key).hasMatch())
+        else if (numberedJoint().match(key).hasMatch())
             jointColumns << c;
     }
     HeaderMapping m;
@@ -108,6 +123,8 @@ HeaderMapping HeaderMapping::Guess(const QStringList& header)
     take(HeaderColumns::JointName, {JointName});
     m.columns[HeaderColumns::JointName] << jointColumns;
     take(HeaderColumns::JointHonorific, {JointHonorific});
+    take(HeaderColumns::BarcodeData, {BarcodeData});
+    take(HeaderColumns::PrintedBarcode, {PrintedBarcode});
     return m;
 }
 
@@ -217,9 +234,68 @@ QStringList HeaderMapping::HeaderRow(const AddressGrid& grid)
 bool HeaderMapping::HasOwnNames(const QStringList& header)
 {
     for (const QString& cell : header)
-        if (cell.contains(HeaderColumns::HeaderNames[HeaderColumns::Name]))
+        if (headerText(cell) == HeaderColumns::HeaderNames[HeaderColumns::Name])
             return true;
     return false;
+}
+
+int HeaderMapping::HeaderLikeCells(const QStringList& cells)
+{
+    int count = 0;
+    for (const QString& cell : cells) {
+        const QString text = headerText(cell);
+        if (text.isEmpty())
+            continue;
+        // Whole headers only, but for 宛先: a company "株式会社名古屋…" holds "会社名", and a
+        // data row must not pass for the header.
+        const QString key = normalised(text);
+        const bool known = synonyms().contains(key) || numberedJoint().match(key).hasMatch() ||
+                           text.contains(HeaderColumns::HeaderNames[HeaderColumns::Name]);
+        count += known ? 1 : 0;
+    }
+    return count;
+}
+
+int HeaderMapping::FindHeaderRow(const AddressGrid& grid)
+{
+    int best = 0;
+    int bestCount = 0;
+    for (int r = 0; r < qMin(grid.rowCount(), HeaderSearchRows); ++r) {
+        QStringList cells;
+        for (int c = 0; c < grid.columnCount(); ++c)
+            cells << grid.cell(c, r);
+        const int count = HeaderLikeCells(cells);
+        if (count > bestCount) {
+            best = r;
+            bestCount = count;
+        }
+    }
+    return best;
+}
+
+int HeaderMapping::TakeHeaderRow(AddressGrid& grid)
+{
+    const int above = FindHeaderRow(grid);
+    if (above == 0)
+        return 0;
+    grid.beginUpdate();
+    grid.dropTopRows(above);
+    // The header cells as the header row shows them, the name before a "|" note.
+    for (int c = 1; c < grid.columnCount(); ++c) {
+        const QString cell = grid.cell(c, 0);
+        if (cell.contains(u'|'))
+            grid.setCell(c, 0, cell.left(cell.indexOf(u'|')));
+    }
+    // The fixed column numbers the rows when it held their numbers; a list's own first
+    // column keeps its cells.
+    const int rows = grid.rowCount();
+    for (int r = 0; r < rows; ++r) {
+        if (grid.cell(0, r) != QString::number(r + above))
+            continue;
+        grid.setCell(0, r, r == 0 ? QStringLiteral(" ") : QString::number(r));
+    }
+    grid.endUpdate();
+    return above;
 }
 
 int HeaderMapping::UsedColumns(const AddressGrid& grid)

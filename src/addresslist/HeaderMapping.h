@@ -39,8 +39,21 @@ public:
 
     // Grid row 0, each cell trimmed, without the empty cells at its end.
     static QStringList HeaderRow(const AddressGrid& grid);
-    // The header row holds the program's own names ("宛先"): it needs no mapping.
+    // The header row holds the program's "宛先" as a whole cell: it needs no mapping. A cell
+    // that merely contains it ("宛先 (自宅/会社)") is no such cell.
     static bool HasOwnNames(const QStringList& header);
+
+    // Rows looked at for the header row: a title and a few blank lines stand above it.
+    static constexpr int HeaderSearchRows = 10;
+    // How many of `cells` read as a column's header: a header the guess knows (the program's
+    // names among them), or a cell holding "宛先".
+    static int HeaderLikeCells(const QStringList& cells);
+    // The grid row among the first HeaderSearchRows with the most header-like cells (the first
+    // of equals); 0 when none has more than row 0.
+    static int FindHeaderRow(const AddressGrid& grid);
+    // Makes the found header row grid row 0: the rows above it leave the grid (they are no
+    // addresses). The fixed column is numbered anew. Returns how many rows left.
+    static int TakeHeaderRow(AddressGrid& grid);
     // The columns a mapping may take: those up to the last one with a header text or a value
     // in the first rows.
     static int UsedColumns(const AddressGrid& grid);

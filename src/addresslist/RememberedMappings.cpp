@@ -73,6 +73,7 @@ RememberedMappings::Outcome RememberedMappings::MapColumns(AddressGrid& grid) co
 {
     if (grid.rowCount() == 0)
         return Outcome::Unknown;
+    HeaderMapping::TakeHeaderRow(grid);
     const QStringList header = HeaderMapping::HeaderRow(grid);
     if (header.isEmpty())
         return Outcome::Unknown;
@@ -91,5 +92,10 @@ RememberedMappings::Outcome RememberedMappings::MapColumns(AddressGrid& grid) co
     // an address list; two are.
     const auto known = std::count_if(guess.columns.cbegin(), guess.columns.cend(),
                                      [](const QList<int>& c) { return !c.isEmpty(); });
-    return known >= 2 ? Outcome::Unsure : Outcome::Unknown;
+    // A header that holds "宛先" in a cell of other words is meant as an address list: the
+    // user is asked rather than told its header is wrong.
+    const bool named = std::any_of(header.cbegin(), header.cend(), [](const QString& cell) {
+        return cell.contains(HeaderColumns::HeaderNames[HeaderColumns::Name]);
+    });
+    return known >= 2 || named ? Outcome::Unsure : Outcome::Unknown;
 }

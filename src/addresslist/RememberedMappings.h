@@ -42,7 +42,8 @@ public:
     void load(const IniFile& ini);
     void save(IniFile& ini) const;
 
-    // Maps a grid that lacks the program's names from the remembered answer or a sure guess.
+    // Takes the header row where it stands (HeaderMapping::TakeHeaderRow), then maps a grid
+    // that lacks the program's names from the remembered answer or a sure guess.
     Outcome MapColumns(AddressGrid& grid) const;
 
 private:

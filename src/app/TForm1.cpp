@@ -947,8 +947,8 @@ void TForm1::E1Click()
     RecordEditing::WriteBack(list, columns, row, edited);
     // A workbook's sheet keeps the edit, so it survives switching tabs.
     if (DataFileInfo::IsWorkbookFile(currentDataFile()))
-        RecordEditing::ReplaceSheetRow(m_book.sheet(ui->TabControl1->currentIndex() + 1), row,
-                                       RecordEditing::SheetRow(grid, row));
+        RecordEditing::ReplaceSheetRow(m_book.sheet(ui->TabControl1->currentIndex() + 1),
+                                       row + grid.rowsAbove(), RecordEditing::SheetRow(grid, row));
     // The card on the preview shows the edited record, not the one before the edit.
     ShowRecord(row);
 }

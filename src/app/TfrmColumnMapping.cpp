@@ -20,6 +20,9 @@ TfrmColumnMapping::TfrmColumnMapping(QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::TfrmColumnMapping>())
 {
     ui->setupUi(this);
+    m_headerRow = new QLabel(this);
+    m_headerRow->setObjectName(QStringLiteral("lblHeaderRow"));
+    ui->layColumnMapping->insertWidget(1, m_headerRow);
     QWidget* previous = nullptr;
     for (int f = 0; f < HeaderColumns::Count; ++f) {
         const int row = f + 1;
@@ -62,6 +65,11 @@ TfrmColumnMapping::TfrmColumnMapping(QWidget* parent)
 
 TfrmColumnMapping::~TfrmColumnMapping() = default;
 
+QString TfrmColumnMapping::headerRowText() const
+{
+    return m_headerRow->text();
+}
+
 QComboBox* TfrmColumnMapping::columnBox(int field, int part) const
 {
     return m_boxes[size_t(field)][size_t(part)];
@@ -95,6 +103,12 @@ void TfrmColumnMapping::setList(const AddressGrid& grid, const HeaderMapping& pr
             box->setCurrentIndex(qMax(0, box->findData(column)));
         }
     }
+    const int headerRow = grid.rowsAbove() + 1;
+    m_headerRow->setText(
+        headerRow == 1 ? QStringLiteral("見出し: 1 行目")
+                       : QStringLiteral("見出し: %1 行目（上の %2 行は宛名ではないので読みません）")
+                             .arg(headerRow)
+                             .arg(headerRow - 1));
     m_grid = &grid;
     for (int f = 0; f < HeaderColumns::Count; ++f)
         updateSample(f);

@@ -35,6 +35,9 @@ public:
     // The columns chosen; a column chosen twice for one name counts once.
     HeaderMapping mapping() const;
 
+    // Which row of the list the header row is ("lblHeaderRow").
+    QString headerRowText() const;
+
     // The chooser of `part` of HeaderNames entry `field` ("cboColumn<field>_<part>").
     QComboBox* columnBox(int field, int part) const;
 
@@ -45,4 +48,5 @@ private:
     const AddressGrid* m_grid = nullptr;
     std::array<std::array<QComboBox*, PartsPerName>, HeaderColumns::Count> m_boxes{};
     std::array<QLabel*, HeaderColumns::Count> m_samples{};
+    QLabel* m_headerRow = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "CliRun.h"
 #include "addresslist/BiffBuilder.h"
+#include "addresslist/WorkbookZip.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -32,6 +33,38 @@ bool writeFile(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+// A hand-kept list: a title, a blank row, then the header and the rows.
+const QList<QStringList> TitledRows{
+    {u"2027年 年賀状リスト"_qs},
+    {},
+    {u"宛先"_qs, u"郵便番号"_qs, u"住所１"_qs, u"住所２"_qs, u"会社名"_qs, u"肩書き"_qs, u"敬称"_qs,
+     u"連名"_qs, u"敬称2"_qs, u"コード"_qs, u"印刷コード"_qs},
+    {u"山田 太郎"_qs, u"100-0013"_qs, u"東京都千代田区霞が関1-3-2"_qs},
+    {u"鈴木 一郎"_qs, u"060-0906"_qs, u"北海道札幌市東区北六条東1-1"_qs},
+};
+
+QByteArray xlsx(const QList<QStringList>& rows)
+{
+    QByteArray sheet;
+    for (int r = 0; r < rows.size(); ++r) {
+        sheet += "<row r=\"" + QByteArray::number(r + 1) + "\">";
+        for (int c = 0; c < rows[r].size(); ++c)
+            if (!rows[r][c].isEmpty())
+                sheet += "<c r=\"" + QByteArray(1, char('A' + c)) + QByteArray::number(r + 1) +
+                         "\" t=\"inlineStr\"><is><t>" + rows[r][c].toUtf8() + "</t></is></c>";
+        sheet += "</row>";
+    }
+    return WorkbookZip::makeZip(WorkbookZip::xlsxParts(sheet));
+}
+
+QByteArray csv(const QList<QStringList>& rows)
+{
+    QByteArray text;
+    for (const QStringList& row : rows)
+        text += row.join(u',').toUtf8() + "\r\n";
+    return text;
+}
+
 } // namespace
 
 class tst_ComposeCommand : public QObject
@@ -47,6 +80,8 @@ private Q_SLOTS:
     void vCard();
     void otherHeaders_data();
     void otherHeaders();
+    void titleAboveHeader_data();
+    void titleAboveHeader();
 
 private:
     QTemporaryDir m_dir;
@@ -198,6 +233,46 @@ void tst_ComposeCommand::otherHeaders()
     for (const char* item : {"YubinNo1\t", "YubinNo2\t", "Jyusho1\t", "Jyusho2\t", "Atena\t"})
         got << run.lines().filter(QLatin1String(item)).value(0).section(u'\t', 1);
     QCOMPARE(got, texts);
+}
+
+void tst_ComposeCommand::titleAboveHeader_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("atena");
+    QTest::newRow(".xls, row 1") << u"titled.xls"_qs << workbook(TitledRows) << 1
+                                 << u"山田 太郎 様"_qs;
+    QTest::newRow(".xls, row 2") << u"titled.xls"_qs << workbook(TitledRows) << 2
+                                 << u"鈴木 一郎 様"_qs;
+    QTest::newRow(".xlsx") << u"titled.xlsx"_qs << xlsx(TitledRows) << 1 << u"山田 太郎 様"_qs;
+    QTest::newRow("CSV") << u"titled.csv"_qs << csv(TitledRows) << 1 << u"山田 太郎 様"_qs;
+    // A blank line first: the list's first column is still no row-number column.
+    QTest::newRow("CSV, blank line first")
+        << u"blank_first.csv"_qs << csv(QList<QStringList>{{}} + TitledRows.mid(2)) << 1
+        << u"山田 太郎 様"_qs;
+    QList<QStringList> other = TitledRows;
+    other[2] = QStringList{u"氏名"_qs, u"〒"_qs, u"住所"_qs};
+    QTest::newRow(".xls with other headers")
+        << u"other.xls"_qs << workbook(other) << 1 << u"山田 太郎 様"_qs;
+}
+
+// A title and a blank row above the header: the list opens, and data row 1 is the first person.
+void tst_ComposeCommand::titleAboveHeader()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, row);
+    QFETCH(QString, atena);
+    QVERIFY(!bytes.isEmpty());
+    const QString list = m_dir.filePath(name);
+    QVERIFY(writeFile(list, bytes));
+    const QString settings = m_dir.filePath(u"plain.ini"_qs);
+    QVERIFY(writeFile(settings, QByteArray()));
+    const CliRun run =
+        RunCli({u"compose"_qs, list, QString::number(row), u"TY"_qs, u"--settings"_qs, settings});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.lines().filter(u"Atena\t"_qs).value(0).section(u'\t', 1), atena);
 }
 
 QTEST_MAIN(tst_ComposeCommand)
