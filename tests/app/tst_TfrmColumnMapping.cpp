@@ -121,10 +121,10 @@ private Q_SLOTS:
     void keyboard();
     void staleAnswerIgnored_data();
     void staleAnswerIgnored();
-    void wideContactList();
     void headerWhereItStands_data();
     void headerWhereItStands();
     void editBelowATitle();
+    void wideContactList();
 };
 
 // The user maps the address columns, OK; the next window and tayori-cli use the answer without
@@ -238,6 +238,97 @@ void tst_TfrmColumnMapping::staleAnswerIgnored()
              asked ? u"-"_qs : u"大阪府大阪市北区梅田3-1-1"_qs);
 }
 
+void tst_TfrmColumnMapping::headerWhereItStands_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("asked");
+    QTest::addColumn<QString>("headerRow"); // what the question says of the header row
+
+    const QList<QStringList> title{{u"2027年 年賀状リスト"_qs}, {}};
+    const QList<QStringList> own{{u"宛先"_qs, u"郵便番号"_qs, u"住所１"_qs, u"住所２"_qs,
+                                  u"会社名"_qs, u"肩書き"_qs, u"敬称"_qs, u"連名"_qs, u"敬称2"_qs,
+                                  u"コード"_qs, u"印刷コード"_qs},
+                                 {u"山田"_qs, u"100-0013"_qs, u"東京都千代田区霞が関1-3-2"_qs}};
+    // A greeting-card program's export: "宛先 (自宅/会社)" says which address to use.
+    const QList<QStringList> export_{{u"姓"_qs, u"敬称"_qs, u"自宅〒"_qs, u"自宅住所1"_qs,
+                                      u"会社名"_qs, u"連名1"_qs, u"宛先 (自宅/会社)"_qs},
+                                     {u"山田"_qs, u"様"_qs, u"100-0013"_qs,
+                                      u"東京都千代田区霞が関1-3-2"_qs, QString(), u"花子"_qs,
+                                      u"自宅"_qs}};
+    QTest::newRow("宛先 (自宅/会社): asked, not refused")
+        << u"export.csv"_qs << Csv(export_) << 1 << u"見出し: 1 行目"_qs;
+    QTest::newRow("the same under a title in .xls: asked, the header row told")
+        << u"export.xls"_qs << Workbook(title + export_) << 1
+        << u"見出し: 3 行目（上の 2 行は宛名ではないので読みません）"_qs;
+    QTest::newRow("our own format under a title: no question")
+        << u"own.xls"_qs << Workbook(title + own) << 0 << QString();
+    QTest::newRow("our own format: no question") << u"own.csv"_qs << Csv(own) << 0 << QString();
+}
+
+// The header row is taken where it stands; a header that only holds our names in other words
+// is a question (answered here with the name, postal code and address), never
+// "Headerを確認".
+void tst_TfrmColumnMapping::headerWhereItStands()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, asked);
+    QFETCH(QString, headerRow);
+    QTemporaryDir dir;
+    const QString list = dir.filePath(name);
+    QVERIFY(WriteFile(list, bytes));
+    QString told;
+    Session session(dir.filePath(u"tayori.ini"_qs), [&](TfrmColumnMapping& d) {
+        told = d.headerRowText();
+        Choose(d, HeaderColumns::Name, 1);
+        Choose(d, HeaderColumns::PostalCode, 3);
+        Choose(d, HeaderColumns::Address1, 4);
+        d.findChild<QPushButton*>(QStringLiteral("btnOK"))->click();
+        return d.result();
+    });
+    session.form.OpenFile(list);
+    QCOMPARE(session.asked, asked);
+    QCOMPARE(told, headerRow);
+    QCOMPARE(Field(session.form, 1, HeaderColumns::Name), u"山田"_qs);
+    QCOMPARE(Field(session.form, 1, HeaderColumns::Address1), u"東京都千代田区霞が関1-3-2"_qs);
+    // 宛名の編集 reads the header columns as printing does (its own dialog is cancelled).
+    session.form.E1Click();
+    QCOMPARE(session.prompter.messages.filter(u"Headerを確認"_qs), QStringList());
+}
+
+// An edit of a list whose header stands below a title reaches its own row of the sheet: it is
+// still there when the sheet is drawn again, and no other row changed.
+void tst_TfrmColumnMapping::editBelowATitle()
+{
+    QTemporaryDir dir;
+    const QString list = dir.filePath(u"titled.xls"_qs);
+    QVERIFY(WriteFile(list, Workbook({{u"2027年 年賀状リスト"_qs},
+                                      {},
+                                      {u"宛先"_qs, u"郵便番号"_qs, u"住所１"_qs, u"住所２"_qs,
+                                       u"会社名"_qs, u"肩書き"_qs, u"敬称"_qs, u"連名"_qs,
+                                       u"敬称2"_qs, u"コード"_qs, u"印刷コード"_qs},
+                                      {u"山田 太郎"_qs, u"100-0013"_qs},
+                                      {u"鈴木 一郎"_qs, u"060-0906"_qs}})));
+    ScriptedPrompter prompter;
+    TForm1 form(&prompter, dir.filePath(u"tayori.ini"_qs));
+    form.show();
+    form.OpenFile(list);
+    auto* grid = Child<QAbstractItemView>(form, "TntStringGrid1");
+    grid->setCurrentIndex(grid->model()->index(1, 1));
+    form.TntStringGrid1SelectCell(1, 1);
+    int shown = 0;
+    AnswerDialogs(form, u"Button2"_qs, &shown,
+                  [](QDialog& d) { Child<QLineEdit>(d, "redtAtena")->setText(u"山田 花子"_qs); });
+    form.E1Click();
+    QCOMPARE(shown, 1);
+    form.TabControl1Change(0);
+    QCOMPARE(Field(form, 1, HeaderColumns::Name), u"山田 花子"_qs);
+    QCOMPARE(Field(form, 2, HeaderColumns::Name), u"鈴木 一郎"_qs);
+    prompter.confirmAnswers << true << true;
+    form.close();
+}
+
 // A web address book's export of 40 columns, its postal code and address past the 33rd: the
 // columns are offered, the card gets the address, and saving writes every column it read.
 void tst_TfrmColumnMapping::wideContactList()
@@ -322,98 +413,7 @@ void tst_TfrmColumnMapping::wideContactList()
     HeaderColumns columns;
     QVERIFY(columns.FindHeaderColumns(g, nullptr));
     QCOMPARE(g.cell(columns[HeaderColumns::Address1], 1), rows[0][WideAddressColumn - 1]);
+}
 
-    void tst_TfrmColumnMapping::headerWhereItStands_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("asked");
-        QTest::addColumn<QString>("headerRow"); // what the question says of the header row
-
-        const QList<QStringList> title{{u"2027年 年賀状リスト"_qs}, {}};
-        const QList<QStringList> own{{u"宛先"_qs, u"郵便番号"_qs, u"住所１"_qs, u"住所２"_qs,
-                                      u"会社名"_qs, u"肩書き"_qs, u"敬称"_qs, u"連名"_qs,
-                                      u"敬称2"_qs, u"コード"_qs, u"印刷コード"_qs},
-                                     {u"山田"_qs, u"100-0013"_qs, u"東京都千代田区霞が関1-3-2"_qs}};
-        // A greeting-card program's export: "宛先 (自宅/会社)" says which address to use.
-        const QList<QStringList> export_{{u"姓"_qs, u"敬称"_qs, u"自宅〒"_qs, u"自宅住所1"_qs,
-                                          u"会社名"_qs, u"連名1"_qs, u"宛先 (自宅/会社)"_qs},
-                                         {u"山田"_qs, u"様"_qs, u"100-0013"_qs,
-                                          u"東京都千代田区霞が関1-3-2"_qs, QString(), u"花子"_qs,
-                                          u"自宅"_qs}};
-        QTest::newRow("宛先 (自宅/会社): asked, not refused")
-            << u"export.csv"_qs << Csv(export_) << 1 << u"見出し: 1 行目"_qs;
-        QTest::newRow("the same under a title in .xls: asked, the header row told")
-            << u"export.xls"_qs << Workbook(title + export_) << 1
-            << u"見出し: 3 行目（上の 2 行は宛名ではないので読みません）"_qs;
-        QTest::newRow("our own format under a title: no question")
-            << u"own.xls"_qs << Workbook(title + own) << 0 << QString();
-        QTest::newRow("our own format: no question") << u"own.csv"_qs << Csv(own) << 0 << QString();
-    }
-
-    // The header row is taken where it stands; a header that only holds our names in other words
-    // is a question (answered here with the name, postal code and address), never
-    // "Headerを確認".
-    void tst_TfrmColumnMapping::headerWhereItStands()
-    {
-        QFETCH(QString, name);
-        QFETCH(QByteArray, bytes);
-        QFETCH(int, asked);
-        QFETCH(QString, headerRow);
-        QTemporaryDir dir;
-        const QString list = dir.filePath(name);
-        QVERIFY(WriteFile(list, bytes));
-        QString told;
-        Session session(dir.filePath(u"tayori.ini"_qs), [&](TfrmColumnMapping& d) {
-            told = d.headerRowText();
-            Choose(d, HeaderColumns::Name, 1);
-            Choose(d, HeaderColumns::PostalCode, 3);
-            Choose(d, HeaderColumns::Address1, 4);
-            d.findChild<QPushButton*>(QStringLiteral("btnOK"))->click();
-            return d.result();
-        });
-        session.form.OpenFile(list);
-        QCOMPARE(session.asked, asked);
-        QCOMPARE(told, headerRow);
-        QCOMPARE(Field(session.form, 1, HeaderColumns::Name), u"山田"_qs);
-        QCOMPARE(Field(session.form, 1, HeaderColumns::Address1), u"東京都千代田区霞が関1-3-2"_qs);
-        // 宛名の編集 reads the header columns as printing does (its own dialog is cancelled).
-        session.form.E1Click();
-        QCOMPARE(session.prompter.messages.filter(u"Headerを確認"_qs), QStringList());
-    }
-
-    // An edit of a list whose header stands below a title reaches its own row of the sheet: it is
-    // still there when the sheet is drawn again, and no other row changed.
-    void tst_TfrmColumnMapping::editBelowATitle()
-    {
-        QTemporaryDir dir;
-        const QString list = dir.filePath(u"titled.xls"_qs);
-        QVERIFY(WriteFile(list, Workbook({{u"2027年 年賀状リスト"_qs},
-                                          {},
-                                          {u"宛先"_qs, u"郵便番号"_qs, u"住所１"_qs, u"住所２"_qs,
-                                           u"会社名"_qs, u"肩書き"_qs, u"敬称"_qs, u"連名"_qs,
-                                           u"敬称2"_qs, u"コード"_qs, u"印刷コード"_qs},
-                                          {u"山田 太郎"_qs, u"100-0013"_qs},
-                                          {u"鈴木 一郎"_qs, u"060-0906"_qs}})));
-        ScriptedPrompter prompter;
-        TForm1 form(&prompter, dir.filePath(u"tayori.ini"_qs));
-        form.show();
-        form.OpenFile(list);
-        auto* grid = Child<QAbstractItemView>(form, "TntStringGrid1");
-        grid->setCurrentIndex(grid->model()->index(1, 1));
-        form.TntStringGrid1SelectCell(1, 1);
-        int shown = 0;
-        AnswerDialogs(form, u"Button2"_qs, &shown, [](QDialog& d) {
-            Child<QLineEdit>(d, "redtAtena")->setText(u"山田 花子"_qs);
-        });
-        form.E1Click();
-        QCOMPARE(shown, 1);
-        form.TabControl1Change(0);
-        QCOMPARE(Field(form, 1, HeaderColumns::Name), u"山田 花子"_qs);
-        QCOMPARE(Field(form, 2, HeaderColumns::Name), u"鈴木 一郎"_qs);
-        prompter.confirmAnswers << true << true;
-        form.close();
-    }
-
-    QTEST_MAIN(tst_TfrmColumnMapping)
+QTEST_MAIN(tst_TfrmColumnMapping)
 #include "tst_TfrmColumnMapping.moc"
