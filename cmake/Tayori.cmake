@@ -38,3 +38,17 @@ function(tayori_tests)
       TIMEOUT 300)
   endforeach()
 endfunction()
+
+# tayori_ime_test(NAME LIBS...) types through a real input method (ibus with Mozc) on a display
+# of its own: the test runs inside scripts/ime-session, which skips (77) when a piece is
+# missing, or fails under CI.
+function(tayori_ime_test name)
+  find_package(Qt6 REQUIRED COMPONENTS DBus)
+  add_executable(${name} ${name}.cpp)
+  target_link_libraries(${name} PRIVATE ${ARGN} Qt6::Test Qt6::DBus)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  target_compile_options(${name} PRIVATE ${TAYORI_WARNINGS})
+  add_test(NAME ${name} COMMAND ${CMAKE_SOURCE_DIR}/scripts/ime-session $<TARGET_FILE:${name}>)
+  set_tests_properties(${name} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 180
+                                          ENVIRONMENT "LC_ALL=C.UTF-8")
+endfunction()

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <bit>
 #include <cstdint>
@@ -112,3 +114,18 @@ public:
 private:
     QByteArray m_bytes;
 };
+
+// A workbook of one sheet "住所録" holding `rows` as text cells from A1; an empty text leaves the
+// cell out, as a spreadsheet program does.
+inline QByteArray OneSheetWorkbook(const QList<QStringList>& rows)
+{
+    BiffBuilder b;
+    b.bof8(0x0005).boundSheet8(QStringLiteral("住所録")).eof();
+    b.bof8(0x0010);
+    for (int r = 0; r < rows.size(); ++r)
+        for (int c = 0; c < rows[r].size(); ++c)
+            if (!rows[r][c].isEmpty())
+                b.label8(r, c, rows[r][c]);
+    b.eof();
+    return b.bytes();
+}

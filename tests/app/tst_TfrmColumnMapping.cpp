@@ -91,15 +91,7 @@ bool WriteFile(const QString& path, const QByteArray& bytes)
 
 QByteArray Workbook(const QList<QStringList>& rows)
 {
-    BiffBuilder b;
-    b.bof8(0x0005).boundSheet8(u"住所録"_qs).eof();
-    b.bof8(0x0010);
-    for (int r = 0; r < rows.size(); ++r)
-        for (int c = 0; c < rows[r].size(); ++c)
-            if (!rows[r][c].isEmpty())
-                b.label8(r, c, rows[r][c]);
-    b.eof();
-    return b.bytes();
+    return OneSheetWorkbook(rows);
 }
 
 QByteArray Csv(const QList<QStringList>& rows)
