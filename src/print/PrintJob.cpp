@@ -309,9 +309,16 @@ QString PrintJob::StaleBarcodeMessage(const QList<int>& rows)
                        rows);
 }
 
+QString PrintJob::NoAddressMessage(const QList<int>& rows)
+{
+    return rowsMessage(QStringLiteral("%1 件は住所も郵便番号もありません（行 %2）"), rows);
+}
+
 QStringList PrintJob::CardWarnings::lines() const
 {
     QStringList out;
+    if (!noAddress.isEmpty())
+        out << NoAddressMessage(noAddress);
     if (!restoredPostalCodes.isEmpty())
         out << RestoredPostalCodeMessage(restoredPostalCodes);
     if (!notPostalCodes.isEmpty())
@@ -336,6 +343,10 @@ void PrintJob::noteWarnings(const AddressRecord& record, const HeaderColumns& co
     if (m_renderer.JointNamesShrink(kind, texts))
         warnings.jointNamesShrunk << row;
     const QString postal = texts[LayoutItem::YubinNo1] + texts[LayoutItem::YubinNo2];
+    // An empty address field holds an ideographic space: any white space is nothing here.
+    const auto empty = [](const QString& text) { return text.trimmed().isEmpty(); };
+    if (empty(postal) && empty(texts[LayoutItem::Jyusho1]) && empty(texts[LayoutItem::Jyusho2]))
+        warnings.noAddress << row;
     if (!IsBlankText(postal) && PostalCodeDigits(postal).isEmpty())
         warnings.postalCodes << row;
     // The cell as the list has it: the record already holds the code with its zero back.

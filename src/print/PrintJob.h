@@ -107,6 +107,7 @@ public:
     // A barcode whose data starts with another postal code than the card's:
     // "1 件はバーコードのコードが別の郵便番号のものです（行 3）".
     static QString StaleBarcodeMessage(const QList<int>& rows);
+    static QString NoAddressMessage(const QList<int>& rows);
 
     // "OUT.pdf は既に存在します。\n上書きしますか?", asked before printing into a file that is
     // there.
@@ -144,6 +145,8 @@ private:
         QList<int> restoredPostalCodes, notPostalCodes;
         // Bars made for another postal code than the card's.
         QList<int> staleBarcodes;
+        // Cards with neither an address nor a postal code: the post cannot deliver them.
+        QList<int> noAddress;
         QStringList lines() const;
     };
     void noteWarnings(const AddressRecord& record, const HeaderColumns& columns, LayoutKind kind,

@@ -469,6 +469,10 @@ void tst_PrintJob::postalCodeAndBarcodeWarnings_data()
     QTest::newRow("the code of its own postal code")
         << u"100-0013"_qs << u"1000013-3-2"_qs << true << QStringList();
     QTest::newRow("no bars print") << u"100-0013"_qs << u"0600001-3-2"_qs << false << QStringList();
+    // A name alone (a phone book's entry) makes a card the post cannot deliver.
+    QTest::newRow("neither address nor postal code")
+        << QString() << QString() << false
+        << QStringList{u"1 件は住所も郵便番号もありません（行 1）"_qs};
 }
 
 // What the confirmation says of a card's postal code and bars before anything prints.
@@ -481,6 +485,8 @@ void tst_PrintJob::postalCodeAndBarcodeWarnings()
     Session s({u"山田 太郎"_qs});
     Row row = person(u"山田 太郎"_qs);
     row[1] = postalCode;
+    if (postalCode.isEmpty())
+        row[2].clear(); // 住所１
     row[9] = code;
     row[10] = u"1"_qs;
     fillGrid(s.grid, {row});
