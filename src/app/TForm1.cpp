@@ -1,7 +1,9 @@
 #include "app/TForm1.h"
 
 #include "addresslist/AddressGridModel.h"
+#include "addresslist/AddressRecord.h"
 #include "addresslist/DelimitedList.h"
+#include "addresslist/HeaderColumns.h"
 #include "addresslist/HeaderMapping.h"
 #include "addresslist/RecordEditing.h"
 #include "addresslist/SendMarks.h"
@@ -693,12 +695,16 @@ void TForm1::TntStringGrid1MouseMove()
     bottom = qMax(bottom, top);
     ui->edtStartLine->setText(QString::number(top));
     ui->edtEndLine->setText(QString::number(bottom));
-    // Rows marked not to send take no card.
-    const SendMarks marks(m_book.grid());
-    int notSent = 0;
-    for (int row = top; marks.hasColumns() && row <= bottom; ++row)
-        notSent += marks.reason(row) ? 1 : 0;
-    ui->edtMaisu->setText(QString::number(bottom - top + 1 - notSent));
+    // Rows marked not to send take no card, nor rows with neither a name nor a company.
+    const AddressGrid& grid = m_book.grid();
+    const SendMarks marks(grid);
+    HeaderColumns columns;
+    const bool addressList = columns.FindHeaderColumns(grid, nullptr);
+    int cards = 0;
+    for (int row = top; row <= bottom; ++row)
+        cards += (!addressList || HasAddressee(grid, columns, row)) &&
+                 !(marks.hasColumns() && marks.reason(row));
+    ui->edtMaisu->setText(QString::number(cards));
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)

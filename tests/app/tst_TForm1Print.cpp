@@ -222,6 +222,12 @@ void tst_TForm1Print::rangeFollowsTheList()
     QCOMPARE(w.prompter.questionFirstLines(), QStringList{u"1～6 を印刷します"_qs});
     QCOMPARE(pageCount(pdf), 6);
 
+    // A row without a name takes no card.
+    w.form.addressBook().grid().setCell(1, 6, QString());
+    grid->clearSelection();
+    grid->selectAll();
+    QCOMPARE(w.text("edtMaisu"), u"5"_qs);
+
     w.set("edtStartLine", u"120"_qs);
     w.set("edtEndLine", u"130"_qs);
     w.form.LoadWorkbook(Sample);
