@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const AddressGrid& grid = book.grid();
     if (grid.rowCount() < 1 || grid.rowCount() > DelimitedList::MaxLines ||
         grid.columnCount() < DelimitedList::Columns ||
-        grid.columnCount() > DelimitedList::Columns + 1 || book.tabCaptions().size() != 1)
+        grid.columnCount() > DelimitedList::MaxColumns + 1 || book.tabCaptions().size() != 1)
         __builtin_trap();
 
     HeaderColumns columns;

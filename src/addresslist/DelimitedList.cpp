@@ -137,8 +137,11 @@ int SetGridFromLines(AddressGrid& grid, const QStringList& lines, bool* columnsC
                                : rows.size() <= headerRow || rows[headerRow].isEmpty()
                                    ? QString()
                                    : rows[headerRow].front();
+    // A list saved here numbers its rows in that column: a header found below row 0 of such a
+    // list starts with its own row number.
     const bool blank = std::all_of(firstField.cbegin(), firstField.cend(),
-                                   [](QChar c) { return c.unicode() <= 0x20; });
+                                   [](QChar c) { return c.unicode() <= 0x20; }) ||
+                       (headerRow > 0 && firstField == QString::number(headerRow));
     const int shift = blank ? 0 : 1;
     // Without a fixed column of its own a line keeps one cell less: the grid adds that column.
     const int kept = WidestRow - shift;

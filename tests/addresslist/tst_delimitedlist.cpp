@@ -427,6 +427,7 @@ void tst_DelimitedList::saveReopen_data()
     QTest::newRow("saved list") << CsvDir + "saved_list_utf16le.csvu";
     QTest::newRow("spreadsheet CSV") << CsvDir + "addresses_excel_style_utf8.csv";
     QTest::newRow("workbook-like grid") << QString();
+    QTest::newRow("header below a title") << u"title"_qs;
 }
 
 void tst_DelimitedList::saveReopen()
@@ -444,6 +445,14 @@ void tst_DelimitedList::saveReopen()
                           "行\u2028区切り", "　", "\t", "'x'", "\"", ",", "x\"\"y"});
         g.setCell(32, 1, QStringLiteral("last column"));
         g.setRowText(2, QStringLiteral("2,\"a\"\"b\",,c"));
+    } else if (source == u"title") {
+        // Saved, the header's first field is its row number, not a list column.
+        DelimitedList::LoadDelimitedBytes(
+            book,
+            QStringLiteral(
+                "2027年 年賀状リスト\r\n\r\n宛先,郵便番号,住所１\r\n山田 太郎,100-0013,東京都\r\n")
+                .toUtf8(),
+            "list.csv", prompter);
     } else {
         QCOMPARE(DelimitedList::LoadDelimitedList(book, source, prompter),
                  DelimitedList::LoadStatus::Loaded);
