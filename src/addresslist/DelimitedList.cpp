@@ -3,7 +3,6 @@
 #include "addresslist/AddressBook.h"
 #include "addresslist/AddressGrid.h"
 #include "addresslist/DelimitedText.h"
-#include "addresslist/HeaderMapping.h"
 #include "addresslist/RowText.h"
 #include "common/AtomicFile.h"
 #include "common/FieldText.h"
@@ -122,26 +121,13 @@ int SetGridFromLines(AddressGrid& grid, const QStringList& lines, bool* columnsC
     // Lists saved here start with the fixed column, whose header field is blank. A list from
     // elsewhere ("宛先,郵便番号,…") has no such column: its cells go from column 1 on, and the
     // fixed column numbers the rows as it does for a workbook.
-    // Judged on the header row, which a title or blank lines may push down.
-    size_t headerRow = 0;
-    int headerCells = 0;
-    for (size_t k = 0; !marked && k < qMin(rows.size(), size_t(HeaderMapping::HeaderSearchRows));
-         ++k) {
-        const int count = HeaderMapping::HeaderLikeCells(rows[k]);
-        if (count > headerCells) {
-            headerRow = k;
-            headerCells = count;
-        }
-    }
-    const QString firstField = marked ? header.front()
-                               : rows.size() <= headerRow || rows[headerRow].isEmpty()
-                                   ? QString()
-                                   : rows[headerRow].front();
-    // A list saved here numbers its rows in that column: a header found below row 0 of such a
-    // list starts with its own row number.
+    // Judged on the first line, as saved lists have it: their header's first field is blank and
+    // every other line's is its row number, wherever the header is found later.
+    const QString firstField = marked                                   ? header.front()
+                               : rows.empty() || rows.front().isEmpty() ? QString()
+                                                                        : rows.front().front();
     const bool blank = std::all_of(firstField.cbegin(), firstField.cend(),
-                                   [](QChar c) { return c.unicode() <= 0x20; }) ||
-                       (headerRow > 0 && firstField == QString::number(headerRow));
+                                   [](QChar c) { return c.unicode() <= 0x20; });
     const int shift = blank ? 0 : 1;
     // Without a fixed column of its own a line keeps one cell less: the grid adds that column.
     const int kept = WidestRow - shift;

@@ -239,10 +239,6 @@ void tst_ComposeCommand::titleAboveHeader_data()
                                  << u"鈴木 一郎 様"_qs;
     QTest::newRow(".xlsx") << u"titled.xlsx"_qs << xlsx(TitledRows) << 1 << u"山田 太郎 様"_qs;
     QTest::newRow("CSV") << u"titled.csv"_qs << csv(TitledRows) << 1 << u"山田 太郎 様"_qs;
-    // A blank line first: the list's first column is still no row-number column.
-    QTest::newRow("CSV, blank line first")
-        << u"blank_first.csv"_qs << csv(QList<QStringList>{{}} + TitledRows.mid(2)) << 1
-        << u"山田 太郎 様"_qs;
     QList<QStringList> other = TitledRows;
     other[2] = QStringList{u"氏名"_qs, u"〒"_qs, u"住所"_qs};
     QTest::newRow(".xls with other headers")
