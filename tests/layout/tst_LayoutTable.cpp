@@ -528,17 +528,9 @@ void tst_LayoutTable::addresseeDefaultsReadInOrder()
     const LayoutItemRecord& name = table.record(k, LayoutItem::Atena);
     const LayoutItemRecord& joint = table.record(k, LayoutItem::Renmei);
     QVERIFY(name.FontSize >= 1.4 * address.FontSize);
-    QCOMPARE(joint.FontSize, name.FontSize);
     QCOMPARE(joint.FontName, name.FontName);
-    QCOMPARE(joint.WidthEx, name.WidthEx);
     QVERIFY(name.WidthEx > 0);
-    if (vertical) {
-        QCOMPARE(joint.Y, name.Y);
-        QCOMPARE(joint.Height, name.Height);
-    } else {
-        QCOMPARE(joint.X, name.X);
-        QCOMPARE(joint.Width, name.Width);
-    }
+    QVERIFY(LayoutTable::FollowsAddressee(k, name, joint));
 }
 
 void tst_LayoutTable::barcodeWhereJapanPostAsks_data()
